@@ -1,0 +1,136 @@
+#include "grid/VeskGrid.h"
+
+#include <cstdio>
+
+VeskGrid::VeskGrid() = default;
+
+VeskGrid::~VeskGrid()
+{
+    if (hasData)
+        clearData();
+    clearDetails();
+}
+
+void VeskGrid::resize(int newWidth, int newHeight)
+{
+    if (hasData) {
+        std::printf("VeskGrid::You are a bad person for trying to resize when data is present\n");
+        return;
+    }
+    // A negative size is no terrain at all; the loaders refuse such headers before getting here.
+    width = newWidth < 0 ? 0 : newWidth;
+    height = newHeight < 0 ? 0 : newHeight;
+    if (width == 0 || height == 0)
+        return;
+    heights.resize(height);
+    for (auto& row : heights)
+        row.resize(width, 0.0f);
+    normals.resize(height);
+    for (auto& row : normals)
+        row.resize(width, Vector3{});
+}
+
+void VeskGrid::clearData()
+{
+    heights.clear();
+    normals.clear();
+    curvature.clear();
+    slope.clear();
+    width = 0;
+    height = 0;
+    hasData = false;
+    normalsValid = false;
+    surfaceValid = false;
+    fractalDeviation = -1.0f;
+}
+
+void VeskGrid::clearDetails()
+{
+    details.clear();
+}
+
+void VeskGrid::adjustSize(int newWidth, int newHeight)
+{
+    if (newWidth == width && newHeight == height)
+        return;
+    if (newWidth == 0 && newHeight == 0)
+        return;
+    if (newWidth <= 2)
+        newWidth = 2;
+    if (newHeight <= 2)
+        newHeight = 2;
+
+    // An empty grid (or one with no samples at all) starts as a flat 2 x 2 terrain.
+    // A grid with data that is only 1 or 2 samples wide keeps its heights and is
+    // extended by repetition like any other.
+    if (!hasData || width < 1 || height < 1) {
+        hasData = false;
+        clearData();
+        resize(2, 2);
+        hasData = true;
+    }
+
+    if (newWidth > width || newHeight > height)
+        clearDetails();
+
+    if (newWidth != width) {
+        std::printf("adjusting width from %i to %i\n", width, newWidth);
+        for (int row = 0; row < height; ++row) {
+            const float lastHeight = heights[row][width - 1];
+            heights[row].resize(newWidth, lastHeight);
+            normals[row].resize(newWidth, Vector3{0.0, 0.0, 1.0});
+        }
+        width = newWidth;
+    }
+
+    if (newHeight != height) {
+        std::printf("adjusting height from %i to %i\n", height, newHeight);
+        if (newHeight < height) {
+            heights.resize(newHeight);
+            normals.resize(newHeight);
+        } else {
+            const std::vector<float> lastRow = heights[height - 1];
+            heights.resize(newHeight, lastRow);
+            normals.resize(newHeight, std::vector<Vector3>(width, Vector3{0.0, 0.0, 1.0}));
+        }
+        height = newHeight;
+    }
+
+    // Curvature and slope no longer match the cells; the drawing recomputes them.
+    surfaceValid = false;
+    computeStatistics();
+}
+
+int VeskGrid::computeStatistics()
+{
+    float largest = -1e6f;
+    float smallest = 1e6f;
+    long double sum = 0.0L;
+    long long count = 0;
+    for (const auto& row : heights) {
+        for (const float value : row) {
+            if (value < smallest)
+                smallest = value;
+            if (value > largest)
+                largest = value;
+            sum += value;
+        }
+        count += static_cast<long long>(row.size());
+    }
+    maxHeight = largest;
+    minHeight = smallest;
+    // An empty grid has no mean; keep it 0 rather than dividing by zero.
+    averageHeight = count > 0 ? static_cast<float>(sum / count) : 0.0f;
+    return 0;
+}
+
+void VeskGrid::refresh()
+{
+    hasData = true;
+    normalsValid = false;
+    calculateNormals();
+    computeStatistics();
+    curvature.clear();
+    slope.clear();
+    surfaceValid = false;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "grid/FloatMatrix.h"
+#include "grid/Vector3.h"
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+// The terrain: a regular grid of heights with everything derived from it.
+// A value type with public data; the multiresolution and synthesis operations
+// work on its fields directly.
+class VeskGrid {
+public:
+    VeskGrid();
+    ~VeskGrid();
+
+    // --- Model (VeskGrid.cpp) ---
+    void resize(int newWidth, int newHeight);
+    void clearData();
+    void clearDetails();
+    void adjustSize(int newWidth, int newHeight);
+    int computeStatistics();
+    void refresh();
+
+    // --- Terrain grid files (GridFiles.cpp) ---
+    // Loaders return true when a terrain is present afterwards; on failure the
+    // grid is empty and lastError says why.
+    bool loadGRDFile(QString fileName);
+    bool loadFLTFile(QString fileName);
+    bool writeTerrain(QString& fileName);
+    bool writeTerrainSplit(QString& leftName, QString& rightName);
+    bool saveOBJ(const QString& fileName);
+
+    // --- Details files (DetailsFile.cpp) ---
+    void writeDetails(QString& fileName, int& count);
+    bool writeDetail(FloatMatrix rowDetails, FloatMatrix columnDetails, QString fileName,
+                     float detailCellSize, QString nextFileName);
+    bool loadDetail(QString fileName);
+
+    // --- Surface analysis (SurfaceAnalysis.cpp) ---
+    void calculateNormals();
+    void calculateCurvature();
+
+    // --- Drawing into the current OpenGL context (GridDrawing.cpp) ---
+    void render(int mode);
+    void render(int x0, int y0, int blockWidth, int blockHeight, float red, float green, float blue);
+    void renderCurves(bool uCurves, int spacing);
+    void setHeightMaterial(float sampleHeight);
+
+    int width = 0;
+    int height = 0;
+    bool hasData = false;
+    float cellSize = -1.0f;
+    FloatMatrix heights;
+    std::vector<FloatMatrix> details;
+    float maxHeight = -1e10f;
+    float minHeight = 1e10f;
+    std::vector<std::vector<Vector3>> normals;
+    FloatMatrix curvature;
+    FloatMatrix slope;
+    bool normalsValid = false;
+    bool surfaceValid = false;
+    float averageHeight = 0.0f;
+    QString name = QStringLiteral("null");
+    float fractalDeviation = -1.0f;
+
+    // Why the last load, write or refused operation failed; empty after success.
+    QString lastError;
+};
