@@ -1,0 +1,259 @@
+#include "grid/GridExport.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+// The double nearest 1/108000: metres to degrees, the inverse of the readers' conversion.
+constexpr double kDegreesPerMetre = 9.259259259259259e-6;
+
+// Text and samples are gathered in memory and handed to the file a megabyte at a time.
+constexpr std::size_t kFlushThreshold = std::size_t{1} << 20;
+
+// One output file written through a buffer. Any failure (open, write, close) is kept,
+// and an unfinished file is removed, so callers never leave a truncated grid behind.
+class BufferedOutputFile {
+public:
+    BufferedOutputFile(const QString& fileName, const char* mode)
+        : encodedName(QFile::encodeName(fileName))
+    {
+        file = std::fopen(encodedName.constData(), mode);
+        failed = file == nullptr;
+        buffer.reserve(kFlushThreshold + 4096);
+    }
+
+    ~BufferedOutputFile() { discard(); }
+
+    BufferedOutputFile(const BufferedOutputFile&) = delete;
+    BufferedOutputFile& operator=(const BufferedOutputFile&) = delete;
+
+    bool isOpen() const { return file != nullptr; }
+
+    void append(std::string_view text)
+    {
+        buffer.append(text);
+        flushWhenFull();
+    }
+
+    void appendBytes(const void* bytes, std::size_t count)
+    {
+        buffer.append(static_cast<const char*>(bytes), count);
+        flushWhenFull();
+    }
+
+    // Flushes and closes; true when every byte reached the file.
+    bool finish()
+    {
+        if (file == nullptr)
+            return false;
+        flush();
+        if (std::fclose(file) != 0)
+            failed = true;
+        file = nullptr;
+        if (failed)
+            std::remove(encodedName.constData());
+        return !failed;
+    }
+
+    // Closes without keeping anything (a write that was abandoned or failed).
+    void discard()
+    {
+        if (file != nullptr) {
+            std::fclose(file);
+            file = nullptr;
+            std::remove(encodedName.constData());
+        }
+    }
+
+private:
+    void flushWhenFull()
+    {
+        if (buffer.size() >= kFlushThreshold)
+            flush();
+    }
+
+    void flush()
+    {
+        if (file != nullptr && !failed && !buffer.empty()
+            && std::fwrite(buffer.data(), 1, buffer.size(), file) != buffer.size())
+            failed = true;
+        buffer.clear();
+    }
+
+    QByteArray encodedName;
+    std::FILE* file = nullptr;
+    std::string buffer;
+    bool failed = false;
+};
+
+QString cannotOpenText(const QString& fileName)
+{
+    return QStringLiteral("cannot create %1").arg(fileName);
+}
+
+QString incompleteWriteText(const QString& fileName)
+{
+    return QStringLiteral("could not write all of %1 (disk full or file system error)").arg(fileName);
+}
+
+bool refuseEmptyGrid(const VeskGrid& grid, QString& errorText)
+{
+    if (grid.hasData && grid.width > 0 && grid.height > 0
+        && grid.heights.size() >= static_cast<std::size_t>(grid.height))
+        return false;
+    errorText = QStringLiteral("Grid has no data");
+    return true;
+}
+
+// A row shorter than the declared width would make the file's row lengths disagree
+// with its header; such a grid is refused rather than written inconsistently.
+bool refuseRaggedGrid(const VeskGrid& grid, QString& errorText)
+{
+    for (int row = 0; row < grid.height; ++row) {
+        if (grid.heights[row].size() < static_cast<std::size_t>(grid.width)) {
+            errorText = QStringLiteral("row %1 of the grid holds %2 values instead of %3")
+                            .arg(row)
+                            .arg(grid.heights[row].size())
+                            .arg(grid.width);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string cellSizeInDegreesText(float cellSize)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%1.18f", static_cast<double>(cellSize) * kDegreesPerMetre);
+    return text;
+}
+
+// Shortest decimal text that reads back as exactly this float.
+void appendShortestFloat(std::string& line, float value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    line.append(text, result.ptr);
+}
+
+} // namespace
+
+QString gridFloatHeaderName(const QString& dataFileName)
+{
+    const QFileInfo info(dataFileName);
+    const QString suffix = info.suffix();
+    if (suffix.isEmpty() || info.fileName() == QLatin1Char('.') + suffix)
+        return dataFileName + QStringLiteral(".hdr");
+    return dataFileName.left(dataFileName.size() - suffix.size()) + QStringLiteral("hdr");
+}
+
+bool writeEsriAsciiGrid(const VeskGrid& grid, const QString& fileName, QString& errorText)
+{
+    if (refuseEmptyGrid(grid, errorText) || refuseRaggedGrid(grid, errorText))
+        return false;
+
+    BufferedOutputFile output(fileName, "w");
+    if (!output.isOpen()) {
+        errorText = cannotOpenText(fileName);
+        return false;
+    }
+
+    char header[256];
+    std::snprintf(header, sizeof header,
+                  "ncols %i\nnrows %i\nxllcorner 0\nyllcorner 0\ncellsize %s\nNODATA_value -9999\n",
+                  grid.width, grid.height, cellSizeInDegreesText(grid.cellSize).c_str());
+    output.append(header);
+
+    std::string line;
+    for (int row = 0; row < grid.height; ++row) {
+        line.clear();
+        const std::vector<float>& values = grid.heights[row];
+        for (int col = 0; col < grid.width; ++col) {
+            if (col > 0)
+                line.push_back(' ');
+            appendShortestFloat(line, values[col]);
+        }
+        line.push_back('\n');
+        output.append(line);
+    }
+
+    if (!output.finish()) {
+        errorText = incompleteWriteText(fileName);
+        return false;
+    }
+    return true;
+}
+
+bool writeGridFloat(const VeskGrid& grid, const QString& dataFileName, QString& errorText)
+{
+    if (refuseEmptyGrid(grid, errorText) || refuseRaggedGrid(grid, errorText))
+        return false;
+
+    const QString headerName = gridFloatHeaderName(dataFileName);
+    if (QFileInfo(headerName).absoluteFilePath() == QFileInfo(dataFileName).absoluteFilePath()) {
+        errorText = QStringLiteral("the data file %1 cannot also be its own header").arg(dataFileName);
+        return false;
+    }
+
+    BufferedOutputFile data(dataFileName, "wb");
+    if (!data.isOpen()) {
+        errorText = cannotOpenText(dataFileName);
+        return false;
+    }
+
+    // Format notes: GridFloat samples are IEEE float32, row by row, first row first,
+    // in the byte order the header names; we always write little-endian (LSBFIRST).
+    std::string rowBytes;
+    rowBytes.resize(static_cast<std::size_t>(grid.width) * sizeof(float));
+    for (int row = 0; row < grid.height; ++row) {
+        const std::vector<float>& values = grid.heights[row];
+        for (int col = 0; col < grid.width; ++col) {
+            // Taking the bytes from the value, low byte first, is little-endian on any host.
+            const std::uint32_t bits = std::bit_cast<std::uint32_t>(values[col]);
+            const unsigned char bytes[4] = {static_cast<unsigned char>(bits & 0xffu),
+                                            static_cast<unsigned char>((bits >> 8) & 0xffu),
+                                            static_cast<unsigned char>((bits >> 16) & 0xffu),
+                                            static_cast<unsigned char>((bits >> 24) & 0xffu)};
+            std::memcpy(rowBytes.data() + static_cast<std::size_t>(col) * 4, bytes, 4);
+        }
+        data.appendBytes(rowBytes.data(), rowBytes.size());
+    }
+
+    BufferedOutputFile header(headerName, "w");
+    if (!header.isOpen()) {
+        errorText = cannotOpenText(headerName);
+        return false; // the data file is removed as it goes out of scope unfinished
+    }
+    char headerText[512];
+    std::snprintf(headerText, sizeof headerText,
+                  "ncols         %i\n"
+                  "nrows         %i\n"
+                  "xllcorner     0\n"
+                  "yllcorner     0\n"
+                  "cellsize      %s\n"
+                  "NODATA_value  -9999\n"
+                  "byteorder     LSBFIRST\n",
+                  grid.width, grid.height, cellSizeInDegreesText(grid.cellSize).c_str());
+    header.append(headerText);
+
+    if (!data.finish()) {
+        errorText = incompleteWriteText(dataFileName);
+        return false;
+    }
+    if (!header.finish()) {
+        errorText = incompleteWriteText(headerName);
+        QFile::remove(dataFileName);
+        return false;
+    }
+    return true;
+}
