@@ -1,5 +1,7 @@
 #include "grid/GridExport.h"
 
+#include "grid/CellSize.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -13,9 +15,6 @@
 #include <string_view>
 
 namespace {
-
-// The double nearest 1/108000: metres to degrees, the inverse of the readers' conversion.
-constexpr double kDegreesPerMetre = 9.259259259259259e-6;
 
 // Text and samples are gathered in memory and handed to the file a megabyte at a time.
 constexpr std::size_t kFlushThreshold = std::size_t{1} << 20;
@@ -134,7 +133,7 @@ bool refuseRaggedGrid(const VeskGrid& grid, QString& errorText)
 std::string cellSizeInDegreesText(float cellSize)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%1.18f", static_cast<double>(cellSize) * kDegreesPerMetre);
+    std::snprintf(text, sizeof text, "%1.18f", degreesFromCellSize(cellSize));
     return text;
 }
 
