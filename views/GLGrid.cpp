@@ -1,0 +1,274 @@
+// GLGrid: OpenGL set-up, projection, camera, render modes and painting.
+
+#include "views/GLGrid.h"
+
+#include <QOpenGLContext>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+// Grids of more samples than this and fewer than kLargestListedSurface are compiled
+// once into the display list; smaller ones are cheap to redraw and larger ones would
+// make a list too big to be worth it.
+constexpr std::int64_t kLargestImmediateSurface = 2500;
+constexpr std::int64_t kLargestListedSurface = 1000000;
+
+constexpr double kNearPlane = 0.75;
+constexpr double kFarPlane = 450.0;
+
+enum GridRenderMode { kPlainSurface = 0, kHeightSurface = 1, kCurvatureSurface = 2, kSlopeSurface = 3 };
+
+} // namespace
+
+GLGrid::GLGrid(QWidget* parent, const char* name) : QOpenGLWidget(parent)
+{
+    if (name != nullptr)
+        setObjectName(QString::fromLatin1(name));
+}
+
+GLGrid::~GLGrid()
+{
+    // The contexts of the views in one window share their list names, so the list
+    // is given back rather than left to the context.
+    if (displayList != 0 && context() != nullptr) {
+        makeCurrent();
+        releaseDisplayList();
+        doneCurrent();
+    }
+}
+
+void GLGrid::initializeGL()
+{
+    glLoadIdentity();
+    glEnable(GL_LINE_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+
+    // One directional light from the upper left, plus a generous ambient term so
+    // that slopes facing away stay readable.
+    const GLfloat lightPosition[4] = {-25.0f, 25.0f, 25.0f, 0.0f};
+    const GLfloat lightDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const GLfloat lightSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, lightSpecular);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+}
+
+void GLGrid::resizeGL(int w, int h)
+{
+    // Qt reports the size in device-independent pixels; the framebuffer is in device pixels.
+    const double pixelRatio = devicePixelRatioF();
+    glViewport(0, 0, static_cast<GLsizei>(w * pixelRatio), static_cast<GLsizei>(h * pixelRatio));
+
+    const double width = w > 0 ? w : 1;
+    const double height = h > 0 ? h : 1;
+    double left = -1.0;
+    double right = 1.0;
+    double bottom = -1.0;
+    double top = 1.0;
+    if (width > height) {
+        left = -width / height;
+        right = width / height;
+    } else if (height > width) {
+        bottom = -height / width;
+        top = height / width;
+    }
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(left, right, bottom, top, kNearPlane, kFarPlane);
+    viewHeight = h;
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void GLGrid::applyViewTransform()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glLoadIdentity();
+    glTranslatef(xTrans - 1.5f, yTrans - 3.0f, zTrans - 5.0f);
+    glScalef(scale, scale, scale);
+    glRotatef(xRot, 1.0f, 0.0f, 0.0f);
+    glRotatef(yRot, 0.0f, 1.0f, 0.0f);
+    glRotatef(zRot, 0.0f, 0.0f, 1.0f);
+}
+
+void GLGrid::paintGL()
+{
+    glMatrixMode(GL_MODELVIEW);
+    applyViewTransform();
+
+    if (renderPlain)
+        paintSurface(kPlainSurface);
+    else if (renderContours)
+        paintCurves();
+    else if (renderHeightColours)
+        paintSurface(kHeightSurface);
+    else if (renderCurvature)
+        paintSurface(kCurvatureSurface);
+    else
+        paintSurface(kSlopeSurface); // slope, and the fallback when no mode is set
+
+    paintOverlays();
+}
+
+void GLGrid::paintSurface(int gridRenderMode)
+{
+    glEnable(GL_LIGHTING);
+    if (displayList == 0 || listDirty) {
+        buildDisplayList(gridRenderMode);
+        listDirty = false;
+    }
+    if (displayList != 0)
+        glCallList(displayList);
+}
+
+void GLGrid::paintCurves()
+{
+    glDisable(GL_LIGHTING);
+    glColor3f(0.0f, 0.0f, 0.0f);
+    glLineWidth(1.0f);
+    std::printf("rendering contours (spacing=%i)\n", contourSpacing);
+    grid.renderCurves(renderUCurves, contourSpacing);
+}
+
+void GLGrid::paintOverlays()
+{
+    if (matchesShown && marked) {
+        const std::size_t rectangleCount = marks.size() / 4;
+        const float n = static_cast<float>(rectangleCount);
+        for (std::size_t k = 0; k + 3 < marks.size(); k += 4) {
+            const float index = static_cast<float>(k);
+            grid.render(marks[k], marks[k + 1], marks[k + 2], marks[k + 3], (index + 1.0f) / n, 0.2f,
+                        1.0f - index + 0.25f / n);
+        }
+    }
+    if (selX1 >= 0 && selX2 >= 0) {
+        const int x0 = std::min(selX1, selX2);
+        const int x1 = std::max(selX1, selX2);
+        const int y0 = std::min(selY1, selY2);
+        const int y1 = std::max(selY1, selY2);
+        grid.render(x0, y0, x1 - x0, y1 - y0, 1.0f, 0.2f, 0.2f);
+    }
+}
+
+void GLGrid::releaseDisplayList()
+{
+    if (displayList != 0) {
+        glDeleteLists(displayList, 1);
+        displayList = 0;
+    }
+}
+
+void GLGrid::buildDisplayList(int gridRenderMode)
+{
+    if (!grid.hasData)
+        return;
+    std::printf("Draw Grid . . . ");
+    releaseDisplayList();
+
+    const std::int64_t samples = std::int64_t{grid.width} * std::int64_t{grid.height};
+    if (samples <= kLargestImmediateSurface || samples >= kLargestListedSurface) {
+        grid.render(gridRenderMode);
+    } else {
+        // A fresh name rather than a fixed one: every view of a window draws from one
+        // shared pool of list names.
+        displayList = glGenLists(1);
+        if (displayList != 0) {
+            glNewList(displayList, GL_COMPILE);
+            grid.render(gridRenderMode);
+            glEndList();
+        } else {
+            grid.render(gridRenderMode);
+        }
+    }
+    std::printf("Done\n");
+}
+
+void GLGrid::setXRotation(int degrees)
+{
+    xRot = static_cast<float>(degrees % 360);
+    update();
+}
+
+void GLGrid::setYRotation(int degrees)
+{
+    yRot = static_cast<float>(degrees % 360);
+    update();
+}
+
+void GLGrid::setZRotation(int degrees)
+{
+    zRot = static_cast<float>(degrees % 360);
+    update();
+}
+
+void GLGrid::setScale(int val)
+{
+    scale = static_cast<float>(val * 0.1 + 1.0);
+    update();
+}
+
+void GLGrid::setRenderMethod(int m)
+{
+    renderContours = false;
+    renderPlain = false;
+    renderHeightColours = false;
+    renderCurvature = false;
+    renderSlope = false;
+    std::printf("rendering parameter is %i\n", m);
+    switch (m) {
+    case 0:
+        std::printf("rendering plain\n");
+        renderPlain = true;
+        break;
+    case 1:
+        std::printf("rendering contours\n");
+        renderContours = true;
+        break;
+    case 2:
+        std::printf("rendering height colors\n");
+        renderHeightColours = true;
+        break;
+    case 3:
+        std::printf("rendering curvature\n");
+        renderCurvature = true;
+        break;
+    case 4:
+        std::printf("rendering slope!\n");
+        renderSlope = true;
+        break;
+    default:
+        std::printf("Error - Unknown rendering parameter = %i\n", m);
+        break;
+    }
+    listDirty = true;
+    update();
+}
+
+void GLGrid::setContourSpacing(int s)
+{
+    contourSpacing = s;
+    update();
+}
+
+void GLGrid::toggleRenderUCurves()
+{
+    renderUCurves = !renderUCurves;
+    update();
+}
+
+void GLGrid::showMatches(bool on)
+{
+    matchesShown = on;
+    update();
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "grid/FloatMatrix.h"
+#include "grid/VeskGrid.h"
+
+#include <QOpenGLWidget>
+#include <QString>
+
+#include <vector>
+
+class QMouseEvent;
+
+// The view of one terrain: owns a VeskGrid and shows it lit, in perspective, with
+// marked blocks and the mouse selection drawn over it.
+//   GLGrid.cpp              set-up, projection, camera, render modes, paint
+//   GLGridMouse.cpp         mouse pan / dolly / selection and picking of samples
+//   GLGridBlockTransfer.cpp the middle-button block transfer between two views
+//   GLGridCommands.cpp      file, multiresolution, refresh, marking and movie commands
+class GLGrid : public QOpenGLWidget {
+    Q_OBJECT
+
+public:
+    explicit GLGrid(QWidget* parent = nullptr, const char* name = nullptr);
+    ~GLGrid() override;
+
+    // The nearest grid sample on screen to a mouse position (widget pixels, y
+    // downwards), using the camera of the last paint. Ties keep the earliest sample
+    // in row-major order. Both are -1 for a grid without samples.
+    void pickVertex(int mouseX, int mouseY, int& row, int& column);
+
+    // Clears the frame and applies the camera.
+    void applyViewTransform();
+    // Draws the surface in a grid render mode (0 plain, 1 height, 2 curvature,
+    // 3 slope), compiled into the view's display list for mid-sized grids.
+    void buildDisplayList(int gridRenderMode);
+
+    int viewHeight = 0;
+    float xRot = 0.0f;
+    float yRot = 0.0f;
+    float zRot = 0.0f;
+    float scale = 2.0f;
+    float xTrans = 0.0f;
+    float yTrans = 0.0f;
+    float zTrans = 0.0f;
+    bool mouseDown = false;
+    int lastX = 0;
+    int lastY = 0;
+    int pressButton = 0;
+    VeskGrid grid;
+    unsigned displayList = 0;
+    bool listDirty = true;
+    bool renderContours = false;
+    bool renderPlain = true;
+    bool renderHeightColours = false;
+    bool renderCurvature = false;
+    bool renderSlope = false;
+    bool matchesShown = true;
+    bool renderUCurves = true;
+    int contourSpacing = 1;
+    bool marked = false;
+    std::vector<int> marks;
+    int selX1 = -1;
+    int selX2 = -1;
+    int selY1 = -1;
+    int selY2 = -1;
+    std::vector<FloatMatrix> blockDetails;
+    int blockWidth = 0;
+    int blockHeight = 0;
+    int numDeets = 2;
+
+public slots:
+    void setXRotation(int degrees);
+    void setYRotation(int degrees);
+    void setZRotation(int degrees);
+    void setScale(int val);
+    // (the file, details and multiresolution command slots follow here)
+    void setRenderMethod(int m);
+    void toggleRenderUCurves();
+    void setContourSpacing(int s);
+    void showMatches(bool on);
+    // (the refresh, size, marking, block transfer and movie slots follow here)
+
+signals:
+    void widthChanged(const QString& width);
+    void widthChanged(int);
+    void heightChanged(const QString& height);
+    void heightChanged(int);
+    void freqChanged(int);
+    void sendCurve(std::vector<float>);
+    void sendDetails(std::vector<float>);
+    void sendStdDev(float);
+    void sendBlockDetails(float* details, int width, int height);
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int w, int h) override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void paintSurface(int gridRenderMode);
+    void paintCurves();
+    void paintOverlays();
+    void releaseDisplayList();
+    // Picks at an event position and stores the selection corners the middle button asks for.
+    bool pickAt(const QMouseEvent* event, int& row, int& column);
+
+    // Middle-button block transfer between the two views.
+    void coarsenAndSendBlock();
+    void pasteBlockDetails();
+};
