@@ -1,0 +1,20 @@
+#include "png/HuffmanNode.h"
+
+int HuffmanNode::liveNodes = 0;
+
+HuffmanNode::HuffmanNode()
+{
+    ++liveNodes;
+}
+
+HuffmanNode::~HuffmanNode()
+{
+    delete left;
+    delete right;
+    --liveNodes;
+}
+
+int HuffmanNode::leakTracker()
+{
+    return liveNodes;
+}
