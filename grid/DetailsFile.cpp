@@ -1,0 +1,555 @@
+// Details files (".dtl"): one level of the detail stack as text.
+//
+// Format notes (what the writer produces and the reader expects):
+//   <name>\tsource
+//   <N>\tnum_cols               coarse width: row details hold N-2 values per row
+//   <M>\tnum_rows               coarse height: row details hold M rows
+//   <2N-2>\tresulting_num_cols  fine width: values per row of the column details
+//   <2M-2>\tresulting_num_rows  fine height: column details hold M-2 rows
+//   <cell size or -1>\tcellsize(m)
+//   <next file>\tnext_file      followed by two empty lines
+//   width_details               then the row details, "%1.5f " per value
+//   height_details              after an empty line, the column details
+// The reader is token based: it looks for the source key, takes N and M and
+// derives both matrix shapes from them alone; the other header values are
+// read past. A source name may hold blanks, so it can span several tokens.
+
+#include "grid/DetailSplicing.h"
+#include "grid/VeskGrid.h"
+
+#include <QFile>
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+// The most detail values (both matrices together) a details file may ask for:
+// 2^28 floats, 1 GiB. A 4097 x 4097 coarse level needs about 50 million. Any
+// header beyond this is refused before anything is allocated.
+constexpr std::int64_t kMaxDetailValues = std::int64_t{1} << 28;
+
+// Smallest coarse size: the splicing search needs ten distinct columns (rows).
+constexpr std::int64_t kMinDetailSize = 12;
+
+// ---------------------------------------------------------------- reading
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Whitespace-separated tokens of a file held in memory.
+class DetailTokens {
+public:
+    explicit DetailTokens(std::string_view text) : text_(text) {}
+
+    // The next token, or nothing at end of file.
+    std::optional<std::string_view> next()
+    {
+        while (position_ < text_.size() && isBlank(text_[position_]))
+            ++position_;
+        if (position_ == text_.size())
+            return std::nullopt;
+        const std::size_t start = position_;
+        while (position_ < text_.size() && !isBlank(text_[position_]))
+            ++position_;
+        return text_.substr(start, position_ - start);
+    }
+
+    // True when the last token read ran up to the end of the file: like a
+    // stream extraction that hit end of file, such a token does not count.
+    bool atEnd() const { return position_ == text_.size(); }
+
+    bool skip(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            if (!next())
+                return false;
+        }
+        return true;
+    }
+
+    std::size_t position() const { return position_; }
+    void rewind(std::size_t position) { position_ = position; }
+
+private:
+    std::string_view text_;
+    std::size_t position_ = 0;
+};
+
+// Reads a whole file; false when it cannot be opened or read.
+bool readWholeFile(const char* path, std::string& text, bool& opened)
+{
+    opened = false;
+    std::FILE* file = std::fopen(path, "r");
+    if (!file)
+        return false;
+    opened = true;
+    text.clear();
+    char chunk[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text.append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed;
+}
+
+std::string_view withoutPlus(std::string_view token)
+{
+    if (token.size() > 1 && token.front() == '+')
+        token.remove_prefix(1);
+    return token;
+}
+
+// A whole token as an integer; nothing for anything else ("12.5", "12abc", overflow).
+std::optional<std::int64_t> parseDetailInteger(std::string_view token)
+{
+    token = withoutPlus(token);
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (error != std::errc{} || end != token.data() + token.size())
+        return std::nullopt;
+    return value;
+}
+
+// A whole token as a finite decimal number, converted like a C library
+// conversion to double and then stored as a float.
+std::optional<double> parseDetailNumber(std::string_view token)
+{
+    token = withoutPlus(token);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (error != std::errc{} || end != token.data() + token.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+bool startsWithSourceKey(std::string_view token)
+{
+    return token.substr(0, 3) == "sou";
+}
+
+enum class MatrixRead { Complete, Incomplete, NotANumber };
+
+// Skips the matrix label, then fills `matrix` (already sized) row by row.
+MatrixRead readMatrix(DetailTokens& tokens, FloatMatrix& matrix, std::string& badToken)
+{
+    tokens.skip(1);
+    for (auto& row : matrix) {
+        for (float& value : row) {
+            const auto token = tokens.next();
+            if (!token || tokens.atEnd()) {
+                std::printf("VeskGrid:: *Error* - Premature end of details file.\n");
+                return MatrixRead::Incomplete;
+            }
+            const auto number = parseDetailNumber(*token);
+            if (!number) {
+                badToken = std::string(*token);
+                return MatrixRead::NotANumber;
+            }
+            value = static_cast<float>(*number);
+        }
+    }
+    return MatrixRead::Complete;
+}
+
+int rowCount(const FloatMatrix& matrix)
+{
+    return static_cast<int>(matrix.size());
+}
+
+int valuesPerRow(const FloatMatrix& matrix)
+{
+    return matrix.empty() ? 0 : static_cast<int>(matrix.front().size());
+}
+
+// ---------------------------------------------------------------- writing
+
+// Buffered text output of detail values, byte for byte what "%1.5f " prints.
+class DetailValueWriter {
+public:
+    explicit DetailValueWriter(std::FILE* file) : file_(file) { buffer_.reserve(kFlushSize + 512); }
+    ~DetailValueWriter() { flush(); }
+    DetailValueWriter(const DetailValueWriter&) = delete;
+    DetailValueWriter& operator=(const DetailValueWriter&) = delete;
+
+    void value(float number)
+    {
+        // Fixed notation with five decimals is exactly what printf's "%1.5f"
+        // gives for the same double; a double needs at most 309 integer digits.
+        char text[400];
+        const auto result = std::to_chars(text, text + sizeof text, static_cast<double>(number),
+                                          std::chars_format::fixed, 5);
+        buffer_.append(text, result.ptr);
+        buffer_.push_back(' ');
+        if (buffer_.size() >= kFlushSize)
+            flush();
+    }
+
+    void text(std::string_view piece)
+    {
+        buffer_.append(piece);
+        if (buffer_.size() >= kFlushSize)
+            flush();
+    }
+
+    void flush()
+    {
+        if (!buffer_.empty())
+            std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+        buffer_.clear();
+    }
+
+private:
+    static constexpr std::size_t kFlushSize = 1 << 16;
+    std::FILE* file_;
+    std::string buffer_;
+};
+
+bool hasNoValues(const FloatMatrix& matrix)
+{
+    return matrix.empty() || matrix.front().empty();
+}
+
+// Every row is written with as many values as the first row holds, so no row
+// may be shorter than the first.
+bool hasShortRow(const FloatMatrix& matrix)
+{
+    for (const auto& row : matrix) {
+        if (row.size() < matrix.front().size())
+            return true;
+    }
+    return false;
+}
+
+struct DetailSummary {
+    float largest = -100.0f;
+    float smallest = 100.0f;
+    float sum = 0.0f;
+    std::int64_t count = 0;
+};
+
+DetailSummary writeMatrix(DetailValueWriter& out, const FloatMatrix& matrix)
+{
+    DetailSummary summary;
+    const std::size_t length = matrix.front().size();
+    for (const auto& row : matrix) {
+        for (std::size_t col = 0; col < length; ++col) {
+            const float value = row[col];
+            out.value(value);
+            if (value > summary.largest)
+                summary.largest = value;
+            if (value < summary.smallest)
+                summary.smallest = value;
+            summary.sum += value;
+        }
+        out.text("\n");
+    }
+    summary.count = static_cast<std::int64_t>(matrix.size()) * static_cast<std::int64_t>(length);
+    return summary;
+}
+
+double standardDeviation(const FloatMatrix& matrix, float mean, std::int64_t count)
+{
+    double squares = 0.0;
+    const std::size_t length = matrix.front().size();
+    for (const auto& row : matrix) {
+        for (std::size_t col = 0; col < length; ++col) {
+            const double difference = static_cast<double>(row[col]) - mean;
+            squares += difference * difference;
+        }
+    }
+    return std::sqrt(squares / static_cast<double>(count));
+}
+
+std::string formatted(const char* format, double first, double second)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, format, first, second);
+    return text;
+}
+
+// Writes one level to `path`; on failure `error` says why.
+bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDetails, const QString& fileName,
+                     const QString& sourceName, float detailCellSize, const QString& nextFileName,
+                     QString& error)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    if (hasNoValues(rowDetails) || hasNoValues(columnDetails)) {
+        std::printf("*** Error *** details passed to writeDetail have 0 size for file %s.\n", path.constData());
+        error = QStringLiteral("*** Error *** details passed to writeDetail have 0 size for file ") + fileName;
+        return false;
+    }
+    if (hasShortRow(rowDetails) || hasShortRow(columnDetails)) {
+        std::printf("*** Error *** details passed to writeDetail have rows shorter than their first row for "
+                    "file %s.\n",
+                    path.constData());
+        error = QStringLiteral("*** Error *** details passed to writeDetail have rows shorter than their first "
+                               "row for file ") +
+                fileName;
+        return false;
+    }
+
+    std::FILE* file = std::fopen(path.constData(), "w");
+    if (!file) {
+        std::printf("*** Error *** fopen returned NULL when writing detail for file %s.\n", path.constData());
+        error = QStringLiteral("*** Error *** fopen returned NULL when writing detail for file ") + fileName;
+        return false;
+    }
+
+    std::fprintf(file, "%s\tsource\n", QFile::encodeName(sourceName).constData());
+    std::fprintf(file, "%i\tnum_cols\n", valuesPerRow(rowDetails) + 2);
+    std::fprintf(file, "%i\tnum_rows\n", rowCount(rowDetails));
+    std::fprintf(file, "%i\tresulting_num_cols\n", valuesPerRow(columnDetails));
+    std::fprintf(file, "%i\tresulting_num_rows\n", 2 * rowCount(columnDetails) + 2);
+    if (detailCellSize > 0.0f)
+        std::fprintf(file, "%f\tcellsize(m)\n", static_cast<double>(detailCellSize));
+    else
+        std::fprintf(file, "-1\tcellsize(m)\n");
+    std::fprintf(file, "%s\tnext_file\n\n\n", QFile::encodeName(nextFileName).constData());
+    std::fprintf(file, "width_details\n");
+
+    {
+        DetailValueWriter out(file);
+        const DetailSummary rows = writeMatrix(out, rowDetails);
+        std::printf("max = %1.3f\tmin=%1.3f\tave=%1.3f\n", static_cast<double>(rows.largest),
+                    static_cast<double>(rows.smallest),
+                    static_cast<double>(rows.sum / static_cast<float>(rows.count)));
+
+        out.text("\nheight_details\n");
+        const DetailSummary columns = writeMatrix(out, columnDetails);
+        const float mean = columns.sum / static_cast<float>(columns.count);
+        std::printf("max = %1.3f\tmin=%1.3f\tave=%1.3f\tstd deviation=%1.3f\n",
+                    static_cast<double>(columns.largest), static_cast<double>(columns.smallest),
+                    static_cast<double>(mean), standardDeviation(columnDetails, mean, columns.count));
+        out.text("\n");
+    }
+    const bool streamFailed = std::ferror(file) != 0;
+    const bool written = (std::fclose(file) == 0) && !streamFailed;
+    // A full disk shows only here; a half-written file must not be reported as saved.
+    if (!written) {
+        std::printf("*** Error *** could not finish writing detail file %s.\n", path.constData());
+        error = QStringLiteral("*** Error *** could not finish writing detail file ") + fileName;
+        return false;
+    }
+
+    std::printf("Details file %s has been written successfully\n", path.constData());
+    return true;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- VeskGrid
+
+void VeskGrid::writeDetails(QString& fileName, int& count)
+{
+    count = 0;
+    fileName.clear();
+    lastError.clear();
+
+    const double halfCellSize = static_cast<double>(cellSize) * 0.5;
+    float levelCellSize = static_cast<float>(halfCellSize);
+    const int matrixCount = static_cast<int>(details.size());
+
+    // Pairs from the top: row details at n, their column details at n-1.
+    for (int n = matrixCount - 1; n >= 0; n -= 2) {
+        if (n == 0) {
+            // Only an odd stack ends here: its bottom matrix has no column
+            // details beneath it, so it cannot form a level of its own.
+            std::printf("VeskGrid::The bottom detail matrix has no column details below it and was not "
+                        "written\n");
+            break;
+        }
+        const int level = n / 2;
+        const std::string suffix = formatted("_for_%1.2f_to_%1.2f_m_data.dtl",
+                                             halfCellSize / std::pow(2.0, level - 1),
+                                             halfCellSize / std::pow(2.0, level));
+        const QString file = name + QString::fromLatin1(suffix.c_str());
+        QString error;
+        if (!writeDetailFile(details[n], details[n - 1], file, name, levelCellSize, QStringLiteral("null"),
+                             error)) {
+            fileName = QStringLiteral("Failed to write file ") + file;
+            count = -1;
+            lastError = fileName + QStringLiteral(": ") + error;
+            return;
+        }
+        ++count;
+        fileName = file;
+        levelCellSize *= 0.5f;
+    }
+}
+
+bool VeskGrid::writeDetail(FloatMatrix rowDetails, FloatMatrix columnDetails, QString fileName,
+                           float detailCellSize, QString nextFileName)
+{
+    QString error;
+    const bool written =
+        writeDetailFile(rowDetails, columnDetails, fileName, name, detailCellSize, nextFileName, error);
+    lastError = written ? QString() : error;
+    return written;
+}
+
+bool VeskGrid::loadDetail(QString fileName)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    std::printf("Loading details file %s\n", path.constData());
+    clearDetails();
+    lastError.clear();
+
+    // Every refusal leaves the stack empty and says why.
+    const auto refuse = [&](const QString& reason) {
+        clearDetails();
+        lastError = reason;
+        return false;
+    };
+    const auto prematureEnd = [&]() {
+        std::printf("VeskGrid:: *Error* - Premature end of details file.\n");
+        return refuse(QStringLiteral("VeskGrid:: *Error* - Premature end of details file ") + fileName);
+    };
+
+    std::string text;
+    bool opened = false;
+    if (!readWholeFile(path.constData(), text, opened)) {
+        if (!opened) {
+            std::printf("Error, %s was not found\n", path.constData());
+            return refuse(QStringLiteral("Error, ") + fileName + QStringLiteral(" was not found"));
+        }
+        std::printf("Error, %s could not be read\n", path.constData());
+        return refuse(QStringLiteral("Error, ") + fileName + QStringLiteral(" could not be read"));
+    }
+    std::printf("file %s has been opened\n", path.constData());
+
+    // The source key. A source name may itself begin with "sou", so the key is
+    // the first such token that is followed by a whole number (the coarse width).
+    DetailTokens tokens(text);
+    std::optional<std::int64_t> coarseWidth;
+    bool sawSourceKey = false;
+    while (const auto token = tokens.next()) {
+        if (!startsWithSourceKey(*token))
+            continue;
+        sawSourceKey = true;
+        const std::size_t afterKey = tokens.position();
+        if (const auto following = tokens.next()) {
+            coarseWidth = parseDetailInteger(*following);
+            if (coarseWidth)
+                break;
+        }
+        tokens.rewind(afterKey);
+    }
+    if (!coarseWidth) {
+        if (sawSourceKey) {
+            std::printf("Error, %s has no whole number of columns after its source key\n", path.constData());
+            return refuse(QStringLiteral("Error, ") + fileName +
+                          QStringLiteral(" has no whole number of columns after its source key"));
+        }
+        std::printf("Error, %s has no source key: it is not a details file\n", path.constData());
+        return refuse(QStringLiteral("Error, ") + fileName +
+                      QStringLiteral(" has no source key: it is not a details file"));
+    }
+
+    if (!tokens.skip(1))
+        return prematureEnd();
+    const auto coarseHeightToken = tokens.next();
+    if (!coarseHeightToken)
+        return prematureEnd();
+    const auto coarseHeight = parseDetailInteger(*coarseHeightToken);
+    if (!coarseHeight) {
+        std::printf("Error, %s has a number of rows that is not a whole number: %s\n", path.constData(),
+                    std::string(*coarseHeightToken).c_str());
+        return refuse(QStringLiteral("Error, ") + fileName +
+                      QStringLiteral(" has a number of rows that is not a whole number"));
+    }
+    // Resulting sizes and their keys, then the cell size (read past: the grid
+    // keeps its own), its key, the next-file name and its key.
+    if (!tokens.skip(5))
+        return prematureEnd();
+    const auto cellSizeToken = tokens.next();
+    if (!cellSizeToken)
+        return prematureEnd();
+    if (!parseDetailNumber(*cellSizeToken)) {
+        std::printf("Error, %s has a cell size that is not a number: %s\n", path.constData(),
+                    std::string(*cellSizeToken).c_str());
+        return refuse(QStringLiteral("Error, ") + fileName + QStringLiteral(" has a cell size that is not a number"));
+    }
+    if (!tokens.skip(3))
+        return prematureEnd();
+
+    const std::int64_t columns = *coarseWidth;
+    const std::int64_t rows = *coarseHeight;
+    if (columns < kMinDetailSize || rows < kMinDetailSize) {
+        std::printf("Error, the details for this grid must be at least 10 X 10\n");
+        return refuse(QStringLiteral("Error, the details for this grid must be at least 10 X 10"));
+    }
+    // Each side alone is bounded first, so the product below cannot overflow.
+    const bool tooLarge = columns > kMaxDetailValues || rows > kMaxDetailValues ||
+                          rows * (columns - 2) + (rows - 2) * (2 * columns - 2) > kMaxDetailValues;
+    if (tooLarge) {
+        std::printf("Error, the details file %s asks for %lld X %lld details, more than the %lld values a "
+                    "details file may hold\n",
+                    path.constData(), static_cast<long long>(columns), static_cast<long long>(rows),
+                    static_cast<long long>(kMaxDetailValues));
+        return refuse(QStringLiteral("Error, the details file ") + fileName +
+                      QStringLiteral(" asks for %1 X %2 details, more than the %3 values a details file may hold")
+                          .arg(columns)
+                          .arg(rows)
+                          .arg(kMaxDetailValues));
+    }
+
+    const int coarseColumns = static_cast<int>(columns);
+    const int coarseRows = static_cast<int>(rows);
+    FloatMatrix rowDetails(coarseRows, std::vector<float>(coarseColumns - 2, 0.0f));
+    FloatMatrix columnDetails(coarseRows - 2, std::vector<float>(2 * coarseColumns - 2, 0.0f));
+
+    std::string badToken;
+    const MatrixRead rowRead = readMatrix(tokens, rowDetails, badToken);
+    const MatrixRead columnRead =
+        rowRead == MatrixRead::NotANumber ? rowRead : readMatrix(tokens, columnDetails, badToken);
+    if (rowRead == MatrixRead::NotANumber || columnRead == MatrixRead::NotANumber) {
+        // A value that is not a number is refused outright: no value is guessed.
+        std::printf("VeskGrid::Error in details file %s, \"%s\" is not a number.\n", path.constData(),
+                    badToken.c_str());
+        return refuse(QStringLiteral("VeskGrid::Error in details file ") + fileName + QStringLiteral(", \"") +
+                      QString::fromLocal8Bit(badToken.c_str()) + QStringLiteral("\" is not a number."));
+    }
+    const bool incomplete = rowRead == MatrixRead::Incomplete || columnRead == MatrixRead::Incomplete;
+
+    std::printf("Width and height of current grid are %i X %i\n", width, height);
+
+    // Stretch the level to the terrain in the grid; larger details stay as read.
+    if (coarseColumns < width) {
+        std::printf("Size of newdetails1 was %i by %i\n", valuesPerRow(rowDetails), rowCount(rowDetails));
+        std::printf("Size of newdetails2 was %i by %i\n", valuesPerRow(columnDetails), rowCount(columnDetails));
+        if (!spliceColumns(rowDetails, width - 2) || !spliceColumns(columnDetails, 2 * width - 2))
+            return refuse(QStringLiteral("VeskGrid::Error, the details of ") + fileName +
+                          QStringLiteral(" could not be spliced to the width of the grid"));
+        std::printf("Size of newdetails1 is %i by %i\n", valuesPerRow(rowDetails), rowCount(rowDetails));
+        std::printf("Size of newdetails2 is %i by %i\n", valuesPerRow(columnDetails), rowCount(columnDetails));
+    }
+    if (coarseRows < height) {
+        std::printf("Splicing the details' rows\n");
+        std::printf("Size of newdetails1 was %i by %i\n", valuesPerRow(rowDetails), rowCount(rowDetails));
+        std::printf("Size of newdetails2 was %i by %i\n", valuesPerRow(columnDetails), rowCount(columnDetails));
+        if (!spliceRows(rowDetails, height) || !spliceRows(columnDetails, height - 2))
+            return refuse(QStringLiteral("VeskGrid::Error, the details of ") + fileName +
+                          QStringLiteral(" could not be spliced to the height of the grid"));
+    }
+
+    if (incomplete) {
+        std::printf("VeskGRrid::Error in details file, incomplete number of details values were provided.\n");
+        return refuse(QStringLiteral("VeskGRrid::Error in details file ") + fileName +
+                      QStringLiteral(", incomplete number of details values were provided."));
+    }
+
+    details.push_back(std::move(columnDetails));
+    details.push_back(std::move(rowDetails));
+    return true;
+}
