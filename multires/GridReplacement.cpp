@@ -1,0 +1,98 @@
+#include "multires/GridReplacement.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+void replaceHeights(VeskGrid& grid, FloatMatrix&& newHeights, int newWidth, int newHeight)
+{
+    grid.clearData();
+    grid.width = newWidth;
+    grid.height = newHeight;
+    grid.resize(newWidth, newHeight);
+    // resize allocated zeros; the finished rows are moved in instead of copied value by value.
+    grid.heights = std::move(newHeights);
+    grid.hasData = true;
+}
+
+void recomputeDerivedData(VeskGrid& grid)
+{
+    grid.normalsValid = false;
+    grid.calculateNormals();
+    grid.computeStatistics();
+}
+
+bool refuseQuietly(VeskGrid& grid, const std::string& message)
+{
+    std::string text = message;
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    grid.lastError = QString::fromStdString(text);
+    return false;
+}
+
+bool refuseOperation(VeskGrid& grid, const std::string& message)
+{
+    std::printf("%s", message.c_str());
+    return refuseQuietly(grid, message);
+}
+
+std::string formatMessage(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    va_list copy;
+    va_copy(copy, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text;
+    if (length > 0) {
+        std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+        std::vsnprintf(buffer.data(), buffer.size(), format, arguments);
+        text.assign(buffer.data(), static_cast<std::size_t>(length));
+    }
+    va_end(arguments);
+    return text;
+}
+
+bool matrixCovers(const FloatMatrix& matrix, int minRows, int minColumns)
+{
+    if (minRows < 0 || minColumns < 0)
+        return false;
+    if (matrix.size() < static_cast<std::size_t>(minRows))
+        return false;
+    if (matrix.empty())
+        return minColumns == 0 || minRows == 0;
+    const std::size_t rowLength = matrix.front().size();
+    for (const auto& row : matrix)
+        if (row.size() != rowLength)
+            return false;
+    return minRows == 0 || rowLength >= static_cast<std::size_t>(minColumns);
+}
+
+std::string describeMatrix(const FloatMatrix& matrix)
+{
+    const std::size_t rowLength = matrix.empty() ? 0 : matrix.front().size();
+    bool ragged = false;
+    for (const auto& row : matrix)
+        ragged = ragged || row.size() != rowLength;
+    return formatMessage("%zu X %zu%s", matrix.size(), rowLength, ragged ? " (rows of unequal length)" : "");
+}
+
+bool heightsMatchSize(const VeskGrid& grid)
+{
+    if (grid.width < 0 || grid.height < 0 || grid.heights.size() != static_cast<std::size_t>(grid.height))
+        return false;
+    for (const auto& row : grid.heights)
+        if (row.size() != static_cast<std::size_t>(grid.width))
+            return false;
+    return true;
+}
+
+bool refuseInconsistentHeights(VeskGrid& grid)
+{
+    return refuseOperation(grid, formatMessage("VeskGrid::Error - the heights (%s) do not match the grid size %i X %i; "
+                                               "nothing was changed\n",
+                                               describeMatrix(grid.heights).c_str(), grid.width, grid.height));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "grid/VeskGrid.h"
+
+#include <string>
+
+// Helpers shared by the three schemes for the steps every grid operation repeats.
+
+// Replaces the grid's terrain by newHeights (newHeight rows of newWidth values): clearData
+// (which keeps the detail stack), set the sizes, resize, take the heights, set hasData.
+void replaceHeights(VeskGrid& grid, FloatMatrix&& newHeights, int newWidth, int newHeight);
+
+// After the heights changed: mark the normals stale, recompute them and the statistics.
+void recomputeDerivedData(VeskGrid& grid);
+
+// Refuses an operation: prints the message, keeps it as the grid's lastError and returns
+// false so the caller can return it directly. Nothing of the grid is changed.
+bool refuseOperation(VeskGrid& grid, const std::string& message);
+
+// Like refuseOperation without printing (for refusals the user is not told about).
+bool refuseQuietly(VeskGrid& grid, const std::string& message);
+
+// printf into a std::string (messages are built once and both printed and stored).
+std::string formatMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// True when the matrix has at least minRows rows and every row at least minColumns values,
+// and all its rows have the same length (a ragged matrix is not a detail level).
+bool matrixCovers(const FloatMatrix& matrix, int minRows, int minColumns);
+
+// "R X C" description of a matrix for messages (rows, values in its first row).
+std::string describeMatrix(const FloatMatrix& matrix);
+
+// True when heights holds exactly `height` rows of `width` values, the shape every
+// operation reads; a grid whose public fields were left inconsistent is refused.
+bool heightsMatchSize(const VeskGrid& grid);
+
+// Refuses with a message when the grid's heights do not match its width and height.
+bool refuseInconsistentHeights(VeskGrid& grid);
