@@ -68,17 +68,53 @@ public:
     int blockHeight = 0;
     int numDeets = 2;
 
+    // --- Camera movie state, shared by every view of the process (GLGridMovie.cpp) ---
+    static bool movieStartPending; // the next startmovie() only places the camera
+    static int movieFrame;         // movie ticks so far
+    // --- end of the movie state ---
+
 public slots:
     void setXRotation(int degrees);
     void setYRotation(int degrees);
     void setZRotation(int degrees);
     void setScale(int val);
-    // (the file, details and multiresolution command slots follow here)
+    // --- Commands: files, details and multiresolution (GLGridCommands.cpp) ---
+    void loadGRDFile(QString file);
+    void loadFLTFile(QString file);
+    void writeDetails(QString& status, int& numfiles);
+    void writeTerrain(QString& filename, bool& status);
+    void loadDetail(QString file);
+    void writeTerrainSplit(QString& file1, QString& file2, bool& success);
+    void saveGRD(QString& f);
+    void saveOBJ(const QString& f);
+    void subdivide(int subdivisiontype);
+    void unsubdivide(int subdivisiontype);
+    // --- end of the file, details and multiresolution commands ---
     void setRenderMethod(int m);
     void toggleRenderUCurves();
     void setContourSpacing(int s);
     void showMatches(bool on);
-    // (the refresh, size, marking, block transfer and movie slots follow here)
+    // --- Commands: refresh, sizes, marking, block transfer, movie
+    //     (GLGridCommands.cpp, GLGridBlockTransfer.cpp, GLGridMovie.cpp) ---
+    void updateGUI();
+    void getGrid(VeskGrid*& g);
+    void changeWidth(int w);
+    void changeHeight(int h);
+    void clearDetails();
+    void emitStdDev();
+    void setMarked(bool a);
+    void addMarked(int x, int y, int width, int height);
+    void clearMarked();
+    // details is the address of the sender's block list, not an array of floats
+    // (see GLGridBlockTransfer.cpp); it is copied during the signal's delivery.
+    void receiveBlockDetails(float* details, int width, int height);
+    void changeNumDeets(int num);
+    void startmovie();
+    void timerDone();
+    void move(double xts, double yts, double zts, double xrs, double yrs, double zrs, double xtf,
+              double ytf, double ztf, double xrf, double yrf, double zrf, int totalsteps,
+              int currentstep);
+    // --- end of the refresh, size, marking, block transfer and movie commands ---
 
 signals:
     void widthChanged(const QString& width);
@@ -110,4 +146,13 @@ private:
     // Middle-button block transfer between the two views.
     void coarsenAndSendBlock();
     void pasteBlockDetails();
+
+    // --- Refresh helpers and mark scaling (GLGridCommands.cpp) ---
+    void emitWidth();
+    void emitHeight();
+    void emitCurve();
+    void emitDetails();
+    void doubleMarks();
+    void halveMarks();
+    // --- end of the refresh helpers ---
 };

@@ -1,0 +1,352 @@
+// The view's command slots: loading and saving through the grid, the
+// multiresolution steps, size changes, marking, and the refresh that reports
+// the grid to the window's controls and plots.
+
+#include "views/GLGrid.h"
+
+#include "multires/Chaikin.h"
+#include "multires/Faber.h"
+#include "multires/Fractal.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// The answer of every save or write slot of a view whose grid is empty.
+QString noDataText()
+{
+    return QStringLiteral("Grid has no data");
+}
+
+// Marks are kept flat: x, y, width, height of each rectangle in turn.
+constexpr std::size_t valuesPerMark = 4;
+
+int clampToInt(long long value)
+{
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// The resolution spin box takes whole metres; a cell size that is not a
+// number or does not fit an int must not reach the conversion.
+int truncatedCellSize(float cellSize)
+{
+    if (std::isnan(cellSize))
+        return 0;
+    if (cellSize >= static_cast<float>(INT_MAX))
+        return INT_MAX;
+    if (cellSize <= static_cast<float>(INT_MIN))
+        return INT_MIN;
+    return static_cast<int>(cellSize);
+}
+
+// A right or bottom edge (start + extent) lies inside a grid side when
+// 0 <= edge < side: the comparison of the sum as unsigned against the side.
+bool edgeInside(long long edge, int side)
+{
+    return edge >= 0 && edge < side;
+}
+
+} // namespace
+
+// --- Files ---
+
+void GLGrid::loadGRDFile(QString file)
+{
+    marked = false;
+    marks.clear();
+    grid.loadGRDFile(file);
+    update();
+    updateGUI();
+}
+
+void GLGrid::loadFLTFile(QString file)
+{
+    marked = false;
+    marks.clear();
+    grid.loadFLTFile(file);
+    update();
+    updateGUI();
+}
+
+void GLGrid::writeDetails(QString& status, int& numfiles)
+{
+    if (!grid.hasData) {
+        status = noDataText();
+        numfiles = 0;
+        return;
+    }
+    grid.writeDetails(status, numfiles);
+}
+
+void GLGrid::writeTerrain(QString& filename, bool& status)
+{
+    if (!grid.hasData) {
+        filename = noDataText();
+        status = false;
+        return;
+    }
+    status = grid.writeTerrain(filename);
+}
+
+void GLGrid::loadDetail(QString file)
+{
+    if (!grid.hasData)
+        return;
+    grid.loadDetail(file);
+    updateGUI();
+}
+
+void GLGrid::writeTerrainSplit(QString& file1, QString& file2, bool& success)
+{
+    if (!grid.hasData) {
+        file1 = noDataText();
+        success = false;
+        return;
+    }
+    success = grid.writeTerrainSplit(file1, file2);
+}
+
+void GLGrid::saveGRD(QString& f)
+{
+    grid.writeTerrain(f);
+}
+
+void GLGrid::saveOBJ(const QString& f)
+{
+    grid.saveOBJ(f);
+}
+
+// --- Multiresolution ---
+
+void GLGrid::subdivide(int subdivisiontype)
+{
+    std::printf("GLGRID::subdivide\n");
+    bool refined = true;
+    switch (subdivisiontype) {
+    case 1:
+        std::printf("*** CALLING CHAIKIN *** \n");
+        refined = subdivideChaikin(grid);
+        break;
+    case 2:
+        std::printf("*** CALLING FRACTAL ***\n");
+        refined = subdivideFractal(grid);
+        break;
+    case 3:
+        std::printf("*** CALLING FABER ***\n");
+        refined = subdivideFaber(grid);
+        break;
+    default:
+        break;
+    }
+    // A refused refinement left the grid as it was, so its marks still fit it.
+    if (refined)
+        doubleMarks();
+    updateGUI();
+}
+
+void GLGrid::unsubdivide(int subdivisiontype)
+{
+    std::printf("GLGRID::unsubdivide\n");
+    bool coarsened = true;
+    switch (subdivisiontype) {
+    case 1:
+        coarsened = reverseChaikin(grid);
+        break;
+    case 2:
+        coarsened = unsubdivideFractal(grid);
+        break;
+    case 3:
+        coarsened = reverseFaber(grid);
+        break;
+    default:
+        break;
+    }
+    if (coarsened)
+        halveMarks();
+    updateGUI();
+}
+
+void GLGrid::doubleMarks()
+{
+    for (std::size_t k = 0; k + valuesPerMark <= marks.size(); k += valuesPerMark) {
+        const long long x = 2LL * marks[k];
+        const long long y = 2LL * marks[k + 1];
+        long long markWidth = 2LL * marks[k + 2];
+        long long markHeight = 2LL * marks[k + 3];
+        // Shrink the doubled rectangle until its far edges are inside the refined grid.
+        if (x + markWidth >= 0 && x + markWidth > grid.width)
+            markWidth = grid.width - x;
+        if (y + markHeight >= 0 && y + markHeight > grid.height)
+            markHeight = grid.height - y;
+        marks[k] = clampToInt(x);
+        marks[k + 1] = clampToInt(y);
+        marks[k + 2] = clampToInt(markWidth);
+        marks[k + 3] = clampToInt(markHeight);
+    }
+}
+
+void GLGrid::halveMarks()
+{
+    // Integer division truncates toward zero, as the coarsening halves sizes.
+    for (int& value : marks)
+        value /= 2;
+}
+
+// --- Refresh and the signals it sends ---
+
+void GLGrid::updateGUI()
+{
+    std::printf("updateGUI\n");
+    if (isValid())
+        makeCurrent();
+    emitWidth();
+    emitHeight();
+    emitCurve();
+    emitDetails();
+    emit freqChanged(truncatedCellSize(grid.cellSize));
+    listDirty = true;
+    update();
+}
+
+void GLGrid::emitWidth()
+{
+    emit widthChanged(QString::asprintf("%i", grid.width));
+    emit widthChanged(grid.width);
+}
+
+void GLGrid::emitHeight()
+{
+    emit heightChanged(QString::asprintf("%i", grid.height));
+    emit heightChanged(grid.height);
+}
+
+void GLGrid::emitCurve()
+{
+    if (!grid.hasData)
+        return;
+    const int middleRow = grid.height / 2;
+    if (middleRow < 0 || middleRow >= static_cast<int>(grid.heights.size()))
+        return;
+    const std::vector<float>& row = grid.heights[static_cast<std::size_t>(middleRow)];
+    const std::size_t count = std::min(row.size(), static_cast<std::size_t>(std::max(grid.width, 0)));
+    std::vector<float> curve(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(count));
+    emit sendCurve(curve);
+    std::printf("emit curve\n");
+}
+
+void GLGrid::emitDetails()
+{
+    if (!grid.hasData || grid.details.empty()) {
+        emit sendDetails(std::vector<float>());
+        return;
+    }
+    // The top matrix may come from a details file or another scheme and be
+    // smaller than the grid implies: send only the values it really holds.
+    const FloatMatrix& top = grid.details.back();
+    const int middleRow = grid.height / 2;
+    std::vector<float> profile;
+    if (middleRow >= 0 && middleRow < static_cast<int>(top.size())) {
+        const std::vector<float>& row = top[static_cast<std::size_t>(middleRow)];
+        const long long wanted = std::max(0LL, static_cast<long long>(grid.width) - 2);
+        const std::size_t count = std::min(row.size(), static_cast<std::size_t>(wanted));
+        profile.assign(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    emit sendDetails(profile);
+    std::printf("emit details\n");
+}
+
+// --- Grid access, sizes, details ---
+
+void GLGrid::getGrid(VeskGrid*& g)
+{
+    g = &grid;
+}
+
+void GLGrid::changeWidth(int w)
+{
+    if (w == grid.width)
+        return;
+    grid.adjustSize(w, grid.height);
+    updateGUI();
+}
+
+void GLGrid::changeHeight(int h)
+{
+    if (h == grid.height)
+        return;
+    grid.adjustSize(grid.width, h);
+    updateGUI();
+}
+
+void GLGrid::clearDetails()
+{
+    grid.clearDetails();
+    updateGUI();
+}
+
+void GLGrid::emitStdDev()
+{
+    const int widthBefore = grid.width;
+    const int heightBefore = grid.height;
+    const float deviation = estimateDetailDeviation(grid);
+    emit sendStdDev(deviation);
+    // The estimate trims an odd height for good; the controls must show it.
+    if (grid.width != widthBefore || grid.height != heightBefore)
+        updateGUI();
+}
+
+// --- Marking ---
+
+void GLGrid::setMarked(bool a)
+{
+    marked = a;
+}
+
+void GLGrid::addMarked(int x, int y, int width, int height)
+{
+    const long long right = static_cast<long long>(x) + width;
+    const long long bottom = static_cast<long long>(y) + height;
+    const bool fitsAcross = edgeInside(right, grid.width);
+    const bool fitsDown = edgeInside(bottom, grid.height);
+    // A rectangle starting left of or above the grid would be drawn from samples that do not exist.
+    const bool startsInside = x >= 0 && y >= 0;
+    if (fitsAcross && fitsDown && width > 0 && height > 0 && startsInside) {
+        std::printf("Marking %i %i %i %i\n", x, y, width, height);
+        marks.push_back(x);
+        marks.push_back(y);
+        marks.push_back(width);
+        marks.push_back(height);
+        update();
+        return;
+    }
+    std::printf("Error in marking . . . ");
+    if (!fitsAcross)
+        std::printf("%i w >= %i\n", static_cast<int>(right), grid.width);
+    if (!fitsDown)
+        std::printf("%i h >= %i\n", static_cast<int>(bottom), grid.height);
+    if (width < 1)
+        std::printf("width = 0\n");
+    if (height < 1)
+        std::printf("height = 0\n");
+    if (x < 0)
+        std::printf("%i x < 0\n", x);
+    if (y < 0)
+        std::printf("%i y < 0\n", y);
+    update();
+}
+
+void GLGrid::clearMarked()
+{
+    marked = false;
+    marks.clear();
+}
