@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+// Buffered text output that prints numbers with std::to_chars, byte for byte as
+// printf prints them with "%1.2f", "%1.3f", "%1.18f" (fixed(value, 2/3/18)) and "%i"
+// (integer), at a fraction of the cost. Writes go to the file in large blocks.
+class FixedFormatWriter {
+public:
+    // The writer does not own the file; finish() before closing it.
+    explicit FixedFormatWriter(std::FILE* file);
+
+    void text(std::string_view characters);
+    void character(char c);
+    void fixed(double value, int decimals);
+    void integer(long long value);
+
+    // Writes what is buffered; false if any write to the file failed.
+    bool finish();
+
+private:
+    void makeRoom(std::size_t bytes);
+    void flush();
+
+    std::FILE* file;
+    std::vector<char> buffer;
+    std::size_t used = 0;
+    bool failed = false;
+};
+
+// Prints value as printf's "%1.<decimals>f" into [first, last); returns the end of
+// the text, or nullptr if it does not fit.
+char* formatFixed(char* first, char* last, double value, int decimals);

@@ -1,0 +1,312 @@
+#include "grid/AsciiGridHeader.h"
+#include "grid/CellSize.h"
+#include "grid/GridFloatHeader.h"
+#include "grid/GridSizeLimit.h"
+#include "grid/StdioFile.h"
+#include "grid/TokenReader.h"
+#include "grid/VeskGrid.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+// Loading terrains: ASCII grids (".grd") and binary float grids (".flt" + ".hdr").
+// A load that fails leaves the grid empty, prints why and puts the reason in lastError.
+
+namespace {
+
+// Running statistics of the heights as they are read. Only values above -100 count
+// towards the mean (no-data markers such as -9999 stay out), only values above 0 can
+// lower the minimum, every value can raise the maximum.
+class HeightTally {
+public:
+    void add(double value)
+    {
+        if (value > -100.0) {
+            validSum += value;
+            ++validCount;
+            if (value < smallestValid)
+                smallestValid = value;
+        }
+        if (value < minimum && value > 0.0)
+            minimum = static_cast<float>(value);
+        if (value > maximum)
+            maximum = static_cast<float>(value);
+        if (value < smallestAny)
+            smallestAny = value;
+        ++total;
+    }
+
+    long long count() const { return total; }
+    float maxHeight() const { return maximum; }
+
+    // With no height above 0 (bathymetry, a depression) the smallest valid height,
+    // failing that the smallest of all, so that the terrain has a finite range.
+    float minHeight() const
+    {
+        if (minimum < 1e10f)
+            return minimum;
+        if (validCount > 0)
+            return static_cast<float>(smallestValid);
+        return static_cast<float>(smallestAny);
+    }
+
+    float averageHeight() const
+    {
+        if (validCount > 0)
+            return static_cast<float>(validSum / static_cast<double>(validCount));
+        return static_cast<float>(printedAverage());
+    }
+
+    // The summary's average: the valid sum over all values.
+    double printedAverage() const { return total > 0 ? validSum / static_cast<double>(total) : 0.0; }
+
+private:
+    double validSum = 0.0;
+    long long validCount = 0;
+    long long total = 0;
+    // Every load starts from these, never from the previous terrain's values.
+    float minimum = 1e10f;
+    float maximum = -1e10f;
+    double smallestValid = std::numeric_limits<double>::infinity();
+    double smallestAny = std::numeric_limits<double>::infinity();
+};
+
+constexpr char kPrematureEnd[] = "VeskGrid:: *Error* - Premature end of data file.\n";
+
+QString prematureEndReason(const QString& fileName, long long found, long long expected)
+{
+    return QStringLiteral("VeskGrid:: *Error* - Premature end of data file: %1 holds %2 of the %3 heights "
+                          "its header declares.")
+        .arg(fileName)
+        .arg(found)
+        .arg(expected);
+}
+
+QString shownToken(std::string_view token)
+{
+    const std::size_t shown = token.size() > 40 ? 40 : token.size();
+    return QString::fromLatin1(token.data(), static_cast<qsizetype>(shown))
+        + (shown < token.size() ? QStringLiteral("...") : QString());
+}
+
+float decodeFloat(const unsigned char* bytes, bool bigEndian)
+{
+    std::uint32_t bits;
+    if (bigEndian) {
+        bits = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8)
+            | std::uint32_t{bytes[3]};
+    } else {
+        bits = std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8) | (std::uint32_t{bytes[2]} << 16)
+            | (std::uint32_t{bytes[3]} << 24);
+    }
+    return std::bit_cast<float>(bits);
+}
+
+// Empties the grid after a failed load and records why; the reason has been printed.
+bool refuseLoad(VeskGrid& grid, const QString& reason)
+{
+    grid.clearData();
+    grid.lastError = reason;
+    return false;
+}
+
+// Prints a reason of our own (one line) and refuses the load with it.
+bool printAndRefuseLoad(VeskGrid& grid, const QString& reason)
+{
+    std::printf("%s\n", printable(reason).constData());
+    return refuseLoad(grid, reason);
+}
+
+// Steps shared by both loaders once every height is in: statistics, summary, normals.
+void finishLoad(VeskGrid& grid, const QString& fileName, float cellSize, const HeightTally& tally)
+{
+    grid.cellSize = cellSize;
+    grid.averageHeight = tally.averageHeight();
+    grid.minHeight = tally.minHeight();
+    grid.maxHeight = tally.maxHeight();
+
+    std::printf("Loaded File: %s", printable(fileName).constData());
+    std::printf("\nGrid is %i X %i ", grid.width, grid.height);
+    std::printf(".\nThere are a total of %i height values\n", static_cast<int>(tally.count()));
+    std::printf("Average height: %1.3f\n", tally.printedAverage());
+    std::printf("Min = %1.3f\n", grid.minHeight);
+    std::printf("Max = %1.3f\n", grid.maxHeight);
+    std::printf("------------------------\n");
+
+    grid.normalsValid = false;
+    grid.surfaceValid = false;
+    grid.curvature.clear();
+    grid.slope.clear();
+    grid.calculateNormals();
+    grid.name = fileName;
+    grid.name.remove(QLatin1Char('.'));
+    grid.hasData = true;
+    grid.lastError.clear();
+}
+
+} // namespace
+
+bool VeskGrid::loadGRDFile(QString fileName)
+{
+    std::printf("Loading file\n");
+    if (hasData)
+        clearData();
+    clearDetails();
+    std::printf("Loading ASCII Grid File\n");
+
+    StdioFile file = openStdioFile(fileName, "rb");
+    if (!file) {
+        std::printf("Error, %s was not found\n", printable(fileName).constData());
+        return refuseLoad(*this, QStringLiteral("Error, %1 was not found").arg(fileName));
+    }
+    const long long fileSize = stdioFileSize(file.get());
+
+    TokenReader reader(file.get());
+    AsciiGridHeader header;
+    QString problem;
+    if (!readAsciiGridHeader(reader, header, problem)) {
+        return printAndRefuseLoad(
+            *this, QStringLiteral("VeskGrid:: *Error* - %1 is not an ASCII grid that can be read: %2.").arg(fileName, problem));
+    }
+    const float fileCellSize = cellSizeFromDegrees(header.cellSizeDegrees);
+    std::printf("frequency sampled is %1.3f\n", fileCellSize);
+
+    if (!isAcceptableGridSize(header.columns, header.rows))
+        return printAndRefuseLoad(*this, unacceptableGridSizeMessage(fileName, header.columns, header.rows));
+    const long long expected = header.columns * header.rows;
+    // Every height takes at least one character and one separator (but the last):
+    // a file shorter than that cannot hold them, whatever its header claims.
+    if (fileSize >= 0 && fileSize < 2 * expected - 1) {
+        std::printf("%s", kPrematureEnd);
+        return refuseLoad(*this, prematureEndReason(fileName, 0, expected));
+    }
+
+    resize(static_cast<int>(header.columns), static_cast<int>(header.rows));
+    HeightTally tally;
+    std::string_view token;
+    for (int row = 0; row < height; ++row) {
+        float* values = heights[row].data();
+        for (int col = 0; col < width; ++col) {
+            if (!reader.next(token)) {
+                if (reader.tokenTooLong()) {
+                    return printAndRefuseLoad(
+                        *this, QStringLiteral("VeskGrid:: *Error* - %1 holds a word too long to be a height after %2 heights.")
+                                   .arg(fileName)
+                                   .arg(tally.count()));
+                }
+                if (reader.readFailed()) {
+                    return printAndRefuseLoad(
+                        *this, QStringLiteral("VeskGrid:: *Error* - %1 could not be read after %2 heights.")
+                                   .arg(fileName)
+                                   .arg(tally.count()));
+                }
+                std::printf("%s", kPrematureEnd);
+                return refuseLoad(*this, prematureEndReason(fileName, tally.count(), expected));
+            }
+            double value = 0.0;
+            if (!parseNumber(token, value)) {
+                return printAndRefuseLoad(
+                    *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is not a number: \"%5\".")
+                               .arg(tally.count() + 1)
+                               .arg(fileName)
+                               .arg(row)
+                               .arg(col)
+                               .arg(shownToken(token)));
+            }
+            values[col] = static_cast<float>(value);
+            tally.add(value);
+        }
+    }
+    file.reset();
+
+    finishLoad(*this, fileName, fileCellSize, tally);
+    return true;
+}
+
+bool VeskGrid::loadFLTFile(QString fileName)
+{
+    std::printf("Loading file\n");
+    if (hasData)
+        clearData();
+    clearDetails();
+    std::printf("Loading Binary Grid File\n");
+
+    QString headerName = fileName;
+    headerName.remove(QStringLiteral(".flt"));
+    headerName.remove(QStringLiteral(".FLT"));
+    headerName.append(QStringLiteral(".hdr"));
+
+    GridFloatHeader header;
+    {
+        StdioFile headerFile = openStdioFile(headerName, "rb");
+        if (!headerFile) {
+            std::printf("Error - %s was not found\n", printable(headerName).constData());
+            return refuseLoad(*this, QStringLiteral("Error - %1 was not found").arg(headerName));
+        }
+        QString problem;
+        if (!readGridFloatHeader(headerFile.get(), header, problem)) {
+            return printAndRefuseLoad(
+                *this, QStringLiteral("VeskGrid:: *Error* - %1 is not a float grid header that can be read: %2.")
+                           .arg(headerName, problem));
+        }
+    }
+    const float fileCellSize = cellSizeFromDegrees(header.cellSizeDegrees);
+    std::printf("frequency sampled is %1.3f\n", fileCellSize);
+    std::printf("Header file %s\n", printable(headerName).constData());
+
+    if (!isAcceptableGridSize(header.columns, header.rows))
+        return printAndRefuseLoad(*this, unacceptableGridSizeMessage(headerName, header.columns, header.rows));
+    const long long expected = header.columns * header.rows;
+
+    StdioFile file = openStdioFile(fileName, "rb");
+    if (!file) {
+        std::printf("Error, %s was not found\n", printable(fileName).constData());
+        return refuseLoad(*this, QStringLiteral("Error, %1 was not found").arg(fileName));
+    }
+    const long long fileSize = stdioFileSize(file.get());
+    if (fileSize >= 0 && fileSize < 4 * expected) {
+        std::printf("%s", kPrematureEnd);
+        return refuseLoad(*this, prematureEndReason(fileName, fileSize / 4, expected));
+    }
+
+    resize(static_cast<int>(header.columns), static_cast<int>(header.rows));
+    HeightTally tally;
+    // Whole rows at a time: the data is rows of 4-byte floats, first row first.
+    std::vector<unsigned char> rowBytes(static_cast<std::size_t>(width) * 4);
+    for (int row = 0; row < height; ++row) {
+        const std::size_t got = std::fread(rowBytes.data(), 1, rowBytes.size(), file.get());
+        const int complete = static_cast<int>(got / 4);
+        float* values = heights[row].data();
+        for (int col = 0; col < complete; ++col) {
+            const float value = decodeFloat(rowBytes.data() + 4 * col, header.bigEndian);
+            if (!std::isfinite(value)) {
+                return printAndRefuseLoad(
+                    *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is not a finite number.")
+                               .arg(tally.count() + 1)
+                               .arg(fileName)
+                               .arg(row)
+                               .arg(col));
+            }
+            values[col] = value;
+            tally.add(value);
+        }
+        if (complete < width) {
+            if (std::ferror(file.get())) {
+                return printAndRefuseLoad(
+                    *this, QStringLiteral("VeskGrid:: *Error* - %1 could not be read after %2 heights.")
+                               .arg(fileName)
+                               .arg(tally.count()));
+            }
+            std::printf("%s", kPrematureEnd);
+            return refuseLoad(*this, prematureEndReason(fileName, tally.count(), expected));
+        }
+    }
+    file.reset();
+
+    finishLoad(*this, fileName, fileCellSize, tally);
+    return true;
+}

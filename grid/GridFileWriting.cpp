@@ -1,0 +1,205 @@
+#include "grid/CellSize.h"
+#include "grid/FixedFormat.h"
+#include "grid/StdioFile.h"
+#include "grid/VeskGrid.h"
+
+#include <algorithm>
+#include <cstdio>
+
+// Writing terrains: ASCII grids, the two halves of a terrain, Wavefront OBJ meshes.
+// A writer that fails prints why, hands the reason back and returns false.
+
+namespace {
+
+const QString kOpenFailure = QStringLiteral("*** Error *** fopen return NULL when writing to file ");
+
+// Reports a file that could not be created; the caller's text gets openFailureText.
+void printOpenFailure(const QString& fileName)
+{
+    std::printf("*** Error *** fopen returned NULL when writing to file %s.\n", printable(fileName).constData());
+}
+
+QString writeFailureText(const QString& fileName)
+{
+    return QStringLiteral("*** Error *** could not write all of file ") + fileName;
+}
+
+void printWriteFailure(const QString& fileName)
+{
+    std::printf("*** Error *** could not write all of file %s.\n", printable(fileName).constData());
+}
+
+// The seven header lines of an ASCII grid; the spacing in degrees.
+void writeGridHeader(FixedFormatWriter& out, long long columns, long long rows, double spacingDegrees)
+{
+    out.text("ncols\t");
+    out.integer(columns);
+    out.text("\nnrows\t");
+    out.integer(rows);
+    out.text("\nxllcorner\t0\nyllcorner\t0\nxdim\t");
+    out.fixed(spacingDegrees, 18);
+    out.text("\nydim\t");
+    out.fixed(spacingDegrees, 18);
+    out.text("\nNODATA_value\t-9999\n");
+}
+
+// One row of heights: each as "%1.2f " and the line ended.
+void writeGridRow(FixedFormatWriter& out, const float* values, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        out.fixed(values[i], 2);
+        out.character(' ');
+    }
+    out.character('\n');
+}
+
+// Flushes and closes; false if any byte did not reach the file.
+bool finishFile(FixedFormatWriter& out, StdioFile& file)
+{
+    const bool written = out.finish();
+    const bool closed = closeStdioFile(file);
+    return written && closed;
+}
+
+} // namespace
+
+bool VeskGrid::writeTerrain(QString& fileName)
+{
+    const QString target = fileName.contains(QStringLiteral(".grd"))
+        ? fileName
+        : QStringLiteral("%1_w%2_h%3.grd").arg(name).arg(width).arg(height);
+
+    StdioFile file = openStdioFile(target, "wb");
+    if (!file) {
+        printOpenFailure(target);
+        fileName = kOpenFailure + target;
+        lastError = fileName;
+        return false;
+    }
+
+    // Every row as long as the first, as the header says.
+    const std::size_t columns = heights.empty() ? 0 : heights.front().size();
+    FixedFormatWriter out(file.get());
+    writeGridHeader(out, width, height, degreesFromCellSize(cellSize));
+    for (const auto& row : heights)
+        writeGridRow(out, row.data(), std::min(columns, row.size()));
+    out.character('\n');
+    if (!finishFile(out, file)) {
+        printWriteFailure(target);
+        fileName = writeFailureText(target);
+        lastError = fileName;
+        return false;
+    }
+
+    std::printf("Details file %s has been written successfully\n", printable(target).constData());
+    fileName = target;
+    lastError.clear();
+    return true;
+}
+
+bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
+{
+    // An odd last column belongs to neither half and is left out of both files; the
+    // terrain itself keeps it.
+    const int halfWidth = width / 2;
+    const QString base = QStringLiteral("%1_w%2_h%3").arg(name).arg(halfWidth).arg(height);
+    const QString left = base + QStringLiteral("LEFT.grd");
+    const QString right = base + QStringLiteral("RIGHT.grd");
+
+    StdioFile leftFile = openStdioFile(left, "wb");
+    if (!leftFile) {
+        printOpenFailure(left);
+        leftName = kOpenFailure + left;
+        lastError = leftName;
+        return false;
+    }
+    StdioFile rightFile = openStdioFile(right, "wb");
+    if (!rightFile) {
+        printOpenFailure(right);
+        leftName = kOpenFailure + right;
+        lastError = leftName;
+        return false;
+    }
+
+    // The halves print the spacing rounded to single precision.
+    const double spacing = static_cast<float>(degreesFromCellSize(cellSize));
+    FixedFormatWriter leftOut(leftFile.get());
+    FixedFormatWriter rightOut(rightFile.get());
+    writeGridHeader(leftOut, halfWidth, height, spacing);
+    writeGridHeader(rightOut, halfWidth, height, spacing);
+    const std::size_t half = static_cast<std::size_t>(halfWidth);
+    for (const auto& row : heights) {
+        const std::size_t available = row.size();
+        writeGridRow(leftOut, row.data(), std::min(half, available));
+        writeGridRow(rightOut, row.data() + std::min(half, available),
+                     available > half ? std::min(half, available - half) : 0);
+    }
+    leftOut.character('\n');
+    rightOut.character('\n');
+    const bool leftWritten = finishFile(leftOut, leftFile);
+    const bool rightWritten = finishFile(rightOut, rightFile);
+    if (!leftWritten || !rightWritten) {
+        const QString failed = leftWritten ? right : left;
+        printWriteFailure(failed);
+        leftName = writeFailureText(failed);
+        lastError = leftName;
+        return false;
+    }
+
+    std::printf("Details file %s has been written successfully\n", printable(left).constData());
+    std::printf("Details file %s has been written successfully\n", printable(right).constData());
+    leftName = left;
+    rightName = right;
+    lastError.clear();
+    return true;
+}
+
+bool VeskGrid::saveOBJ(const QString& fileName)
+{
+    StdioFile file = openStdioFile(fileName, "wb");
+    if (!file) {
+        printOpenFailure(fileName);
+        lastError = kOpenFailure + fileName;
+        return false;
+    }
+
+    FixedFormatWriter out(file.get());
+    out.text("# A terrain obj produced by Talvane\n\n");
+    for (std::size_t row = 0; row < heights.size(); ++row) {
+        const float y = static_cast<float>(row) * cellSize;
+        for (std::size_t col = 0; col < heights[row].size(); ++col) {
+            out.text("v ");
+            out.fixed(static_cast<float>(col) * cellSize, 3);
+            out.character(' ');
+            out.fixed(y, 3);
+            out.character(' ');
+            out.fixed(heights[row][col], 3);
+            out.character('\n');
+        }
+    }
+    out.text("\n# Let the faces begin!\n");
+    // Vertices are numbered from 1, row by row; two counter-clockwise triangles per cell.
+    for (std::size_t row = 0; row + 1 < heights.size(); ++row) {
+        const long long n = static_cast<long long>(heights[row].size());
+        for (long long col = 0; col + 1 < n; ++col) {
+            const long long b = static_cast<long long>(row) * n + col + 1;
+            const long long faces[2][3] = {{b, b + 1, b + n + 1}, {b, b + n + 1, b + n}};
+            for (const auto& face : faces) {
+                out.text("f ");
+                out.integer(face[0]);
+                out.character(' ');
+                out.integer(face[1]);
+                out.character(' ');
+                out.integer(face[2]);
+                out.character('\n');
+            }
+        }
+    }
+    if (!finishFile(out, file)) {
+        printWriteFailure(fileName);
+        lastError = writeFailureText(fileName);
+        return false;
+    }
+    lastError.clear();
+    return true;
+}

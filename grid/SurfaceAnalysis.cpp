@@ -1,0 +1,205 @@
+#include "grid/VeskGrid.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <utility>
+
+// Normals, curvature and slope in sample-index units: rows and columns one unit apart,
+// heights as stored. Normals are (along rows, along columns, up).
+
+namespace {
+
+// Face normals of the cells of one row: entry 2c is the first triangle of cell c,
+// (r, c), (r+1, c), (r, c+1); entry 2c+1 the second, (r+1, c+1), (r, c+1), (r+1, c).
+// Both point up and have unit length.
+void computeFaceRow(const std::vector<float>& upper, const std::vector<float>& lower,
+                    std::vector<Vector3>& faces)
+{
+    const std::size_t cells = upper.size() - 1;
+    for (std::size_t c = 0; c < cells; ++c) {
+        const double z00 = upper[c];
+        const double z01 = upper[c + 1];
+        const double z10 = lower[c];
+        const double z11 = lower[c + 1];
+        Vector3& first = faces[2 * c];
+        Vector3& second = faces[2 * c + 1];
+        first.set(z00 - z10, z00 - z01, 1.0);
+        second.set(z01 - z11, z10 - z11, 1.0);
+        for (Vector3* face : {&first, &second}) {
+            const double squared = face->squaredLength();
+            if (squared >= 1e-10)
+                *face /= std::sqrt(squared);
+        }
+    }
+}
+
+// The sample's normal: the mean of the face normals of the triangles that hold it.
+// above holds the faces of the cells above the sample's row (row r-1), below those of
+// row r; either may be absent at the first or last row.
+Vector3 vertexNormal(const Vector3* above, const Vector3* below, std::size_t c, std::size_t lastColumn)
+{
+    const bool first = c == 0;
+    const bool last = c == lastColumn;
+    Vector3 sum;
+    if (above != nullptr && below != nullptr) {
+        if (first) {
+            sum = below[0];
+            sum += above[0];
+            sum += above[1];
+            sum /= 3.0;
+        } else if (last) {
+            sum = above[2 * c - 1];
+            sum += below[2 * c - 2];
+            sum += below[2 * c - 1];
+            sum /= 3.0;
+        } else {
+            sum = below[2 * c];
+            sum += below[2 * c - 2];
+            sum += below[2 * c - 1];
+            sum += above[2 * c - 1];
+            sum += above[2 * c];
+            sum += above[2 * c + 1];
+            sum /= 6.0;
+        }
+    } else if (below != nullptr) { // first row
+        if (first) {
+            sum = below[0];
+        } else if (last) {
+            sum = below[2 * c - 2];
+            sum += below[2 * c - 1];
+            sum /= 2.0;
+        } else {
+            sum = below[2 * c];
+            sum += below[2 * c - 2];
+            sum += below[2 * c - 1];
+            sum /= 3.0;
+        }
+    } else { // last row
+        if (first) {
+            sum = above[0];
+            sum += above[1];
+            sum /= 2.0;
+        } else if (last) {
+            sum = above[2 * c - 1];
+        } else {
+            sum = above[2 * c - 1];
+            sum += above[2 * c];
+            sum += above[2 * c + 1];
+            sum /= 3.0;
+        }
+    }
+    return sum;
+}
+
+bool isRectangular(const FloatMatrix& matrix, std::size_t columns)
+{
+    for (const auto& row : matrix) {
+        if (row.size() != columns)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void VeskGrid::calculateNormals()
+{
+    if (normalsValid)
+        return;
+
+    // The normals take the shape of the heights, whatever the size fields say, so
+    // that nothing here reads outside them.
+    const std::size_t rows = heights.size();
+    const std::size_t columns = rows > 0 ? heights[0].size() : 0;
+    normals.resize(rows);
+    for (auto& row : normals)
+        row.resize(columns);
+
+    if (rows < 2 || columns < 2 || !isRectangular(heights, columns)) {
+        // No cells: there is no surface to tilt, so every sample faces up.
+        for (std::size_t r = 0; r < rows; ++r) {
+            normals[r].assign(heights[r].size(), Vector3{0.0, 0.0, 1.0});
+        }
+        normalsValid = true;
+        return;
+    }
+
+    // One pass down the rows with the faces of two cell rows at hand.
+    std::vector<Vector3> above(2 * (columns - 1));
+    std::vector<Vector3> below(2 * (columns - 1));
+    computeFaceRow(heights[0], heights[1], below);
+    const std::size_t lastColumn = columns - 1;
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (r > 0) {
+            std::swap(above, below);
+            if (r + 1 < rows)
+                computeFaceRow(heights[r], heights[r + 1], below);
+        }
+        const Vector3* facesAbove = r > 0 ? above.data() : nullptr;
+        const Vector3* facesBelow = r + 1 < rows ? below.data() : nullptr;
+        std::vector<Vector3>& normalRow = normals[r];
+        for (std::size_t c = 0; c < columns; ++c)
+            normalRow[c] = vertexNormal(facesAbove, facesBelow, c, lastColumn);
+    }
+    normalsValid = true;
+}
+
+void VeskGrid::calculateCurvature()
+{
+    std::printf("starting to calculate curvature\n");
+
+    const std::size_t rows = heights.size();
+    const std::size_t columns = rows > 0 ? heights[0].size() : 0;
+    const bool hasCells = rows >= 2 && columns >= 2 && isRectangular(heights, columns);
+    const std::size_t cellRows = hasCells ? rows - 1 : 0;
+    const std::size_t cellColumns = hasCells ? columns - 1 : 0;
+    curvature.assign(cellRows, std::vector<float>(cellColumns, 0.0f));
+    slope.assign(cellRows, std::vector<float>(cellColumns, 0.0f));
+
+    const float s = cellSize * (1.0f / 3.0f);
+    const float d = 2.0f * s;
+    float largest = 0.0f;
+    for (std::size_t r = 0; r < cellRows; ++r) {
+        const std::vector<float>& upper = heights[r];
+        const std::vector<float>& lower = heights[r + 1];
+        for (std::size_t c = 0; c < cellColumns; ++c) {
+            const float z00 = upper[c];
+            const float z01 = upper[c + 1];
+            const float z10 = lower[c];
+            const float z11 = lower[c + 1];
+
+            const float right = (z11 + z01) / 2.0f;
+            const float bottom = (z01 + z00) / 2.0f;
+            const float left = (z10 + z00) / 2.0f;
+            const float top = (z11 + z10) / 2.0f;
+            const float middle = (z00 + z01 + z10 + z11) / 4.0f;
+
+            const float p = (right - left) / d;
+            const float q = (bottom - top) / d;
+            const float g = p * p + q * q;
+
+            const float a = (s * (left + right) - d * middle) / (d * s * s);
+            const float b = (s * (top + bottom) - d * middle) / (d * s * s);
+            const float e = (z10 + z01 - z00 - z11) / (d * d);
+
+            const float numerator = a * (1.0f + q * q) - 2.0f * p * q * e + b * (1.0f + p * p);
+            const float k = static_cast<float>(-numerator / std::sqrt(std::pow(2.0 * (g + 1.0f), 3.0)));
+            curvature[r][c] = k;
+            slope[r][c] = static_cast<float>(std::atan(std::sqrt(static_cast<double>(g))) * 0.6366197546520227);
+            if (std::fabs(k) > largest)
+                largest = std::fabs(k);
+        }
+    }
+
+    std::printf("max is %1.5f\n", largest);
+    // A surface without curvature stays 0 rather than 0 / 0.
+    if (largest > 0.0f) {
+        for (auto& row : curvature) {
+            for (float& value : row)
+                value /= largest;
+        }
+    }
+    std::printf("finished curvature calculation\n");
+    surfaceValid = true;
+}

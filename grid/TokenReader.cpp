@@ -1,0 +1,130 @@
+#include "grid/TokenReader.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
+constexpr std::array<bool, 256> makeWhitespaceTable()
+{
+    std::array<bool, 256> table{};
+    for (const unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'})
+        table[c] = true;
+    return table;
+}
+
+constexpr std::array<bool, 256> kWhitespace = makeWhitespaceTable();
+
+inline bool isWhitespace(char c)
+{
+    return kWhitespace[static_cast<unsigned char>(c)];
+}
+
+// from_chars takes no leading '+', the C conversions do.
+std::string_view withoutPlus(std::string_view token)
+{
+    if (token.size() > 1 && token.front() == '+' && token[1] != '-' && token[1] != '+')
+        token.remove_prefix(1);
+    return token;
+}
+
+} // namespace
+
+TokenReader::TokenReader(std::FILE* file)
+    : file(file), buffer(kBlockSize)
+{
+}
+
+bool TokenReader::refill()
+{
+    if (atEndOfFile || failed)
+        return false;
+    // Keep the unread tail (a token cut by the block boundary) at the front.
+    const std::size_t kept = end - position;
+    if (kept == buffer.size()) {
+        tooLong = true;
+        return false;
+    }
+    if (kept > 0 && position > 0)
+        std::memmove(buffer.data(), buffer.data() + position, kept);
+    position = 0;
+    end = kept;
+    const std::size_t got = std::fread(buffer.data() + end, 1, buffer.size() - end, file);
+    end += got;
+    if (got < buffer.size() - kept) {
+        atEndOfFile = true;
+        if (std::ferror(file))
+            failed = true;
+    }
+    return got > 0;
+}
+
+bool TokenReader::next(std::string_view& token)
+{
+    for (;;) {
+        while (position < end && isWhitespace(buffer[position]))
+            ++position;
+        if (position < end)
+            break;
+        if (!refill())
+            return false;
+    }
+    std::size_t scan = position;
+    for (;;) {
+        while (scan < end && !isWhitespace(buffer[scan]))
+            ++scan;
+        if (scan < end || atEndOfFile)
+            break;
+        // The token runs to the end of the block: read on behind it.
+        const std::size_t offset = scan - position;
+        if (!refill()) {
+            if (tooLong || failed)
+                return false;
+            scan = position + offset;
+            break;
+        }
+        scan = position + offset;
+    }
+    token = std::string_view(buffer.data() + position, scan - position);
+    position = scan;
+    return true;
+}
+
+void TokenReader::unread(std::string_view token)
+{
+    position = static_cast<std::size_t>(token.data() - buffer.data());
+}
+
+bool parseNumber(std::string_view token, double& value)
+{
+    token = withoutPlus(token);
+    const char* last = token.data() + token.size();
+    const auto [stop, error] = std::from_chars(token.data(), last, value);
+    return error == std::errc() && stop == last && std::isfinite(value);
+}
+
+bool parseInteger(std::string_view token, long long& value)
+{
+    token = withoutPlus(token);
+    const char* last = token.data() + token.size();
+    const auto [stop, error] = std::from_chars(token.data(), last, value);
+    return error == std::errc() && stop == last;
+}
+
+bool sameKey(std::string_view token, std::string_view lowerCaseKey)
+{
+    if (token.size() != lowerCaseKey.size())
+        return false;
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        char c = token[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerCaseKey[i])
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+// Whitespace-separated tokens of a text file, read in large blocks.
+// A token handed out stays valid until the next call of next().
+class TokenReader {
+public:
+    // The reader does not own the file.
+    explicit TokenReader(std::FILE* file);
+
+    // The next token; false at the end of the file, on a read error, or when a
+    // single token is longer than a block (no sensible grid file has one).
+    bool next(std::string_view& token);
+
+    // Hands the token last returned by next() back, so that next() returns it again.
+    void unread(std::string_view token);
+
+    bool readFailed() const { return failed; }
+    bool tokenTooLong() const { return tooLong; }
+
+private:
+    bool refill();
+
+    std::FILE* file;
+    std::vector<char> buffer;
+    std::size_t position = 0;
+    std::size_t end = 0;
+    bool atEndOfFile = false;
+    bool failed = false;
+    bool tooLong = false;
+};
+
+// Decimal number of a whole token; "+5" and "1e3" are numbers, "12abc", "abc",
+// "nan" and "inf" are not.
+bool parseNumber(std::string_view token, double& value);
+
+// Whole token as a decimal integer, e.g. "403"; "403.0" is not one.
+bool parseInteger(std::string_view token, long long& value);
+
+// Case-insensitive comparison of a token with a lower-case key.
+bool sameKey(std::string_view token, std::string_view lowerCaseKey);
