@@ -1,0 +1,206 @@
+#include "synthesis/DetailQuilting.h"
+
+#include "synthesis/BlockMapper.h"
+#include "synthesis/HeightRescale.h"
+#include "synthesis/QuiltLayout.h"
+#include "synthesis/RandomRange.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace {
+
+bool checkRescaleFlags(bool rescaleBefore, bool rescaleAfter, QString& error)
+{
+    if (rescaleAfter && !rescaleBefore) {
+        std::printf("Make no sense to only scale after quilting but not before\n");
+        error = QStringLiteral("Rescaling when finished needs rescaling when quilting as well.");
+        return false;
+    }
+    return true;
+}
+
+bool checkHasData(const VeskGrid& grid, const char* role, QString& error)
+{
+    if (!grid.hasData || grid.width < 1 || grid.height < 1) {
+        std::printf("Error in makeDetails - the %s terrain has no data\n", role);
+        error = QStringLiteral("The %1 terrain has no data.").arg(QLatin1String(role));
+        return false;
+    }
+    return true;
+}
+
+// The base's heights as matched, rescaled or not, with the ranges needed to undo it.
+struct MatchingTerrain {
+    VeskGrid grid;       // width, height and heights only: what the mapper reads
+    bool rescaled = false;
+    HeightRange baseRange;
+    HeightRange exampleRange;
+};
+
+MatchingTerrain matchingTerrain(const VeskGrid& base, const VeskGrid& example, bool rescaleBefore)
+{
+    MatchingTerrain terrain;
+    terrain.grid.width = base.width;
+    terrain.grid.height = base.height;
+    terrain.grid.heights = base.heights;
+    if (!rescaleBefore)
+        return terrain;
+    std::printf("*** Rescaling the base terrain before feature mapping. ***\n");
+    terrain.baseRange = heightRangeOf(base.heights);
+    terrain.exampleRange = heightRangeOf(example.heights);
+    if (terrain.baseRange.extent() == 0.0f || terrain.exampleRange.extent() == 0.0f) {
+        // Nothing to divide by on the way there or back: keep the base as it is.
+        std::printf("*** The %s terrain is flat: not rescaling. ***\n",
+                    terrain.baseRange.extent() == 0.0f ? "base" : "target");
+        return terrain;
+    }
+    rescaleHeights(terrain.grid.heights, terrain.baseRange.minimum, terrain.baseRange.extent(),
+                   terrain.exampleRange.minimum, terrain.exampleRange.extent());
+    terrain.rescaled = true;
+    return terrain;
+}
+
+// Index of the block whose match is shown as the random sample. The display
+// never needs a failure: with too few blocks for the range it takes block 1.
+int randomSampleBlock(int blockCount, int blocksPerRow)
+{
+    const int lastIndex = blockCount - blocksPerRow - 2;
+    if (lastIndex < 1)
+        return 1;
+    return static_cast<int>(*getRand(1.0f, static_cast<float>(lastIndex)));
+}
+
+QuiltRectangle sampleRectangle(int x, int y, int blockSize)
+{
+    return {x, y, blockSize - 1, blockSize - 1};
+}
+
+FloatMatrix zeroMatrix(int rows, int columns)
+{
+    return FloatMatrix(static_cast<std::size_t>(rows), std::vector<float>(static_cast<std::size_t>(columns), 0.0f));
+}
+
+} // namespace
+
+bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSize, QuiltMatches& matches,
+                  bool rescaleBefore, bool rescaleAfter, QString& error)
+{
+    if (!checkRescaleFlags(rescaleBefore, rescaleAfter, error))
+        return false;
+    if (example.details.size() < 2) {
+        std::printf("Error in makeDetails - we have no deets!\n");
+        error = QStringLiteral("The example terrain has no detail level: coarsen it first.");
+        return false;
+    }
+    if (!checkHasData(base, "base", error) || !checkHasData(example, "target", error))
+        return false;
+    QuiltLayout layout;
+    if (!planQuiltLayout(requestedBlockSize, base.width, base.height, example.width, example.height, layout, error))
+        return false;
+
+    MatchingTerrain terrain = matchingTerrain(base, example, rescaleBefore);
+    const int blockSize = layout.blockSize;
+    const int overlap = layout.overlap;
+    std::printf("Starting texture transfer with blocksize = %i, overlap = %i\n\ttarget is %i X %i, base is %i X %i\n",
+                blockSize, overlap, example.width, example.height, base.width, base.height);
+
+    BlockMapper mapper(terrain.grid, example, blockSize, overlap);
+    std::vector<BlockPosition> mapping;
+    if (!mapper.mapBlocks(layout.candidateCount, mapping, error))
+        return false;
+
+    const BlockTiling& tiling = layout.tiling;
+    const std::vector<TiledBlock>& blocks = tiling.blocks;
+    const int blockCount = static_cast<int>(blocks.size());
+    std::printf("bpr=%i, bpc=%i (%i blocks total), loc=%i, lor=%i, base is %iX%i\n", tiling.blocksPerRow,
+                tiling.blocksPerColumn, blockCount, blocks.back().width, blocks.back().height, base.width,
+                base.height);
+    const int middleIndex = blockCount / 2;
+    const int randomIndex = randomSampleBlock(blockCount, tiling.blocksPerRow);
+
+    // The example's top level: column details below, row details on top.
+    const FloatMatrix& exampleColumnDetails = example.details[example.details.size() - 2];
+    const FloatMatrix& exampleRowDetails = example.details.back();
+
+    FloatMatrix columnDetails = zeroMatrix(base.height - 2, 2 * base.width - 2);
+    for (int index = 0; index < blockCount; ++index) {
+        const DetailPaste paste = columnDetailsPaste(blocks[index], mapping[index], tiling);
+        pasteDetailBlock(exampleColumnDetails, paste.sourceColumn, paste.sourceRow, columnDetails,
+                         paste.destinationColumn, paste.destinationRow, paste.width, paste.height, overlap);
+    }
+    FloatMatrix rowDetails = zeroMatrix(base.height, base.width - 2);
+    for (int index = 0; index < blockCount; ++index) {
+        const DetailPaste paste = rowDetailsPaste(blocks[index], mapping[index], tiling);
+        pasteDetailBlock(exampleRowDetails, paste.sourceColumn, paste.sourceRow, rowDetails, paste.destinationColumn,
+                         paste.destinationRow, paste.width, paste.height, overlap);
+    }
+
+    QuiltMatches found;
+    found.rectangles[QuiltMatches::middleBase] =
+        sampleRectangle(blocks[middleIndex].x, blocks[middleIndex].y, blockSize);
+    found.rectangles[QuiltMatches::middleExample] =
+        sampleRectangle(mapping[middleIndex].x, mapping[middleIndex].y, blockSize);
+    found.rectangles[QuiltMatches::randomBase] =
+        sampleRectangle(blocks[randomIndex].x, blocks[randomIndex].y, blockSize);
+    found.rectangles[QuiltMatches::randomExample] =
+        sampleRectangle(mapping[randomIndex].x, mapping[randomIndex].y, blockSize);
+
+    if (terrain.rescaled && rescaleAfter) {
+        const HeightRange& baseRange = terrain.baseRange;
+        const HeightRange& exampleRange = terrain.exampleRange;
+        rescaleHeights(terrain.grid.heights, exampleRange.minimum, exampleRange.extent(), baseRange.minimum,
+                       baseRange.extent());
+        const double coefficientScale = static_cast<double>(baseRange.extent()) / exampleRange.extent();
+        scaleValues(columnDetails, coefficientScale);
+        scaleValues(rowDetails, coefficientScale);
+    }
+
+    // Nothing below can fail: commit.
+    if (terrain.rescaled) {
+        base.heights = std::move(terrain.grid.heights);
+        base.computeStatistics();
+        // Normals, curvature and slope follow the heights at the next drawing.
+        base.normalsValid = false;
+        base.surfaceValid = false;
+    }
+    base.clearDetails();
+    base.details.push_back(std::move(columnDetails));
+    base.details.push_back(std::move(rowDetails));
+    matches = found;
+    return true;
+}
+
+void pasteDetailBlock(const FloatMatrix& source, int sourceColumn, int sourceRow, FloatMatrix& destination,
+                      int destinationColumn, int destinationRow, int width, int height, int /*overlap*/)
+{
+    const int sourceRows = static_cast<int>(source.size());
+    const int destinationRows = static_cast<int>(destination.size());
+    for (int i = 0; i < height; ++i) {
+        const int fromRow = sourceRow + i;
+        const int toRow = destinationRow + i;
+        for (int j = 0; j < width; ++j) {
+            const int fromColumn = sourceColumn + j;
+            const int toColumn = destinationColumn + j;
+            if (fromRow < 0 || fromRow >= sourceRows) {
+                std::printf("error in y1 (%i)\n", fromRow);
+                continue;
+            }
+            if (toRow < 0 || toRow >= destinationRows) {
+                std::printf("error in y2 (%i)\n", toRow);
+                continue;
+            }
+            if (toColumn < 0 || toColumn >= static_cast<int>(destination[toRow].size())) {
+                std::printf("error in t.x (%i)\n", toColumn);
+                continue;
+            }
+            if (fromColumn < 0 || fromColumn >= static_cast<int>(source[fromRow].size())) {
+                std::printf("error in s.x (%i)\n", fromColumn);
+                continue;
+            }
+            // The overlap band takes the new block's values too (see the header).
+            destination[toRow][toColumn] = source[fromRow][fromColumn];
+        }
+    }
+}

@@ -1,0 +1,39 @@
+#include "synthesis/HeightRescale.h"
+
+HeightRange heightRangeOf(const FloatMatrix& heights)
+{
+    bool seen = false;
+    HeightRange range;
+    for (const auto& row : heights) {
+        for (const float value : row) {
+            if (!seen) {
+                range.minimum = range.maximum = value;
+                seen = true;
+            } else if (value < range.minimum) {
+                range.minimum = value;
+            } else if (value > range.maximum) {
+                range.maximum = value;
+            }
+        }
+    }
+    return range;
+}
+
+void rescaleHeights(FloatMatrix& heights, float fromMinimum, float fromExtent, float toMinimum, float toExtent)
+{
+    for (auto& row : heights) {
+        for (float& value : row) {
+            value = static_cast<float>(static_cast<double>(toMinimum)
+                                       + static_cast<double>(toExtent) * (static_cast<double>(value) - fromMinimum)
+                                             / fromExtent);
+        }
+    }
+}
+
+void scaleValues(FloatMatrix& values, double factor)
+{
+    for (auto& row : values) {
+        for (float& value : row)
+            value = static_cast<float>(value * factor);
+    }
+}
