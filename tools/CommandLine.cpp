@@ -1,0 +1,162 @@
+#include "tools/CommandLine.h"
+
+#include "tools/Commands.h"
+#include "tools/TerrainFormats.h"
+
+#include <QString>
+
+namespace {
+
+// Extension checks run while parsing, so a wrong file kind is a usage error (status 2)
+// before any file is touched.
+CLI::Validator readableTerrainFile()
+{
+    return CLI::Validator(
+        [](std::string& fileName) -> std::string {
+            const auto format = terrainFormatOf(QString::fromStdString(fileName));
+            if (format && isReadableFormat(*format))
+                return {};
+            return "cannot read " + fileName + " (use " + readableExtensionsText().toStdString() + ")";
+        },
+        "TERRAIN", "readable terrain");
+}
+
+CLI::Validator writableTerrainFile()
+{
+    return CLI::Validator(
+        [](std::string& fileName) -> std::string {
+            const auto format = terrainFormatOf(QString::fromStdString(fileName));
+            if (format && isWritableFormat(*format))
+                return {};
+            return "cannot write " + fileName + " (use " + writableExtensionsText().toStdString() + ")";
+        },
+        "TERRAIN", "writable terrain");
+}
+
+void addQuietFlag(CLI::App& command, CliOptions& options)
+{
+    command.add_flag("-q,--quiet", options.quiet,
+                     "Silence the diagnostic lines of the operations; results and errors still print");
+}
+
+void defineInfo(CLI::App& app, CliOptions& options)
+{
+    CLI::App* info = app.add_subcommand("info", "Print a terrain's size, cell size and height statistics");
+    info->add_option("FILE", options.info.file, "Terrain: .grd, .asc, .flt (with its .hdr) or .png")
+        ->required()
+        ->check(readableTerrainFile());
+    info->add_flag("--json", options.info.json,
+                   "Print one JSON object (width, height, cellSize, min, max, average) as the last line");
+    addQuietFlag(*info, options);
+}
+
+void defineConvert(CLI::App& app, CliOptions& options)
+{
+    CLI::App* convert = app.add_subcommand("convert", "Convert a terrain between formats");
+    convert->add_option("IN", options.convert.input, "Terrain to read: .grd, .asc, .flt or .png")
+        ->required()
+        ->check(readableTerrainFile());
+    convert->add_option("OUT", options.convert.output, "Terrain to write: .grd, .asc, .flt (with .hdr) or .obj")
+        ->required()
+        ->check(writableTerrainFile());
+    convert->add_flag("--split", options.convert.split,
+                      "Also write the left and right halves as two ASCII grids next to OUT");
+    addQuietFlag(*convert, options);
+}
+
+void defineCoarsen(CLI::App& app, CliOptions& options)
+{
+    CLI::App* coarsen = app.add_subcommand("coarsen", "Coarsen a terrain by reverse subdivision");
+    coarsen->add_option("IN", options.coarsen.input, "Terrain to read")->required()->check(readableTerrainFile());
+    coarsen->add_option("OUT", options.coarsen.output, "Coarse terrain to write")
+        ->required()
+        ->check(writableTerrainFile());
+    coarsen->add_option("--scheme", options.coarsen.scheme, "Multiresolution scheme")
+        ->required()
+        ->check(CLI::IsMember({"chaikin", "faber", "fractal"}));
+    coarsen->add_option("--levels", options.coarsen.levels, "Number of levels (default 1)")
+        ->check(CLI::Range(1, 30));
+    coarsen->add_flag("--details", options.coarsen.details,
+                      "Also write the details files of every level next to OUT (chaikin or faber)");
+    addQuietFlag(*coarsen, options);
+}
+
+void defineRefine(CLI::App& app, CliOptions& options)
+{
+    CLI::App* refine = app.add_subcommand("refine", "Refine a terrain by subdivision");
+    refine->add_option("IN", options.refine.input, "Terrain to read")->required()->check(readableTerrainFile());
+    refine->add_option("OUT", options.refine.output, "Fine terrain to write")
+        ->required()
+        ->check(writableTerrainFile());
+    refine->add_option("--scheme", options.refine.scheme, "Multiresolution scheme")
+        ->required()
+        ->check(CLI::IsMember({"chaikin", "faber", "fractal"}));
+    refine->add_option("--levels", options.refine.levels, "Number of levels (default 1)")->check(CLI::Range(1, 30));
+    refine->add_option("--details", options.refine.detailsFile,
+                       "Details file (.dtl) loaded into the terrain first; the first level refines with it");
+    addQuietFlag(*refine, options);
+}
+
+void defineTransfer(CLI::App& app, CliOptions& options)
+{
+    CLI::App* transfer =
+        app.add_subcommand("transfer", "Give a base terrain the detail of an example terrain (the window's Go)");
+    transfer->add_option("BASE", options.transfer.base, "Base terrain, which receives the detail")
+        ->required()
+        ->check(readableTerrainFile());
+    transfer->add_option("EXAMPLE", options.transfer.example, "Example terrain, whose detail is transferred")
+        ->required()
+        ->check(readableTerrainFile());
+    transfer->add_option("OUT", options.transfer.output, "Refined base to write")
+        ->required()
+        ->check(writableTerrainFile());
+    transfer->add_option("--method", options.transfer.method, "quilt (default) or multifractal")
+        ->check(CLI::IsMember({"quilt", "multifractal"}));
+    transfer->add_option("--scheme", options.transfer.scheme, "Scheme of quilting: chaikin (default) or faber")
+        ->check(CLI::IsMember({"chaikin", "faber"}));
+    transfer->add_option("--block", options.transfer.requestedBlockSize,
+                         "Requested block size, 4 to 100 (default 100: chosen from the base's size)")
+        ->check(CLI::Range(4, 100));
+    transfer->add_flag("--no-rescale", options.transfer.noRescale,
+                       "Match and paste heights as they are, without rescaling the base to the example's range");
+    addQuietFlag(*transfer, options);
+}
+
+void defineDeviation(CLI::App& app, CliOptions& options)
+{
+    CLI::App* deviation = app.add_subcommand("deviation", "Print the detail deviation estimate of a terrain");
+    deviation->add_option("FILE", options.deviation.file, "Terrain to read")
+        ->required()
+        ->check(readableTerrainFile());
+    addQuietFlag(*deviation, options);
+}
+
+} // namespace
+
+void defineCommandLine(CLI::App& app, CliOptions& options)
+{
+    app.require_subcommand(1);
+    addQuietFlag(app, options);
+    defineInfo(app, options);
+    defineConvert(app, options);
+    defineCoarsen(app, options);
+    defineRefine(app, options);
+    defineTransfer(app, options);
+    defineDeviation(app, options);
+}
+
+ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)
+{
+    const bool quiet = options.quiet;
+    if (app.got_subcommand("info"))
+        return runInfo(options.info, quiet);
+    if (app.got_subcommand("convert"))
+        return runConvert(options.convert, quiet);
+    if (app.got_subcommand("coarsen"))
+        return runCoarsen(options.coarsen, quiet);
+    if (app.got_subcommand("refine"))
+        return runRefine(options.refine, quiet);
+    if (app.got_subcommand("transfer"))
+        return runTransfer(options.transfer, quiet);
+    return runDeviation(options.deviation, quiet);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+// All files of one command appear together or not at all. Writers write to temporary
+// names beside their final names (same folder, so the final rename is atomic and never
+// crosses file systems); commit() renames them into place. Anything not committed,
+// including a commit that failed halfway, is removed when the transaction ends, and the
+// files a failed commit had already moved are taken back out.
+class OutputTransaction {
+public:
+    OutputTransaction() = default;
+    ~OutputTransaction();
+
+    OutputTransaction(const OutputTransaction&) = delete;
+    OutputTransaction& operator=(const OutputTransaction&) = delete;
+
+    // A fresh name in finalName's folder with finalName's extension, hidden and unique to
+    // this process: ".<base>.part-<pid>-<n>.<ext>". Nothing is created.
+    QString temporaryNameFor(const QString& finalName);
+
+    // A fresh empty folder beside finalName, for writers that choose their own file
+    // names; empty on failure (errorText says why). Removed when the transaction ends.
+    QString temporaryFolderFor(const QString& finalName, QString& errorText);
+
+    // Registers a file written at temporaryName that is to become finalName.
+    void adopt(const QString& temporaryName, const QString& finalName);
+
+    // Renames every adopted file into place, in the order adopted. On failure the files
+    // already moved are removed again and errorText names the one that failed.
+    bool commit(QString& errorText);
+
+    // The final names of the files committed, in order.
+    QStringList committedNames() const;
+
+private:
+    std::vector<std::pair<QString, QString>> pending; // temporary name, final name
+    QStringList temporaryFolders;
+    QStringList committed;
+    int serial = 0;
+};

@@ -1,0 +1,174 @@
+#include "tools/TerrainOutput.h"
+
+#include "grid/GridExport.h"
+#include "tools/TerrainFormats.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The grid's name drives the names its own writers choose; lend it for one call.
+class BorrowedGridName {
+public:
+    BorrowedGridName(VeskGrid& grid, const QString& temporaryName) : grid(grid), savedName(grid.name)
+    {
+        grid.name = temporaryName;
+    }
+    ~BorrowedGridName() { grid.name = savedName; }
+    BorrowedGridName(const BorrowedGridName&) = delete;
+    BorrowedGridName& operator=(const BorrowedGridName&) = delete;
+
+private:
+    VeskGrid& grid;
+    QString savedName;
+};
+
+// writeDetails writes beside the current folder's files under names of its own; run it
+// inside a private folder so its files can be found, checked and moved as a whole.
+class CurrentFolderSwitch {
+public:
+    explicit CurrentFolderSwitch(const QString& folder) : savedFolder(QDir::currentPath())
+    {
+        switched = QDir::setCurrent(folder);
+    }
+    ~CurrentFolderSwitch() { QDir::setCurrent(savedFolder); }
+    CurrentFolderSwitch(const CurrentFolderSwitch&) = delete;
+    CurrentFolderSwitch& operator=(const CurrentFolderSwitch&) = delete;
+    bool succeeded() const { return switched; }
+
+private:
+    QString savedFolder;
+    bool switched = false;
+};
+
+bool stageAsciiGrid(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
+{
+    // The temporary name keeps the ".grd" ending, so writeTerrain writes exactly there.
+    QString writtenName = transaction.temporaryNameFor(finalName);
+    const QString temporaryName = writtenName;
+    if (!grid.writeTerrain(writtenName)) {
+        errorText = writtenName;
+        return false;
+    }
+    transaction.adopt(temporaryName, finalName);
+    return true;
+}
+
+bool stageEsriAscii(const VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,
+                    QString& errorText)
+{
+    const QString temporaryName = transaction.temporaryNameFor(finalName);
+    if (!writeEsriAsciiGrid(grid, temporaryName, errorText))
+        return false;
+    transaction.adopt(temporaryName, finalName);
+    return true;
+}
+
+bool stageGridFloat(const VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,
+                    QString& errorText)
+{
+    const QString temporaryName = transaction.temporaryNameFor(finalName);
+    if (!writeGridFloat(grid, temporaryName, errorText))
+        return false;
+    // The header goes in first: a reader that sees the data file finds its header too.
+    transaction.adopt(gridFloatHeaderName(temporaryName), gridFloatHeaderName(finalName));
+    transaction.adopt(temporaryName, finalName);
+    return true;
+}
+
+bool stageObj(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
+{
+    const QString temporaryName = transaction.temporaryNameFor(finalName);
+    transaction.adopt(temporaryName, finalName); // adopted first: a partial file is removed too
+    if (!grid.saveOBJ(temporaryName)) {
+        errorText = grid.lastError.isEmpty() ? QStringLiteral("cannot write %1").arg(finalName) : grid.lastError;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool stageTerrain(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
+{
+    if (!grid.hasData) {
+        errorText = QStringLiteral("Grid has no data");
+        return false;
+    }
+    const auto format = terrainFormatOf(finalName);
+    if (!format || !isWritableFormat(*format)) {
+        errorText = QStringLiteral("%1: cannot write this format (use %2)").arg(finalName, writableExtensionsText());
+        return false;
+    }
+    switch (*format) {
+    case TerrainFormat::AsciiGrid:
+        return stageAsciiGrid(grid, finalName, transaction, errorText);
+    case TerrainFormat::EsriAscii:
+        return stageEsriAscii(grid, finalName, transaction, errorText);
+    case TerrainFormat::GridFloat:
+        return stageGridFloat(grid, finalName, transaction, errorText);
+    case TerrainFormat::WavefrontObj:
+        return stageObj(grid, finalName, transaction, errorText);
+    case TerrainFormat::Png:
+        break;
+    }
+    return false;
+}
+
+bool stageSplitHalves(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,
+                      QString& errorText)
+{
+    if (!grid.hasData) {
+        errorText = QStringLiteral("Grid has no data");
+        return false;
+    }
+    // Written in a private folder under OUT's base name, so the halves carry the writer's
+    // own names and a half left by a failure goes away with the folder.
+    const QString folder = transaction.temporaryFolderFor(finalName, errorText);
+    if (folder.isEmpty())
+        return false;
+    QString leftName;
+    QString rightName;
+    {
+        BorrowedGridName borrowed(grid, QDir(folder).filePath(QFileInfo(finalName).completeBaseName()));
+        if (!grid.writeTerrainSplit(leftName, rightName)) {
+            errorText = leftName;
+            return false;
+        }
+    }
+    const QDir finalFolder = QFileInfo(finalName).dir();
+    for (const QString& writtenName : {leftName, rightName})
+        transaction.adopt(writtenName, finalFolder.filePath(QFileInfo(writtenName).fileName()));
+    return true;
+}
+
+bool stageDetailsFiles(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,
+                       int& fileCount, QString& errorText)
+{
+    fileCount = 0;
+    const QString folder = transaction.temporaryFolderFor(finalName, errorText);
+    if (folder.isEmpty())
+        return false;
+    QString lastName;
+    int count = 0;
+    {
+        CurrentFolderSwitch switchFolder(folder);
+        if (!switchFolder.succeeded()) {
+            errorText = QStringLiteral("cannot enter %1").arg(folder);
+            return false;
+        }
+        BorrowedGridName borrowed(grid, QFileInfo(finalName).completeBaseName());
+        grid.writeDetails(lastName, count);
+    }
+    if (count < 0) {
+        errorText = lastName;
+        return false;
+    }
+    const QDir finalFolder = QFileInfo(finalName).dir();
+    const QStringList written = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& fileName : written)
+        transaction.adopt(QDir(folder).filePath(fileName), finalFolder.filePath(fileName));
+    fileCount = count;
+    return true;
+}
