@@ -195,7 +195,7 @@ InflateError InflateDecoder::storedBlock(InflateBitReader& bits)
     const unsigned char* data = bits.currentByte();
     bits.skipBytes(length);
     for (int i = 0; i < length; ++i) {
-        const InflateError result = emit(data[i]);
+        const InflateError result = deliverByte(data[i]);
         if (result != InflateError::None)
             return result;
     }
@@ -345,7 +345,7 @@ InflateError InflateDecoder::decodeSymbols(InflateBitReader& bits, const Huffman
         if (symbol < 0)
             return huffmanFailure(symbol);
         if (symbol < endOfBlock) {
-            const InflateError result = emit(static_cast<unsigned char>(symbol));
+            const InflateError result = deliverByte(static_cast<unsigned char>(symbol));
             if (result != InflateError::None)
                 return result;
             continue;
@@ -405,14 +405,14 @@ InflateError InflateDecoder::copyMatch(int length, int distance)
         return InflateError::DistanceBeyondWindow;
     const int mask = windowSize - 1;
     for (int i = 0; i < length; ++i) {
-        const InflateError result = emit(window[(windowPosition - distance) & mask]);
+        const InflateError result = deliverByte(window[(windowPosition - distance) & mask]);
         if (result != InflateError::None)
             return result;
     }
     return InflateError::None;
 }
 
-InflateError InflateDecoder::emit(unsigned char byte)
+InflateError InflateDecoder::deliverByte(unsigned char byte)
 {
     window[windowPosition] = byte;
     windowPosition = (windowPosition + 1) & (windowSize - 1);

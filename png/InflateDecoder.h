@@ -37,7 +37,7 @@ private:
                                const HuffmanNode* distanceTree);
     InflateError readDistance(InflateBitReader& bits, const HuffmanNode* distanceTree, int& distance);
     InflateError copyMatch(int length, int distance);
-    InflateError emit(unsigned char byte);
+    InflateError deliverByte(unsigned char byte);
 
     InflateSink& sink;
     InflateError error = InflateError::None;

@@ -1,0 +1,184 @@
+#include "png/PngDecoder.h"
+
+#include "png/InflateDecoder.h"
+
+#include <QFile>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr unsigned char pngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+
+unsigned int bigEndian32(const unsigned char* bytes)
+{
+    return (static_cast<unsigned int>(bytes[0]) << 24) | (static_cast<unsigned int>(bytes[1]) << 16) |
+           (static_cast<unsigned int>(bytes[2]) << 8) | static_cast<unsigned int>(bytes[3]);
+}
+
+int bigEndian16(const unsigned char* bytes)
+{
+    return (bytes[0] << 8) | bytes[1];
+}
+
+bool readExactly(std::FILE* file, unsigned char* destination, std::size_t count)
+{
+    return count == 0 || std::fread(destination, 1, count, file) == count;
+}
+
+} // namespace
+
+int PngDecoder::beginImage()
+{
+    return 1;
+}
+
+int PngDecoder::putByte(unsigned char)
+{
+    return 1;
+}
+
+int PngDecoder::endImage()
+{
+    return 1;
+}
+
+// Format notes: after the 8-byte signature a PNG is a sequence of chunks, each a 4-byte
+// big-endian data length, a 4-byte type, the data and a 4-byte CRC. The image data is
+// the concatenation of all IDAT chunks' data: one zlib stream. The CRCs are not checked
+// and the chunk order is not enforced; a chunk cut short by the end of the file ends the
+// chunk stream, and the image data gathered until then is decoded.
+int PngDecoder::decodeFile(const QString& path)
+{
+    FileHandle file(std::fopen(QFile::encodeName(path).constData(), "rb"));
+    if (!file)
+        return -1;
+
+    if (std::fseek(file.get(), 0, SEEK_END) != 0)
+        return -1;
+    const long fileSize = std::ftell(file.get());
+    if (fileSize < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return -1;
+
+    unsigned char signature[8];
+    if (!readExactly(file.get(), signature, 8) || std::memcmp(signature, pngSignature, 8) != 0) {
+        std::printf("The file does not have PNG signature.\n");
+        return -1;
+    }
+    // The image data is handed to inflate with an int length.
+    if (fileSize > INT_MAX) {
+        std::printf("The file is too large (%ld bytes).\n", fileSize);
+        return -1;
+    }
+
+    // All IDAT data together is smaller than the file, so it always fits here.
+    auto imageData = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(fileSize));
+    int imageDataLength = 0;
+    std::vector<unsigned char> chunkData;
+    long position = 8;
+
+    for (;;) {
+        unsigned char chunkHeader[8];
+        if (!readExactly(file.get(), chunkHeader, 8))
+            break;
+        position += 8;
+        const unsigned int length = bigEndian32(chunkHeader);
+        char type[4];
+        std::memcpy(type, chunkHeader + 4, 4);
+        std::printf("Chunk name=%c%c%c%c\n", type[0], type[1], type[2], type[3]);
+
+        // A length beyond the rest of the file cannot be read whole: treat it as the
+        // short read it would be, without asking for that much memory.
+        if (length > static_cast<unsigned long>(fileSize - position))
+            break;
+        const bool isImageData = std::memcmp(type, "IDAT", 4) == 0;
+        unsigned char* destination = nullptr;
+        if (isImageData) {
+            destination = imageData.get() + imageDataLength;
+        } else {
+            chunkData.resize(length);
+            destination = chunkData.data();
+        }
+        unsigned char crc[4];
+        if (!readExactly(file.get(), destination, length) || !readExactly(file.get(), crc, 4))
+            break;
+        position += static_cast<long>(length) + 4;
+
+        if (isImageData) {
+            imageDataLength += static_cast<int>(length);
+            continue;
+        }
+        if (std::memcmp(type, "IEND", 4) == 0)
+            break;
+        if (std::memcmp(type, "PLTE", 4) == 0 && length % 3 != 0)
+            return -1;
+        readChunk(chunkData.data(), length, type);
+    }
+
+    if (beginImage() == 1) {
+        InflateDecoder inflater(*this);
+        inflateResult = inflater.inflate(imageData.get(), imageDataLength);
+        endImage();
+    }
+    return 1;
+}
+
+// The chunks besides IDAT and IEND that matter here; every other chunk is skipped.
+void PngDecoder::readChunk(const unsigned char* data, unsigned int length, const char type[4])
+{
+    if (std::memcmp(type, "IHDR", 4) == 0) {
+        if (length < 13)
+            return;
+        width = static_cast<int>(bigEndian32(data));
+        height = static_cast<int>(bigEndian32(data + 4));
+        bitDepth = data[8];
+        colorType = data[9];
+        compressionMethod = data[10];
+        filterMethod = data[11];
+        interlaceMethod = data[12];
+        std::printf("Width=%d Height=%d\n", width, height);
+        std::printf("bitDepth=%d\n", bitDepth);
+        std::printf("colorType=%d\n", colorType);
+        std::printf("compressionMethod=%d\n", compressionMethod);
+        std::printf("filterMethod=%d\n", filterMethod);
+        std::printf("interlaceMethod=%d\n", interlaceMethod);
+        return;
+    }
+    if (std::memcmp(type, "PLTE", 4) == 0) {
+        palette.assign(data, data + length);
+        paletteCount = static_cast<int>(length / 3);
+        std::printf("%d palette entries\n", paletteCount);
+        return;
+    }
+    if (std::memcmp(type, "tRNS", 4) == 0) {
+        // Format notes: grey images key one 16-bit grey value, RGB images one 16-bit
+        // triple; palette images give an alpha byte per palette entry.
+        if (colorType == 0 && length >= 2) {
+            transparencyKey[0] = bigEndian16(data);
+        } else if (colorType == 2 && length >= 6) {
+            transparencyKey[0] = bigEndian16(data);
+            transparencyKey[1] = bigEndian16(data + 2);
+            transparencyKey[2] = bigEndian16(data + 4);
+        } else if (colorType == 3) {
+            for (unsigned int i = 0; i < length && i < 3; ++i)
+                transparencyKey[i] = data[i];
+            paletteAlpha.assign(data, data + (length < 256 ? length : 256));
+        }
+        return;
+    }
+    if (std::memcmp(type, "gAMA", 4) == 0) {
+        if (length < 4)
+            return;
+        gamma = static_cast<int>(bigEndian32(data));
+        std::printf("Gamma %d (default=%d)\n", gamma, 100000);
+        return;
+    }
+}

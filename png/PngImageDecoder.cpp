@@ -1,0 +1,222 @@
+#include "png/PngImageDecoder.h"
+
+#include "png/PngAdam7.h"
+#include "png/PngScanlineFilter.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <utility>
+
+bool PngImageDecoder::imageComplete() const
+{
+    if (imageWidth == 0 || imageHeight == 0)
+        return false;
+    return isInterlaced() ? pass > 7 : y >= imageHeight;
+}
+
+int PngImageDecoder::beginImage()
+{
+    format = PngPixelFormat{colorType, bitDepth};
+    if (!format.isSupported()) {
+        std::printf("Unsupported colorType-bitDepth combination.\n");
+        return 0;
+    }
+
+    // IHDR sizes are 32-bit unsigned; stored in ints, anything at 2^31 or above is negative.
+    const std::int64_t requestedWidth = static_cast<std::uint32_t>(width);
+    const std::int64_t requestedHeight = static_cast<std::uint32_t>(height);
+    if (requestedWidth < 1 || requestedHeight < 1 || requestedWidth > maxImageSide ||
+        requestedHeight > maxImageSide || requestedWidth * requestedHeight > maxImagePixels) {
+        std::printf("Image size %lld x %lld is not supported (each side 1 to %lld, at most %lld pixels).\n",
+                    static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),
+                    static_cast<long long>(maxImageSide), static_cast<long long>(maxImagePixels));
+        return 0;
+    }
+
+    const std::size_t pixelBytes = static_cast<std::size_t>(requestedWidth * requestedHeight * 4);
+    lineBufferBytes = static_cast<std::size_t>(format.lineBytes(requestedWidth));
+    try {
+        // Cleared, so pixels never written are zeros rather than leftover memory.
+        pixels.assign(pixelBytes, 0);
+        lineBuffers.assign(2 * lineBufferBytes, 0);
+    } catch (const std::bad_alloc&) {
+        pixels.clear();
+        pixels.shrink_to_fit();
+        lineBuffers.clear();
+        std::printf("Not enough memory for a %lld x %lld image.\n", static_cast<long long>(requestedWidth),
+                    static_cast<long long>(requestedHeight));
+        return 0;
+    }
+    imageWidth = static_cast<int>(requestedWidth);
+    imageHeight = static_cast<int>(requestedHeight);
+    currentLine = lineBuffers.data();
+    previousLine = lineBuffers.data() + lineBufferBytes;
+
+    x = -1;
+    y = 0;
+    filterType = 0;
+    byteIndex = 0;
+    pixelByteCount = 0;
+    outputOffset = 0;
+    writtenPixels = 0;
+    pass = 1;
+    startPass();
+    return 1;
+}
+
+// A new pass is a new reduced image: its first line has no line above it.
+void PngImageDecoder::startPass()
+{
+    lineWidth = isInterlaced() ? adam7Pass(pass).columns(imageWidth) : imageWidth;
+    std::memset(previousLine, 0, lineBufferBytes);
+}
+
+int PngImageDecoder::putByte(unsigned char byte)
+{
+    // Data beyond the last line stops the decompression.
+    if (isInterlaced() ? pass > 7 : y >= imageHeight)
+        return 0;
+
+    if (x == -1) {
+        filterType = byte;
+        byteIndex = 0;
+        pixelByteCount = 0;
+        x = 0;
+        return 1;
+    }
+    if (interlaceMethod != 0 && interlaceMethod != 1) {
+        std::printf("Unsupported interlace method.\n");
+        return 0;
+    }
+
+    const int distance = format.filterDistance();
+    const int left = byteIndex >= distance ? currentLine[byteIndex - distance] : 0;
+    const int up = previousLine[byteIndex];
+    const int upLeft = byteIndex >= distance ? previousLine[byteIndex - distance] : 0;
+    const unsigned char value = unfilterByte(filterType, byte, left, up, upLeft);
+    currentLine[byteIndex++] = value;
+
+    if (format.packsPixels()) {
+        // Packed pixels fill a byte from its most significant bits; the bits after the
+        // line's last pixel are padding.
+        const int depth = format.bitDepth;
+        const int sampleMask = (1 << depth) - 1;
+        for (int shift = 8 - depth; shift >= 0 && x < lineWidth; shift -= depth) {
+            writePackedSample((value >> shift) & sampleMask);
+            ++x;
+        }
+    } else {
+        const int bytesPerPixel = distance;
+        if (++pixelByteCount < bytesPerPixel)
+            return 1;
+        pixelByteCount = 0;
+        writePixel(currentLine + byteIndex - bytesPerPixel);
+        ++x;
+    }
+    if (x >= lineWidth)
+        endLine();
+    return 1;
+}
+
+void PngImageDecoder::endLine()
+{
+    x = -1;
+    ++y;
+    std::swap(currentLine, previousLine);
+    if (!isInterlaced() || y < adam7Pass(pass).rows(imageHeight))
+        return;
+    y = 0;
+    // Passes without pixels carry no bytes; step over them as the stream does.
+    do {
+        ++pass;
+        std::printf("Interlace Pass %d\n", pass);
+    } while (pass <= 7 && adam7Pass(pass).isEmpty(imageWidth, imageHeight));
+    if (pass <= 7)
+        startPass();
+}
+
+std::size_t PngImageDecoder::pixelOffset() const
+{
+    if (!isInterlaced())
+        return outputOffset;
+    const Adam7Pass& geometry = adam7Pass(pass);
+    const std::size_t column = static_cast<std::size_t>(geometry.startX) + static_cast<std::size_t>(x) * geometry.stepX;
+    const std::size_t row = static_cast<std::size_t>(geometry.startY) + static_cast<std::size_t>(y) * geometry.stepY;
+    return (column + row * static_cast<std::size_t>(imageWidth)) * 4;
+}
+
+void PngImageDecoder::store(std::size_t offset, int red, int green, int blue, int alpha)
+{
+    unsigned char* pixel = pixels.data() + offset;
+    pixel[0] = static_cast<unsigned char>(red);
+    pixel[1] = static_cast<unsigned char>(green);
+    pixel[2] = static_cast<unsigned char>(blue);
+    pixel[3] = static_cast<unsigned char>(alpha);
+    ++writtenPixels;
+}
+
+// Palette pixels take their alpha from tRNS, entry by entry; entries it does not cover
+// are opaque. An index beyond the palette writes nothing.
+void PngImageDecoder::writePaletteEntry(std::size_t offset, int index)
+{
+    if (index >= paletteCount)
+        return;
+    const unsigned char* entry = palette.data() + 3 * index;
+    const int alpha = index < static_cast<int>(paletteAlpha.size()) ? paletteAlpha[index] : 255;
+    store(offset, entry[0], entry[1], entry[2], alpha);
+}
+
+void PngImageDecoder::writePackedSample(int sample)
+{
+    const std::size_t offset = pixelOffset();
+    if (colorType == 3) {
+        writePaletteEntry(offset, sample);
+    } else {
+        const int grey = sample ? 255 : 0;
+        store(offset, grey, grey, grey, sample == transparencyKey[0] ? 0 : 255);
+    }
+    if (!isInterlaced())
+        outputOffset += 4;
+}
+
+void PngImageDecoder::writePixel(const unsigned char* samples)
+{
+    const std::size_t offset = pixelOffset();
+    switch (colorType) {
+    case 0:
+        store(offset, samples[0], samples[0], samples[0], samples[0] == transparencyKey[0] ? 0 : 255);
+        break;
+    case 2:
+        if (bitDepth == 16) {
+            // The high byte of each sample; the key compares whole 16-bit samples.
+            for (int channel = 0; channel < 3; ++channel)
+                lastSamples16[channel] = (samples[2 * channel] << 8) | samples[2 * channel + 1];
+            const bool keyed = lastSamples16[0] == transparencyKey[0] && lastSamples16[1] == transparencyKey[1] &&
+                               lastSamples16[2] == transparencyKey[2];
+            store(offset, samples[0], samples[2], samples[4], keyed ? 0 : 255);
+        } else {
+            const bool keyed = samples[0] == transparencyKey[0] && samples[1] == transparencyKey[1] &&
+                               samples[2] == transparencyKey[2];
+            store(offset, samples[0], samples[1], samples[2], keyed ? 0 : 255);
+        }
+        break;
+    case 3:
+        writePaletteEntry(offset, samples[0]);
+        break;
+    case 4:
+        store(offset, samples[0], samples[0], samples[0], samples[1]);
+        break;
+    default: // 6
+        store(offset, samples[0], samples[1], samples[2], samples[3]);
+        break;
+    }
+    if (!isInterlaced())
+        outputOffset += 4;
+}
+
+int PngImageDecoder::endImage()
+{
+    std::printf("Final Position (%d,%d)\n", x, y);
+    return 1;
+}

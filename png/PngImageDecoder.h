@@ -1,0 +1,65 @@
+#pragma once
+
+#include "png/PngDecoder.h"
+#include "png/PngPixelFormat.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Decodes a PNG file into an 8-bit RGBA image: checks the format, undoes the scanline
+// filters, follows Adam7 interlacing and writes four bytes per pixel. Only two scanline
+// buffers and the RGBA result are held; the decompressed stream is never kept whole.
+//
+// After decodeFile the caller reads imageWidth, imageHeight and pixels. An image that
+// could not be started (unsupported format, refused size) stays 0 x 0; an image whose
+// data ends early keeps the pixels decoded so far and zeros everywhere else.
+class PngImageDecoder : public PngDecoder {
+public:
+    // The largest image accepted: each side 1 to 2^20 pixels and at most 2^27 pixels in
+    // all (a 512 MiB RGBA buffer, e.g. 11585 x 11585). Sizes are checked in 64 bits, so a
+    // tiny file claiming billions of pixels is refused before anything is allocated.
+    static constexpr std::int64_t maxImageSide = std::int64_t{1} << 20;
+    static constexpr std::int64_t maxImagePixels = std::int64_t{1} << 27;
+
+    int imageWidth = 0;
+    int imageHeight = 0;
+    // RGBA, rows top to bottom; cleared to zero before decoding.
+    std::vector<unsigned char> pixels;
+
+    // True when every line of the image (every pass when interlaced) was decoded.
+    bool imageComplete() const;
+    // Pixels written so far (a palette index out of range writes none).
+    std::int64_t pixelsWritten() const { return writtenPixels; }
+
+protected:
+    int beginImage() override;
+    int putByte(unsigned char byte) override;
+    int endImage() override;
+
+private:
+    bool isInterlaced() const { return interlaceMethod == 1; }
+    void startPass();
+    void endLine();
+    std::size_t pixelOffset() const;
+    void writePixel(const unsigned char* samples);
+    void writePackedSample(int sample);
+    void writePaletteEntry(std::size_t offset, int index);
+    void store(std::size_t offset, int red, int green, int blue, int alpha);
+
+    PngPixelFormat format{0, 0};
+    int lineWidth = 0;       // pixels in the current line: the image width or the pass width
+    int filterType = 0;
+    int x = -1;              // pixel in the line; -1: the next byte is the filter type
+    int y = 0;               // line in the image, or in the pass when interlaced
+    int byteIndex = 0;       // next byte of the line buffer
+    int pixelByteCount = 0;  // bytes gathered for the current pixel
+    int lastSamples16[3] = {};
+    std::size_t outputOffset = 0;
+    int pass = 1;
+    std::vector<unsigned char> lineBuffers; // two scanlines: current and previous
+    unsigned char* currentLine = nullptr;
+    unsigned char* previousLine = nullptr;
+    std::size_t lineBufferBytes = 0;
+    std::int64_t writtenPixels = 0;
+};

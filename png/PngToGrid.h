@@ -1,0 +1,37 @@
+#pragma once
+
+#include "grid/FloatMatrix.h"
+
+#include <QString>
+#include <string>
+
+// Turns a PNG height image into terrain heights and an ASCII grid. The window's
+// "Convert PNG" action and the command-line tool both call these.
+
+// The height of one pixel: its luminance 0.299 R + 0.587 G + 0.114 B times 3.9215686,
+// all in single precision, so white is 1000 and black 0. Alpha is ignored.
+float pngPixelHeight(unsigned char red, unsigned char green, unsigned char blue);
+
+struct PngHeightImage {
+    int width = 0;
+    int height = 0;
+    FloatMatrix heights; // heights[row][column], row 0 the image's top row
+    // False when the image data ended early: the pixels not reached are 0.
+    bool complete = false;
+};
+
+// Decodes the PNG at pngPath into heights. A file that cannot be decoded at all (not a
+// PNG, unsupported format or size, no pixel decoded) is refused: false and an error
+// text; the decoder's own lines on standard output say why.
+bool readPngHeightImage(const QString& pngPath, PngHeightImage& image, QString& errorText);
+
+// The whole grid text of an image, as convertPngToGrid writes it.
+std::string pngGridText(const PngHeightImage& image);
+
+// Decodes pngPath and writes the grid to gridPath (the name as given). The PNG is
+// decoded first, so a refused PNG creates no file. On failure returns false with the
+// error text for the user.
+bool convertPngToGrid(const QString& pngPath, const QString& gridPath, QString& errorText);
+
+// The grid file name for a name a user chose: ".grd" appended unless it is there.
+QString gridFileNameFor(const QString& chosenName);
