@@ -156,7 +156,10 @@ ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)
         return runCoarsen(options.coarsen, quiet);
     if (app.got_subcommand("refine"))
         return runRefine(options.refine, quiet);
-    if (app.got_subcommand("transfer"))
-        return runTransfer(options.transfer, quiet);
+    if (app.got_subcommand("transfer")) {
+        TransferOptions transfer = options.transfer;
+        transfer.schemeGiven = app.get_subcommand("transfer")->count("--scheme") > 0;
+        return runTransfer(transfer, quiet);
+    }
     return runDeviation(options.deviation, quiet);
 }

@@ -37,6 +37,7 @@ struct TransferOptions {
     std::string output;
     std::string method = "quilt";
     std::string scheme = "chaikin";
+    bool schemeGiven = false; // --scheme was on the command line (it belongs to quilting)
     int requestedBlockSize = 100;
     bool noRescale = false;
 };

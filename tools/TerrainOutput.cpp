@@ -42,6 +42,15 @@ private:
     bool switched = false;
 };
 
+// fileName in the folder of finalName, spelt as the user spelt that folder.
+QString besideFinalName(const QString& finalName, const QString& fileName)
+{
+    const QString folder = QFileInfo(finalName).path();
+    return folder == QLatin1String(".") && !finalName.startsWith(QLatin1String("./"))
+               ? fileName
+               : folder + QLatin1Char('/') + fileName;
+}
+
 bool stageAsciiGrid(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
 {
     // The temporary name keeps the ".grd" ending, so writeTerrain writes exactly there.
@@ -137,9 +146,8 @@ bool stageSplitHalves(VeskGrid& grid, const QString& finalName, OutputTransactio
             return false;
         }
     }
-    const QDir finalFolder = QFileInfo(finalName).dir();
     for (const QString& writtenName : {leftName, rightName})
-        transaction.adopt(writtenName, finalFolder.filePath(QFileInfo(writtenName).fileName()));
+        transaction.adopt(writtenName, besideFinalName(finalName, QFileInfo(writtenName).fileName()));
     return true;
 }
 
@@ -165,10 +173,9 @@ bool stageDetailsFiles(VeskGrid& grid, const QString& finalName, OutputTransacti
         errorText = lastName;
         return false;
     }
-    const QDir finalFolder = QFileInfo(finalName).dir();
     const QStringList written = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString& fileName : written)
-        transaction.adopt(QDir(folder).filePath(fileName), finalFolder.filePath(fileName));
+        transaction.adopt(QDir(folder).filePath(fileName), besideFinalName(finalName, fileName));
     fileCount = count;
     return true;
 }

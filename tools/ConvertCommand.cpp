@@ -1,0 +1,53 @@
+#include "png/PngToGrid.h"
+#include "tools/CommandReport.h"
+#include "tools/Commands.h"
+#include "tools/CommitOutputs.h"
+#include "tools/StdoutSilencer.h"
+#include "tools/TerrainFormats.h"
+#include "tools/TerrainInput.h"
+#include "tools/TerrainOutput.h"
+
+namespace {
+
+// A PNG to an ASCII grid is the window's "Convert PNG" itself, byte for byte (its own
+// header and cell size, no final empty line), not a load followed by writeTerrain.
+bool stagePngConversion(const QString& pngName, const QString& finalName, OutputTransaction& transaction,
+                        QString& errorText)
+{
+    const QString temporaryName = transaction.temporaryNameFor(finalName);
+    transaction.adopt(temporaryName, finalName); // adopted first: a partial file is removed too
+    return convertPngToGrid(pngName, temporaryName, errorText);
+}
+
+bool isPngToAsciiGrid(const QString& input, const QString& output)
+{
+    return terrainFormatOf(input) == TerrainFormat::Png && terrainFormatOf(output) == TerrainFormat::AsciiGrid;
+}
+
+} // namespace
+
+ExitCode runConvert(const ConvertOptions& options, bool quiet)
+{
+    const QString input = QString::fromStdString(options.input);
+    const QString output = QString::fromStdString(options.output);
+    VeskGrid grid;
+    OutputTransaction transaction;
+    QString errorText;
+    {
+        StdoutSilencer silencer(quiet);
+        const bool directPngConversion = isPngToAsciiGrid(input, output);
+        if (directPngConversion) {
+            if (!stagePngConversion(input, output, transaction, errorText))
+                return reportFailure(errorText);
+        }
+        if (!directPngConversion || options.split) {
+            if (!loadTerrain(input, grid, errorText))
+                return reportFailure(errorText);
+        }
+        if (!directPngConversion && !stageTerrain(grid, output, transaction, errorText))
+            return reportFailure(errorText);
+        if (options.split && !stageSplitHalves(grid, output, transaction, errorText))
+            return reportFailure(errorText);
+    }
+    return commitAndReport(transaction);
+}

@@ -1,0 +1,68 @@
+#include "synthesis/DetailQuilting.h"
+#include "synthesis/TransferBlockSize.h"
+#include "tools/CommandReport.h"
+#include "tools/Commands.h"
+#include "tools/CommitOutputs.h"
+#include "tools/SchemeOperations.h"
+#include "tools/StdoutSilencer.h"
+#include "tools/TerrainInput.h"
+#include "tools/TerrainOutput.h"
+
+namespace {
+
+QString coreReason(const VeskGrid& grid)
+{
+    return grid.lastError.isEmpty() ? QStringLiteral("refused by the core") : grid.lastError;
+}
+
+// The window's "Go" with Chaikin or Faber selected: the example gets one detail level
+// by one coarsening, its detail is quilted onto the base, and the base is refined once
+// with it.
+bool quiltAndRefine(VeskGrid& base, VeskGrid& example, const std::string& scheme, int blockSize, bool rescale,
+                    QString& errorText)
+{
+    if (!coarseningStepOf(scheme)(example)) {
+        errorText = QStringLiteral("coarsening the example failed: %1").arg(coreReason(example));
+        return false;
+    }
+    QuiltMatches matches;
+    if (!quiltDetails(base, example, blockSize, matches, rescale, rescale, errorText)) {
+        errorText = QStringLiteral("quilting failed: %1").arg(errorText);
+        return false;
+    }
+    if (!refinementStepOf(scheme)(base)) {
+        errorText = QStringLiteral("refining the base failed: %1").arg(coreReason(base));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ExitCode runTransfer(const TransferOptions& options, bool quiet)
+{
+    const bool quilting = options.method == "quilt";
+    if (!quilting && options.schemeGiven)
+        return reportUsageError(QStringLiteral("--scheme applies to --method quilt only"));
+
+    VeskGrid base;
+    VeskGrid example;
+    OutputTransaction transaction;
+    QString errorText;
+    {
+        StdoutSilencer silencer(quiet);
+        if (!loadTerrain(QString::fromStdString(options.base), base, errorText)
+            || !loadTerrain(QString::fromStdString(options.example), example, errorText))
+            return reportFailure(errorText);
+        const int blockSize = transferBlockSize(options.requestedBlockSize, base.width, base.height);
+        const bool rescale = !options.noRescale;
+        if (!quilting)
+            return reportFailure(QStringLiteral("--method multifractal is not wired up yet"));
+        const bool transferred = quiltAndRefine(base, example, options.scheme, blockSize, rescale, errorText);
+        if (!transferred)
+            return reportFailure(errorText);
+        if (!stageTerrain(base, QString::fromStdString(options.output), transaction, errorText))
+            return reportFailure(errorText);
+    }
+    return commitAndReport(transaction);
+}
