@@ -1,4 +1,5 @@
 #include "multires/NormalDeviates.h"
+#include "multires/NormalDeviatesState.h"
 
 #include <array>
 #include <cmath>
@@ -147,4 +148,14 @@ float normalDeviate()
     if (magnitude(draw) < t.acceptBound[strip])
         return static_cast<float>(draw) * t.scale[strip];
     return slowPath(draw, strip);
+}
+
+std::uint32_t normalDeviateState()
+{
+    return generator().shiftRegister;
+}
+
+void restoreNormalDeviateState(std::uint32_t state)
+{
+    generator().shiftRegister = state;
 }
