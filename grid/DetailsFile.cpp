@@ -19,6 +19,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -31,8 +32,9 @@
 
 namespace {
 
-// The most detail values (both matrices together) a details file may ask for:
-// 2^28 floats, 1 GiB. A 4097 x 4097 coarse level needs about 50 million. Any
+// The most detail values (both matrices together) a level may hold, as read
+// and once stretched to the grid: 2^28 floats, 1 GiB, the same bound as the
+// largest terrain. A 4097 x 4097 coarse level needs about 50 million. Any
 // header beyond this is refused before anything is allocated.
 constexpr std::int64_t kMaxDetailValues = std::int64_t{1} << 28;
 
@@ -346,6 +348,157 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
     return true;
 }
 
+// ---------------------------------------------------------------- loading steps
+
+// A refusal: what was printed, as the text kept in lastError.
+using Refusal = std::optional<QString>;
+
+QString prematureEnd()
+{
+    std::printf("VeskGrid:: *Error* - Premature end of details file.\n");
+    return QStringLiteral("VeskGrid:: *Error* - Premature end of details file.");
+}
+
+struct DetailHeader {
+    std::int64_t columns = 0; // N, the coarse width
+    std::int64_t rows = 0;    // M, the coarse height
+};
+
+// The source key and the two sizes after it. A source name may itself begin
+// with "sou", so the key is the first such token followed by a whole number.
+Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailHeader& header)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    std::optional<std::int64_t> columns;
+    bool sawSourceKey = false;
+    while (const auto token = tokens.next()) {
+        if (!startsWithSourceKey(*token))
+            continue;
+        sawSourceKey = true;
+        const std::size_t afterKey = tokens.position();
+        if (const auto following = tokens.next()) {
+            columns = parseDetailInteger(*following);
+            if (columns)
+                break;
+        }
+        tokens.rewind(afterKey);
+    }
+    if (!columns) {
+        if (sawSourceKey) {
+            std::printf("Error, %s has no whole number of columns after its source key\n", path.constData());
+            return QStringLiteral("Error, ") + fileName +
+                   QStringLiteral(" has no whole number of columns after its source key");
+        }
+        std::printf("Error, %s has no source key: it is not a details file\n", path.constData());
+        return QStringLiteral("Error, ") + fileName + QStringLiteral(" has no source key: it is not a details file");
+    }
+
+    if (!tokens.skip(1))
+        return prematureEnd();
+    const auto rowsToken = tokens.next();
+    if (!rowsToken)
+        return prematureEnd();
+    const auto rows = parseDetailInteger(*rowsToken);
+    if (!rows) {
+        std::printf("Error, %s has a number of rows that is not a whole number: %s\n", path.constData(),
+                    std::string(*rowsToken).c_str());
+        return QStringLiteral("Error, ") + fileName + QStringLiteral(" has a number of rows that is not a whole number");
+    }
+
+    // The resulting sizes and their keys, then the cell size (checked, not used:
+    // the grid keeps its own), its key, the next-file name and its key.
+    if (!tokens.skip(5))
+        return prematureEnd();
+    const auto cellSizeToken = tokens.next();
+    if (!cellSizeToken)
+        return prematureEnd();
+    if (!parseDetailNumber(*cellSizeToken)) {
+        std::printf("Error, %s has a cell size that is not a number: %s\n", path.constData(),
+                    std::string(*cellSizeToken).c_str());
+        return QStringLiteral("Error, ") + fileName + QStringLiteral(" has a cell size that is not a number");
+    }
+    if (!tokens.skip(3))
+        return prematureEnd();
+
+    header.columns = *columns;
+    header.rows = *rows;
+    return std::nullopt;
+}
+
+// Values of a level of N x M once spliced to at least `width` x `height`.
+std::int64_t levelValues(std::int64_t columns, std::int64_t rows)
+{
+    return rows * (columns - 2) + (rows - 2) * (2 * columns - 2);
+}
+
+// Sizes are checked before anything is allocated: the minimum the splicing
+// needs, then the limit on the level as read and as stretched to the grid.
+Refusal checkSizes(const DetailHeader& header, const QString& fileName, int width, int height)
+{
+    if (header.columns < kMinDetailSize || header.rows < kMinDetailSize) {
+        std::printf("Error, the details for this grid must be at least 10 X 10\n");
+        return QStringLiteral("Error, the details for this grid must be at least 10 X 10");
+    }
+    const QByteArray path = QFile::encodeName(fileName);
+    // Each side alone is bounded first, so the products cannot overflow.
+    if (header.columns > kMaxDetailValues || header.rows > kMaxDetailValues ||
+        levelValues(header.columns, header.rows) > kMaxDetailValues) {
+        std::printf("Error, the details file %s asks for %lld X %lld details, more than the %lld values a "
+                    "details file may hold\n",
+                    path.constData(), static_cast<long long>(header.columns), static_cast<long long>(header.rows),
+                    static_cast<long long>(kMaxDetailValues));
+        return QStringLiteral("Error, the details file ") + fileName +
+               QStringLiteral(" asks for %1 X %2 details, more than the %3 values a details file may hold")
+                   .arg(header.columns)
+                   .arg(header.rows)
+                   .arg(kMaxDetailValues);
+    }
+    // A grid whose refinement is a terrain this tool can hold always fits: its
+    // level is about three quarters of that terrain.
+    const std::int64_t splicedColumns = std::max<std::int64_t>(header.columns, width);
+    const std::int64_t splicedRows = std::max<std::int64_t>(header.rows, height);
+    if (levelValues(splicedColumns, splicedRows) > kMaxDetailValues) {
+        std::printf("Error, the details of %s stretched to a %i X %i grid would exceed the %lld values a details "
+                    "level may hold\n",
+                    path.constData(), width, height, static_cast<long long>(kMaxDetailValues));
+        return QStringLiteral("Error, the details of ") + fileName +
+               QStringLiteral(" stretched to a %1 X %2 grid would exceed the %3 values a details level may hold")
+                   .arg(width)
+                   .arg(height)
+                   .arg(kMaxDetailValues);
+    }
+    return std::nullopt;
+}
+
+void printSizes(const char* tense, const FloatMatrix& rowDetails, const FloatMatrix& columnDetails)
+{
+    std::printf("Size of newdetails1 %s %i by %i\n", tense, valuesPerRow(rowDetails), rowCount(rowDetails));
+    std::printf("Size of newdetails2 %s %i by %i\n", tense, valuesPerRow(columnDetails), rowCount(columnDetails));
+}
+
+// Stretches a level read for an N x M grid to the grid's width and height:
+// row details to width-2 values and height rows, column details to 2*width-2
+// values and height-2 rows. Larger details stay as read.
+Refusal spliceToGrid(FloatMatrix& rowDetails, FloatMatrix& columnDetails, int width, int height,
+                     const QString& fileName)
+{
+    if (valuesPerRow(rowDetails) + 2 < width) {
+        printSizes("was", rowDetails, columnDetails);
+        if (!spliceColumns(rowDetails, width - 2) || !spliceColumns(columnDetails, 2 * width - 2))
+            return QStringLiteral("VeskGrid::Error, the details of ") + fileName +
+                   QStringLiteral(" could not be spliced to the width of the grid");
+        printSizes("is", rowDetails, columnDetails);
+    }
+    if (rowCount(rowDetails) < height) {
+        std::printf("Splicing the details' rows\n");
+        printSizes("was", rowDetails, columnDetails);
+        if (!spliceRows(rowDetails, height) || !spliceRows(columnDetails, height - 2))
+            return QStringLiteral("VeskGrid::Error, the details of ") + fileName +
+                   QStringLiteral(" could not be spliced to the height of the grid");
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- VeskGrid
@@ -406,14 +559,10 @@ bool VeskGrid::loadDetail(QString fileName)
     lastError.clear();
 
     // Every refusal leaves the stack empty and says why.
-    const auto refuse = [&](const QString& reason) {
+    const auto refuse = [this](const QString& reason) {
         clearDetails();
         lastError = reason;
         return false;
-    };
-    const auto prematureEnd = [&]() {
-        std::printf("VeskGrid:: *Error* - Premature end of details file.\n");
-        return refuse(QStringLiteral("VeskGrid:: *Error* - Premature end of details file ") + fileName);
     };
 
     std::string text;
@@ -428,120 +577,35 @@ bool VeskGrid::loadDetail(QString fileName)
     }
     std::printf("file %s has been opened\n", path.constData());
 
-    // The source key. A source name may itself begin with "sou", so the key is
-    // the first such token that is followed by a whole number (the coarse width).
     DetailTokens tokens(text);
-    std::optional<std::int64_t> coarseWidth;
-    bool sawSourceKey = false;
-    while (const auto token = tokens.next()) {
-        if (!startsWithSourceKey(*token))
-            continue;
-        sawSourceKey = true;
-        const std::size_t afterKey = tokens.position();
-        if (const auto following = tokens.next()) {
-            coarseWidth = parseDetailInteger(*following);
-            if (coarseWidth)
-                break;
-        }
-        tokens.rewind(afterKey);
-    }
-    if (!coarseWidth) {
-        if (sawSourceKey) {
-            std::printf("Error, %s has no whole number of columns after its source key\n", path.constData());
-            return refuse(QStringLiteral("Error, ") + fileName +
-                          QStringLiteral(" has no whole number of columns after its source key"));
-        }
-        std::printf("Error, %s has no source key: it is not a details file\n", path.constData());
-        return refuse(QStringLiteral("Error, ") + fileName +
-                      QStringLiteral(" has no source key: it is not a details file"));
-    }
+    DetailHeader header;
+    if (const Refusal refusal = readHeader(tokens, fileName, header))
+        return refuse(*refusal);
+    if (const Refusal refusal = checkSizes(header, fileName, width, height))
+        return refuse(*refusal);
 
-    if (!tokens.skip(1))
-        return prematureEnd();
-    const auto coarseHeightToken = tokens.next();
-    if (!coarseHeightToken)
-        return prematureEnd();
-    const auto coarseHeight = parseDetailInteger(*coarseHeightToken);
-    if (!coarseHeight) {
-        std::printf("Error, %s has a number of rows that is not a whole number: %s\n", path.constData(),
-                    std::string(*coarseHeightToken).c_str());
-        return refuse(QStringLiteral("Error, ") + fileName +
-                      QStringLiteral(" has a number of rows that is not a whole number"));
-    }
-    // Resulting sizes and their keys, then the cell size (read past: the grid
-    // keeps its own), its key, the next-file name and its key.
-    if (!tokens.skip(5))
-        return prematureEnd();
-    const auto cellSizeToken = tokens.next();
-    if (!cellSizeToken)
-        return prematureEnd();
-    if (!parseDetailNumber(*cellSizeToken)) {
-        std::printf("Error, %s has a cell size that is not a number: %s\n", path.constData(),
-                    std::string(*cellSizeToken).c_str());
-        return refuse(QStringLiteral("Error, ") + fileName + QStringLiteral(" has a cell size that is not a number"));
-    }
-    if (!tokens.skip(3))
-        return prematureEnd();
-
-    const std::int64_t columns = *coarseWidth;
-    const std::int64_t rows = *coarseHeight;
-    if (columns < kMinDetailSize || rows < kMinDetailSize) {
-        std::printf("Error, the details for this grid must be at least 10 X 10\n");
-        return refuse(QStringLiteral("Error, the details for this grid must be at least 10 X 10"));
-    }
-    // Each side alone is bounded first, so the product below cannot overflow.
-    const bool tooLarge = columns > kMaxDetailValues || rows > kMaxDetailValues ||
-                          rows * (columns - 2) + (rows - 2) * (2 * columns - 2) > kMaxDetailValues;
-    if (tooLarge) {
-        std::printf("Error, the details file %s asks for %lld X %lld details, more than the %lld values a "
-                    "details file may hold\n",
-                    path.constData(), static_cast<long long>(columns), static_cast<long long>(rows),
-                    static_cast<long long>(kMaxDetailValues));
-        return refuse(QStringLiteral("Error, the details file ") + fileName +
-                      QStringLiteral(" asks for %1 X %2 details, more than the %3 values a details file may hold")
-                          .arg(columns)
-                          .arg(rows)
-                          .arg(kMaxDetailValues));
-    }
-
-    const int coarseColumns = static_cast<int>(columns);
-    const int coarseRows = static_cast<int>(rows);
-    FloatMatrix rowDetails(coarseRows, std::vector<float>(coarseColumns - 2, 0.0f));
-    FloatMatrix columnDetails(coarseRows - 2, std::vector<float>(2 * coarseColumns - 2, 0.0f));
+    const int columns = static_cast<int>(header.columns);
+    const int rows = static_cast<int>(header.rows);
+    FloatMatrix rowDetails(rows, std::vector<float>(columns - 2, 0.0f));
+    FloatMatrix columnDetails(rows - 2, std::vector<float>(2 * columns - 2, 0.0f));
 
     std::string badToken;
     const MatrixRead rowRead = readMatrix(tokens, rowDetails, badToken);
     const MatrixRead columnRead =
         rowRead == MatrixRead::NotANumber ? rowRead : readMatrix(tokens, columnDetails, badToken);
     if (rowRead == MatrixRead::NotANumber || columnRead == MatrixRead::NotANumber) {
-        // A value that is not a number is refused outright: no value is guessed.
+        // Refused outright: a value that is not a number is never guessed.
         std::printf("VeskGrid::Error in details file %s, \"%s\" is not a number.\n", path.constData(),
                     badToken.c_str());
         return refuse(QStringLiteral("VeskGrid::Error in details file ") + fileName + QStringLiteral(", \"") +
                       QString::fromLocal8Bit(badToken.c_str()) + QStringLiteral("\" is not a number."));
     }
+    // A short file is still spliced before it is refused, so its messages show.
     const bool incomplete = rowRead == MatrixRead::Incomplete || columnRead == MatrixRead::Incomplete;
 
     std::printf("Width and height of current grid are %i X %i\n", width, height);
-
-    // Stretch the level to the terrain in the grid; larger details stay as read.
-    if (coarseColumns < width) {
-        std::printf("Size of newdetails1 was %i by %i\n", valuesPerRow(rowDetails), rowCount(rowDetails));
-        std::printf("Size of newdetails2 was %i by %i\n", valuesPerRow(columnDetails), rowCount(columnDetails));
-        if (!spliceColumns(rowDetails, width - 2) || !spliceColumns(columnDetails, 2 * width - 2))
-            return refuse(QStringLiteral("VeskGrid::Error, the details of ") + fileName +
-                          QStringLiteral(" could not be spliced to the width of the grid"));
-        std::printf("Size of newdetails1 is %i by %i\n", valuesPerRow(rowDetails), rowCount(rowDetails));
-        std::printf("Size of newdetails2 is %i by %i\n", valuesPerRow(columnDetails), rowCount(columnDetails));
-    }
-    if (coarseRows < height) {
-        std::printf("Splicing the details' rows\n");
-        std::printf("Size of newdetails1 was %i by %i\n", valuesPerRow(rowDetails), rowCount(rowDetails));
-        std::printf("Size of newdetails2 was %i by %i\n", valuesPerRow(columnDetails), rowCount(columnDetails));
-        if (!spliceRows(rowDetails, height) || !spliceRows(columnDetails, height - 2))
-            return refuse(QStringLiteral("VeskGrid::Error, the details of ") + fileName +
-                          QStringLiteral(" could not be spliced to the height of the grid"));
-    }
+    if (const Refusal refusal = spliceToGrid(rowDetails, columnDetails, width, height, fileName))
+        return refuse(*refusal);
 
     if (incomplete) {
         std::printf("VeskGRrid::Error in details file, incomplete number of details values were provided.\n");

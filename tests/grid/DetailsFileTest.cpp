@@ -553,6 +553,22 @@ TEST_F(DetailsFileBadInput, HugeSizesAreRefusedBeforeAllocating)
     }
 }
 
+TEST_F(DetailsFileBadInput, LevelTooLargeOnceStretchedToTheGridIsRefused)
+{
+    // Only the size of the grid matters to the loader; no terrain is allocated here.
+    const QString fileName = writeLevel(randomLevel(12, 12, 19), path(QStringLiteral("stretch.dtl")));
+    VeskGrid grid;
+    grid.width = 20000000;
+    grid.height = 20;
+    grid.details = {FloatMatrix(10, std::vector<float>(22)), FloatMatrix(12, std::vector<float>(10))};
+    bool loaded = true;
+    const std::string output = load(grid, fileName, loaded);
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(grid.details.empty());
+    EXPECT_TRUE(contains(output, "stretched to a 20000000 X 20 grid would exceed")) << output;
+    EXPECT_FALSE(contains(output, "Size of newdetails")) << output;
+}
+
 TEST_F(DetailsFileBadInput, ValueThatIsNotANumberIsRefused)
 {
     const DetailLevel level = randomLevel(12, 12, 17);
