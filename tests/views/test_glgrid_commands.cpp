@@ -618,6 +618,52 @@ private slots:
         QDir(folder).removeRecursively();
     }
 
+    void saveGrdAndObjWriteTheTerrain()
+    {
+        const QString folder = QDir::tempPath() + QStringLiteral("/viewcommands-grd-obj");
+        QDir().mkpath(folder);
+        GLGrid view;
+        makeTerrain(view.grid, 3, 2);
+        QString grdName = folder + QStringLiteral("/plain.grd");
+        view.saveGRD(grdName);
+        QVERIFY(QFile::exists(grdName));
+        GLGrid reloaded;
+        reloaded.loadGRDFile(grdName);
+        QCOMPARE(reloaded.grid.width, 3);
+        QCOMPARE(reloaded.grid.height, 2);
+
+        const QString objName = folder + QStringLiteral("/mesh.obj");
+        view.saveOBJ(objName);
+        QFile obj(objName);
+        QVERIFY(obj.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QString text = QString::fromLatin1(obj.readAll());
+        QCOMPARE(text.count(QStringLiteral("\nv ")), 6);
+        QCOMPARE(text.count(QStringLiteral("\nf ")), 4);
+        QDir(folder).removeRecursively();
+    }
+
+    void multiresolutionOnAnEmptyViewChangesNothingAndStillRefreshes()
+    {
+        GLGrid view;
+        view.addMarked(0, 0, 1, 1); // refused: the grid has no samples
+        QVERIFY(view.marks.empty());
+        RefreshSpies spies(view);
+        QSignalSpy deviation(&view, &GLGrid::sendStdDev);
+        StdoutCapture capture;
+        for (const int scheme : {1, 2, 3}) {
+            view.subdivide(scheme);
+            view.unsubdivide(scheme);
+        }
+        view.emitStdDev();
+        capture.finish();
+        QVERIFY(!view.grid.hasData);
+        QCOMPARE(view.grid.width, 0);
+        QCOMPARE(spies.widthNumber.count(), 6);
+        QCOMPARE(spies.curve.count(), 0);
+        QCOMPARE(deviation.count(), 1);
+        QCOMPARE(deviation.at(0).at(0).toFloat(), 0.0f);
+    }
+
     // --- Block levels ---
 
     void changingTheLevelsDropsTheBlockAndHidesTheSelection()
