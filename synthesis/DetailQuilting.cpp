@@ -72,9 +72,11 @@ int randomSampleBlock(int blockCount, int blocksPerRow)
     return static_cast<int>(*getRand(1.0f, static_cast<float>(lastIndex)));
 }
 
-QuiltRectangle sampleRectangle(int x, int y, int blockSize)
+// Marks span the block less one sample each way; an edge block narrower or lower
+// than a full block gets a mark of its own extent, so the mark stays on the base.
+QuiltRectangle sampleRectangle(BlockPosition at, const TiledBlock& block)
 {
-    return {x, y, blockSize - 1, blockSize - 1};
+    return {at.x, at.y, block.width - 1, block.height - 1};
 }
 
 FloatMatrix zeroMatrix(int rows, int columns)
@@ -138,14 +140,12 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     }
 
     QuiltMatches found;
-    found.rectangles[QuiltMatches::middleBase] =
-        sampleRectangle(blocks[middleIndex].x, blocks[middleIndex].y, blockSize);
-    found.rectangles[QuiltMatches::middleExample] =
-        sampleRectangle(mapping[middleIndex].x, mapping[middleIndex].y, blockSize);
-    found.rectangles[QuiltMatches::randomBase] =
-        sampleRectangle(blocks[randomIndex].x, blocks[randomIndex].y, blockSize);
-    found.rectangles[QuiltMatches::randomExample] =
-        sampleRectangle(mapping[randomIndex].x, mapping[randomIndex].y, blockSize);
+    const TiledBlock& middle = blocks[middleIndex];
+    const TiledBlock& sample = blocks[randomIndex];
+    found.rectangles[QuiltMatches::middleBase] = sampleRectangle({middle.x, middle.y}, middle);
+    found.rectangles[QuiltMatches::middleExample] = sampleRectangle(mapping[middleIndex], middle);
+    found.rectangles[QuiltMatches::randomBase] = sampleRectangle({sample.x, sample.y}, sample);
+    found.rectangles[QuiltMatches::randomExample] = sampleRectangle(mapping[randomIndex], sample);
 
     if (terrain.rescaled && rescaleAfter) {
         const HeightRange& baseRange = terrain.baseRange;

@@ -1,0 +1,185 @@
+#include "synthesis/MultifractalMapping.h"
+
+#include "multires/Fractal.h"
+#include "synthesis/BlockMapper.h"
+#include "synthesis/BlockTiling.h"
+#include "synthesis/ExampleRoughness.h"
+#include "synthesis/HeightRescale.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+constexpr int smallestMappingBlockSize = 4;
+constexpr int candidatesPerBlock = 40;
+// Deviation of a first block whose example area gives no samples.
+constexpr float deviationWithoutSamples = 10.0f;
+
+bool checkHasData(const VeskGrid& grid, const char* role, QString& error)
+{
+    if (!grid.hasData || grid.width < 1 || grid.height < 1) {
+        std::printf("Error in multifractal mapping - the %s terrain has no data\n", role);
+        error = QStringLiteral("The %1 terrain has no data.").arg(QLatin1String(role));
+        return false;
+    }
+    return true;
+}
+
+int evenPart(int size)
+{
+    return size - size % 2;
+}
+
+// The example as the mapping sees it: height, then width, made even.
+VeskGrid trimmedToEven(const VeskGrid& example)
+{
+    VeskGrid trimmed = example;
+    if (trimmed.height % 2 != 0)
+        trimmed.adjustSize(trimmed.width, trimmed.height - 1);
+    if (trimmed.width % 2 != 0)
+        trimmed.adjustSize(trimmed.width - 1, trimmed.height);
+    return trimmed;
+}
+
+struct Rescale {
+    bool applied = false;
+    HeightRange baseRange;
+    HeightRange exampleRange;
+};
+
+Rescale rescaleBaseToExample(VeskGrid& base, const VeskGrid& example)
+{
+    std::printf("*** Rescaling the target terrain before feature mapping ***\n");
+    Rescale rescale;
+    rescale.baseRange = heightRangeOf(base.heights);
+    rescale.exampleRange = heightRangeOf(example.heights);
+    if (rescale.baseRange.extent() == 0.0f || rescale.exampleRange.extent() == 0.0f) {
+        // Nothing to divide by on the way there or back: keep the base as it is.
+        std::printf("*** The %s terrain is flat: not rescaling. ***\n",
+                    rescale.baseRange.extent() == 0.0f ? "base" : "target");
+        return rescale;
+    }
+    rescaleHeights(base.heights, rescale.baseRange.minimum, rescale.baseRange.extent(), rescale.exampleRange.minimum,
+                   rescale.exampleRange.extent());
+    base.computeStatistics();
+    rescale.applied = true;
+    return rescale;
+}
+
+// Back to the base's own range. Noise may push a base that had no negative
+// heights below 0; such samples take the (already rescaled) height at row 0,
+// column 0. A base that had negative heights keeps them.
+void rescaleBaseBack(VeskGrid& base, const Rescale& rescale)
+{
+    std::printf("*** Rescaling base terrain back to original range after feature mapping. ***\n");
+    const double exampleMinimum = rescale.exampleRange.minimum;
+    const double exampleExtent = rescale.exampleRange.extent();
+    const double baseMinimum = rescale.baseRange.minimum;
+    const double baseExtent = rescale.baseRange.extent();
+    const bool clampBelowZero = baseMinimum >= 0.0;
+    for (auto& row : base.heights) {
+        for (float& value : row) {
+            float rescaled = static_cast<float>((value - exampleMinimum) / exampleExtent * baseExtent + baseMinimum);
+            if (clampBelowZero && rescaled < 0.0f)
+                rescaled = base.heights[0][0];
+            value = rescaled;
+        }
+    }
+    base.refresh();
+}
+
+RoughnessMap measureRoughness(const ExampleDetailField& field, const std::vector<BlockPosition>& mapping,
+                              const BlockTiling& tiling)
+{
+    RoughnessMap map;
+    map.blockSize = tiling.blockSize;
+    map.blocksAcross = tiling.blocksPerRow;
+    map.blocksDown = tiling.blocksPerColumn;
+    map.deviations.reserve(mapping.size());
+    float lastMean = 0.0f;
+    for (std::size_t index = 0; index < mapping.size(); ++index) {
+        const BlockPosition example = mapping[index];
+        const BlockRoughness block = measureBlockRoughness(field, example, tiling.blockSize);
+        float deviation = block.deviation;
+        if (block.sampleCount > 0)
+            lastMean = block.mean;
+        else
+            deviation = map.deviations.empty() ? deviationWithoutSamples : map.deviations.back();
+        map.deviations.push_back(deviation);
+        std::printf("Res. %i, block at %i,%i\tmean=%1.2f\tstd dev=%1.1f from %i samples\n", static_cast<int>(index),
+                    example.y, example.x, lastMean, deviation, block.sampleCount);
+    }
+    return map;
+}
+
+} // namespace
+
+bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool rescaleBefore, bool rescaleAfter,
+                         QString& error, RoughnessMap* roughness)
+{
+    if (!checkHasData(base, "base", error) || !checkHasData(example, "target", error))
+        return false;
+    const int exampleWidth = evenPart(example.width);
+    const int exampleHeight = evenPart(example.height);
+    blockSize = halveBlockSizeBelow(blockSize, {base.width, base.height, exampleWidth, exampleHeight});
+    if (blockSize < smallestMappingBlockSize) {
+        std::printf("Error, block size = %i, must be 4 or greater!\n", blockSize);
+        error = QStringLiteral("The block size comes to %1 for these terrains (base %2 x %3, example %4 x %5); "
+                               "it must be 4 or greater.")
+                    .arg(blockSize)
+                    .arg(base.width)
+                    .arg(base.height)
+                    .arg(exampleWidth)
+                    .arg(exampleHeight);
+        return false;
+    }
+    if (rescaleAfter && !rescaleBefore) {
+        std::printf("Make no sense to only scale after quilting but not before\n");
+        error = QStringLiteral("Rescaling when finished needs rescaling when quilting as well.");
+        return false;
+    }
+
+    // Everything below works on copies; the grids change only once all has succeeded.
+    VeskGrid workingExample = trimmedToEven(example);
+    VeskGrid workingBase = base;
+    BlockMapper mapper(workingBase, workingExample, blockSize, 0);
+    if (!mapper.canMap(candidatesPerBlock, error))
+        return false;
+
+    Rescale rescale;
+    if (rescaleBefore)
+        rescale = rescaleBaseToExample(workingBase, workingExample);
+    std::printf("Starting multifractal mapping with blocksize = %i\nTarget is %i X %i, Base is %i X %i\n", blockSize,
+                workingExample.width, workingExample.height, workingBase.width, workingBase.height);
+
+    std::vector<BlockPosition> mapping;
+    if (!mapper.mapBlocks(candidatesPerBlock, mapping, error))
+        return false;
+    std::printf("Mapper returned %i mappings\n", static_cast<int>(mapping.size()));
+
+    const ExampleDetailField field = exampleDetailField(workingExample);
+    if (field.columnDetails.empty() || field.rowDetails.empty()) {
+        std::printf("Error in multifractal mapping - no details for a %i X %i target\n", workingExample.width,
+                    workingExample.height);
+        error = QStringLiteral("The example terrain is too small to measure its detail.");
+        return false;
+    }
+    std::printf("Size of target is %i X %i\n", workingExample.width, workingExample.height);
+
+    const BlockTiling tiling = tileGrid(workingBase.width, workingBase.height, blockSize, 0);
+    RoughnessMap map = measureRoughness(field, mapping, tiling);
+    if (!subdivideFractalByBlocks(workingBase, map.deviations, map.blocksAcross, map.blocksDown, map.blockSize)) {
+        error = workingBase.lastError;
+        return false;
+    }
+    if (rescale.applied && rescaleAfter)
+        rescaleBaseBack(workingBase, rescale);
+
+    base = workingBase;
+    if (workingExample.width != example.width || workingExample.height != example.height)
+        example = workingExample;
+    if (roughness)
+        *roughness = std::move(map);
+    return true;
+}
