@@ -8,11 +8,12 @@
 void replaceHeights(VeskGrid& grid, FloatMatrix&& newHeights, int newWidth, int newHeight)
 {
     grid.clearData();
+    // The finished rows are moved in before resize, which keeps existing values and so
+    // only allocates the normals instead of a matrix of zeros that would be overwritten.
+    grid.heights = std::move(newHeights);
     grid.width = newWidth;
     grid.height = newHeight;
     grid.resize(newWidth, newHeight);
-    // resize allocated zeros; the finished rows are moved in instead of copied value by value.
-    grid.heights = std::move(newHeights);
     grid.hasData = true;
 }
 
