@@ -181,7 +181,9 @@ InflateError InflateDecoder::readStream(InflateBitReader& bits)
 
 // Format notes: a stored block starts at the next byte boundary with LEN and NLEN (the
 // one's complement of LEN), two bytes each, least significant byte first, followed by
-// LEN bytes copied as they are. NLEN is not compared.
+// LEN bytes copied as they are. NLEN is not compared. When the input ends before LEN
+// bytes, the bytes that are there are still delivered (a cut-short image keeps its
+// first lines, as it does with compressed blocks) and the block fails.
 InflateError InflateDecoder::storedBlock(InflateBitReader& bits)
 {
     bits.skipToByteBoundary();
@@ -190,16 +192,16 @@ InflateError InflateDecoder::storedBlock(InflateBitReader& bits)
     const unsigned char* header = bits.currentByte();
     const int length = header[0] | (header[1] << 8);
     bits.skipBytes(4);
-    if (length > bits.bytesLeft())
-        return InflateError::StoredDataPastEnd;
+    const bool cutShort = length > bits.bytesLeft();
+    const int available = cutShort ? bits.bytesLeft() : length;
     const unsigned char* data = bits.currentByte();
-    bits.skipBytes(length);
-    for (int i = 0; i < length; ++i) {
+    bits.skipBytes(available);
+    for (int i = 0; i < available; ++i) {
         const InflateError result = deliverByte(data[i]);
         if (result != InflateError::None)
             return result;
     }
-    return InflateError::None;
+    return cutShort ? InflateError::StoredDataPastEnd : InflateError::None;
 }
 
 // Format notes: the fixed code gives literal/length symbols 0..143 eight bits (codes
