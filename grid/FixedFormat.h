@@ -15,6 +15,8 @@ public:
     void text(std::string_view characters);
     void character(char c);
     void fixed(double value, int decimals);
+    // The same for a single-precision value (printf promotes it), by a faster exact path.
+    void fixed(float value, int decimals);
     void integer(long long value);
 
     // Writes what is buffered; false if any write to the file failed.
@@ -33,3 +35,7 @@ private:
 // Prints value as printf's "%1.<decimals>f" into [first, last); returns the end of
 // the text, or nullptr if it does not fit.
 char* formatFixed(char* first, char* last, double value, int decimals);
+
+// The same for a single-precision value: exact integer arithmetic for up to three
+// decimals and magnitudes below 2^44 (every height), to_chars otherwise.
+char* formatFixed(char* first, char* last, float value, int decimals);

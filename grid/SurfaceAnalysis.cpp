@@ -17,20 +17,28 @@ void computeFaceRow(const std::vector<float>& upper, const std::vector<float>& l
                     std::vector<Vector3>& faces)
 {
     const std::size_t cells = upper.size() - 1;
+    const float* top = upper.data();
+    const float* bottom = lower.data();
+    Vector3* out = faces.data();
     for (std::size_t c = 0; c < cells; ++c) {
-        const double z00 = upper[c];
-        const double z01 = upper[c + 1];
-        const double z10 = lower[c];
-        const double z11 = lower[c + 1];
-        Vector3& first = faces[2 * c];
-        Vector3& second = faces[2 * c + 1];
-        first.set(z00 - z10, z00 - z01, 1.0);
-        second.set(z01 - z11, z10 - z11, 1.0);
-        for (Vector3* face : {&first, &second}) {
-            const double squared = face->squaredLength();
-            if (squared >= 1e-10)
-                *face /= std::sqrt(squared);
-        }
+        const double z00 = top[c];
+        const double z01 = top[c + 1];
+        const double z10 = bottom[c];
+        const double z11 = bottom[c + 1];
+        const double x1 = z00 - z10;
+        const double y1 = z00 - z01;
+        const double x2 = z01 - z11;
+        const double y2 = z10 - z11;
+        // Unit length, unless the squared length is below 1e-10 (never, with an up
+        // component of 1, but for heights that are not numbers). Division as
+        // multiplication by the reciprocal, as Vector3 divides; branch-free so that
+        // the compiler can pair the square roots.
+        const double squared1 = 1.0 + y1 * y1 + x1 * x1;
+        const double squared2 = 1.0 + y2 * y2 + x2 * x2;
+        const double scale1 = squared1 >= 1e-10 ? 1.0 / std::sqrt(squared1) : 1.0;
+        const double scale2 = squared2 >= 1e-10 ? 1.0 / std::sqrt(squared2) : 1.0;
+        out[2 * c] = Vector3{x1 * scale1, y1 * scale1, scale1};
+        out[2 * c + 1] = Vector3{x2 * scale2, y2 * scale2, scale2};
     }
 }
 

@@ -101,6 +101,33 @@ TEST(FixedFormatTest, MatchesPrintfForEveryPrecisionInUse)
     }
 }
 
+TEST(FixedFormatTest, SinglePrecisionPathMatchesPrintfOnEveryKindOfFloat)
+{
+    std::vector<float> values{0.0f, -0.0f, 0.125f, -0.125f, 0.375f, 2.675f, 0.005f, -0.004f, 0.0625f, 1.0625f,
+                              1e-45f, -1e-45f, 1.17549435e-38f, 17592186044415.0f, 17592186044416.0f,
+                              17592186044417.0f, 3.4028235e38f, -3.4028235e38f, 8388607.5f, 16777215.0f,
+                              std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
+                              -std::numeric_limits<float>::quiet_NaN()};
+    std::mt19937 generator(3);
+    std::uniform_int_distribution<std::uint32_t> anyBits;
+    std::uniform_int_distribution<int> thousandths(-20000000, 20000000);
+    for (int i = 0; i < 200000; ++i) {
+        values.push_back(std::bit_cast<float>(anyBits(generator)));
+        values.push_back(static_cast<float>(thousandths(generator)) / 1000.0f + 0.0005f);
+        values.push_back(static_cast<float>(thousandths(generator) / 8) * 0.125f); // exact ties at two decimals
+    }
+    for (const int decimals : {0, 1, 2, 3}) {
+        const std::string format = "%1." + std::to_string(decimals) + "f";
+        for (const float value : values) {
+            char text[512];
+            char* end = formatFixed(text, text + sizeof text, value, decimals);
+            ASSERT_NE(end, nullptr);
+            ASSERT_EQ(std::string(text, end), printfText(format.c_str(), value))
+                << format << " of " << std::bit_cast<std::uint32_t>(value);
+        }
+    }
+}
+
 // --- Cell size ---------------------------------------------------------------------
 
 TEST(CellSizeTest, EveryWholeMetreSurvivesPrintingInDoubleAndSinglePrecision)

@@ -1,0 +1,198 @@
+#include "grid/VeskGrid.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fcntl.h>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+// Loading and saving terrains: a generated 4097 x 4097 grid (the size of a large
+// DEM tile) and the shipped 403 x 344 sample DEM.
+
+namespace {
+
+constexpr int kLargeSide = 4097;
+
+// The loaders print a summary per call; keep it out of the figures and the log.
+class QuietStdout {
+public:
+    QuietStdout()
+    {
+        std::fflush(stdout);
+        saved = ::dup(STDOUT_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
+    }
+    ~QuietStdout()
+    {
+        std::fflush(stdout);
+        ::dup2(saved, STDOUT_FILENO);
+        ::close(saved);
+    }
+
+private:
+    int saved = -1;
+};
+
+std::filesystem::path workDirectory()
+{
+    static const std::filesystem::path directory = [] {
+        auto path = std::filesystem::temp_directory_path() / ("talvane_gridfiles_bench_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return directory;
+}
+
+QString workFile(const char* name)
+{
+    return QString::fromStdString((workDirectory() / name).string());
+}
+
+// Rolling hills with two decimals, like a real DEM: every value a distinct token.
+VeskGrid makeLargeGrid()
+{
+    VeskGrid grid;
+    grid.resize(kLargeSide, kLargeSide);
+    for (int row = 0; row < kLargeSide; ++row)
+        for (int col = 0; col < kLargeSide; ++col)
+            grid.heights[row][col] = static_cast<float>(
+                std::round((800.0 + 300.0 * std::sin(row * 0.013) * std::cos(col * 0.021) + 0.37 * ((row * 7919 + col * 104729) % 1000)) * 100.0)
+                / 100.0);
+    grid.cellSize = 30.0f;
+    grid.hasData = true;
+    return grid;
+}
+
+// The large grid as an ASCII file and as a float grid, written once.
+void ensureLargeFiles()
+{
+    static const bool written = [] {
+        QuietStdout quiet;
+        VeskGrid grid = makeLargeGrid();
+        QString asciiName = workFile("large.grd");
+        grid.writeTerrain(asciiName);
+        std::ofstream header((workDirectory() / "large.hdr").string());
+        header << "ncols " << kLargeSide << "\nnrows " << kLargeSide
+               << "\nxllcorner 0\nyllcorner 0\ncellsize 0.000277777777777778\nNODATA_value -9999\nbyteorder LSBFIRST\n";
+        std::ofstream data((workDirectory() / "large.flt").string(), std::ios::binary);
+        for (const auto& row : grid.heights)
+            data.write(reinterpret_cast<const char*>(row.data()), static_cast<std::streamsize>(row.size() * sizeof(float)));
+        return true;
+    }();
+    (void)written;
+}
+
+void reportBytes(benchmark::State& state, const QString& fileName)
+{
+    const auto bytes = std::filesystem::file_size(fileName.toStdString());
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+void loadAscii(benchmark::State& state, const QString& fileName)
+{
+    VeskGrid grid;
+    {
+        QuietStdout quiet;
+        for (auto _ : state) {
+            if (!grid.loadGRDFile(fileName))
+                state.SkipWithError("load failed");
+            benchmark::DoNotOptimize(grid.heights.data());
+        }
+    }
+    reportBytes(state, fileName);
+}
+
+void writeAscii(benchmark::State& state, VeskGrid& grid)
+{
+    const QString target = workFile("written.grd");
+    {
+        QuietStdout quiet;
+        for (auto _ : state) {
+            QString fileName = target;
+            if (!grid.writeTerrain(fileName))
+                state.SkipWithError("write failed");
+        }
+    }
+    reportBytes(state, target);
+}
+
+void BM_LoadAsciiGrid4097(benchmark::State& state)
+{
+    ensureLargeFiles();
+    loadAscii(state, workFile("large.grd"));
+}
+
+void BM_WriteAsciiGrid4097(benchmark::State& state)
+{
+    VeskGrid grid = makeLargeGrid();
+    writeAscii(state, grid);
+}
+
+void BM_LoadFloatGrid4097(benchmark::State& state)
+{
+    ensureLargeFiles();
+    const QString fileName = workFile("large.flt");
+    VeskGrid grid;
+    {
+        QuietStdout quiet;
+        for (auto _ : state) {
+            if (!grid.loadFLTFile(fileName))
+                state.SkipWithError("load failed");
+        }
+    }
+    reportBytes(state, fileName);
+}
+
+void BM_CalculateNormals4097(benchmark::State& state)
+{
+    VeskGrid grid = makeLargeGrid();
+    for (auto _ : state) {
+        grid.normalsValid = false;
+        grid.calculateNormals();
+        benchmark::DoNotOptimize(grid.normals.data());
+    }
+}
+
+void BM_LoadAsciiRealDem(benchmark::State& state)
+{
+    loadAscii(state, QStringLiteral(TALVANE_DATA "/jacksboro.grd"));
+}
+
+void BM_WriteAsciiRealDem(benchmark::State& state)
+{
+    VeskGrid grid;
+    {
+        QuietStdout quiet;
+        grid.loadGRDFile(QStringLiteral(TALVANE_DATA "/jacksboro.grd"));
+    }
+    writeAscii(state, grid);
+}
+
+} // namespace
+
+BENCHMARK(BM_LoadAsciiGrid4097)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteAsciiGrid4097)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFloatGrid4097)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalculateNormals4097)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAsciiRealDem)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteAsciiRealDem)->Unit(benchmark::kMillisecond);
+
+// The generated files go with the process.
+namespace {
+struct RemoveWorkDirectory {
+    ~RemoveWorkDirectory()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::temp_directory_path()
+                                        / ("talvane_gridfiles_bench_" + std::to_string(::getpid())),
+                                    ignored);
+    }
+} removeWorkDirectory;
+} // namespace
