@@ -6,6 +6,7 @@
 #include "synthesis/ExampleRoughness.h"
 #include "synthesis/HeightRescale.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -68,8 +69,9 @@ Rescale rescaleBaseToExample(VeskGrid& base, const VeskGrid& example)
 }
 
 // Back to the base's own range. Noise may push a base that had no negative
-// heights below 0; such samples take the (already rescaled) height at row 0,
-// column 0. A base that had negative heights keeps them.
+// heights below 0; such samples take the rescaled height at row 0, column 0
+// (itself 0 if it fell below 0, rather than a height of the example's range).
+// A base that had negative heights keeps them.
 void rescaleBaseBack(VeskGrid& base, const Rescale& rescale)
 {
     std::printf("*** Rescaling base terrain back to original range after feature mapping. ***\n");
@@ -77,13 +79,15 @@ void rescaleBaseBack(VeskGrid& base, const Rescale& rescale)
     const double exampleExtent = rescale.exampleRange.extent();
     const double baseMinimum = rescale.baseRange.minimum;
     const double baseExtent = rescale.baseRange.extent();
+    const auto backToBase = [&](float value) {
+        return static_cast<float>((value - exampleMinimum) / exampleExtent * baseExtent + baseMinimum);
+    };
     const bool clampBelowZero = baseMinimum >= 0.0;
+    const float cornerHeight = std::max(0.0f, backToBase(base.heights[0][0]));
     for (auto& row : base.heights) {
         for (float& value : row) {
-            float rescaled = static_cast<float>((value - exampleMinimum) / exampleExtent * baseExtent + baseMinimum);
-            if (clampBelowZero && rescaled < 0.0f)
-                rescaled = base.heights[0][0];
-            value = rescaled;
+            const float rescaled = backToBase(value);
+            value = (clampBelowZero && rescaled < 0.0f) ? cornerHeight : rescaled;
         }
     }
     base.refresh();
