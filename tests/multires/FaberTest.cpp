@@ -213,7 +213,9 @@ TEST(FaberGrid, SyntheticTerrainRoundTripsThroughThreeLevels)
     EXPECT_EQ(grid.height, 10);
     for (int level = 0; level < 3; ++level)
         ASSERT_TRUE(refine(grid));
-    EXPECT_LE(largestDifference(grid.heights, original), roundingBound(original, 3));
+    const double error = largestDifference(grid.heights, original);
+    std::printf("[ faber ] synthetic 129 x 73, 3 levels: largest absolute error %.6g m\n", error);
+    EXPECT_LE(error, roundingBound(original, 3));
 }
 
 TEST(FaberGrid, SplicedLargerDetailsAreReadOnlyAsFarAsNeeded)
