@@ -16,7 +16,10 @@ bool stagePngConversion(const QString& pngName, const QString& finalName, Output
 {
     const QString temporaryName = transaction.temporaryNameFor(finalName);
     transaction.adopt(temporaryName, finalName); // adopted first: a partial file is removed too
-    return convertPngToGrid(pngName, temporaryName, errorText);
+    if (convertPngToGrid(pngName, temporaryName, errorText))
+        return true;
+    errorText.replace(temporaryName, finalName);
+    return false;
 }
 
 bool isPngToAsciiGrid(const QString& input, const QString& output)

@@ -54,22 +54,59 @@ void OutputTransaction::adopt(const QString& temporaryName, const QString& final
     pending.emplace_back(temporaryName, finalName);
 }
 
+namespace {
+
+bool renameFile(const QString& from, const QString& to)
+{
+    // rename(2) replaces an existing file atomically; QFile::rename would refuse to.
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+} // namespace
+
 bool OutputTransaction::commit(QString& errorText)
 {
-    QStringList moved;
-    for (std::size_t index = 0; index < pending.size(); ++index) {
-        const auto& [temporaryName, finalName] = pending[index];
-        // rename(2) replaces an existing file atomically; QFile::rename would refuse to.
-        if (std::rename(QFile::encodeName(temporaryName).constData(), QFile::encodeName(finalName).constData()) != 0) {
-            errorText = QStringLiteral("cannot write %1: %2").arg(finalName, QString::fromLocal8Bit(std::strerror(errno)));
-            for (const QString& name : moved)
-                QFile::remove(name);
-            return false; // the rest stay pending and are removed with the transaction
+    // A file being replaced is first moved aside, so a commit that fails halfway can put
+    // back every file it had replaced as well as remove the ones it had added.
+    struct Moved {
+        QString finalName;
+        QString backupName; // empty when nothing was there before
+    };
+    std::vector<Moved> moved;
+    const auto rollBack = [&moved]() {
+        for (auto step = moved.rbegin(); step != moved.rend(); ++step) {
+            QFile::remove(step->finalName);
+            if (!step->backupName.isEmpty())
+                renameFile(step->backupName, step->finalName);
         }
-        moved.append(finalName);
+    };
+
+    for (const auto& [temporaryName, finalName] : pending) {
+        Moved step{finalName, QString()};
+        const QFileInfo existing(finalName);
+        if (existing.exists() && existing.isFile()) {
+            step.backupName = temporaryNameFor(finalName);
+            if (!renameFile(finalName, step.backupName)) {
+                errorText = QStringLiteral("cannot replace %1: %2").arg(finalName, QString::fromLocal8Bit(std::strerror(errno)));
+                rollBack();
+                return false;
+            }
+        }
+        if (!renameFile(temporaryName, finalName)) {
+            errorText = QStringLiteral("cannot write %1: %2").arg(finalName, QString::fromLocal8Bit(std::strerror(errno)));
+            if (!step.backupName.isEmpty())
+                renameFile(step.backupName, finalName);
+            rollBack();
+            return false; // the temporary files stay pending and go with the transaction
+        }
+        moved.push_back(step);
+    }
+    for (const Moved& step : moved) {
+        if (!step.backupName.isEmpty())
+            QFile::remove(step.backupName);
+        committed.append(step.finalName);
     }
     pending.clear();
-    committed.append(moved);
     return true;
 }
 

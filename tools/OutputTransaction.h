@@ -8,9 +8,9 @@
 
 // All files of one command appear together or not at all. Writers write to temporary
 // names beside their final names (same folder, so the final rename is atomic and never
-// crosses file systems); commit() renames them into place. Anything not committed,
-// including a commit that failed halfway, is removed when the transaction ends, and the
-// files a failed commit had already moved are taken back out.
+// crosses file systems); commit() renames them into place. Anything not committed
+// is removed when the transaction ends, and a commit that fails halfway puts back every
+// file it had replaced.
 class OutputTransaction {
 public:
     OutputTransaction() = default;
@@ -30,8 +30,9 @@ public:
     // Registers a file written at temporaryName that is to become finalName.
     void adopt(const QString& temporaryName, const QString& finalName);
 
-    // Renames every adopted file into place, in the order adopted. On failure the files
-    // already moved are removed again and errorText names the one that failed.
+    // Renames every adopted file into place, in the order adopted. On failure every final
+    // name is as it was before (added files removed, replaced files restored) and
+    // errorText names the file that failed.
     bool commit(QString& errorText);
 
     // The final names of the files committed, in order.

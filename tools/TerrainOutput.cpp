@@ -51,6 +51,12 @@ QString besideFinalName(const QString& finalName, const QString& fileName)
                : folder + QLatin1Char('/') + fileName;
 }
 
+// Writers name the file they failed on; the user knows it by its final name.
+void nameTheFinalFile(QString& errorText, const QString& temporaryName, const QString& finalName)
+{
+    errorText.replace(temporaryName, finalName);
+}
+
 bool stageAsciiGrid(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
 {
     // The temporary name keeps the ".grd" ending, so writeTerrain writes exactly there.
@@ -58,6 +64,7 @@ bool stageAsciiGrid(VeskGrid& grid, const QString& finalName, OutputTransaction&
     const QString temporaryName = writtenName;
     if (!grid.writeTerrain(writtenName)) {
         errorText = writtenName;
+        nameTheFinalFile(errorText, temporaryName, finalName);
         return false;
     }
     transaction.adopt(temporaryName, finalName);
@@ -68,8 +75,10 @@ bool stageEsriAscii(const VeskGrid& grid, const QString& finalName, OutputTransa
                     QString& errorText)
 {
     const QString temporaryName = transaction.temporaryNameFor(finalName);
-    if (!writeEsriAsciiGrid(grid, temporaryName, errorText))
+    if (!writeEsriAsciiGrid(grid, temporaryName, errorText)) {
+        nameTheFinalFile(errorText, temporaryName, finalName);
         return false;
+    }
     transaction.adopt(temporaryName, finalName);
     return true;
 }
@@ -78,8 +87,11 @@ bool stageGridFloat(const VeskGrid& grid, const QString& finalName, OutputTransa
                     QString& errorText)
 {
     const QString temporaryName = transaction.temporaryNameFor(finalName);
-    if (!writeGridFloat(grid, temporaryName, errorText))
+    if (!writeGridFloat(grid, temporaryName, errorText)) {
+        nameTheFinalFile(errorText, gridFloatHeaderName(temporaryName), gridFloatHeaderName(finalName));
+        nameTheFinalFile(errorText, temporaryName, finalName);
         return false;
+    }
     // The header goes in first: a reader that sees the data file finds its header too.
     transaction.adopt(gridFloatHeaderName(temporaryName), gridFloatHeaderName(finalName));
     transaction.adopt(temporaryName, finalName);
@@ -92,6 +104,7 @@ bool stageObj(VeskGrid& grid, const QString& finalName, OutputTransaction& trans
     transaction.adopt(temporaryName, finalName); // adopted first: a partial file is removed too
     if (!grid.saveOBJ(temporaryName)) {
         errorText = grid.lastError.isEmpty() ? QStringLiteral("cannot write %1").arg(finalName) : grid.lastError;
+        nameTheFinalFile(errorText, temporaryName, finalName);
         return false;
     }
     return true;
@@ -143,6 +156,7 @@ bool stageSplitHalves(VeskGrid& grid, const QString& finalName, OutputTransactio
         BorrowedGridName borrowed(grid, QDir(folder).filePath(QFileInfo(finalName).completeBaseName()));
         if (!grid.writeTerrainSplit(leftName, rightName)) {
             errorText = leftName;
+            errorText.replace(folder + QLatin1Char('/'), besideFinalName(finalName, QString()));
             return false;
         }
     }

@@ -1,4 +1,5 @@
 #include "synthesis/DetailQuilting.h"
+#include "synthesis/MultifractalMapping.h"
 #include "synthesis/TransferBlockSize.h"
 #include "tools/CommandReport.h"
 #include "tools/Commands.h"
@@ -37,6 +38,16 @@ bool quiltAndRefine(VeskGrid& base, VeskGrid& example, const std::string& scheme
     return true;
 }
 
+// The window's "Go" with Traditional selected: multifractal mapping refines the base
+// itself, with noise as rough as the example is where each block matched.
+bool mapRoughness(VeskGrid& base, VeskGrid& example, int blockSize, bool rescale, QString& errorText)
+{
+    if (multifractalMapping(base, example, blockSize, rescale, rescale, errorText))
+        return true;
+    errorText = QStringLiteral("multifractal mapping failed: %1").arg(errorText);
+    return false;
+}
+
 } // namespace
 
 ExitCode runTransfer(const TransferOptions& options, bool quiet)
@@ -56,9 +67,8 @@ ExitCode runTransfer(const TransferOptions& options, bool quiet)
             return reportFailure(errorText);
         const int blockSize = transferBlockSize(options.requestedBlockSize, base.width, base.height);
         const bool rescale = !options.noRescale;
-        if (!quilting)
-            return reportFailure(QStringLiteral("--method multifractal is not wired up yet"));
-        const bool transferred = quiltAndRefine(base, example, options.scheme, blockSize, rescale, errorText);
+        const bool transferred = quilting ? quiltAndRefine(base, example, options.scheme, blockSize, rescale, errorText)
+                                          : mapRoughness(base, example, blockSize, rescale, errorText);
         if (!transferred)
             return reportFailure(errorText);
         if (!stageTerrain(base, QString::fromStdString(options.output), transaction, errorText))

@@ -1,0 +1,78 @@
+// transfer: the window's "Go" from the command line, by quilting and by multifractal mapping.
+
+#include "CliTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+float deviationOf(const std::string& file)
+{
+    const ProcessResult result = runCli({"deviation", file, "-q"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::string line = lastLine(result.out);
+    return line.rfind("deviation: ", 0) == 0 ? std::stof(line.substr(11)) : -1.0f;
+}
+
+// The sample coarsened once with Chaikin: 202 x 173 at 180 m, a smooth base.
+std::string makeBase(const ScratchFolder& folder)
+{
+    const std::string base = folder.path("base.grd");
+    EXPECT_EQ(runCli({"coarsen", sampleGrid(), base, "--scheme", "chaikin", "-q"}).exitCode, 0);
+    return base;
+}
+
+} // namespace
+
+TEST(CliTransfer, BothMethodsRefineTheBaseToTwiceItsSizeLessTwo)
+{
+    ScratchFolder folder;
+    const std::string base = makeBase(folder);
+    for (const std::string method : {"quilt", "multifractal"}) {
+        const std::string out = folder.path(method + ".grd");
+        const ProcessResult result = runCli({"transfer", base, sampleGrid(), out, "--method", method, "-q"});
+        ASSERT_EQ(result.exitCode, 0) << method << result.err;
+        EXPECT_EQ(result.out, "wrote " + out + "\n");
+        const VeskGrid grid = loadWithCore(out);
+        EXPECT_EQ(grid.width, 2 * 202 - 2) << method;
+        EXPECT_EQ(grid.height, 2 * 173 - 2) << method;
+        EXPECT_EQ(grid.cellSize, 90.0f) << method;
+    }
+}
+
+TEST(CliTransfer, QuiltingGivesTheBaseTheExamplesDetail)
+{
+    ScratchFolder folder;
+    const std::string base = makeBase(folder);
+    const std::string plain = folder.path("plain.grd");
+    const std::string quilted = folder.path("quilted.grd");
+    // Refining the base without details leaves it smooth; quilting adds the example's detail.
+    ASSERT_EQ(runCli({"refine", base, plain, "--scheme", "chaikin", "-q"}).exitCode, 0);
+    ASSERT_EQ(runCli({"transfer", base, sampleGrid(), quilted, "--no-rescale", "--block", "20", "-q"}).exitCode, 0);
+    const float example = deviationOf(sampleGrid());
+    const float smooth = deviationOf(plain);
+    const float transferred = deviationOf(quilted);
+    EXPECT_LT(smooth, 0.5f * example);
+    EXPECT_GT(transferred, 0.75f * example);
+    EXPECT_LT(transferred, 1.25f * example);
+}
+
+TEST(CliTransfer, OptionRulesAreUsageErrors)
+{
+    ScratchFolder folder;
+    const std::string out = folder.path("out.grd");
+    const std::vector<std::vector<std::string>> wrong = {
+        {"transfer", sampleGrid(), sampleGrid(), out, "--method", "multifractal", "--scheme", "chaikin"},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--method", "stitch"},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--scheme", "fractal"},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--block", "3"},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--block", "101"},
+        {"transfer", sampleGrid(), sampleGrid()},
+    };
+    for (const auto& arguments : wrong) {
+        const ProcessResult result = runCli(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.back();
+        EXPECT_FALSE(result.err.empty());
+    }
+    EXPECT_TRUE(folder.entries().empty());
+}
