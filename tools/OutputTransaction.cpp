@@ -28,11 +28,15 @@ OutputTransaction::~OutputTransaction()
 
 QString OutputTransaction::temporaryNameFor(const QString& finalName)
 {
+    return temporaryNameFor(finalName, QFileInfo(finalName).suffix());
+}
+
+QString OutputTransaction::temporaryNameFor(const QString& finalName, const QString& extension)
+{
     const QFileInfo info(finalName);
-    const QString suffix = info.suffix();
     QString name = QStringLiteral(".") + info.completeBaseName() + QLatin1Char('.') + uniqueTag(++serial);
-    if (!suffix.isEmpty())
-        name += QLatin1Char('.') + suffix;
+    if (!extension.isEmpty())
+        name += QLatin1Char('.') + extension;
     return info.dir().filePath(name);
 }
 

@@ -22,6 +22,9 @@ public:
     // A fresh name in finalName's folder with finalName's extension, hidden and unique to
     // this process: ".<base>.part-<pid>-<n>.<ext>". Nothing is created.
     QString temporaryNameFor(const QString& finalName);
+    // The same with the given extension instead of finalName's (for writers that insist
+    // on one spelling of it).
+    QString temporaryNameFor(const QString& finalName, const QString& extension);
 
     // A fresh empty folder beside finalName, for writers that choose their own file
     // names; empty on failure (errorText says why). Removed when the transaction ends.

@@ -59,15 +59,17 @@ void nameTheFinalFile(QString& errorText, const QString& temporaryName, const QS
 
 bool stageAsciiGrid(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
 {
-    // The temporary name keeps the ".grd" ending, so writeTerrain writes exactly there.
-    QString writtenName = transaction.temporaryNameFor(finalName);
-    const QString temporaryName = writtenName;
-    if (!grid.writeTerrain(writtenName)) {
+    // writeTerrain writes to the name it is given only when that contains ".grd" in
+    // lower case (else it makes up a name of its own), so the temporary name always has it.
+    const QString temporaryName = transaction.temporaryNameFor(finalName, QStringLiteral("grd"));
+    QString writtenName = temporaryName;
+    const bool written = grid.writeTerrain(writtenName);
+    transaction.adopt(written ? writtenName : temporaryName, finalName);
+    if (!written) {
         errorText = writtenName;
         nameTheFinalFile(errorText, temporaryName, finalName);
         return false;
     }
-    transaction.adopt(temporaryName, finalName);
     return true;
 }
 

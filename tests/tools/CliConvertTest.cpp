@@ -51,6 +51,18 @@ TEST(CliConvert, GrdToFltToGrdKeepsEveryHeightAndTheCellSize)
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"back.grd", "sample.flt", "sample.hdr"}));
 }
 
+TEST(CliConvert, ExtensionsAreRecognisedInAnyLetterCase)
+{
+    ScratchFolder folder;
+    ASSERT_EQ(runCli({"convert", sampleGrid(), folder.path("DEM.GRD"), "-q"}).exitCode, 0);
+    ASSERT_EQ(runCli({"convert", folder.path("DEM.GRD"), folder.path("DEM.FLT"), "-q"}).exitCode, 0);
+    ASSERT_EQ(runCli({"convert", folder.path("DEM.FLT"), folder.path("Dem.Asc"), "-q"}).exitCode, 0);
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"DEM.FLT", "DEM.GRD", "DEM.hdr", "Dem.Asc"}));
+    const VeskGrid original = loadWithCore(sampleGrid());
+    expectSameTerrain(loadWithCore(folder.path("DEM.GRD")), original);
+    expectSameTerrain(loadWithCore(folder.path("Dem.Asc")), original);
+}
+
 TEST(CliConvert, GridFloatHeaderUsesTheUsgsKeyLayout)
 {
     ScratchFolder folder;
