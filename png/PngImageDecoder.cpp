@@ -48,6 +48,7 @@ int PngImageDecoder::beginImage()
                     static_cast<long long>(requestedHeight));
         return 0;
     }
+    filterDistance = format.filterDistance();
     imageWidth = static_cast<int>(requestedWidth);
     imageHeight = static_cast<int>(requestedHeight);
     currentLine = lineBuffers.data();
@@ -90,7 +91,7 @@ int PngImageDecoder::putByte(unsigned char byte)
         return 0;
     }
 
-    const int distance = format.filterDistance();
+    const int distance = filterDistance;
     const int left = byteIndex >= distance ? currentLine[byteIndex - distance] : 0;
     const int up = previousLine[byteIndex];
     const int upLeft = byteIndex >= distance ? previousLine[byteIndex - distance] : 0;

@@ -48,6 +48,7 @@ private:
     void store(std::size_t offset, int red, int green, int blue, int alpha);
 
     PngPixelFormat format{0, 0};
+    int filterDistance = 1;  // bytes back to a byte's left neighbour (format.filterDistance())
     int lineWidth = 0;       // pixels in the current line: the image width or the pass width
     int filterType = 0;
     int x = -1;              // pixel in the line; -1: the next byte is the filter type
