@@ -115,6 +115,14 @@ bool readAsciiGridHeader(TokenReader& reader, AsciiGridHeader& header, QString& 
         }
     }
 
+    if (reader.readFailed()) {
+        problem = QStringLiteral("the file could not be read");
+        return false;
+    }
+    if (reader.tokenTooLong()) {
+        problem = QStringLiteral("it starts with a word too long to be part of a header");
+        return false;
+    }
     if (!seen[static_cast<int>(HeaderKey::Columns)] || !seen[static_cast<int>(HeaderKey::Rows)]) {
         problem = QStringLiteral("the header does not give ncols and nrows");
         return false;

@@ -83,6 +83,12 @@ TEST_F(GridFilesBadInputTest, MissingFloatGridData)
     expectRefused(path("lonely.flt"), true, "Error, " + path("lonely.flt").toStdString() + " was not found\n");
 }
 
+TEST_F(GridFilesBadInputTest, DirectoryInsteadOfAFile)
+{
+    std::filesystem::create_directories(directory / "folder.grd");
+    expectRefused(path("folder.grd"), false, "could not be read");
+}
+
 // --- Truncated data ----------------------------------------------------------------
 
 TEST_F(GridFilesBadInputTest, AsciiGridWithTooFewHeights)
@@ -126,6 +132,9 @@ TEST_F(GridFilesBadInputTest, UnrecognisedAsciiHeaders)
     // Binary junk.
     expectRefusedAscii(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "is not an ASCII grid that can be read");
     expectRefusedAscii("", "does not give ncols and nrows");
+    // One endless word of two megabytes, in the header and among the heights.
+    expectRefusedAscii(std::string(2 << 20, 'x'), "too long");
+    expectRefusedAscii("ncols 3\nnrows 2\ncellsize 0.001\n1 2 " + std::string(2 << 20, '7') + " 4 5 6\n", "too long");
 }
 
 TEST_F(GridFilesBadInputTest, UnusableFloatGridHeaders)

@@ -234,6 +234,29 @@ TEST_F(GridFilesTest, RoundTripKeepsHeightsToTwoDecimalsAndAwkwardCellSizes)
     }
 }
 
+TEST_F(GridFilesTest, LargeFileReadAcrossManyBlocksRoundTrips)
+{
+    // Over 2 MB of text, read in several blocks.
+    std::mt19937 generator(17);
+    std::uniform_real_distribution<float> height(-9999.0f, 99999.0f);
+    VeskGrid grid = makeGrid(600, 500, [&](int, int) { return height(generator); }, 30.0f);
+    QString fileName = path("large.grd");
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(grid.writeTerrain(fileName));
+    testing::internal::GetCapturedStdout();
+    ASSERT_GT(std::filesystem::file_size(fileName.toStdString()), 2u << 20);
+
+    VeskGrid copy;
+    ASSERT_TRUE(loadQuietly(copy, fileName));
+    ASSERT_EQ(copy.width, 600);
+    ASSERT_EQ(copy.height, 500);
+    for (int row = 0; row < 500; ++row)
+        for (int col = 0; col < 600; ++col)
+            ASSERT_EQ(copy.heights[row][col],
+                      static_cast<float>(std::stod(printfText("%1.2f", grid.heights[row][col]))))
+                << row << "," << col;
+}
+
 TEST_F(GridFilesTest, NameDropsDotsAndNamesTheWrittenFileWhenGivenNoGrdName)
 {
     writeTextFile(path("terrain.grd"), "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\nxdim 0.000833333333333333\n"
