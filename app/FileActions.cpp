@@ -1,0 +1,191 @@
+// Opening and saving terrains and details, and saving a split. Every result the
+// user must know of ends in a message box captioned "Talvane"; the grids print
+// their own diagnostics.
+
+#include "app/TalvaneMainWindow.h"
+
+#include "app/BusyIndicator.h"
+#include "app/UserDialogs.h"
+#include "views/GLGrid.h"
+
+#include <QStatusBar>
+
+namespace {
+
+// The last file chosen by each open dialog, for the next dialog of the same
+// kind to start at; shared by every window of the process.
+QString& lastTerrainPathLeft()
+{
+    static QString path;
+    return path;
+}
+
+QString& lastTerrainPathRight()
+{
+    static QString path;
+    return path;
+}
+
+QString& lastDetailsPath()
+{
+    static QString path;
+    return path;
+}
+
+QString noDataText()
+{
+    return QStringLiteral("Grid has no data");
+}
+
+QString notSavedText(const QString& reason)
+{
+    return QStringLiteral("Details were not saved due to: ") + reason;
+}
+
+FileDialogRequest terrainOpenRequest(const QString& startPath)
+{
+    return {QStringLiteral("Open File"), QStringLiteral("Open File"),
+            QStringLiteral("Grid Float Format (*.flt *.grd)"), startPath};
+}
+
+// Appends an extension unless the name already holds it somewhere.
+QString withExtension(const QString& name, const QString& extension)
+{
+    return name.contains(extension) ? name : name + extension;
+}
+
+} // namespace
+
+void TalvaneMainWindow::openFileGrid1()
+{
+    const QString path = dialogs->askOpenFileName(this, terrainOpenRequest(lastTerrainPathLeft()));
+    if (path.isEmpty())
+        return;
+    lastTerrainPathLeft() = path;
+    openTerrainLeft(path);
+}
+
+void TalvaneMainWindow::openFileGrid2()
+{
+    const QString path = dialogs->askOpenFileName(this, terrainOpenRequest(lastTerrainPathRight()));
+    if (path.isEmpty())
+        return;
+    lastTerrainPathRight() = path;
+    openTerrainRight(path);
+}
+
+void TalvaneMainWindow::openDetailsFile()
+{
+    const FileDialogRequest request{QStringLiteral("Open File"), QStringLiteral("Open Details File"),
+                                    QStringLiteral("Details File (*.dtl)"), lastDetailsPath()};
+    const QString path = dialogs->askOpenFileName(this, request);
+    if (path.isEmpty())
+        return;
+    lastDetailsPath() = path;
+
+    VeskGrid& grid = gLGrid1->grid;
+    const bool hadData = grid.hasData;
+    {
+        BusyIndicator busy(statusBar(), QStringLiteral("Loading details ..."));
+        emit loadDetails(path);
+    }
+    // The view ignores details for an empty screen; the grid says why it refused a file.
+    if (!hadData)
+        showMessage(QStringLiteral("Details were not loaded due to: ") + noDataText());
+    else if (!grid.lastError.isEmpty())
+        showMessage(QStringLiteral("Details were not loaded due to: ") + grid.lastError);
+}
+
+void TalvaneMainWindow::saveTerrainFileLeft()
+{
+    const FileDialogRequest request{
+        QStringLiteral("Save File"), QStringLiteral("Save File"),
+        QStringLiteral("Grid Ascii Format (*.grd);;Alias/Wavefront Object Format (*.obj)"), QString()};
+    SaveDialogAnswer answer;
+    if (!dialogs->askSaveFileName(this, request, answer))
+        return;
+
+    VeskGrid& grid = gLGrid1->grid;
+    const bool asObj = answer.selectedFilter.contains(QStringLiteral(".obj"));
+    QString fileName = withExtension(answer.fileName, asObj ? QStringLiteral(".obj") : QStringLiteral(".grd"));
+    // An empty screen would write a file of nothing: say so instead.
+    if (!grid.hasData) {
+        showMessage(QStringLiteral("Terrain was not saved due to: ") + noDataText());
+        return;
+    }
+    bool saved = false;
+    {
+        BusyIndicator busy(statusBar(), QStringLiteral("Saving %1 ...").arg(fileName));
+        saved = asObj ? grid.saveOBJ(fileName) : grid.writeTerrain(fileName);
+    }
+    // A successful save stays silent; a failed one must not look like success.
+    if (!saved) {
+        const QString reason = grid.lastError.isEmpty() ? fileName : grid.lastError;
+        showMessage(QStringLiteral("Terrain was not saved due to: ") + reason);
+    }
+}
+
+void TalvaneMainWindow::saveTerrainFileRight()
+{
+    VeskGrid& grid = gLGrid2->grid;
+    QString fileName;
+    bool saved = false;
+    if (grid.hasData) {
+        BusyIndicator busy(statusBar(), QStringLiteral("Saving the right terrain ..."));
+        // An empty name lets the grid choose one from its own name and size.
+        saved = grid.writeTerrain(fileName);
+    } else {
+        fileName = noDataText();
+    }
+    if (saved)
+        showMessage(QStringLiteral("Success, %1 has been saved.\n").arg(fileName));
+    else
+        showMessage(notSavedText(fileName));
+}
+
+void TalvaneMainWindow::saveDetailsFileLeft()
+{
+    saveDetailsOf(gLGrid1);
+}
+
+void TalvaneMainWindow::saveDetailsFileRight()
+{
+    saveDetailsOf(gLGrid2);
+}
+
+void TalvaneMainWindow::saveDetailsOf(GLGrid* view)
+{
+    VeskGrid& grid = view->grid;
+    QString fileName;
+    int count = 0;
+    if (grid.hasData) {
+        BusyIndicator busy(statusBar(), QStringLiteral("Saving details ..."));
+        grid.writeDetails(fileName, count);
+    } else {
+        fileName = noDataText();
+    }
+    if (count <= 0)
+        showMessage(notSavedText(fileName));
+    else
+        showMessage(QStringLiteral("Success, %1 set(s) of details have been saved.\nLast filename was %2")
+                        .arg(count)
+                        .arg(fileName));
+}
+
+void TalvaneMainWindow::saveSplit()
+{
+    VeskGrid& grid = gLGrid1->grid;
+    QString leftName;
+    QString rightName;
+    bool saved = false;
+    if (grid.hasData) {
+        BusyIndicator busy(statusBar(), QStringLiteral("Saving a split ..."));
+        saved = grid.writeTerrainSplit(leftName, rightName);
+    } else {
+        leftName = noDataText();
+    }
+    if (saved)
+        showMessage(QStringLiteral("Success, a split of the terrain has been saved in:\n%1\n%2\n").arg(leftName, rightName));
+    else
+        showMessage(notSavedText(leftName));
+}

@@ -1,0 +1,236 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <QString>
+
+#include <memory>
+
+class GLGrid;
+class GLProfile;
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QGridLayout;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLCDNumber;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+class QSplitter;
+class QToolButton;
+class QVBoxLayout;
+class UserDialogs;
+
+// The main window: two terrain screens (left "gLGrid1", right "gLGrid2") with
+// their size controls and profile plots, the shared camera, rendering, contour,
+// quilting and block-size controls, and the File and Multiresolution menus.
+//   TalvaneMainWindow.cpp        construction, init(), the dialog seam, opening terrains
+//   TalvaneMainWindowForm.cpp    the widget tree, actions and menus
+//   TalvaneMainWindowText.cpp    languageChange(): every visible text
+//   TalvaneMainWindowWiring.cpp  the signal/slot connections
+//   FileActions.cpp              open/save terrain, details and split
+//   MultiresolutionActions.cpp   scheme toggles, refine/coarsen, quilting options
+//   SynthesisActions.cpp         "Go": detail quilting or multifractal mapping
+//   ConversionActions.cpp        PNG to ASCII grid
+// Widgets, layouts and actions are public and owned by the Qt parent chain.
+class TalvaneMainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TalvaneMainWindow(QWidget* parent = nullptr, const char* name = nullptr,
+                               Qt::WindowFlags flags = Qt::Window);
+    ~TalvaneMainWindow() override;
+
+    // Replaces the dialogs and message boxes (tests and scripted use answer them).
+    void setUserDialogs(std::unique_ptr<UserDialogs> dialogs);
+    UserDialogs& userDialogs() const;
+
+    // Loads a terrain into a screen as the Load menu does after its dialog: an
+    // ASCII grid when the path's last character is d or D, a float grid otherwise.
+    // A file that cannot be read is reported in a message box. Returns whether
+    // the screen holds a terrain afterwards.
+    bool openTerrainLeft(const QString& path);
+    bool openTerrainRight(const QString& path);
+
+    // 1 Chaikin, 2 the fractal scheme ("Traditional"), 3 Faber, 0 none.
+    int schemeNumber() const;
+
+    // --- Central widget: screens ---
+    QWidget* centralWidgetHolder = nullptr;
+    QGridLayout* TalvaneMainWindowLayout = nullptr;
+    QSplitter* splitter2 = nullptr;
+    QWidget* layout12Widget = nullptr;
+    QVBoxLayout* layout12 = nullptr;
+    GLGrid* gLGrid1 = nullptr;
+    QHBoxLayout* layout11 = nullptr;
+    QLabel* widthTextLabel = nullptr;
+    QSpinBox* grid1WidthSpinBox = nullptr;
+    QLabel* heightTextLabel = nullptr;
+    QSpinBox* grid1HeightSpinBox = nullptr;
+    QLabel* textLabel1 = nullptr;
+    QSpinBox* grid1FrequencySB = nullptr;
+    GLProfile* gLProfile1a = nullptr;
+    GLProfile* gLProfile1b = nullptr;
+    QWidget* layout13Widget = nullptr;
+    QVBoxLayout* layout13 = nullptr;
+    GLGrid* gLGrid2 = nullptr;
+    QHBoxLayout* layout10 = nullptr;
+    QLabel* widthTextLabel2 = nullptr;
+    QSpinBox* grid2WidthspinBox = nullptr;
+    QLabel* heightTextLabel2 = nullptr;
+    QSpinBox* grid2HeightSpinBox = nullptr;
+    QLabel* textLabel3 = nullptr;
+    QSpinBox* grid2FrequencySB = nullptr;
+    GLProfile* gLProfile2a = nullptr;
+    GLProfile* gLProfile2b = nullptr;
+
+    // --- Camera and rendering controls ---
+    QHBoxLayout* layout19 = nullptr;
+    QHBoxLayout* layout18 = nullptr;
+    QHBoxLayout* layout2 = nullptr;
+    QToolButton* refineLeftButton = nullptr;
+    QToolButton* coarsenLeftButton = nullptr;
+    QGroupBox* renderingButtonGroup = nullptr;
+    QVBoxLayout* renderingButtonGroupLayout = nullptr;
+    QGridLayout* renderingButtonGrid = nullptr;
+    QButtonGroup* renderingButtons = nullptr; // the radio buttons' ids, 0 to 4
+    QRadioButton* radioButton1 = nullptr;
+    QRadioButton* radioButton3 = nullptr;
+    QRadioButton* radioButton2 = nullptr;
+    QRadioButton* radioButton4 = nullptr;
+    QRadioButton* radioButton5 = nullptr;
+    QHBoxLayout* layout18_2 = nullptr;
+    QVBoxLayout* layout14 = nullptr;
+    QSlider* slider1 = nullptr;
+    QSlider* slider2 = nullptr;
+    QSlider* slider3 = nullptr;
+    QSlider* slider4 = nullptr;
+    QVBoxLayout* layout16 = nullptr;
+    QLCDNumber* lCDNumber1 = nullptr;
+    QLCDNumber* lCDNumber2 = nullptr;
+    QLCDNumber* lCDNumber3 = nullptr;
+    QLCDNumber* lCDNumber4 = nullptr;
+    QHBoxLayout* layout2_2 = nullptr;
+    QToolButton* refineRightButton = nullptr;
+    QToolButton* coarsenRightButton = nullptr;
+
+    // --- Contours, quilting, block size ---
+    QGroupBox* ContoursGB = nullptr;
+    QGridLayout* ContoursGBLayout = nullptr;
+    QPushButton* ucurvesButton = nullptr;
+    QLabel* textLabel1_2 = nullptr;
+    QSpinBox* spinBox7 = nullptr;
+    QGroupBox* groupBox2 = nullptr;
+    QCheckBox* rescaleBeforeCB = nullptr;
+    QCheckBox* rescaleAfterCB = nullptr;
+    QHBoxLayout* layout17 = nullptr;
+    QHBoxLayout* layout16_2 = nullptr;
+    QLabel* textLabel1_4 = nullptr;
+    QSpinBox* spinBox = nullptr;
+    QPushButton* pushButton6 = nullptr;
+    QHBoxLayout* layout19_2 = nullptr;
+    QHBoxLayout* layout15 = nullptr;
+    QLabel* textLabel1_3 = nullptr;
+    QSlider* blocksizeSlider = nullptr;
+    QLCDNumber* blockSizeLCD = nullptr;
+    QCheckBox* matchCB = nullptr;
+    QPushButton* pushButton4 = nullptr;
+    QPushButton* savesplitButton = nullptr;
+
+    // --- Actions ---
+    QAction* Action = nullptr;
+    QAction* fileSaveAction = nullptr;
+    QAction* fileLoadAction = nullptr;
+    QAction* fileExitAction = nullptr;
+    QAction* fileSaveTerrainAction = nullptr;
+    QAction* fileSaveDetailsAction = nullptr;
+    QAction* fileSaveDetailsLeft_ScreenAction = nullptr;
+    QAction* fileSaveDetailsRight_ScreenAction = nullptr;
+    QAction* fileSaveTerrainLeft_ScreenAction = nullptr;
+    QAction* fileSaveTerrainRight_ScreenAction = nullptr;
+    QAction* fileLoadTerrainAction = nullptr;
+    QAction* fileLoadDetailsAction = nullptr;
+    QAction* fileLoadTerrainLeft_ScreenAction = nullptr;
+    QAction* fileLoadTerrainRight_ScreenAction = nullptr;
+    QAction* fileLoadDetailsLeft_ScreenAction = nullptr;
+    QAction* fileLoadDetailsRight_ScreenAction = nullptr;
+    QAction* multiresolutionTraditionalAction = nullptr;
+    QAction* multiresolutionChaikinAction = nullptr;
+    QAction* fileConvert_PNGAction = nullptr;
+    QAction* multiresolutionFaberAction = nullptr;
+
+    // --- Menus (kept as pointers where the form once used menu ids) ---
+    QMenu* fileMenu = nullptr;
+    QMenu* fileSaveMenu = nullptr;
+    QMenu* fileSaveTerrainMenu = nullptr;
+    QMenu* fileSaveDetailsMenu = nullptr;
+    QMenu* fileLoadMenu = nullptr;
+    QMenu* fileLoadTerrainMenu = nullptr;
+    QMenu* fileLoadDetailsMenu = nullptr;
+    QMenu* multiresolutionMenu = nullptr;
+
+    // --- Icons ---
+    QPixmap refineIcon;
+    QPixmap coarsenIcon;
+    QPixmap unusedPixmap; // kept empty; the form never draws into it
+
+    // --- Quilting options ---
+    bool rescaleBeforeQuilting = false; // "Rescale when quilting"
+    bool rescaleAfterQuilting = false;  // "Rescale when finished"
+    int requestedBlockSize = 0;
+
+public slots:
+    void init();
+    void openFileGrid1();
+    void openFileGrid2();
+    void openDetailsFile();
+    void saveTerrainFileLeft();
+    void saveTerrainFileRight();
+    void saveDetailsFileRight();
+    void saveDetailsFileLeft();
+    void refineLeft();
+    void refineRight();
+    void coarsenLeft();
+    void coarsenRight();
+    void toggleOnChaikin();
+    void toggleOnTraditional();
+    void toggleOnFaber();
+    void saveSplit();
+    void doTextureTransfer();
+    void convertPNGtoGRD();
+    void quiltingrescalebefore(bool on);
+    void quiltingrescaleafter(bool on);
+    void changeRequestedBlockSize(int size);
+
+protected slots:
+    virtual void languageChange();
+
+signals:
+    void loadGRDFile1(QString);
+    void loadFLTFile1(QString);
+    void loadGRDFile2(QString);
+    void loadFLTFile2(QString);
+    void loadDetails(QString);
+    void saveDtl(QString&, int&);
+
+private:
+    void buildForm();
+    void buildScreens();
+    void buildControls();
+    void buildBottomControls();
+    void buildActions();
+    void buildMenus();
+    void makeConnections();
+    void fitQuiltingBox();
+
+    bool openTerrain(GLGrid* view, const QString& path, bool leftScreen);
+    void saveDetailsOf(GLGrid* view);
+    void showMessage(const QString& text);
+
+    std::unique_ptr<UserDialogs> dialogs;
+};
