@@ -164,18 +164,10 @@ bool subdivideChaikin(VeskGrid& grid)
 
     // Both matrices are checked before either is popped, so a refusal leaves the stack whole.
     // Larger matrices (spliced from a larger terrain) are read only as far as this grid needs.
-    const FloatMatrix& rowDetails = grid.details[grid.details.size() - 1];
-    const FloatMatrix& columnDetails = grid.details[grid.details.size() - 2];
     const int fineWidth = 2 * width - 2;
     const int fineHeight = 2 * height - 2;
-    if (!matrixCovers(rowDetails, height, width - 2) || !matrixCovers(columnDetails, height - 2, fineWidth))
-        return refuseOperation(
-            grid, formatMessage("VeskGrid::Error - the details on the stack do not fit this %i X %i grid: refining "
-                                "needs row details of at least %i rows of %i values and column details of at least "
-                                "%i rows of %i values, but the stack holds %s and %s (rows X values); nothing "
-                                "was changed\n",
-                                width, height, height, width - 2, height - 2, fineWidth,
-                                describeMatrix(rowDetails).c_str(), describeMatrix(columnDetails).c_str()));
+    if (!topDetailsFit(grid, height, width - 2, height - 2, fineWidth, "refining"))
+        return false;
 
     std::printf("Performing one level of subdivision with details\n");
     FloatMatrix poppedRowDetails = std::move(grid.details.back());
@@ -187,11 +179,5 @@ bool subdivideChaikin(VeskGrid& grid)
     grid.details.pop_back();
     replaceHeights(grid, refineColumnsWithDetails(refinedRows, poppedColumnDetails, height, fineWidth), fineWidth,
                    fineHeight);
-    grid.cellSize *= 0.5f;
-    std::printf("f2 is %i X %i\n", grid.width, grid.height);
-
-    std::printf("\tRecalculating normals\n");
-    recomputeDerivedData(grid);
-    grid.lastError.clear();
-    return true;
+    return finishRefinement(grid);
 }

@@ -205,18 +205,10 @@ bool subdivideFaber(VeskGrid& grid)
         return refuseInconsistentHeights(grid);
 
     // Checked before anything is popped; larger (spliced) matrices are read only as far as needed.
-    const FloatMatrix& rowDetails = grid.details[grid.details.size() - 1];
-    const FloatMatrix& columnDetails = grid.details[grid.details.size() - 2];
     const int fineWidth = 2 * width - 1;
     const int fineHeight = 2 * height - 1;
-    if (!matrixCovers(rowDetails, height, width - 1) || !matrixCovers(columnDetails, height - 1, fineWidth))
-        return refuseOperation(
-            grid, formatMessage("VeskGrid::Error - the details on the stack do not fit this %i X %i grid: Faber "
-                                "refining needs row details of at least %i rows of %i values and column details of "
-                                "at least %i rows of %i values, but the stack holds %s and %s (rows X values); "
-                                "nothing was changed\n",
-                                width, height, height, width - 1, height - 1, fineWidth,
-                                describeMatrix(rowDetails).c_str(), describeMatrix(columnDetails).c_str()));
+    if (!topDetailsFit(grid, height, width - 1, height - 1, fineWidth, "Faber refining"))
+        return false;
 
     std::printf("Performing one level of FABER subdivision with details\n");
     const FloatMatrix poppedRowDetails = std::move(grid.details.back());
@@ -227,11 +219,5 @@ bool subdivideFaber(VeskGrid& grid)
     const FloatMatrix poppedColumnDetails = std::move(grid.details.back());
     grid.details.pop_back();
     replaceHeights(grid, refineColumns(refinedRows, &poppedColumnDetails, height, fineWidth), fineWidth, fineHeight);
-    grid.cellSize *= 0.5f;
-    std::printf("f2 is %i X %i\n", grid.width, grid.height);
-
-    std::printf("\tRecalculating normals\n");
-    recomputeDerivedData(grid);
-    grid.lastError.clear();
-    return true;
+    return finishRefinement(grid);
 }

@@ -97,3 +97,31 @@ bool refuseInconsistentHeights(VeskGrid& grid)
                                                "nothing was changed\n",
                                                describeMatrix(grid.heights).c_str(), grid.width, grid.height));
 }
+
+bool topDetailsFit(VeskGrid& grid, int rowDetailRows, int rowDetailValues, int columnDetailRows,
+                   int columnDetailValues, const char* refiningLabel)
+{
+    const FloatMatrix& rowDetails = grid.details[grid.details.size() - 1];
+    const FloatMatrix& columnDetails = grid.details[grid.details.size() - 2];
+    if (matrixCovers(rowDetails, rowDetailRows, rowDetailValues)
+        && matrixCovers(columnDetails, columnDetailRows, columnDetailValues))
+        return true;
+    return refuseOperation(
+        grid, formatMessage("VeskGrid::Error - the details on the stack do not fit this %i X %i grid: %s "
+                            "needs row details of at least %i rows of %i values and column details of at least "
+                            "%i rows of %i values, but the stack holds %s and %s (rows X values); nothing "
+                            "was changed\n",
+                            grid.width, grid.height, refiningLabel, rowDetailRows, rowDetailValues,
+                            columnDetailRows, columnDetailValues, describeMatrix(rowDetails).c_str(),
+                            describeMatrix(columnDetails).c_str()));
+}
+
+bool finishRefinement(VeskGrid& grid)
+{
+    grid.cellSize *= 0.5f;
+    std::printf("f2 is %i X %i\n", grid.width, grid.height);
+    std::printf("\tRecalculating normals\n");
+    recomputeDerivedData(grid);
+    grid.lastError.clear();
+    return true;
+}

@@ -36,3 +36,14 @@ bool heightsMatchSize(const VeskGrid& grid);
 
 // Refuses with a message when the grid's heights do not match its width and height.
 bool refuseInconsistentHeights(VeskGrid& grid);
+
+// Refinement with details reads the two top matrices of the stack: row details of at least
+// rowDetailRows x rowDetailValues and column details of at least columnDetailRows x
+// columnDetailValues. Returns true when they cover that; otherwise refuses (message naming
+// both shapes, nothing changed) and returns false. refiningLabel opens the "needs" clause.
+bool topDetailsFit(VeskGrid& grid, int rowDetailRows, int rowDetailValues, int columnDetailRows,
+                   int columnDetailValues, const char* refiningLabel);
+
+// The common end of every refinement: half the cell size, report the new size, recompute
+// the normals and statistics. Returns true so the caller can return it directly.
+bool finishRefinement(VeskGrid& grid);
