@@ -171,6 +171,12 @@ void GLGrid::releaseDisplayList()
 
 void GLGrid::buildDisplayList(int gridRenderMode)
 {
+    // Normally called from paintGL with the context current; from anywhere else it
+    // must first make its own context current (and cannot draw before it exists).
+    if (context() == nullptr)
+        return;
+    if (QOpenGLContext::currentContext() != context())
+        makeCurrent();
     if (!grid.hasData)
         return;
     std::printf("Draw Grid . . . ");
