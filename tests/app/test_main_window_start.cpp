@@ -1,0 +1,96 @@
+// Starting the program: terrain files named on the command line open in the
+// screens; without files the window starts empty.
+
+#include "AppTestSupport.h"
+
+#include "app/CommandLineTerrains.h"
+#include "support/StdoutCapture.h"
+#include "views/GLGrid.h"
+#include "views/SurfaceFormat.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSpinBox>
+#include <QTest>
+
+#include <string>
+
+class MainWindowStartTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void noFilesLeaveBothScreensEmpty()
+    {
+        ScriptedWindow scripted;
+        QCOMPARE(openCommandLineTerrains(*scripted.window, {QStringLiteral("talvane")}), 0);
+        QVERIFY(!scripted->gLGrid1->grid.hasData);
+        QVERIFY(!scripted->gLGrid2->grid.hasData);
+        QVERIFY(scripted.log.messages.isEmpty());
+    }
+
+    void theFirstFileOpensLeftAndTheSecondRight()
+    {
+        ScriptedWindow scripted;
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        QCOMPARE(openCommandLineTerrains(*scripted.window, {QStringLiteral("talvane"), sample.grd(), sample.flt()}), 2);
+        QVERIFY(scripted->gLGrid1->grid.hasData);
+        QVERIFY(scripted->gLGrid2->grid.hasData);
+        QCOMPARE(scripted->grid1WidthSpinBox->value(), 403);
+        QCOMPARE(scripted->grid2HeightSpinBox->value(), 344);
+        QVERIFY(scripted.log.messages.isEmpty());
+
+        ScriptedWindow leftOnly;
+        QCOMPARE(openCommandLineTerrains(*leftOnly.window, {QStringLiteral("talvane"), sample.grd()}), 1);
+        QVERIFY(leftOnly->gLGrid1->grid.hasData);
+        QVERIFY(!leftOnly->gLGrid2->grid.hasData);
+    }
+
+    void extraOrUnreadableFilesAreReported()
+    {
+        ScriptedWindow scripted;
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        StdoutCapture capture;
+        const int opened = openCommandLineTerrains(
+            *scripted.window, {QStringLiteral("talvane"), sample.path(QStringLiteral("missing.grd")), sample.grd(),
+                               sample.grd()});
+        const std::string printed = capture.finish();
+        QCOMPARE(opened, 1);
+        QVERIFY(printed.find("Only the first two terrain files are opened") != std::string::npos);
+        QVERIFY(!scripted->gLGrid1->grid.hasData);
+        QVERIFY(scripted->gLGrid2->grid.hasData);
+        QCOMPARE(scripted.log.messages.size(), 1);
+        QVERIFY(scripted.log.messages.first().text.startsWith(QStringLiteral("Terrain was not loaded due to: ")));
+    }
+
+    // The program itself, after the toolkit took its own options out.
+    void theProgramOpensTheFilesItIsGiven()
+    {
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        QProcess program;
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QStringLiteral(TALVANE_APP_BINARY),
+                      {QStringLiteral("-platform"), QStringLiteral("xcb"), sample.grd(), sample.flt()});
+        QVERIFY(program.waitForStarted(10000));
+        QByteArray output;
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 60000 && output.count("Loaded File: ") < 2) {
+            program.waitForReadyRead(500);
+            output += program.readAll();
+        }
+        program.kill();
+        program.waitForFinished(10000);
+        output += program.readAll();
+        QVERIFY2(output.contains("Loaded File: " + sample.grd().toLocal8Bit()), output.left(2000).constData());
+        QVERIFY2(output.contains("Loaded File: " + sample.flt().toLocal8Bit()), output.left(2000).constData());
+        QVERIFY(output.indexOf(sample.grd().toLocal8Bit()) < output.indexOf(sample.flt().toLocal8Bit()));
+    }
+};
+
+TALVANE_APP_TEST_MAIN(MainWindowStartTest)
+
+#include "test_main_window_start.moc"
