@@ -179,6 +179,10 @@ void TalvaneMainWindow::buildScreens()
     gLProfile2b = profilePlot(layout13Widget, "gLProfile2b", QSize(0, 60), QSize(3000, 60));
     layout13->addWidget(gLProfile2b);
 
+    // The two screens share the width equally at start.
+    splitter2->setStretchFactor(0, 1);
+    splitter2->setStretchFactor(1, 1);
+    splitter2->setSizes({1, 1});
     TalvaneMainWindowLayout->addWidget(splitter2, 0, 0, 1, 3);
 }
 
