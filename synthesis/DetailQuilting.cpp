@@ -31,6 +31,61 @@ bool checkHasData(const VeskGrid& grid, const char* role, QString& error)
     return true;
 }
 
+// "R X C" of a matrix for messages: its rows and the values in its first row.
+QString describeMatrix(const FloatMatrix& matrix)
+{
+    const std::size_t rowLength = matrix.empty() ? 0 : matrix.front().size();
+    bool ragged = false;
+    for (const auto& row : matrix)
+        ragged = ragged || row.size() != rowLength;
+    return QStringLiteral("%1 X %2%3")
+        .arg(matrix.size())
+        .arg(rowLength)
+        .arg(ragged ? QStringLiteral(" (rows of unequal length)") : QString());
+}
+
+bool hasShape(const FloatMatrix& matrix, int rows, int columns)
+{
+    if (rows < 0 || columns < 0 || matrix.size() != static_cast<std::size_t>(rows))
+        return false;
+    for (const auto& row : matrix)
+        if (row.size() != static_cast<std::size_t>(columns))
+            return false;
+    return true;
+}
+
+bool levelHasShape(const FloatMatrix& columnDetails, const FloatMatrix& rowDetails, const DetailLevelShape& shape)
+{
+    return hasShape(rowDetails, shape.rowDetailRows, shape.rowDetailColumns)
+           && hasShape(columnDetails, shape.columnDetailRows, shape.columnDetailColumns);
+}
+
+// The scheme that made the example's top level, told by its shapes. The base's
+// new level takes that scheme's shapes so that the same scheme can refine it.
+bool exampleLevelKind(const VeskGrid& example, DetailLevelKind& kind, QString& error)
+{
+    const FloatMatrix& columnDetails = example.details[example.details.size() - 2];
+    const FloatMatrix& rowDetails = example.details.back();
+    for (const DetailLevelKind candidate : {DetailLevelKind::chaikin, DetailLevelKind::faber}) {
+        if (levelHasShape(columnDetails, rowDetails, detailLevelShape(candidate, example.width, example.height))) {
+            kind = candidate;
+            return true;
+        }
+    }
+    const QString rowShape = describeMatrix(rowDetails);
+    const QString columnShape = describeMatrix(columnDetails);
+    std::printf("Error in makeDetails - the target's top detail level (row details %s, column details %s) is "
+                "neither a Chaikin nor a Faber level of a %i X %i terrain\n",
+                qPrintable(rowShape), qPrintable(columnShape), example.width, example.height);
+    error = QStringLiteral("The example terrain's top detail level (row details %1, column details %2, rows X "
+                           "values) does not belong to a %3 x %4 terrain: coarsen the example with Chaikin or "
+                           "Faber and quilt again.")
+                .arg(rowShape, columnShape)
+                .arg(example.width)
+                .arg(example.height);
+    return false;
+}
+
 // The base's heights as matched, rescaled or not, with the ranges needed to undo it.
 struct MatchingTerrain {
     VeskGrid grid;       // width, height and heights only: what the mapper reads
@@ -98,6 +153,9 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     }
     if (!checkHasData(base, "base", error) || !checkHasData(example, "target", error))
         return false;
+    DetailLevelKind kind = DetailLevelKind::chaikin;
+    if (!exampleLevelKind(example, kind, error))
+        return false;
     QuiltLayout layout;
     if (!planQuiltLayout(requestedBlockSize, base.width, base.height, example.width, example.height, layout, error))
         return false;
@@ -126,15 +184,17 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     const FloatMatrix& exampleColumnDetails = example.details[example.details.size() - 2];
     const FloatMatrix& exampleRowDetails = example.details.back();
 
-    FloatMatrix columnDetails = zeroMatrix(base.height - 2, 2 * base.width - 2);
+    // The base's new level has the shapes of the example's kind, sized for the base.
+    const DetailLevelShape shape = detailLevelShape(kind, base.width, base.height);
+    FloatMatrix columnDetails = zeroMatrix(shape.columnDetailRows, shape.columnDetailColumns);
     for (int index = 0; index < blockCount; ++index) {
-        const DetailPaste paste = columnDetailsPaste(blocks[index], mapping[index], tiling);
+        const DetailPaste paste = columnDetailsPaste(blocks[index], mapping[index], tiling, kind);
         pasteDetailBlock(exampleColumnDetails, paste.sourceColumn, paste.sourceRow, columnDetails,
                          paste.destinationColumn, paste.destinationRow, paste.width, paste.height, overlap);
     }
-    FloatMatrix rowDetails = zeroMatrix(base.height, base.width - 2);
+    FloatMatrix rowDetails = zeroMatrix(shape.rowDetailRows, shape.rowDetailColumns);
     for (int index = 0; index < blockCount; ++index) {
-        const DetailPaste paste = rowDetailsPaste(blocks[index], mapping[index], tiling);
+        const DetailPaste paste = rowDetailsPaste(blocks[index], mapping[index], tiling, kind);
         pasteDetailBlock(exampleRowDetails, paste.sourceColumn, paste.sourceRow, rowDetails, paste.destinationColumn,
                          paste.destinationRow, paste.width, paste.height, overlap);
     }

@@ -15,6 +15,15 @@
 // replaces the base's whole detail stack. Refining the base afterwards gives it
 // the example's detail.
 //
+// The example's top level tells which scheme made it, and the base's new level
+// follows it. For an example of We x He: row details He x (We - 2) and column
+// details (He - 2) x (2 We - 2) are a Chaikin level, and the base of W x H gets
+// H x (W - 2) and (H - 2) x (2 W - 2); row details He x (We - 1) and column
+// details (He - 1) x (2 We - 1) are a Faber level, and the base gets H x (W - 1)
+// and (H - 1) x (2 W - 1). Both use the same block matching and paste geometry;
+// the Faber paste also fills the extra column and row from the last blocks.
+// Refine the base with the scheme that made the example's level.
+//
 // rescaleBefore moves the base into the example's height range for matching
 // (and leaves it there unless rescaleAfter moves it back and scales the new
 // coefficients by the same factor). A flat base or example skips the rescale
@@ -24,9 +33,11 @@
 // text for a message box in `error`. Everything that can fail is checked before
 // anything changes, so the base (heights, statistics and detail stack), the
 // example and `matches` are exactly as they were. Refusals: rescaleAfter without
-// rescaleBefore; an example without a detail level; a terrain without data;
-// a block size that halving brings below 2; an example too small for candidate
-// blocks; no candidate block that can be scored.
+// rescaleBefore; an example without a detail level; a terrain without data; an
+// example whose top level has neither the Chaikin nor the Faber shapes for its
+// size (details loaded from another terrain, ragged matrices); a block size
+// that halving brings below 2; an example too small for candidate blocks; no
+// candidate block that can be scored.
 bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSize, QuiltMatches& matches,
                   bool rescaleBefore, bool rescaleAfter, QString& error);
 

@@ -53,23 +53,41 @@ bool planQuiltLayout(int requestedBlockSize, int baseWidth, int baseHeight, int 
     return true;
 }
 
-DetailPaste columnDetailsPaste(const TiledBlock& block, BlockPosition example, const BlockTiling& tiling)
+DetailLevelShape detailLevelShape(DetailLevelKind kind, int width, int height)
 {
+    // Details a line of n coarse samples carries: n - 2 (Chaikin) or n - 1 (Faber).
+    const int fewerDetails = kind == DetailLevelKind::faber ? 1 : 2;
+    DetailLevelShape shape;
+    shape.rowDetailRows = height;
+    shape.rowDetailColumns = width - fewerDetails;
+    shape.columnDetailRows = height - fewerDetails;
+    // The column pass runs after the row pass has refined the rows to their fine width.
+    shape.columnDetailColumns = 2 * width - fewerDetails;
+    return shape;
+}
+
+DetailPaste columnDetailsPaste(const TiledBlock& block, BlockPosition example, const BlockTiling& tiling,
+                               DetailLevelKind kind)
+{
+    const bool faber = kind == DetailLevelKind::faber;
     const bool firstRow = block.blockRow == 0;
     const bool lastRow = block.blockRow == tiling.blocksPerColumn - 1;
+    const bool lastColumn = block.blockColumn == tiling.blocksPerRow - 1;
     const int pasteColumns = block.blockColumn == 0 ? block.width - 1 : block.width;
     DetailPaste paste;
     paste.sourceColumn = std::max(0, 2 * example.x - 2);
     paste.sourceRow = std::max(0, example.y - 1);
     paste.destinationColumn = std::max(0, 2 * block.x - 2);
     paste.destinationRow = std::max(0, block.y - 1);
-    paste.width = 2 * pasteColumns;
-    paste.height = (firstRow || lastRow) ? block.height - 1 : block.height;
+    paste.width = 2 * pasteColumns + (faber && lastColumn ? 1 : 0);
+    paste.height = (firstRow || (lastRow && !faber)) ? block.height - 1 : block.height;
     return paste;
 }
 
-DetailPaste rowDetailsPaste(const TiledBlock& block, BlockPosition example, const BlockTiling& tiling)
+DetailPaste rowDetailsPaste(const TiledBlock& block, BlockPosition example, const BlockTiling& tiling,
+                            DetailLevelKind kind)
 {
+    const bool faber = kind == DetailLevelKind::faber;
     const bool firstColumn = block.blockColumn == 0;
     const bool lastColumn = block.blockColumn == tiling.blocksPerRow - 1;
     DetailPaste paste;
@@ -77,7 +95,7 @@ DetailPaste rowDetailsPaste(const TiledBlock& block, BlockPosition example, cons
     paste.sourceRow = example.y;
     paste.destinationColumn = std::max(0, block.x - 1);
     paste.destinationRow = block.y;
-    paste.width = (firstColumn || lastColumn) ? block.width - 1 : block.width;
+    paste.width = (firstColumn || (lastColumn && !faber)) ? block.width - 1 : block.width;
     paste.height = block.height;
     return paste;
 }
