@@ -23,6 +23,7 @@ private slots:
     void noFilesLeaveBothScreensEmpty()
     {
         ScriptedWindow scripted;
+        QVERIFY(scripted.exposed);
         QCOMPARE(openCommandLineTerrains(*scripted.window, {QStringLiteral("talvane")}), 0);
         QVERIFY(!scripted->gLGrid1->grid.hasData);
         QVERIFY(!scripted->gLGrid2->grid.hasData);
