@@ -78,6 +78,9 @@ void TalvaneMainWindow::doTextureTransfer()
         return;
     }
 
+    // Quilting replaces the base's detail stack; should the refinement that follows refuse
+    // that level (the example was coarsened under another scheme), the base gets it back.
+    const VeskGrid baseBefore = base;
     QuiltMatches matches;
     bool quilted = false;
     {
@@ -101,4 +104,14 @@ void TalvaneMainWindow::doTextureTransfer()
     markRectangle(gLGrid1, rectangles[QuiltMatches::randomBase]);
     markRectangle(gLGrid2, rectangles[QuiltMatches::randomExample]);
     refineLeft();
+
+    // Every refinement changes the width (to 2W - 2 or 2W - 1), so an unchanged width means refused.
+    if (base.width == baseBefore.width) {
+        const QString reason = base.lastError;
+        base = baseBefore;
+        restoreMarks(gLGrid1, leftMarks);
+        restoreMarks(gLGrid2, rightMarks);
+        gLGrid1->updateGUI();
+        showMessage(QStringLiteral("The left terrain was not refined with the quilted details: ") + reason);
+    }
 }

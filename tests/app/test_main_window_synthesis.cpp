@@ -242,6 +242,32 @@ private slots:
         QVERIFY(!empty->gLGrid1->grid.hasData);
     }
 
+    void goUnderAnotherSchemeThanTheExamplesGivesTheLeftScreenBack()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        QVERIFY(window->openTerrainLeft(sample.grd()));
+        QVERIFY(window->openTerrainRight(sample.grd()));
+        // The left screen has a detail level of its own, which a refused "Go" must not cost it.
+        window->coarsenLeftButton->click();
+        window->coarsenRightButton->click(); // a Chaikin level on the right
+        window->multiresolutionFaberAction->trigger();
+        const VeskGrid left = window->gLGrid1->grid;
+        const VeskGrid right = window->gLGrid2->grid;
+        QCOMPARE(left.details.size(), std::size_t(2));
+
+        window->pushButton6->click();
+        const ScriptedDialogs::Message message = scripted.takeOnlyMessage();
+        QCOMPARE(message.caption, talvane);
+        QVERIFY(message.text.startsWith(QStringLiteral("The left terrain was not refined with the quilted details: ")));
+        QVERIFY(message.text.contains(QStringLiteral("do not fit")));
+        QVERIFY(sameTerrain(window->gLGrid1->grid, left));
+        QVERIFY(sameTerrain(window->gLGrid2->grid, right));
+        QCOMPARE(window->grid1WidthSpinBox->value(), left.width);
+    }
+
     void refusedMappingIsShownAndLeavesBothScreens()
     {
         ScriptedWindow scripted;
