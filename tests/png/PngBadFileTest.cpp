@@ -108,13 +108,13 @@ TEST(PngBadFile, LargestAcceptedShapesStillDecodeTheirData)
 TEST(PngBadFile, TruncatedFilesKeepADecodedPrefixAndZerosElsewhere)
 {
     for (const bool interlaced : {false, true}) {
-        PngSpec spec;
-        spec.width = 40;
-        spec.height = 30;
-        spec.colorType = 2;
-        spec.interlaced = interlaced;
+        PngLayout layout;
+        layout.width = 40;
+        layout.height = 30;
+        layout.colorType = 2;
+        layout.interlaced = interlaced;
         const std::string fullPath = testFilePath("full.png");
-        ASSERT_TRUE(writePngWithLibpng(fullPath, spec, randomPngRows(spec, 3)));
+        ASSERT_TRUE(writePngWithLibpng(fullPath, layout, randomPngRows(layout, 3)));
         int width = 0;
         int height = 0;
         std::vector<unsigned char> reference;
@@ -148,15 +148,15 @@ TEST(PngBadFile, TruncatedFilesKeepADecodedPrefixAndZerosElsewhere)
 
 TEST(PngBadFile, GarbageAfterTheSignatureAndDamagedChunks)
 {
-    PngSpec spec;
-    spec.width = 20;
-    spec.height = 20;
-    spec.colorType = 3;
-    spec.bitDepth = 8;
+    PngLayout layout;
+    layout.width = 20;
+    layout.height = 20;
+    layout.colorType = 3;
+    layout.bitDepth = 8;
     for (int i = 0; i < 30; ++i)
-        spec.palette.push_back(static_cast<unsigned char>(i * 8));
+        layout.palette.push_back(static_cast<unsigned char>(i * 8));
     const std::string fullPath = testFilePath("palette.png");
-    ASSERT_TRUE(writePngWithLibpng(fullPath, spec, randomPngRows(spec, 5)));
+    ASSERT_TRUE(writePngWithLibpng(fullPath, layout, randomPngRows(layout, 5)));
     const std::vector<unsigned char> good = readBytes(fullPath);
 
     std::mt19937 generator(17);

@@ -18,44 +18,44 @@ struct Format {
 
 const Format supportedFormats[] = {{0, 1}, {0, 8}, {2, 8}, {2, 16}, {3, 4}, {3, 8}, {4, 8}, {6, 8}};
 
-PngSpec specFor(Format format, int width, int height, bool interlaced, bool transparency, unsigned seed)
+PngLayout layoutFor(Format format, int width, int height, bool interlaced, bool transparency, unsigned seed)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colorType = format.colorType;
-    spec.bitDepth = format.bitDepth;
-    spec.interlaced = interlaced;
+    PngLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.colorType = format.colorType;
+    layout.bitDepth = format.bitDepth;
+    layout.interlaced = interlaced;
     std::mt19937 generator(seed);
     if (format.colorType == 3) {
         const int entries = format.bitDepth == 4 ? 16 : 256;
         for (int i = 0; i < 3 * entries; ++i)
-            spec.palette.push_back(static_cast<unsigned char>(generator()));
+            layout.palette.push_back(static_cast<unsigned char>(generator()));
         if (transparency)
             for (int i = 0; i < entries / 2; ++i)
-                spec.paletteAlpha.push_back(static_cast<unsigned char>(generator()));
+                layout.paletteAlpha.push_back(static_cast<unsigned char>(generator()));
     } else if (transparency && (format.colorType == 0 || format.colorType == 2)) {
-        spec.hasKey = true;
+        layout.hasKey = true;
         const int maximum = (1 << format.bitDepth) - 1;
-        for (int& value : spec.key)
+        for (int& value : layout.key)
             value = static_cast<int>(generator() % (maximum + 1));
     }
-    return spec;
+    return layout;
 }
 
 // Writes the image with libpng, decodes it with both, and compares every pixel.
-void expectSameAsLibpng(const PngSpec& spec, std::vector<unsigned char> rows, const std::string& name)
+void expectSameAsLibpng(const PngLayout& layout, std::vector<unsigned char> rows, const std::string& name)
 {
     SCOPED_TRACE(name);
     // Make keyed pixels occur: copy the key into a few samples (8-bit grey and RGB only).
-    if (spec.hasKey && spec.bitDepth == 8) {
-        const int channels = spec.colorType == 2 ? 3 : 1;
+    if (layout.hasKey && layout.bitDepth == 8) {
+        const int channels = layout.colorType == 2 ? 3 : 1;
         for (std::size_t pixel = 0; pixel + channels <= rows.size(); pixel += static_cast<std::size_t>(channels) * 3)
             for (int c = 0; c < channels; ++c)
-                rows[pixel + static_cast<std::size_t>(c)] = static_cast<unsigned char>(spec.key[c]);
+                rows[pixel + static_cast<std::size_t>(c)] = static_cast<unsigned char>(layout.key[c]);
     }
     const std::string path = testFilePath(name + ".png");
-    ASSERT_TRUE(writePngWithLibpng(path, spec, rows));
+    ASSERT_TRUE(writePngWithLibpng(path, layout, rows));
     int referenceWidth = 0;
     int referenceHeight = 0;
     std::vector<unsigned char> reference;
@@ -94,8 +94,8 @@ TEST(PngAgainstLibpng, EverySupportedFormatInterlacedAndNotWithAndWithoutTranspa
         for (const auto& [width, height] : sizes)
             for (const bool interlaced : {false, true})
                 for (const bool transparency : {false, true}) {
-                    const PngSpec spec = specFor(format, width, height, interlaced, transparency, seed);
-                    expectSameAsLibpng(spec, randomPngRows(spec, seed),
+                    const PngLayout layout = layoutFor(format, width, height, interlaced, transparency, seed);
+                    expectSameAsLibpng(layout, randomPngRows(layout, seed),
                                        formatName(format, width, height, interlaced, transparency));
                     ++seed;
                 }
@@ -108,9 +108,9 @@ TEST(PngAgainstLibpng, EachOfTheFiveFilterTypes)
     for (const int filter : filters)
         for (const Format format : supportedFormats)
             for (const bool interlaced : {false, true}) {
-                PngSpec spec = specFor(format, 45, 31, interlaced, false, seed);
-                spec.filters = filter;
-                expectSameAsLibpng(spec, randomPngRows(spec, seed),
+                PngLayout layout = layoutFor(format, 45, 31, interlaced, false, seed);
+                layout.filters = filter;
+                expectSameAsLibpng(layout, randomPngRows(layout, seed),
                                    formatName(format, 45, 31, interlaced, false) + "_filter" + std::to_string(filter));
                 ++seed;
             }
@@ -118,10 +118,10 @@ TEST(PngAgainstLibpng, EachOfTheFiveFilterTypes)
 
 TEST(PngAgainstLibpng, LargerImageWithManyDataChunks)
 {
-    PngSpec spec = specFor({2, 8}, 513, 301, false, false, 4);
-    expectSameAsLibpng(spec, randomPngRows(spec, 4), "rgb_513x301");
-    spec.interlaced = true;
-    expectSameAsLibpng(spec, randomPngRows(spec, 6), "rgb_513x301_adam7");
+    PngLayout layout = layoutFor({2, 8}, 513, 301, false, false, 4);
+    expectSameAsLibpng(layout, randomPngRows(layout, 4), "rgb_513x301");
+    layout.interlaced = true;
+    expectSameAsLibpng(layout, randomPngRows(layout, 6), "rgb_513x301_adam7");
 }
 
 TEST(PngDecoderCases, ThreeByTwoRgbGivesTwentyFourOpaqueBytesRowByRow)
@@ -166,9 +166,9 @@ TEST(PngDecoderCases, FilterTypeAboveFourIsTakenAsNone)
 
 TEST(PngDecoderCases, InterlacedEightByEightPrintsEveryPassAndTheFinalPosition)
 {
-    PngSpec spec = specFor({6, 8}, 8, 8, true, false, 77);
+    PngLayout layout = layoutFor({6, 8}, 8, 8, true, false, 77);
     const std::string path = testFilePath("rgba8x8_adam7.png");
-    ASSERT_TRUE(writePngWithLibpng(path, spec, randomPngRows(spec, 77)));
+    ASSERT_TRUE(writePngWithLibpng(path, layout, randomPngRows(layout, 77)));
     const OurDecode ours = decodeWithOurs(path);
     EXPECT_THAT(ours.printed, HasSubstr("Interlace Pass 2\nInterlace Pass 3\nInterlace Pass 4\nInterlace Pass 5\n"
                                         "Interlace Pass 6\nInterlace Pass 7\nInterlace Pass 8\n"));

@@ -10,23 +10,23 @@
 #include <fstream>
 #include <iterator>
 
-int pngRowBytes(const PngSpec& spec)
+int pngRowBytes(const PngLayout& layout)
 {
-    const int channels = spec.colorType == 2 ? 3 : spec.colorType == 4 ? 2 : spec.colorType == 6 ? 4 : 1;
-    return (spec.width * channels * spec.bitDepth + 7) / 8;
+    const int channels = layout.colorType == 2 ? 3 : layout.colorType == 4 ? 2 : layout.colorType == 6 ? 4 : 1;
+    return (layout.width * channels * layout.bitDepth + 7) / 8;
 }
 
-std::vector<unsigned char> randomPngRows(const PngSpec& spec, unsigned seed)
+std::vector<unsigned char> randomPngRows(const PngLayout& layout, unsigned seed)
 {
     std::mt19937 generator(seed);
-    const std::size_t count = static_cast<std::size_t>(pngRowBytes(spec)) * static_cast<std::size_t>(spec.height);
+    const std::size_t count = static_cast<std::size_t>(pngRowBytes(layout)) * static_cast<std::size_t>(layout.height);
     std::vector<unsigned char> rows(count);
     // Half the images smooth (a gradient with a little noise), half pure noise.
     const bool smooth = seed % 2 == 0;
     for (std::size_t i = 0; i < count; ++i)
         rows[i] = static_cast<unsigned char>(smooth ? (i * 7 / 5 + generator() % 4) : generator());
-    if (spec.colorType == 3 && spec.bitDepth == 8) {
-        const int entries = static_cast<int>(spec.palette.size() / 3);
+    if (layout.colorType == 3 && layout.bitDepth == 8) {
+        const int entries = static_cast<int>(layout.palette.size() / 3);
         for (unsigned char& index : rows)
             index = static_cast<unsigned char>(index % entries);
     }
@@ -35,7 +35,7 @@ std::vector<unsigned char> randomPngRows(const PngSpec& spec, unsigned seed)
 
 namespace {
 
-bool writeRows(std::FILE* file, const PngSpec& spec, png_bytep* rowPointers)
+bool writeRows(std::FILE* file, const PngLayout& layout, png_bytep* rowPointers)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -48,24 +48,24 @@ bool writeRows(std::FILE* file, const PngSpec& spec, png_bytep* rowPointers)
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), spec.bitDepth,
-                 spec.colorType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width), static_cast<png_uint_32>(layout.height), layout.bitDepth,
+                 layout.colorType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, spec.filters);
-    if (spec.colorType == 3) {
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, layout.filters);
+    if (layout.colorType == 3) {
         png_color entries[256];
-        const int count = static_cast<int>(spec.palette.size() / 3);
+        const int count = static_cast<int>(layout.palette.size() / 3);
         for (int i = 0; i < count; ++i)
-            entries[i] = png_color{spec.palette[3 * i], spec.palette[3 * i + 1], spec.palette[3 * i + 2]};
+            entries[i] = png_color{layout.palette[3 * i], layout.palette[3 * i + 1], layout.palette[3 * i + 2]};
         png_set_PLTE(png, info, entries, count);
-        if (!spec.paletteAlpha.empty())
-            png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()), nullptr);
-    } else if (spec.hasKey) {
+        if (!layout.paletteAlpha.empty())
+            png_set_tRNS(png, info, layout.paletteAlpha.data(), static_cast<int>(layout.paletteAlpha.size()), nullptr);
+    } else if (layout.hasKey) {
         png_color_16 key{};
-        key.gray = static_cast<png_uint_16>(spec.key[0]);
-        key.red = static_cast<png_uint_16>(spec.key[0]);
-        key.green = static_cast<png_uint_16>(spec.key[1]);
-        key.blue = static_cast<png_uint_16>(spec.key[2]);
+        key.gray = static_cast<png_uint_16>(layout.key[0]);
+        key.red = static_cast<png_uint_16>(layout.key[0]);
+        key.green = static_cast<png_uint_16>(layout.key[1]);
+        key.blue = static_cast<png_uint_16>(layout.key[2]);
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
     png_set_rows(png, info, rowPointers);
@@ -112,16 +112,16 @@ bool readRows(std::FILE* file, int& width, int& height, std::vector<unsigned cha
 
 } // namespace
 
-bool writePngWithLibpng(const std::string& path, const PngSpec& spec, const std::vector<unsigned char>& rows)
+bool writePngWithLibpng(const std::string& path, const PngLayout& layout, const std::vector<unsigned char>& rows)
 {
-    std::vector<png_bytep> rowPointers(static_cast<std::size_t>(spec.height));
-    const int rowBytes = pngRowBytes(spec);
-    for (int row = 0; row < spec.height; ++row)
+    std::vector<png_bytep> rowPointers(static_cast<std::size_t>(layout.height));
+    const int rowBytes = pngRowBytes(layout);
+    for (int row = 0; row < layout.height; ++row)
         rowPointers[static_cast<std::size_t>(row)] = const_cast<unsigned char*>(rows.data()) + static_cast<std::size_t>(row) * rowBytes;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
         return false;
-    const bool written = writeRows(file, spec, rowPointers.data());
+    const bool written = writeRows(file, layout, rowPointers.data());
     return std::fclose(file) == 0 && written;
 }
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-struct PngSpec {
+struct PngLayout {
     int width = 1;
     int height = 1;
     int bitDepth = 8;
@@ -29,13 +29,13 @@ struct PngSpec {
 };
 
 // Bytes of one row as libpng takes it (packed samples, 16-bit big-endian).
-int pngRowBytes(const PngSpec& spec);
+int pngRowBytes(const PngLayout& layout);
 
 // Random rows of the right size; packed and palette samples kept within the palette.
-std::vector<unsigned char> randomPngRows(const PngSpec& spec, unsigned seed);
+std::vector<unsigned char> randomPngRows(const PngLayout& layout, unsigned seed);
 
 // Writes rows (height x pngRowBytes) with libpng. Returns false if libpng refused.
-bool writePngWithLibpng(const std::string& path, const PngSpec& spec, const std::vector<unsigned char>& rows);
+bool writePngWithLibpng(const std::string& path, const PngLayout& layout, const std::vector<unsigned char>& rows);
 
 // Reads a PNG with libpng expanded to 8-bit RGBA (palette and tRNS to alpha, 16 bits
 // to their high byte, grey to RGB, opaque alpha added).

@@ -117,12 +117,12 @@ TEST(PngToGrid, LuminanceUsesTheSinglePrecisionFactors)
 
 TEST(PngToGrid, InMemoryTextEqualsTheFile)
 {
-    PngSpec spec;
-    spec.width = 33;
-    spec.height = 17;
-    spec.colorType = 6;
+    PngLayout layout;
+    layout.width = 33;
+    layout.height = 17;
+    layout.colorType = 6;
     const std::string png = testFilePath("memory.png");
-    ASSERT_TRUE(writePngWithLibpng(png, spec, randomPngRows(spec, 12)));
+    ASSERT_TRUE(writePngWithLibpng(png, layout, randomPngRows(layout, 12)));
     const std::string grid = testFilePath("memory.grd");
     QString error;
     ASSERT_TRUE(convert(png, grid, error));
@@ -187,12 +187,12 @@ TEST(PngToGrid, UnwritableOutputIsReported)
 
 TEST(PngToGrid, CutShortImageIsConvertedWithZerosAndFlagged)
 {
-    PngSpec spec;
-    spec.width = 64;
-    spec.height = 64;
-    spec.colorType = 2;
+    PngLayout layout;
+    layout.width = 64;
+    layout.height = 64;
+    layout.colorType = 2;
     const std::string full = testFilePath("cut_full.png");
-    ASSERT_TRUE(writePngWithLibpng(full, spec, randomPngRows(spec, 1)));
+    ASSERT_TRUE(writePngWithLibpng(full, layout, randomPngRows(layout, 1)));
     std::vector<unsigned char> bytes = readBytes(full);
     // Keep the first data chunk (libpng writes them 8192 bytes long) and cut the rest.
     ASSERT_GT(bytes.size(), 9000u);
@@ -239,16 +239,16 @@ TEST(PngToGrid, SampleTerrainThroughAnIndependentEncoderAndBack)
     const float maximum = *high;
     ASSERT_GT(maximum, minimum);
 
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colorType = 0;
-    spec.bitDepth = 8;
+    PngLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.colorType = 0;
+    layout.bitDepth = 8;
     std::vector<unsigned char> greys(dem.size());
     for (std::size_t i = 0; i < dem.size(); ++i)
         greys[i] = static_cast<unsigned char>(std::lround((dem[i] - minimum) / (maximum - minimum) * 255.0f));
     const std::string png = testFilePath("jacksboro.png");
-    ASSERT_TRUE(writePngWithLibpng(png, spec, greys));
+    ASSERT_TRUE(writePngWithLibpng(png, layout, greys));
 
     const std::string grid = testFilePath("jacksboro_back.grd");
     QString error;
