@@ -50,12 +50,19 @@ FloatMatrix refineColumnsWithDetails(const FloatMatrix& coarse, const FloatMatri
     return fine;
 }
 
-bool refuseTooSmall(VeskGrid& grid, int minimum, const char* what)
+// True when the grid can be refined by a rule that needs `minimum` samples per line;
+// otherwise refuses ("without details" / "with details" says which rule), nothing
+// changed, and returns false.
+bool checkRefinable(VeskGrid& grid, int minimum, const char* what)
 {
-    return refuseOperation(grid, formatMessage("VeskGrid::Error - a %i X %i grid is too small for Chaikin subdivision "
-                                               "%s, which needs at least %i samples per row and per column; "
-                                               "nothing was changed\n",
-                                               grid.width, grid.height, what, minimum));
+    if (!grid.hasData || grid.width < minimum || grid.height < minimum)
+        return refuseOperation(grid, formatMessage("VeskGrid::Error - a %i X %i grid is too small for Chaikin "
+                                                   "subdivision %s, which needs at least %i samples per row and per "
+                                                   "column; nothing was changed\n",
+                                                   grid.width, grid.height, what, minimum));
+    if (!heightsMatchSize(grid))
+        return refuseInconsistentHeights(grid);
+    return true;
 }
 
 } // namespace
@@ -94,12 +101,8 @@ std::vector<float> chaikinRefineLine(std::vector<float> coarseLine, std::vector<
 
 bool reverseChaikin(VeskGrid& grid)
 {
-    if (!grid.hasData || grid.height < 10 || grid.width < 10)
-        return refuseQuietly(grid, formatMessage("A %i X %i grid is too small to coarsen (at least 10 X 10 is needed)",
-                                                 grid.width, grid.height));
-    if (!heightsMatchSize(grid))
-        return refuseInconsistentHeights(grid);
-    std::printf("Performing one level of REVERSE subdivision\n");
+    if (!beginCoarsening(grid))
+        return false;
     // An odd last row or column does not take part: it is dropped, not restored by refining.
     const int fineWidth = grid.width - grid.width % 2;
     const int fineHeight = grid.height - grid.height % 2;
@@ -116,23 +119,15 @@ bool reverseChaikin(VeskGrid& grid)
 
     const int coarseWidth = fineWidth / 2 + 1;
     replaceHeights(grid, chaikinCoarseRows(halfRows, fineWidth, coarseHeight), coarseWidth, coarseHeight);
-    std::printf("c2 is %i X %i\n", coarseWidth, coarseHeight);
-    grid.cellSize *= 2.0f;
-
-    std::printf("recalculating normals\n");
-    recomputeDerivedData(grid);
-    grid.lastError.clear();
-    return true;
+    return finishCoarsening(grid);
 }
 
 bool subdivideChaikinWithoutDetails(VeskGrid& grid)
 {
+    if (!checkRefinable(grid, kChaikinMinPlainRefineLength, "without details"))
+        return false;
     const int width = grid.width;
     const int height = grid.height;
-    if (!grid.hasData || width < kChaikinMinPlainRefineLength || height < kChaikinMinPlainRefineLength)
-        return refuseTooSmall(grid, kChaikinMinPlainRefineLength, "without details");
-    if (!heightsMatchSize(grid))
-        return refuseInconsistentHeights(grid);
 
     std::printf("Performing one level of subdivision without details\n");
     std::printf("\tRefining columns\n");
@@ -142,12 +137,7 @@ bool subdivideChaikinWithoutDetails(VeskGrid& grid)
     std::printf("\tRefining rows\n");
     replaceHeights(grid, applyAlongRows(chaikinRefineStencils(width), refinedColumns, fineHeight), fineWidth,
                    fineHeight);
-    grid.cellSize *= 0.5f;
-
-    std::printf("\tRecalculating normals\n");
-    recomputeDerivedData(grid);
-    grid.lastError.clear();
-    return true;
+    return finishPlainRefinement(grid);
 }
 
 bool subdivideChaikin(VeskGrid& grid)
@@ -155,12 +145,11 @@ bool subdivideChaikin(VeskGrid& grid)
     if (grid.details.size() < 2)
         return subdivideChaikinWithoutDetails(grid);
 
+    if (!checkRefinable(grid, kChaikinMinDetailRefineLength, "with details"))
+        return false;
+
     const int width = grid.width;
     const int height = grid.height;
-    if (!grid.hasData || width < kChaikinMinDetailRefineLength || height < kChaikinMinDetailRefineLength)
-        return refuseTooSmall(grid, kChaikinMinDetailRefineLength, "with details");
-    if (!heightsMatchSize(grid))
-        return refuseInconsistentHeights(grid);
 
     // Both matrices are checked before either is popped, so a refusal leaves the stack whole.
     // Larger matrices (spliced from a larger terrain) are read only as far as this grid needs.
@@ -170,14 +159,12 @@ bool subdivideChaikin(VeskGrid& grid)
         return false;
 
     std::printf("Performing one level of subdivision with details\n");
-    FloatMatrix poppedRowDetails = std::move(grid.details.back());
-    grid.details.pop_back();
-    const FloatMatrix refinedRows = refineRowsWithDetails(grid.heights, poppedRowDetails, width, height);
+    const FloatMatrix rowDetails = popTopDetails(grid);
+    const FloatMatrix refinedRows = refineRowsWithDetails(grid.heights, rowDetails, width, height);
     std::printf("f1 is %i X %i\t", fineWidth, height);
 
-    FloatMatrix poppedColumnDetails = std::move(grid.details.back());
-    grid.details.pop_back();
-    replaceHeights(grid, refineColumnsWithDetails(refinedRows, poppedColumnDetails, height, fineWidth), fineWidth,
+    const FloatMatrix columnDetails = popTopDetails(grid);
+    replaceHeights(grid, refineColumnsWithDetails(refinedRows, columnDetails, height, fineWidth), fineWidth,
                    fineHeight);
     return finishRefinement(grid);
 }

@@ -94,6 +94,17 @@ FloatMatrix detailRows(const FloatMatrix& matrix, int lineLength, int lineCount)
     return details;
 }
 
+// Any grid with data can be refined by Faber's scheme: true when this one can; otherwise
+// refuses, nothing changed, and returns false.
+bool checkRefinable(VeskGrid& grid)
+{
+    if (!grid.hasData || grid.width < 1 || grid.height < 1)
+        return refuseOperation(grid, "VeskGrid::Error - the grid has no data to refine; nothing was changed\n");
+    if (!heightsMatchSize(grid))
+        return refuseInconsistentHeights(grid);
+    return true;
+}
+
 } // namespace
 
 FloatMatrix faberDetails(const VeskGrid& /*grid*/, FloatMatrix heightMatrix, bool alongRows)
@@ -131,12 +142,8 @@ std::vector<float> faberRefineLine(std::vector<float> coarseLine, std::vector<fl
 
 bool reverseFaber(VeskGrid& grid)
 {
-    if (!grid.hasData || grid.height < 10 || grid.width < 10)
-        return refuseQuietly(grid, formatMessage("A %i X %i grid is too small to coarsen (at least 10 X 10 is needed)",
-                                                 grid.width, grid.height));
-    if (!heightsMatchSize(grid))
-        return refuseInconsistentHeights(grid);
-    std::printf("Performing one level of REVERSE subdivision\n");
+    if (!beginCoarsening(grid))
+        return false;
     // The scheme keeps the even samples of odd lines: an even size loses its last row or
     // column for good.
     if (grid.height % 2 == 0)
@@ -161,48 +168,33 @@ bool reverseFaber(VeskGrid& grid)
         for (int x = 0; x < coarseWidth; ++x)
             coarse[y][x] = evenRows[y][2 * x];
     replaceHeights(grid, std::move(coarse), coarseWidth, coarseHeight);
-    std::printf("c2 is %i X %i\n", coarseWidth, coarseHeight);
-    grid.cellSize *= 2.0f;
-
-    std::printf("recalculating normals\n");
-    recomputeDerivedData(grid);
-    grid.lastError.clear();
-    return true;
+    return finishCoarsening(grid);
 }
 
 bool subdivideFaberWithoutDetails(VeskGrid& grid)
 {
+    if (!checkRefinable(grid))
+        return false;
     const int width = grid.width;
     const int height = grid.height;
-    if (!grid.hasData || width < 1 || height < 1)
-        return refuseOperation(grid, "VeskGrid::Error - the grid has no data to refine; nothing was changed\n");
-    if (!heightsMatchSize(grid))
-        return refuseInconsistentHeights(grid);
 
     std::printf("Performing one level of FABER subdivision without details\n");
     const FloatMatrix refinedColumns = refineColumns(grid.heights, nullptr, height, width);
     const int fineWidth = 2 * width - 1;
     const int fineHeight = 2 * height - 1;
     replaceHeights(grid, refineRows(refinedColumns, nullptr, width, fineHeight), fineWidth, fineHeight);
-    grid.cellSize *= 0.5f;
-
-    std::printf("\tRecalculating normals\n");
-    recomputeDerivedData(grid);
-    grid.lastError.clear();
-    return true;
+    return finishPlainRefinement(grid);
 }
 
 bool subdivideFaber(VeskGrid& grid)
 {
     if (grid.details.size() < 2)
         return subdivideFaberWithoutDetails(grid);
+    if (!checkRefinable(grid))
+        return false;
 
     const int width = grid.width;
     const int height = grid.height;
-    if (!grid.hasData || width < 1 || height < 1)
-        return refuseOperation(grid, "VeskGrid::Error - the grid has no data to refine; nothing was changed\n");
-    if (!heightsMatchSize(grid))
-        return refuseInconsistentHeights(grid);
 
     // Checked before anything is popped; larger (spliced) matrices are read only as far as needed.
     const int fineWidth = 2 * width - 1;
@@ -211,13 +203,11 @@ bool subdivideFaber(VeskGrid& grid)
         return false;
 
     std::printf("Performing one level of FABER subdivision with details\n");
-    const FloatMatrix poppedRowDetails = std::move(grid.details.back());
-    grid.details.pop_back();
-    const FloatMatrix refinedRows = refineRows(grid.heights, &poppedRowDetails, width, height);
+    const FloatMatrix rowDetails = popTopDetails(grid);
+    const FloatMatrix refinedRows = refineRows(grid.heights, &rowDetails, width, height);
     std::printf("f1 is %i X %i\t", fineWidth, height);
 
-    const FloatMatrix poppedColumnDetails = std::move(grid.details.back());
-    grid.details.pop_back();
-    replaceHeights(grid, refineColumns(refinedRows, &poppedColumnDetails, height, fineWidth), fineWidth, fineHeight);
+    const FloatMatrix columnDetails = popTopDetails(grid);
+    replaceHeights(grid, refineColumns(refinedRows, &columnDetails, height, fineWidth), fineWidth, fineHeight);
     return finishRefinement(grid);
 }

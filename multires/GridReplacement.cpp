@@ -116,11 +116,44 @@ bool topDetailsFit(VeskGrid& grid, int rowDetailRows, int rowDetailValues, int c
                             describeMatrix(columnDetails).c_str()));
 }
 
-bool finishRefinement(VeskGrid& grid)
+FloatMatrix popTopDetails(VeskGrid& grid)
+{
+    FloatMatrix top = std::move(grid.details.back());
+    grid.details.pop_back();
+    return top;
+}
+
+bool finishPlainRefinement(VeskGrid& grid)
 {
     grid.cellSize *= 0.5f;
-    std::printf("f2 is %i X %i\n", grid.width, grid.height);
     std::printf("\tRecalculating normals\n");
+    recomputeDerivedData(grid);
+    grid.lastError.clear();
+    return true;
+}
+
+bool finishRefinement(VeskGrid& grid)
+{
+    std::printf("f2 is %i X %i\n", grid.width, grid.height);
+    return finishPlainRefinement(grid);
+}
+
+bool beginCoarsening(VeskGrid& grid)
+{
+    if (!grid.hasData || grid.height < 10 || grid.width < 10)
+        return refuseQuietly(grid, formatMessage("A %i X %i grid is too small to coarsen (at least 10 X 10 is needed)",
+                                                 grid.width, grid.height));
+    if (!heightsMatchSize(grid))
+        return refuseInconsistentHeights(grid);
+    std::printf("Performing one level of REVERSE subdivision\n");
+    return true;
+}
+
+bool finishCoarsening(VeskGrid& grid)
+{
+    std::printf("c2 is %i X %i\n", grid.width, grid.height);
+    grid.cellSize *= 2.0f;
+    std::printf("recalculating normals\n");
     recomputeDerivedData(grid);
     grid.lastError.clear();
     return true;

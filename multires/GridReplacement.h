@@ -44,6 +44,21 @@ bool refuseInconsistentHeights(VeskGrid& grid);
 bool topDetailsFit(VeskGrid& grid, int rowDetailRows, int rowDetailValues, int columnDetailRows,
                    int columnDetailValues, const char* refiningLabel);
 
-// The common end of every refinement: half the cell size, report the new size, recompute
-// the normals and statistics. Returns true so the caller can return it directly.
+// Takes the top matrix off the detail stack (the caller has checked that there is one).
+FloatMatrix popTopDetails(VeskGrid& grid);
+
+// The common end of every refinement without details: half the cell size, recompute the
+// normals and statistics. Returns true so the caller can return it directly.
+bool finishPlainRefinement(VeskGrid& grid);
+
+// The common end of every refinement with details: report the new size, then finish as
+// a plain refinement does.
 bool finishRefinement(VeskGrid& grid);
+
+// The checks and opening message every two-level coarsening (Chaikin, Faber) starts with:
+// true when the grid can be coarsened; otherwise refuses, nothing changed, and returns false.
+bool beginCoarsening(VeskGrid& grid);
+
+// The common end of a two-level coarsening once the coarse heights are in place: report
+// the coarse size, double the cell size, recompute the normals and statistics. Returns true.
+bool finishCoarsening(VeskGrid& grid);
