@@ -13,6 +13,11 @@ constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 // The longest fixed text of a double: sign, 309 integer digits, point, decimals.
 constexpr std::size_t kLongestFixed = 1 + 309 + 1 + 64;
 
+std::size_t longestFixed(int decimals)
+{
+    return kLongestFixed + static_cast<std::size_t>(decimals > 0 ? decimals : 0);
+}
+
 } // namespace
 
 char* formatFixed(char* first, char* last, double value, int decimals)
@@ -108,36 +113,31 @@ void FixedFormatWriter::character(char c)
     buffer[used++] = c;
 }
 
-void FixedFormatWriter::fixed(double value, int decimals)
+void FixedFormatWriter::keepFormatted(char* end)
 {
-    const std::size_t longest = kLongestFixed + static_cast<std::size_t>(decimals > 0 ? decimals : 0);
-    makeRoom(longest);
-    char* end = formatFixed(buffer.data() + used, buffer.data() + buffer.size(), value, decimals);
     if (end != nullptr)
         used = static_cast<std::size_t>(end - buffer.data());
     else
-        failed = true; // cannot happen for the precisions in use; never write a partial number
+        failed = true; // cannot happen for the room made; never write a partial number
+}
+
+void FixedFormatWriter::fixed(double value, int decimals)
+{
+    makeRoom(longestFixed(decimals));
+    keepFormatted(formatFixed(buffer.data() + used, buffer.data() + buffer.size(), value, decimals));
 }
 
 void FixedFormatWriter::fixed(float value, int decimals)
 {
-    const std::size_t longest = kLongestFixed + static_cast<std::size_t>(decimals > 0 ? decimals : 0);
-    makeRoom(longest);
-    char* end = formatFixed(buffer.data() + used, buffer.data() + buffer.size(), value, decimals);
-    if (end != nullptr)
-        used = static_cast<std::size_t>(end - buffer.data());
-    else
-        failed = true;
+    makeRoom(longestFixed(decimals));
+    keepFormatted(formatFixed(buffer.data() + used, buffer.data() + buffer.size(), value, decimals));
 }
 
 void FixedFormatWriter::integer(long long value)
 {
     makeRoom(24);
     const auto [end, error] = std::to_chars(buffer.data() + used, buffer.data() + buffer.size(), value);
-    if (error == std::errc())
-        used = static_cast<std::size_t>(end - buffer.data());
-    else
-        failed = true;
+    keepFormatted(error == std::errc() ? end : nullptr);
 }
 
 bool FixedFormatWriter::finish()

@@ -25,6 +25,9 @@ public:
 private:
     void makeRoom(std::size_t bytes);
     void flush();
+    // Takes a number formatted into the free part of the buffer: its end, or nullptr
+    // when it did not fit (the writer then fails rather than write part of it).
+    void keepFormatted(char* end);
 
     std::FILE* file;
     std::vector<char> buffer;
