@@ -90,6 +90,77 @@ QToolButton* iconButton(QWidget* parent, const char* name, const QPixmap& icon)
     return button;
 }
 
+// The object names of one screen's column, top to bottom, and how wide its plots may grow.
+struct ScreenColumnNames {
+    const char* column; // the column's widget and its vertical layout
+    const char* grid;
+    const char* sizeRow;
+    const char* widthLabel;
+    const char* widthBox;
+    const char* heightLabel;
+    const char* heightBox;
+    const char* frequencyLabel;
+    const char* frequencyBox;
+    const char* upperProfile;
+    const char* lowerProfile;
+    int profileMaximumWidth;
+};
+
+// The window's members that keep the widgets of one screen's column.
+struct ScreenColumnMembers {
+    QWidget*& column;
+    QVBoxLayout*& layout;
+    GLGrid*& grid;
+    QHBoxLayout*& sizeRow;
+    QLabel*& widthLabel;
+    QSpinBox*& widthBox;
+    QLabel*& heightLabel;
+    QSpinBox*& heightBox;
+    QLabel*& frequencyLabel;
+    QSpinBox*& frequencyBox;
+    GLProfile*& upperProfile;
+    GLProfile*& lowerProfile;
+};
+
+// One screen: the terrain view, a row of size and frequency boxes, and two profile plots.
+void buildScreenColumn(QWidget* parent, const ScreenColumnNames& names, const ScreenColumnMembers& members)
+{
+    QWidget* column = namedWidget<QWidget>(parent, names.column);
+    members.column = column;
+    QVBoxLayout* layout = new QVBoxLayout(column);
+    members.layout = layout;
+    layout->setObjectName(QString::fromLatin1(names.column));
+    layout->setContentsMargins(formMargin, formMargin, formMargin, formMargin);
+    layout->setSpacing(formSpacing);
+
+    GLGrid* grid = new GLGrid(column, names.grid);
+    members.grid = grid;
+    grid->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    layout->addWidget(grid);
+
+    QHBoxLayout* sizeRow = namedLayout<QHBoxLayout>(names.sizeRow);
+    members.sizeRow = sizeRow;
+    members.widthLabel = sizeLabel(column, names.widthLabel);
+    members.widthBox = rangedSpinBox(column, names.widthBox, 0, 10000);
+    members.heightLabel = sizeLabel(column, names.heightLabel);
+    members.heightBox = rangedSpinBox(column, names.heightBox, 0, 10000);
+    members.frequencyLabel = namedWidget<QLabel>(column, names.frequencyLabel);
+    members.frequencyBox = rangedSpinBox(column, names.frequencyBox, 0, 2000);
+    members.frequencyBox->setEnabled(true);
+    for (QWidget* widget :
+         {static_cast<QWidget*>(members.widthLabel), static_cast<QWidget*>(members.widthBox),
+          static_cast<QWidget*>(members.heightLabel), static_cast<QWidget*>(members.heightBox),
+          static_cast<QWidget*>(members.frequencyLabel), static_cast<QWidget*>(members.frequencyBox)})
+        sizeRow->addWidget(widget);
+    layout->addLayout(sizeRow);
+
+    members.upperProfile =
+        profilePlot(column, names.upperProfile, QSize(0, 70), QSize(names.profileMaximumWidth, 78));
+    layout->addWidget(members.upperProfile);
+    members.lowerProfile =
+        profilePlot(column, names.lowerProfile, QSize(0, 60), QSize(names.profileMaximumWidth, 60));
+    layout->addWidget(members.lowerProfile);
+}
 } // namespace
 
 void TalvaneMainWindow::buildForm()
@@ -117,67 +188,19 @@ void TalvaneMainWindow::buildScreens()
     splitter2 = namedWidget<QSplitter>(central, "splitter2");
     splitter2->setOrientation(Qt::Horizontal);
 
-    // Left screen.
-    layout12Widget = namedWidget<QWidget>(splitter2, "layout12");
-    layout12 = new QVBoxLayout(layout12Widget);
-    layout12->setObjectName(QStringLiteral("layout12"));
-    layout12->setContentsMargins(formMargin, formMargin, formMargin, formMargin);
-    layout12->setSpacing(formSpacing);
-
-    gLGrid1 = new GLGrid(layout12Widget, "gLGrid1");
-    gLGrid1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    layout12->addWidget(gLGrid1);
-
-    layout11 = namedLayout<QHBoxLayout>("layout11");
-    widthTextLabel = sizeLabel(layout12Widget, "widthTextLabel");
-    grid1WidthSpinBox = rangedSpinBox(layout12Widget, "grid1WidthSpinBox", 0, 10000);
-    heightTextLabel = sizeLabel(layout12Widget, "heightTextLabel");
-    grid1HeightSpinBox = rangedSpinBox(layout12Widget, "grid1HeightSpinBox", 0, 10000);
-    textLabel1 = namedWidget<QLabel>(layout12Widget, "textLabel1");
-    grid1FrequencySB = rangedSpinBox(layout12Widget, "grid1FrequencySB", 0, 2000);
-    grid1FrequencySB->setEnabled(true);
-    for (QWidget* widget : {static_cast<QWidget*>(widthTextLabel), static_cast<QWidget*>(grid1WidthSpinBox),
-                            static_cast<QWidget*>(heightTextLabel), static_cast<QWidget*>(grid1HeightSpinBox),
-                            static_cast<QWidget*>(textLabel1), static_cast<QWidget*>(grid1FrequencySB)})
-        layout11->addWidget(widget);
-    layout12->addLayout(layout11);
-
     // The left plots have no minimum of their own in the form; they get the
     // right plots' heights so that a fixed height policy does not shrink them to nothing.
-    gLProfile1a = profilePlot(layout12Widget, "gLProfile1a", QSize(0, 70), QSize(qtMaximumExtent, 78));
-    layout12->addWidget(gLProfile1a);
-    gLProfile1b = profilePlot(layout12Widget, "gLProfile1b", QSize(0, 60), QSize(qtMaximumExtent, 60));
-    layout12->addWidget(gLProfile1b);
-
-    // Right screen.
-    layout13Widget = namedWidget<QWidget>(splitter2, "layout13");
-    layout13 = new QVBoxLayout(layout13Widget);
-    layout13->setObjectName(QStringLiteral("layout13"));
-    layout13->setContentsMargins(formMargin, formMargin, formMargin, formMargin);
-    layout13->setSpacing(formSpacing);
-
-    gLGrid2 = new GLGrid(layout13Widget, "gLGrid2");
-    gLGrid2->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    layout13->addWidget(gLGrid2);
-
-    layout10 = namedLayout<QHBoxLayout>("layout10");
-    widthTextLabel2 = sizeLabel(layout13Widget, "widthTextLabel2");
-    grid2WidthspinBox = rangedSpinBox(layout13Widget, "grid2WidthspinBox", 0, 10000);
-    heightTextLabel2 = sizeLabel(layout13Widget, "heightTextLabel2");
-    grid2HeightSpinBox = rangedSpinBox(layout13Widget, "grid2HeightSpinBox", 0, 10000);
-    textLabel3 = namedWidget<QLabel>(layout13Widget, "textLabel3");
-    grid2FrequencySB = rangedSpinBox(layout13Widget, "grid2FrequencySB", 0, 2000);
-    grid2FrequencySB->setEnabled(true);
-    for (QWidget* widget : {static_cast<QWidget*>(widthTextLabel2), static_cast<QWidget*>(grid2WidthspinBox),
-                            static_cast<QWidget*>(heightTextLabel2), static_cast<QWidget*>(grid2HeightSpinBox),
-                            static_cast<QWidget*>(textLabel3), static_cast<QWidget*>(grid2FrequencySB)})
-        layout10->addWidget(widget);
-    layout13->addLayout(layout10);
-
-    gLProfile2a = profilePlot(layout13Widget, "gLProfile2a", QSize(0, 70), QSize(3000, 78));
-    layout13->addWidget(gLProfile2a);
-    gLProfile2b = profilePlot(layout13Widget, "gLProfile2b", QSize(0, 60), QSize(3000, 60));
-    layout13->addWidget(gLProfile2b);
+    buildScreenColumn(splitter2,
+                      {"layout12", "gLGrid1", "layout11", "widthTextLabel", "grid1WidthSpinBox", "heightTextLabel",
+                       "grid1HeightSpinBox", "textLabel1", "grid1FrequencySB", "gLProfile1a", "gLProfile1b",
+                       qtMaximumExtent},
+                      {layout12Widget, layout12, gLGrid1, layout11, widthTextLabel, grid1WidthSpinBox, heightTextLabel,
+                       grid1HeightSpinBox, textLabel1, grid1FrequencySB, gLProfile1a, gLProfile1b});
+    buildScreenColumn(splitter2,
+                      {"layout13", "gLGrid2", "layout10", "widthTextLabel2", "grid2WidthspinBox", "heightTextLabel2",
+                       "grid2HeightSpinBox", "textLabel3", "grid2FrequencySB", "gLProfile2a", "gLProfile2b", 3000},
+                      {layout13Widget, layout13, gLGrid2, layout10, widthTextLabel2, grid2WidthspinBox,
+                       heightTextLabel2, grid2HeightSpinBox, textLabel3, grid2FrequencySB, gLProfile2a, gLProfile2b});
 
     // The two screens share the width equally at start.
     splitter2->setStretchFactor(0, 1);
