@@ -121,6 +121,17 @@ bool printAndRefuseLoad(VeskGrid& grid, const QString& reason)
     return refuseLoad(grid, reason);
 }
 
+// Steps shared by both loaders before reading: the old terrain and its details go;
+// `format` names the file's format in the opening message.
+void startLoad(VeskGrid& grid, const char* format)
+{
+    std::printf("Loading file\n");
+    if (grid.hasData)
+        grid.clearData();
+    grid.clearDetails();
+    std::printf("Loading %s Grid File\n", format);
+}
+
 // Steps shared by both loaders once every height is in: statistics, summary, normals.
 void finishLoad(VeskGrid& grid, const QString& fileName, float cellSize, const HeightTally& tally)
 {
@@ -152,11 +163,7 @@ void finishLoad(VeskGrid& grid, const QString& fileName, float cellSize, const H
 
 bool VeskGrid::loadGRDFile(QString fileName)
 {
-    std::printf("Loading file\n");
-    if (hasData)
-        clearData();
-    clearDetails();
-    std::printf("Loading ASCII Grid File\n");
+    startLoad(*this, "ASCII");
 
     StdioFile file = openStdioFile(fileName, "rb");
     if (!file) {
@@ -229,11 +236,7 @@ bool VeskGrid::loadGRDFile(QString fileName)
 
 bool VeskGrid::loadFLTFile(QString fileName)
 {
-    std::printf("Loading file\n");
-    if (hasData)
-        clearData();
-    clearDetails();
-    std::printf("Loading Binary Grid File\n");
+    startLoad(*this, "Binary");
 
     QString headerName = fileName;
     headerName.remove(QStringLiteral(".flt"));
