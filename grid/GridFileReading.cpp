@@ -75,17 +75,6 @@ private:
     double smallestAny = std::numeric_limits<double>::infinity();
 };
 
-constexpr char kPrematureEnd[] = "VeskGrid:: *Error* - Premature end of data file.\n";
-
-QString prematureEndReason(const QString& fileName, long long found, long long expected)
-{
-    return QStringLiteral("VeskGrid:: *Error* - Premature end of data file: %1 holds %2 of the %3 heights "
-                          "its header declares.")
-        .arg(fileName)
-        .arg(found)
-        .arg(expected);
-}
-
 QString shownToken(std::string_view token)
 {
     const std::size_t shown = token.size() > 40 ? 40 : token.size();
@@ -119,6 +108,26 @@ bool printAndRefuseLoad(VeskGrid& grid, const QString& reason)
 {
     std::printf("%s\n", printable(reason).constData());
     return refuseLoad(grid, reason);
+}
+
+// The data ends before the header's count of heights: the fixed line is printed, the
+// stored reason says how many were found.
+bool refusePrematureEnd(VeskGrid& grid, const QString& fileName, long long found, long long expected)
+{
+    std::printf("VeskGrid:: *Error* - Premature end of data file.\n");
+    return refuseLoad(grid, QStringLiteral("VeskGrid:: *Error* - Premature end of data file: %1 holds %2 of the %3 "
+                                           "heights its header declares.")
+                                .arg(fileName)
+                                .arg(found)
+                                .arg(expected));
+}
+
+// A read error (not the end of the data) after `heightsRead` heights.
+bool refuseUnreadable(VeskGrid& grid, const QString& fileName, long long heightsRead)
+{
+    return printAndRefuseLoad(grid, QStringLiteral("VeskGrid:: *Error* - %1 could not be read after %2 heights.")
+                                        .arg(fileName)
+                                        .arg(heightsRead));
 }
 
 // Steps shared by both loaders before reading: the old terrain and its details go;
@@ -187,10 +196,8 @@ bool VeskGrid::loadGRDFile(QString fileName)
     const long long expected = header.columns * header.rows;
     // Every height takes at least one character and one separator (but the last):
     // a file shorter than that cannot hold them, whatever its header claims.
-    if (fileSize >= 0 && fileSize < 2 * expected - 1) {
-        std::printf("%s", kPrematureEnd);
-        return refuseLoad(*this, prematureEndReason(fileName, 0, expected));
-    }
+    if (fileSize >= 0 && fileSize < 2 * expected - 1)
+        return refusePrematureEnd(*this, fileName, 0, expected);
 
     resize(static_cast<int>(header.columns), static_cast<int>(header.rows));
     HeightTally tally;
@@ -205,14 +212,9 @@ bool VeskGrid::loadGRDFile(QString fileName)
                                    .arg(fileName)
                                    .arg(tally.count()));
                 }
-                if (reader.readFailed()) {
-                    return printAndRefuseLoad(
-                        *this, QStringLiteral("VeskGrid:: *Error* - %1 could not be read after %2 heights.")
-                                   .arg(fileName)
-                                   .arg(tally.count()));
-                }
-                std::printf("%s", kPrematureEnd);
-                return refuseLoad(*this, prematureEndReason(fileName, tally.count(), expected));
+                if (reader.readFailed())
+                    return refuseUnreadable(*this, fileName, tally.count());
+                return refusePrematureEnd(*this, fileName, tally.count(), expected);
             }
             double value = 0.0;
             if (!parseNumber(token, value)) {
@@ -271,10 +273,8 @@ bool VeskGrid::loadFLTFile(QString fileName)
         return refuseLoad(*this, QStringLiteral("Error, %1 was not found").arg(fileName));
     }
     const long long fileSize = stdioFileSize(file.get());
-    if (fileSize >= 0 && fileSize < 4 * expected) {
-        std::printf("%s", kPrematureEnd);
-        return refuseLoad(*this, prematureEndReason(fileName, fileSize / 4, expected));
-    }
+    if (fileSize >= 0 && fileSize < 4 * expected)
+        return refusePrematureEnd(*this, fileName, fileSize / 4, expected);
 
     resize(static_cast<int>(header.columns), static_cast<int>(header.rows));
     HeightTally tally;
@@ -298,14 +298,9 @@ bool VeskGrid::loadFLTFile(QString fileName)
             tally.add(value);
         }
         if (complete < width) {
-            if (std::ferror(file.get())) {
-                return printAndRefuseLoad(
-                    *this, QStringLiteral("VeskGrid:: *Error* - %1 could not be read after %2 heights.")
-                               .arg(fileName)
-                               .arg(tally.count()));
-            }
-            std::printf("%s", kPrematureEnd);
-            return refuseLoad(*this, prematureEndReason(fileName, tally.count(), expected));
+            if (std::ferror(file.get()))
+                return refuseUnreadable(*this, fileName, tally.count());
+            return refusePrematureEnd(*this, fileName, tally.count(), expected);
         }
     }
     file.reset();
