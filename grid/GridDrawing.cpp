@@ -3,6 +3,7 @@
 // immediate mode into whatever context is current; the view decides the camera,
 // the lighting and whether the surface goes into a display list.
 
+#include "grid/MatrixShape.h"
 #include "grid/VeskGrid.h"
 
 #include <GL/gl.h>
@@ -81,17 +82,6 @@ bool heightsMatchSize(const VeskGrid& grid)
     return std::all_of(grid.heights.begin(), grid.heights.end(), [&](const std::vector<float>& row) {
         return row.size() == static_cast<std::size_t>(grid.width);
     });
-}
-
-template <typename Matrix>
-bool matrixHasShape(const Matrix& matrix, int rows, int columns)
-{
-    if (rows < 0 || columns < 0 || matrix.size() != static_cast<std::size_t>(rows))
-        return false;
-    for (const auto& row : matrix)
-        if (row.size() != static_cast<std::size_t>(columns))
-            return false;
-    return true;
 }
 
 // Per-cell data of the cell whose lower-left corner is (row, column). The last

@@ -1,5 +1,7 @@
 #include "multires/GridReplacement.h"
 
+#include "grid/MatrixShape.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <utility>
@@ -83,12 +85,7 @@ std::string describeMatrix(const FloatMatrix& matrix)
 
 bool heightsMatchSize(const VeskGrid& grid)
 {
-    if (grid.width < 0 || grid.height < 0 || grid.heights.size() != static_cast<std::size_t>(grid.height))
-        return false;
-    for (const auto& row : grid.heights)
-        if (row.size() != static_cast<std::size_t>(grid.width))
-            return false;
-    return true;
+    return matrixHasShape(grid.heights, grid.height, grid.width);
 }
 
 bool refuseInconsistentHeights(VeskGrid& grid)

@@ -1,5 +1,6 @@
 #include "synthesis/DetailQuilting.h"
 
+#include "grid/MatrixShape.h"
 #include "synthesis/BlockMapper.h"
 #include "synthesis/HeightRescale.h"
 #include "synthesis/QuiltLayout.h"
@@ -44,20 +45,10 @@ QString describeMatrix(const FloatMatrix& matrix)
         .arg(ragged ? QStringLiteral(" (rows of unequal length)") : QString());
 }
 
-bool hasShape(const FloatMatrix& matrix, int rows, int columns)
-{
-    if (rows < 0 || columns < 0 || matrix.size() != static_cast<std::size_t>(rows))
-        return false;
-    for (const auto& row : matrix)
-        if (row.size() != static_cast<std::size_t>(columns))
-            return false;
-    return true;
-}
-
 bool levelHasShape(const FloatMatrix& columnDetails, const FloatMatrix& rowDetails, const DetailLevelShape& shape)
 {
-    return hasShape(rowDetails, shape.rowDetailRows, shape.rowDetailColumns)
-           && hasShape(columnDetails, shape.columnDetailRows, shape.columnDetailColumns);
+    return matrixHasShape(rowDetails, shape.rowDetailRows, shape.rowDetailColumns)
+           && matrixHasShape(columnDetails, shape.columnDetailRows, shape.columnDetailColumns);
 }
 
 // The scheme that made the example's top level, told by its shapes. The base's
