@@ -1,6 +1,9 @@
 #pragma once
 
+#include "grid/FloatMatrix.h"
+
 #include <cstddef>
+#include <string>
 
 // True when the matrix (a vector of rows) holds exactly `rows` rows of exactly `columns`
 // values each; a negative size matches nothing. Works for any element type, so heights,
@@ -15,3 +18,7 @@ bool matrixHasShape(const Matrix& matrix, int rows, int columns)
             return false;
     return true;
 }
+
+// "R X C" description of a matrix for messages: its rows and the values in its first
+// row, with " (rows of unequal length)" added when the rows differ.
+std::string describeMatrix(const FloatMatrix& matrix);

@@ -1,7 +1,5 @@
 #include "multires/GridReplacement.h"
 
-#include "grid/MatrixShape.h"
-
 #include <cstdarg>
 #include <cstdio>
 #include <utility>
@@ -72,15 +70,6 @@ bool matrixCovers(const FloatMatrix& matrix, int minRows, int minColumns)
         if (row.size() != rowLength)
             return false;
     return minRows == 0 || rowLength >= static_cast<std::size_t>(minColumns);
-}
-
-std::string describeMatrix(const FloatMatrix& matrix)
-{
-    const std::size_t rowLength = matrix.empty() ? 0 : matrix.front().size();
-    bool ragged = false;
-    for (const auto& row : matrix)
-        ragged = ragged || row.size() != rowLength;
-    return formatMessage("%zu X %zu%s", matrix.size(), rowLength, ragged ? " (rows of unequal length)" : "");
 }
 
 bool heightsMatchSize(const VeskGrid& grid)

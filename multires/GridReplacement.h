@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/MatrixShape.h"
 #include "grid/VeskGrid.h"
 
 #include <string>
@@ -26,9 +27,6 @@ std::string formatMessage(const char* format, ...) __attribute__((format(printf,
 // True when the matrix has at least minRows rows and every row at least minColumns values,
 // and all its rows have the same length (a ragged matrix is not a detail level).
 bool matrixCovers(const FloatMatrix& matrix, int minRows, int minColumns);
-
-// "R X C" description of a matrix for messages (rows, values in its first row).
-std::string describeMatrix(const FloatMatrix& matrix);
 
 // True when heights holds exactly `height` rows of `width` values, the shape every
 // operation reads; a grid whose public fields were left inconsistent is refused.

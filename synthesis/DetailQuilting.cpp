@@ -32,19 +32,6 @@ bool checkHasData(const VeskGrid& grid, const char* role, QString& error)
     return true;
 }
 
-// "R X C" of a matrix for messages: its rows and the values in its first row.
-QString describeMatrix(const FloatMatrix& matrix)
-{
-    const std::size_t rowLength = matrix.empty() ? 0 : matrix.front().size();
-    bool ragged = false;
-    for (const auto& row : matrix)
-        ragged = ragged || row.size() != rowLength;
-    return QStringLiteral("%1 X %2%3")
-        .arg(matrix.size())
-        .arg(rowLength)
-        .arg(ragged ? QStringLiteral(" (rows of unequal length)") : QString());
-}
-
 bool levelHasShape(const FloatMatrix& columnDetails, const FloatMatrix& rowDetails, const DetailLevelShape& shape)
 {
     return matrixHasShape(rowDetails, shape.rowDetailRows, shape.rowDetailColumns)
@@ -63,8 +50,8 @@ bool exampleLevelKind(const VeskGrid& example, DetailLevelKind& kind, QString& e
             return true;
         }
     }
-    const QString rowShape = describeMatrix(rowDetails);
-    const QString columnShape = describeMatrix(columnDetails);
+    const QString rowShape = QString::fromStdString(describeMatrix(rowDetails));
+    const QString columnShape = QString::fromStdString(describeMatrix(columnDetails));
     std::printf("Error in makeDetails - the target's top detail level (row details %s, column details %s) is "
                 "neither a Chaikin nor a Faber level of a %i X %i terrain\n",
                 qPrintable(rowShape), qPrintable(columnShape), example.width, example.height);
