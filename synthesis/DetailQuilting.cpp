@@ -5,6 +5,7 @@
 #include "synthesis/HeightRescale.h"
 #include "synthesis/QuiltLayout.h"
 #include "synthesis/RandomRange.h"
+#include "synthesis/TerrainPresence.h"
 
 #include <cstdio>
 #include <utility>
@@ -17,16 +18,6 @@ bool checkRescaleFlags(bool rescaleBefore, bool rescaleAfter, QString& error)
     if (rescaleAfter && !rescaleBefore) {
         std::printf("Make no sense to only scale after quilting but not before\n");
         error = QStringLiteral("Rescaling when finished needs rescaling when quilting as well.");
-        return false;
-    }
-    return true;
-}
-
-bool checkHasData(const VeskGrid& grid, const char* role, QString& error)
-{
-    if (!grid.hasData || grid.width < 1 || grid.height < 1) {
-        std::printf("Error in makeDetails - the %s terrain has no data\n", role);
-        error = QStringLiteral("The %1 terrain has no data.").arg(QLatin1String(role));
         return false;
     }
     return true;
@@ -129,7 +120,8 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
         error = QStringLiteral("The example terrain has no detail level: coarsen it first.");
         return false;
     }
-    if (!checkHasData(base, "base", error) || !checkHasData(example, "target", error))
+    if (!checkTerrainHasData(base, "makeDetails", "base", error) ||
+        !checkTerrainHasData(example, "makeDetails", "target", error))
         return false;
     DetailLevelKind kind = DetailLevelKind::chaikin;
     if (!exampleLevelKind(example, kind, error))

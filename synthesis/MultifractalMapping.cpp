@@ -5,6 +5,7 @@
 #include "synthesis/BlockTiling.h"
 #include "synthesis/ExampleRoughness.h"
 #include "synthesis/HeightRescale.h"
+#include "synthesis/TerrainPresence.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,16 +17,6 @@ constexpr int smallestMappingBlockSize = 4;
 constexpr int candidatesPerBlock = 40;
 // Deviation of a first block whose example area gives no samples.
 constexpr float deviationWithoutSamples = 10.0f;
-
-bool checkHasData(const VeskGrid& grid, const char* role, QString& error)
-{
-    if (!grid.hasData || grid.width < 1 || grid.height < 1) {
-        std::printf("Error in multifractal mapping - the %s terrain has no data\n", role);
-        error = QStringLiteral("The %1 terrain has no data.").arg(QLatin1String(role));
-        return false;
-    }
-    return true;
-}
 
 int evenPart(int size)
 {
@@ -122,7 +113,8 @@ RoughnessMap measureRoughness(const ExampleDetailField& field, const std::vector
 bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool rescaleBefore, bool rescaleAfter,
                          QString& error, RoughnessMap* roughness)
 {
-    if (!checkHasData(base, "base", error) || !checkHasData(example, "target", error))
+    if (!checkTerrainHasData(base, "multifractal mapping", "base", error) ||
+        !checkTerrainHasData(example, "multifractal mapping", "target", error))
         return false;
     const int exampleWidth = evenPart(example.width);
     const int exampleHeight = evenPart(example.height);
