@@ -57,10 +57,8 @@ bool exampleLevelKind(const VeskGrid& example, DetailLevelKind& kind, QString& e
 
 // The base's heights as matched, rescaled or not, with the ranges needed to undo it.
 struct MatchingTerrain {
-    VeskGrid grid;       // width, height and heights only: what the mapper reads
-    bool rescaled = false;
-    HeightRange baseRange;
-    HeightRange exampleRange;
+    VeskGrid grid; // width, height and heights only: what the mapper reads
+    RangeRescale rescale;
 };
 
 MatchingTerrain matchingTerrain(const VeskGrid& base, const VeskGrid& example, bool rescaleBefore)
@@ -72,17 +70,7 @@ MatchingTerrain matchingTerrain(const VeskGrid& base, const VeskGrid& example, b
     if (!rescaleBefore)
         return terrain;
     std::printf("*** Rescaling the base terrain before feature mapping. ***\n");
-    terrain.baseRange = heightRangeOf(base.heights);
-    terrain.exampleRange = heightRangeOf(example.heights);
-    if (terrain.baseRange.extent() == 0.0f || terrain.exampleRange.extent() == 0.0f) {
-        // Nothing to divide by on the way there or back: keep the base as it is.
-        std::printf("*** The %s terrain is flat: not rescaling. ***\n",
-                    terrain.baseRange.extent() == 0.0f ? "base" : "target");
-        return terrain;
-    }
-    rescaleHeights(terrain.grid.heights, terrain.baseRange.minimum, terrain.baseRange.extent(),
-                   terrain.exampleRange.minimum, terrain.exampleRange.extent());
-    terrain.rescaled = true;
+    terrain.rescale = rescaleToExampleRange(terrain.grid.heights, example.heights);
     return terrain;
 }
 
@@ -177,9 +165,9 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     found.rectangles[QuiltMatches::randomBase] = sampleRectangle({sample.x, sample.y}, sample);
     found.rectangles[QuiltMatches::randomExample] = sampleRectangle(mapping[randomIndex], sample);
 
-    if (terrain.rescaled && rescaleAfter) {
-        const HeightRange& baseRange = terrain.baseRange;
-        const HeightRange& exampleRange = terrain.exampleRange;
+    if (terrain.rescale.applied && rescaleAfter) {
+        const HeightRange& baseRange = terrain.rescale.baseRange;
+        const HeightRange& exampleRange = terrain.rescale.exampleRange;
         rescaleHeights(terrain.grid.heights, exampleRange.minimum, exampleRange.extent(), baseRange.minimum,
                        baseRange.extent());
         const double coefficientScale = static_cast<double>(baseRange.extent()) / exampleRange.extent();
@@ -188,7 +176,7 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     }
 
     // Nothing below can fail: commit.
-    if (terrain.rescaled) {
+    if (terrain.rescale.applied) {
         base.heights = std::move(terrain.grid.heights);
         base.computeStatistics();
         // Normals, curvature and slope follow the heights at the next drawing.

@@ -1,5 +1,7 @@
 #include "synthesis/HeightRescale.h"
 
+#include <cstdio>
+
 HeightRange heightRangeOf(const FloatMatrix& heights)
 {
     bool seen = false;
@@ -28,6 +30,22 @@ void rescaleHeights(FloatMatrix& heights, float fromMinimum, float fromExtent, f
                                              / fromExtent);
         }
     }
+}
+
+RangeRescale rescaleToExampleRange(FloatMatrix& baseHeights, const FloatMatrix& exampleHeights)
+{
+    RangeRescale rescale;
+    rescale.baseRange = heightRangeOf(baseHeights);
+    rescale.exampleRange = heightRangeOf(exampleHeights);
+    if (rescale.baseRange.extent() == 0.0f || rescale.exampleRange.extent() == 0.0f) {
+        std::printf("*** The %s terrain is flat: not rescaling. ***\n",
+                    rescale.baseRange.extent() == 0.0f ? "base" : "target");
+        return rescale;
+    }
+    rescaleHeights(baseHeights, rescale.baseRange.minimum, rescale.baseRange.extent(), rescale.exampleRange.minimum,
+                   rescale.exampleRange.extent());
+    rescale.applied = true;
+    return rescale;
 }
 
 void scaleValues(FloatMatrix& values, double factor)

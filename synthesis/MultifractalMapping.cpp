@@ -34,28 +34,12 @@ VeskGrid trimmedToEven(const VeskGrid& example)
     return trimmed;
 }
 
-struct Rescale {
-    bool applied = false;
-    HeightRange baseRange;
-    HeightRange exampleRange;
-};
-
-Rescale rescaleBaseToExample(VeskGrid& base, const VeskGrid& example)
+RangeRescale rescaleBaseToExample(VeskGrid& base, const VeskGrid& example)
 {
     std::printf("*** Rescaling the target terrain before feature mapping ***\n");
-    Rescale rescale;
-    rescale.baseRange = heightRangeOf(base.heights);
-    rescale.exampleRange = heightRangeOf(example.heights);
-    if (rescale.baseRange.extent() == 0.0f || rescale.exampleRange.extent() == 0.0f) {
-        // Nothing to divide by on the way there or back: keep the base as it is.
-        std::printf("*** The %s terrain is flat: not rescaling. ***\n",
-                    rescale.baseRange.extent() == 0.0f ? "base" : "target");
-        return rescale;
-    }
-    rescaleHeights(base.heights, rescale.baseRange.minimum, rescale.baseRange.extent(), rescale.exampleRange.minimum,
-                   rescale.exampleRange.extent());
-    base.computeStatistics();
-    rescale.applied = true;
+    const RangeRescale rescale = rescaleToExampleRange(base.heights, example.heights);
+    if (rescale.applied)
+        base.computeStatistics();
     return rescale;
 }
 
@@ -63,7 +47,7 @@ Rescale rescaleBaseToExample(VeskGrid& base, const VeskGrid& example)
 // heights below 0; such samples take the rescaled height at row 0, column 0
 // (itself 0 if it fell below 0, rather than a height of the example's range).
 // A base that had negative heights keeps them.
-void rescaleBaseBack(VeskGrid& base, const Rescale& rescale)
+void rescaleBaseBack(VeskGrid& base, const RangeRescale& rescale)
 {
     std::printf("*** Rescaling base terrain back to original range after feature mapping. ***\n");
     const double exampleMinimum = rescale.exampleRange.minimum;
@@ -143,7 +127,7 @@ bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool 
     if (!mapper.canMap(candidatesPerBlock, error))
         return false;
 
-    Rescale rescale;
+    RangeRescale rescale;
     if (rescaleBefore)
         rescale = rescaleBaseToExample(workingBase, workingExample);
     std::printf("Starting multifractal mapping with blocksize = %i\nTarget is %i X %i, Base is %i X %i\n", blockSize,
