@@ -13,10 +13,11 @@ namespace {
 
 const QString kOpenFailure = QStringLiteral("*** Error *** fopen return NULL when writing to file ");
 
-// Reports a file that could not be created; the caller's text gets openFailureText.
-void printOpenFailure(const QString& fileName)
+// Reports a file that could not be created and returns the text the caller keeps.
+QString reportOpenFailure(const QString& fileName)
 {
     std::printf("*** Error *** fopen returned NULL when writing to file %s.\n", printable(fileName).constData());
+    return kOpenFailure + fileName;
 }
 
 QString writeFailureText(const QString& fileName)
@@ -71,8 +72,7 @@ bool VeskGrid::writeTerrain(QString& fileName)
 
     StdioFile file = openStdioFile(target, "wb");
     if (!file) {
-        printOpenFailure(target);
-        fileName = kOpenFailure + target;
+        fileName = reportOpenFailure(target);
         lastError = fileName;
         return false;
     }
@@ -108,15 +108,13 @@ bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
 
     StdioFile leftFile = openStdioFile(left, "wb");
     if (!leftFile) {
-        printOpenFailure(left);
-        leftName = kOpenFailure + left;
+        leftName = reportOpenFailure(left);
         lastError = leftName;
         return false;
     }
     StdioFile rightFile = openStdioFile(right, "wb");
     if (!rightFile) {
-        printOpenFailure(right);
-        leftName = kOpenFailure + right;
+        leftName = reportOpenFailure(right);
         lastError = leftName;
         return false;
     }
@@ -158,8 +156,7 @@ bool VeskGrid::saveOBJ(const QString& fileName)
 {
     StdioFile file = openStdioFile(fileName, "wb");
     if (!file) {
-        printOpenFailure(fileName);
-        lastError = kOpenFailure + fileName;
+        lastError = reportOpenFailure(fileName);
         return false;
     }
 
