@@ -20,14 +20,11 @@ QString reportOpenFailure(const QString& fileName)
     return kOpenFailure + fileName;
 }
 
-QString writeFailureText(const QString& fileName)
-{
-    return QStringLiteral("*** Error *** could not write all of file ") + fileName;
-}
-
-void printWriteFailure(const QString& fileName)
+// Reports a file that could not be written whole and returns the text the caller keeps.
+QString reportWriteFailure(const QString& fileName)
 {
     std::printf("*** Error *** could not write all of file %s.\n", printable(fileName).constData());
+    return QStringLiteral("*** Error *** could not write all of file ") + fileName;
 }
 
 // The seven header lines of an ASCII grid; the spacing in degrees.
@@ -85,8 +82,7 @@ bool VeskGrid::writeTerrain(QString& fileName)
         writeGridRow(out, row.data(), std::min(columns, row.size()));
     out.character('\n');
     if (!finishFile(out, file)) {
-        printWriteFailure(target);
-        fileName = writeFailureText(target);
+        fileName = reportWriteFailure(target);
         lastError = fileName;
         return false;
     }
@@ -138,8 +134,7 @@ bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
     const bool rightWritten = finishFile(rightOut, rightFile);
     if (!leftWritten || !rightWritten) {
         const QString failed = leftWritten ? right : left;
-        printWriteFailure(failed);
-        leftName = writeFailureText(failed);
+        leftName = reportWriteFailure(failed);
         lastError = leftName;
         return false;
     }
@@ -193,8 +188,7 @@ bool VeskGrid::saveOBJ(const QString& fileName)
         }
     }
     if (!finishFile(out, file)) {
-        printWriteFailure(fileName);
-        lastError = writeFailureText(fileName);
+        lastError = reportWriteFailure(fileName);
         return false;
     }
     lastError.clear();
