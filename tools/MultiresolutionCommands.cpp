@@ -15,12 +15,18 @@ QString refusalText(const VeskGrid& grid, const QString& operation, int level)
     return QStringLiteral("%1 level %2 failed: %3").arg(operation).arg(level).arg(reason);
 }
 
+// --details goes only with a scheme that keeps details, whether it writes or reads them.
+ExitCode refuseDetailsOption()
+{
+    return reportUsageError(QStringLiteral("--details needs a scheme that keeps details (chaikin or faber)"));
+}
+
 } // namespace
 
 ExitCode runCoarsen(const CoarsenOptions& options, bool quiet)
 {
     if (options.details && !schemeKeepsDetails(options.scheme))
-        return reportUsageError(QStringLiteral("--details needs a scheme that keeps details (chaikin or faber)"));
+        return refuseDetailsOption();
     const GridStep coarsen = coarseningStepOf(options.scheme);
     const QString output = QString::fromStdString(options.output);
 
@@ -48,7 +54,7 @@ ExitCode runRefine(const RefineOptions& options, bool quiet)
 {
     const bool withDetails = !options.detailsFile.empty();
     if (withDetails && !schemeKeepsDetails(options.scheme))
-        return reportUsageError(QStringLiteral("--details needs a scheme that keeps details (chaikin or faber)"));
+        return refuseDetailsOption();
     const GridStep refine = refinementStepOf(options.scheme);
 
     VeskGrid grid;
