@@ -1,5 +1,6 @@
 #include "multires/Chaikin.h"
 
+#include "grid/MatrixShape.h"
 #include "multires/ChaikinLines.h"
 #include "multires/GridReplacement.h"
 
@@ -157,6 +158,16 @@ bool subdivideChaikin(VeskGrid& grid)
     const int fineHeight = 2 * height - 2;
     if (!topDetailsFit(grid, height, width - 2, height - 2, fineWidth, "refining"))
         return false;
+    // A Faber level of this very grid is larger than a Chaikin one and would pass as spliced
+    // details, giving a wrong terrain. Details files and quilting never make its odd-width
+    // column details (2W - 1 values), so that exact shape can only be Faber's own.
+    const FloatMatrix& topRowDetails = grid.details[grid.details.size() - 1];
+    const FloatMatrix& topColumnDetails = grid.details[grid.details.size() - 2];
+    if (matrixHasShape(topRowDetails, height, width - 1)
+        && matrixHasShape(topColumnDetails, height - 1, 2 * width - 1))
+        return refuseOperation(grid, formatMessage("VeskGrid::Error - the details on the stack are a Faber level of "
+                                                   "this %i X %i grid: refine it with Faber; nothing was changed\n",
+                                                   width, height));
 
     std::printf("Performing one level of subdivision with details\n");
     const FloatMatrix rowDetails = popTopDetails(grid);

@@ -320,6 +320,29 @@ TEST(ChaikinGridRefusals, FaberLevelOfASmallerGridIsRefused)
     EXPECT_TRUE(snapshotOf(target) == before);
 }
 
+TEST(ChaikinGridRefusals, FaberLevelOfTheSameGridIsRefused)
+{
+    // Coarsened with Faber, refined with Chaikin: the Faber level is larger than a Chaikin one
+    // and must not pass as spliced details.
+    VeskGrid grid = makeGrid(roughHeights(21, 17, 19));
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(reverseFaber(grid));
+    testing::internal::GetCapturedStdout();
+    const GridSnapshot before = snapshotOf(grid);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(subdivideChaikin(grid));
+    EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("are a Faber level of this 11 X 9 grid"));
+    EXPECT_TRUE(snapshotOf(grid) == before);
+    EXPECT_THAT(grid.lastError.toStdString(), HasSubstr("refine it with Faber"));
+
+    // Faber refinement takes the same level back to the fine grid.
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(subdivideFaber(grid));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(grid.width, 21);
+    EXPECT_EQ(grid.height, 17);
+}
+
 TEST(ChaikinGridRefusals, InconsistentHeightsAreRefused)
 {
     VeskGrid grid = makeGrid(roughHeights(12, 12, 16));
