@@ -11,14 +11,24 @@
 
 void TalvaneMainWindow::refineLeft()
 {
-    BusyIndicator busy(statusBar(), QStringLiteral("Refining the left terrain ..."));
-    gLGrid1->subdivide(schemeNumber());
+    if (!refineView(gLGrid1, QStringLiteral("Refining the left terrain ...")))
+        showMessage(QStringLiteral("The left terrain was not refined: ") + gLGrid1->grid.lastError.trimmed());
 }
 
 void TalvaneMainWindow::refineRight()
 {
-    BusyIndicator busy(statusBar(), QStringLiteral("Refining the right terrain ..."));
-    gLGrid2->subdivide(schemeNumber());
+    if (!refineView(gLGrid2, QStringLiteral("Refining the right terrain ...")))
+        showMessage(QStringLiteral("The right terrain was not refined: ") + gLGrid2->grid.lastError.trimmed());
+}
+
+// Every refinement changes the width (to 2W - 2 or 2W - 1); an unchanged width means the
+// scheme refused (details that do not fit, a grid too small or empty) and said why.
+bool TalvaneMainWindow::refineView(GLGrid* view, const QString& busyText)
+{
+    const int widthBefore = view->grid.width;
+    BusyIndicator busy(statusBar(), busyText);
+    view->subdivide(schemeNumber());
+    return view->grid.width != widthBefore;
 }
 
 void TalvaneMainWindow::coarsenLeft()

@@ -103,15 +103,13 @@ void TalvaneMainWindow::doTextureTransfer()
     markRectangle(gLGrid2, rectangles[QuiltMatches::middleExample]);
     markRectangle(gLGrid1, rectangles[QuiltMatches::randomBase]);
     markRectangle(gLGrid2, rectangles[QuiltMatches::randomExample]);
-    refineLeft();
-
-    // Every refinement changes the width (to 2W - 2 or 2W - 1), so an unchanged width means refused.
-    if (base.width == baseBefore.width) {
+    // The left screen's refinement, as refineLeft() does, but a refusal gives the base back.
+    if (!refineView(gLGrid1, QStringLiteral("Refining the left terrain ..."))) {
         const QString reason = base.lastError;
         base = baseBefore;
         restoreMarks(gLGrid1, leftMarks);
         restoreMarks(gLGrid2, rightMarks);
         gLGrid1->updateGUI();
-        showMessage(QStringLiteral("The left terrain was not refined with the quilted details: ") + reason);
+        showMessage(QStringLiteral("The left terrain was not refined with the quilted details: ") + reason.trimmed());
     }
 }

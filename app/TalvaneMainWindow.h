@@ -229,6 +229,7 @@ private:
     void fitQuiltingBox();
 
     bool openTerrain(GLGrid* view, const QString& path, bool leftScreen);
+    bool refineView(GLGrid* view, const QString& busyText);
     void saveDetailsOf(GLGrid* view);
     void showMessage(const QString& text);
 

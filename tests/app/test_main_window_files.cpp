@@ -200,6 +200,39 @@ private slots:
         QVERIFY(scripted.takeOnlyMessage().text.startsWith(QStringLiteral("Terrain was not loaded due to: ")));
     }
 
+    void refusedRefinementsAreReported()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+
+        window->refineLeftButton->click(); // nothing to refine
+        ScriptedDialogs::Message message = scripted.takeOnlyMessage();
+        QCOMPARE(message.caption, talvane);
+        QVERIFY2(message.text.startsWith(QStringLiteral("The left terrain was not refined: ")), qPrintable(message.text));
+
+        // A Faber level refined under Chaikin is refused, and the terrain stays as it was.
+        QVERIFY(window->openTerrainRight(sample.grd()));
+        window->multiresolutionFaberAction->trigger();
+        window->coarsenRightButton->click();
+        window->multiresolutionChaikinAction->trigger();
+        const VeskGrid before = window->gLGrid2->grid;
+        window->refineRightButton->click();
+        message = scripted.takeOnlyMessage();
+        QCOMPARE(message.caption, talvane);
+        QVERIFY2(message.text.startsWith(QStringLiteral("The right terrain was not refined: ")), qPrintable(message.text));
+        QVERIFY(message.text.contains(QStringLiteral("Faber level")));
+        QCOMPARE(window->gLGrid2->grid.heights, before.heights);
+        QCOMPARE(window->gLGrid2->grid.details, before.details);
+
+        // Under Faber it refines, with no message.
+        window->multiresolutionFaberAction->trigger();
+        window->refineRightButton->click();
+        QVERIFY(scripted.log.messages.isEmpty());
+        QCOMPARE(window->gLGrid2->grid.width, 2 * before.width - 1);
+    }
+
     // --- Details ---
 
     void detailsRoundTripThroughTheLeftScreen()
