@@ -18,28 +18,22 @@ namespace {
 
 bool coarsen(VeskGrid& grid)
 {
-    testing::internal::CaptureStdout();
-    const bool done = reverseChaikin(grid);
-    testing::internal::GetCapturedStdout();
+    bool done = false;
+    runQuietly(reverseChaikin, grid, &done);
     return done;
 }
 
 bool refine(VeskGrid& grid)
 {
-    testing::internal::CaptureStdout();
-    const bool done = subdivideChaikin(grid);
-    testing::internal::GetCapturedStdout();
+    bool done = false;
+    runQuietly(subdivideChaikin, grid, &done);
     return done;
 }
 
 // Float rounding only: a few units in the last place of the largest height.
 double roundingBound(const FloatMatrix& heights, int levels)
 {
-    double largest = 0.0;
-    for (const auto& row : heights)
-        for (const float value : row)
-            largest = std::max(largest, static_cast<double>(std::fabs(value)));
-    return largest * 4.0 * levels * 1.1920929e-7;
+    return multirestest::roundingBound(heights, levels, 4.0);
 }
 
 } // namespace

@@ -20,15 +20,6 @@ namespace {
 
 constexpr double kRatio = 0.5547847;
 
-std::string runQuietly(bool (*operation)(VeskGrid&), VeskGrid& grid, bool* result = nullptr)
-{
-    testing::internal::CaptureStdout();
-    const bool done = operation(grid);
-    if (result)
-        *result = done;
-    return testing::internal::GetCapturedStdout();
-}
-
 FloatMatrix plainlyRefined(const FloatMatrix& heights)
 {
     VeskGrid grid = makeGrid(heights);

@@ -1,5 +1,8 @@
 #include "MultiresTestSupport.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -60,6 +63,24 @@ FloatMatrix realDemHeights(int width, int height)
         }
     }
     return heights;
+}
+
+std::string runQuietly(bool (*operation)(VeskGrid&), VeskGrid& grid, bool* result)
+{
+    testing::internal::CaptureStdout();
+    const bool done = operation(grid);
+    if (result)
+        *result = done;
+    return testing::internal::GetCapturedStdout();
+}
+
+double roundingBound(const FloatMatrix& heights, int levels, double unitsPerLevel)
+{
+    double largest = 0.0;
+    for (const auto& row : heights)
+        for (const float value : row)
+            largest = std::max(largest, static_cast<double>(std::fabs(value)));
+    return largest * unitsPerLevel * levels * 1.1920929e-7;
 }
 
 double largestDifference(const FloatMatrix& a, const FloatMatrix& b)

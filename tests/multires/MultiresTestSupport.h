@@ -31,6 +31,14 @@ FloatMatrix realDemHeights(int width, int height);
 // Largest |a - b| over two matrices of the same shape; +infinity when the shapes differ.
 double largestDifference(const FloatMatrix& a, const FloatMatrix& b);
 
+// Runs one grid operation with its progress lines captured; returns what it printed and,
+// through result, whether it was done.
+std::string runQuietly(bool (*operation)(VeskGrid&), VeskGrid& grid, bool* result = nullptr);
+
+// What float rounding may leave after `levels` round trips: unitsPerLevel units in the last
+// place of the largest height, per level.
+double roundingBound(const FloatMatrix& heights, int levels, double unitsPerLevel);
+
 // Shape "rows X columns" of a matrix (columns of its first row), for readable failures.
 std::string shapeOf(const FloatMatrix& matrix);
 
