@@ -33,19 +33,34 @@ std::unique_ptr<HuffmanNode> buildHuffmanTree(const int* lengths, const int* cod
 inline constexpr int huffmanInputEnded = -1;
 inline constexpr int huffmanMissingChild = -2;
 
+// The walk reads its bits from a local copy of the reader's buffer and gives back the
+// ones it used at the end, so each step is a shift and a child pointer.
 template <typename BitSource>
 int decodeHuffmanSymbol(BitSource& bits, const HuffmanNode* tree)
 {
     if (tree == nullptr)
         return huffmanMissingChild;
     const HuffmanNode* node = tree;
+    int available = bits.ensureBits(maxCodeLength);
+    auto pending = bits.peekBits();
+    int used = 0;
     do {
-        const int bit = bits.readBit();
-        if (bit < 0)
-            return huffmanInputEnded;
-        node = bit ? node->right : node->left;
-        if (node == nullptr)
+        if (used == available) {
+            bits.consumeBits(used);
+            used = 0;
+            available = bits.ensureBits(maxCodeLength);
+            pending = bits.peekBits();
+            if (available == 0)
+                return huffmanInputEnded;
+        }
+        node = (pending & 1) ? node->right : node->left;
+        pending >>= 1;
+        ++used;
+        if (node == nullptr) {
+            bits.consumeBits(used);
             return huffmanMissingChild;
+        }
     } while (!node->isLeaf());
+    bits.consumeBits(used);
     return node->symbol;
 }

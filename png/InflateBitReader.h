@@ -61,6 +61,22 @@ public:
         return value;
     }
 
+    // For a tree walk that takes its bits from a local copy: makes at least count bits
+    // (at most 56) available if the input still holds them, and returns how many are.
+    // peekBits gives them, the next one in bit 0; consumeBits drops those used.
+    int ensureBits(int count)
+    {
+        if (bitCount < count)
+            refill();
+        return bitCount;
+    }
+    std::uint64_t peekBits() const { return buffer; }
+    void consumeBits(int count)
+    {
+        buffer >>= count;
+        bitCount -= count;
+    }
+
     // Stored blocks start at the next byte boundary; a reader already on one stays.
     void skipToByteBoundary()
     {

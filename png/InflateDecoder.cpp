@@ -3,7 +3,9 @@
 #include "png/HuffmanCode.h"
 #include "png/InflateBitReader.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -106,6 +108,7 @@ int InflateDecoder::inflate(const unsigned char* input, int length)
         length = 0;
     std::printf("Begin zLib block length=%d bytePtr=%d bitPtr=0x%02x\n", length, 0, 1);
     InflateBitReader bits(input, length);
+    produced = 0;
     delivered = 0;
     error = readStream(bits);
     window.reset();
@@ -140,6 +143,7 @@ InflateError InflateDecoder::readStream(InflateBitReader& bits)
     const int cinfo = cmf >> 4;
     windowSize = 1 << (cinfo + 8);
     windowPosition = 0;
+    pendingStart = 0;
     // Not cleared: a distance may only reach bytes already produced (checked in copyMatch).
     window = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(windowSize));
     std::printf("cInfo=%d, Window Size=%d\n", cinfo, windowSize);
@@ -172,6 +176,14 @@ InflateError InflateDecoder::readStream(InflateBitReader& bits)
             result = InflateError::UnknownBlockType;
             break;
         }
+        // The block's output reaches the sink before the next header or a failure's
+        // message, as if each byte had been delivered when it was produced; a sink
+        // that already refused gets nothing more.
+        if (result == InflateError::SinkRefused)
+            return result;
+        const InflateError deliveryResult = deliverPending();
+        if (deliveryResult != InflateError::None)
+            return deliveryResult;
         if (result != InflateError::None)
             return result;
         if (finalBlock)
@@ -196,11 +208,9 @@ InflateError InflateDecoder::storedBlock(InflateBitReader& bits)
     const int available = cutShort ? bits.bytesLeft() : length;
     const unsigned char* data = bits.currentByte();
     bits.skipBytes(available);
-    for (int i = 0; i < available; ++i) {
-        const InflateError result = deliverByte(data[i]);
-        if (result != InflateError::None)
-            return result;
-    }
+    const InflateError result = copyStored(data, available);
+    if (result != InflateError::None)
+        return result;
     return cutShort ? InflateError::StoredDataPastEnd : InflateError::None;
 }
 
@@ -347,7 +357,7 @@ InflateError InflateDecoder::decodeSymbols(InflateBitReader& bits, const Huffman
         if (symbol < 0)
             return huffmanFailure(symbol);
         if (symbol < endOfBlock) {
-            const InflateError result = deliverByte(static_cast<unsigned char>(symbol));
+            const InflateError result = putInWindow(static_cast<unsigned char>(symbol));
             if (result != InflateError::None)
                 return result;
             continue;
@@ -396,28 +406,83 @@ InflateError InflateDecoder::readDistance(InflateBitReader& bits, const HuffmanN
     return InflateError::None;
 }
 
-// Copies byte by byte, so a match may overlap the bytes it is producing (distance 1
-// and length 10 repeats one byte ten times). The distance may reach back neither before
-// the first byte of the stream nor further than the window keeps.
+// Format notes: a match may overlap the bytes it is producing (distance 1 and length
+// 10 repeats one byte ten times), so an overlapping copy goes forward byte by byte; a
+// copy whose source lies wholly behind its destination moves at once. The distance may
+// reach back neither before the first byte of the stream nor further than the window
+// keeps. Copies are cut where the source or the destination wraps around the window.
 InflateError InflateDecoder::copyMatch(int length, int distance)
 {
-    if (distance > delivered)
+    if (distance > produced)
         return InflateError::DistanceBeforeOutputStart;
     if (distance > windowSize)
         return InflateError::DistanceBeyondWindow;
-    const int mask = windowSize - 1;
-    for (int i = 0; i < length; ++i) {
-        const InflateError result = deliverByte(window[(windowPosition - distance) & mask]);
+    unsigned char* const bytes = window.get();
+    while (length > 0) {
+        const int from = (windowPosition - distance) & (windowSize - 1);
+        int count = std::min(length, windowSize - windowPosition);
+        count = std::min(count, windowSize - from);
+        unsigned char* destination = bytes + windowPosition;
+        const unsigned char* source = bytes + from;
+        if (from < windowPosition && distance < count) {
+            for (int i = 0; i < count; ++i)
+                destination[i] = source[i];
+        } else {
+            std::memmove(destination, source, static_cast<std::size_t>(count));
+        }
+        length -= count;
+        const InflateError result = advanceWindow(count);
         if (result != InflateError::None)
             return result;
     }
     return InflateError::None;
 }
 
-InflateError InflateDecoder::deliverByte(unsigned char byte)
+// Stored bytes go through the window like any other output: later matches may
+// reach back into them.
+InflateError InflateDecoder::copyStored(const unsigned char* data, int count)
+{
+    while (count > 0) {
+        const int chunk = std::min(count, windowSize - windowPosition);
+        std::memcpy(window.get() + windowPosition, data, static_cast<std::size_t>(chunk));
+        data += chunk;
+        count -= chunk;
+        const InflateError result = advanceWindow(chunk);
+        if (result != InflateError::None)
+            return result;
+    }
+    return InflateError::None;
+}
+
+InflateError InflateDecoder::putInWindow(unsigned char byte)
 {
     window[windowPosition] = byte;
-    windowPosition = (windowPosition + 1) & (windowSize - 1);
-    ++delivered;
-    return sink.putByte(byte) == 1 ? InflateError::None : InflateError::SinkRefused;
+    return advanceWindow(1);
+}
+
+// count bytes were written at the write position. At the window's end the pending run
+// goes to the sink before the write position wraps over it.
+InflateError InflateDecoder::advanceWindow(int count)
+{
+    windowPosition += count;
+    produced += count;
+    if (windowPosition < windowSize)
+        return InflateError::None;
+    const InflateError result = deliverPending();
+    windowPosition = 0;
+    pendingStart = 0;
+    return result;
+}
+
+// Hands the bytes produced since the last delivery to the sink as one run.
+InflateError InflateDecoder::deliverPending()
+{
+    const int count = windowPosition - pendingStart;
+    if (count == 0)
+        return InflateError::None;
+    int taken = 0;
+    const int result = sink.putBytes(window.get() + pendingStart, count, taken);
+    delivered += taken;
+    pendingStart = windowPosition;
+    return result == 1 ? InflateError::None : InflateError::SinkRefused;
 }

@@ -10,8 +10,10 @@
 class InflateBitReader;
 
 // Decompresses a zlib stream (RFC 1950) of DEFLATE blocks (RFC 1951), delivering every
-// byte to a sink as soon as it is produced. Only the sliding window is kept, never the
-// whole output. Codes are decoded bit by bit through explicit Huffman trees whose nodes
+// byte to a sink. Only the sliding window is kept, never the whole output: bytes are
+// produced into the window and handed to the sink as one run whenever the window's end
+// is reached, a block ends or decoding stops, so the sink sees all output of a block
+// before the next block's header is read and before any failure is reported. Codes are decoded bit by bit through explicit Huffman trees whose nodes
 // are counted by HuffmanNode's process-wide tracker.
 //
 // The decoder never reads outside its input or its window: every malformed stream ends
@@ -37,12 +39,17 @@ private:
                                const HuffmanNode* distanceTree);
     InflateError readDistance(InflateBitReader& bits, const HuffmanNode* distanceTree, int& distance);
     InflateError copyMatch(int length, int distance);
-    InflateError deliverByte(unsigned char byte);
+    InflateError copyStored(const unsigned char* data, int count);
+    InflateError putInWindow(unsigned char byte);
+    InflateError advanceWindow(int count);
+    InflateError deliverPending();
 
     InflateSink& sink;
     InflateError error = InflateError::None;
     std::unique_ptr<unsigned char[]> window;
     int windowSize = 0;
-    int windowPosition = 0;
-    std::int64_t delivered = 0;
+    int windowPosition = 0;   // where the next byte produced goes
+    int pendingStart = 0;     // the first window byte not yet delivered
+    std::int64_t produced = 0;  // bytes produced into the window
+    std::int64_t delivered = 0; // bytes handed to the sink (a refused one included)
 };
