@@ -3,6 +3,7 @@
 #include "png/PngAdam7.h"
 #include "png/PngScanlineFilter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -12,7 +13,7 @@ bool PngImageDecoder::imageComplete() const
 {
     if (imageWidth == 0 || imageHeight == 0)
         return false;
-    return isInterlaced() ? pass > 7 : y >= imageHeight;
+    return allLinesDone();
 }
 
 int PngImageDecoder::beginImage()
@@ -70,54 +71,80 @@ int PngImageDecoder::beginImage()
 void PngImageDecoder::startPass()
 {
     lineWidth = isInterlaced() ? adam7Pass(pass).columns(imageWidth) : imageWidth;
+    lineBytes = static_cast<int>(format.lineBytes(lineWidth));
     std::memset(previousLine, 0, lineBufferBytes);
 }
 
 int PngImageDecoder::putByte(unsigned char byte)
 {
-    // Data beyond the last line stops the decompression.
-    if (isInterlaced() ? pass > 7 : y >= imageHeight)
-        return 0;
+    int taken = 0;
+    return putBytes(&byte, 1, taken);
+}
 
-    if (x == -1) {
-        filterType = byte;
-        byteIndex = 0;
-        pixelByteCount = 0;
-        x = 0;
-        return 1;
+// A run of decompressed bytes is taken a line piece at a time: the filter-type byte,
+// then as many of the line's bytes as the run holds. Each piece is unfiltered and its
+// complete pixels written at once, so a line cut short by the end of the data keeps
+// every pixel whose bytes arrived, exactly as byte-by-byte delivery would.
+int PngImageDecoder::putBytes(const unsigned char* bytes, int count, int& taken)
+{
+    taken = 0;
+    while (taken < count) {
+        // Data beyond the last line stops the decompression.
+        if (allLinesDone()) {
+            ++taken;
+            return 0;
+        }
+        if (x == -1) {
+            startLine(bytes[taken++]);
+            continue;
+        }
+        if (interlaceMethod != 0 && interlaceMethod != 1) {
+            std::printf("Unsupported interlace method.\n");
+            ++taken;
+            return 0;
+        }
+        const int piece = std::min(count - taken, lineBytes - byteIndex);
+        takeLineBytes(bytes + taken, piece);
+        taken += piece;
     }
-    if (interlaceMethod != 0 && interlaceMethod != 1) {
-        std::printf("Unsupported interlace method.\n");
-        return 0;
-    }
+    return 1;
+}
 
-    const int distance = filterDistance;
-    const int left = byteIndex >= distance ? currentLine[byteIndex - distance] : 0;
-    const int up = previousLine[byteIndex];
-    const int upLeft = byteIndex >= distance ? previousLine[byteIndex - distance] : 0;
-    const unsigned char value = unfilterByte(filterType, byte, left, up, upLeft);
-    currentLine[byteIndex++] = value;
+void PngImageDecoder::startLine(unsigned char filterTypeByte)
+{
+    filterType = filterTypeByte;
+    byteIndex = 0;
+    pixelByteCount = 0;
+    x = 0;
+}
+
+// Packed pixels fill a byte from its most significant bits; the bits after the line's
+// last pixel are padding. Wider pixels are written once all their bytes are in.
+void PngImageDecoder::takeLineBytes(const unsigned char* filtered, int count)
+{
+    const int start = byteIndex;
+    byteIndex += count;
+    unfilterBytes(filterType, filtered, currentLine, previousLine, start, byteIndex, filterDistance);
 
     if (format.packsPixels()) {
-        // Packed pixels fill a byte from its most significant bits; the bits after the
-        // line's last pixel are padding.
         const int depth = format.bitDepth;
         const int sampleMask = (1 << depth) - 1;
-        for (int shift = 8 - depth; shift >= 0 && x < lineWidth; shift -= depth) {
-            writePackedSample((value >> shift) & sampleMask);
-            ++x;
+        for (int index = start; index < byteIndex; ++index) {
+            const int value = currentLine[index];
+            for (int shift = 8 - depth; shift >= 0 && x < lineWidth; shift -= depth) {
+                writePackedSample((value >> shift) & sampleMask);
+                ++x;
+            }
         }
     } else {
-        const int bytesPerPixel = distance;
-        if (++pixelByteCount < bytesPerPixel)
-            return 1;
-        pixelByteCount = 0;
-        writePixel(currentLine + byteIndex - bytesPerPixel);
-        ++x;
+        const int bytesPerPixel = filterDistance;
+        const int completePixels = byteIndex / bytesPerPixel;
+        writePixels(currentLine + static_cast<std::size_t>(x) * bytesPerPixel, completePixels - x);
+        x = completePixels;
+        pixelByteCount = byteIndex % bytesPerPixel;
     }
     if (x >= lineWidth)
         endLine();
-    return 1;
 }
 
 void PngImageDecoder::endLine()
@@ -147,13 +174,21 @@ std::size_t PngImageDecoder::pixelOffset() const
     return (column + row * static_cast<std::size_t>(imageWidth)) * 4;
 }
 
-void PngImageDecoder::store(std::size_t offset, int red, int green, int blue, int alpha)
+namespace {
+
+void setPixel(unsigned char* pixel, int red, int green, int blue, int alpha)
 {
-    unsigned char* pixel = pixels.data() + offset;
     pixel[0] = static_cast<unsigned char>(red);
     pixel[1] = static_cast<unsigned char>(green);
     pixel[2] = static_cast<unsigned char>(blue);
     pixel[3] = static_cast<unsigned char>(alpha);
+}
+
+} // namespace
+
+void PngImageDecoder::store(std::size_t offset, int red, int green, int blue, int alpha)
+{
+    setPixel(pixels.data() + offset, red, green, blue, alpha);
     ++writtenPixels;
 }
 
@@ -181,39 +216,64 @@ void PngImageDecoder::writePackedSample(int sample)
         outputOffset += 4;
 }
 
-void PngImageDecoder::writePixel(const unsigned char* samples)
+// Writes count pixels from x on, their samples packed in the line buffer. One loop per
+// format, so nothing is decided per pixel but the transparency key.
+void PngImageDecoder::writePixels(const unsigned char* samples, int count)
 {
-    const std::size_t offset = pixelOffset();
+    if (count <= 0)
+        return;
+    unsigned char* pixel = pixels.data() + pixelOffset();
+    const std::size_t step = isInterlaced() ? static_cast<std::size_t>(adam7Pass(pass).stepX) * 4 : 4;
+    if (!isInterlaced())
+        outputOffset += static_cast<std::size_t>(count) * 4;
+    const int* key = transparencyKey;
+    int written = count;
+
     switch (colorType) {
     case 0:
-        store(offset, samples[0], samples[0], samples[0], samples[0] == transparencyKey[0] ? 0 : 255);
+        for (int i = 0; i < count; ++i, pixel += step, samples += 1)
+            setPixel(pixel, samples[0], samples[0], samples[0], samples[0] == key[0] ? 0 : 255);
         break;
     case 2:
         if (bitDepth == 16) {
             // The high byte of each sample; the key compares whole 16-bit samples.
-            for (int channel = 0; channel < 3; ++channel)
-                lastSamples16[channel] = (samples[2 * channel] << 8) | samples[2 * channel + 1];
-            const bool keyed = lastSamples16[0] == transparencyKey[0] && lastSamples16[1] == transparencyKey[1] &&
-                               lastSamples16[2] == transparencyKey[2];
-            store(offset, samples[0], samples[2], samples[4], keyed ? 0 : 255);
+            for (int i = 0; i < count; ++i, pixel += step, samples += 6) {
+                for (int channel = 0; channel < 3; ++channel)
+                    lastSamples16[channel] = (samples[2 * channel] << 8) | samples[2 * channel + 1];
+                const bool keyed = lastSamples16[0] == key[0] && lastSamples16[1] == key[1] &&
+                                   lastSamples16[2] == key[2];
+                setPixel(pixel, samples[0], samples[2], samples[4], keyed ? 0 : 255);
+            }
         } else {
-            const bool keyed = samples[0] == transparencyKey[0] && samples[1] == transparencyKey[1] &&
-                               samples[2] == transparencyKey[2];
-            store(offset, samples[0], samples[1], samples[2], keyed ? 0 : 255);
+            for (int i = 0; i < count; ++i, pixel += step, samples += 3) {
+                const bool keyed = samples[0] == key[0] && samples[1] == key[1] && samples[2] == key[2];
+                setPixel(pixel, samples[0], samples[1], samples[2], keyed ? 0 : 255);
+            }
         }
         break;
     case 3:
-        writePaletteEntry(offset, samples[0]);
+        // An index beyond the palette writes nothing; tRNS alpha entry by entry.
+        for (int i = 0; i < count; ++i, pixel += step, samples += 1) {
+            const int index = samples[0];
+            if (index >= paletteCount) {
+                --written;
+                continue;
+            }
+            const unsigned char* entry = palette.data() + 3 * index;
+            const int alpha = index < static_cast<int>(paletteAlpha.size()) ? paletteAlpha[index] : 255;
+            setPixel(pixel, entry[0], entry[1], entry[2], alpha);
+        }
         break;
     case 4:
-        store(offset, samples[0], samples[0], samples[0], samples[1]);
+        for (int i = 0; i < count; ++i, pixel += step, samples += 2)
+            setPixel(pixel, samples[0], samples[0], samples[0], samples[1]);
         break;
     default: // 6
-        store(offset, samples[0], samples[1], samples[2], samples[3]);
+        for (int i = 0; i < count; ++i, pixel += step, samples += 4)
+            setPixel(pixel, samples[0], samples[1], samples[2], samples[3]);
         break;
     }
-    if (!isInterlaced())
-        outputOffset += 4;
+    writtenPixels += written;
 }
 
 int PngImageDecoder::endImage()

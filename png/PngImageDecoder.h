@@ -35,14 +35,18 @@ public:
 protected:
     int beginImage() override;
     int putByte(unsigned char byte) override;
+    int putBytes(const unsigned char* bytes, int count, int& taken) override;
     int endImage() override;
 
 private:
     bool isInterlaced() const { return interlaceMethod == 1; }
+    bool allLinesDone() const { return isInterlaced() ? pass > 7 : y >= imageHeight; }
     void startPass();
+    void startLine(unsigned char filterTypeByte);
+    void takeLineBytes(const unsigned char* filtered, int count);
     void endLine();
     std::size_t pixelOffset() const;
-    void writePixel(const unsigned char* samples);
+    void writePixels(const unsigned char* samples, int count);
     void writePackedSample(int sample);
     void writePaletteEntry(std::size_t offset, int index);
     void store(std::size_t offset, int red, int green, int blue, int alpha);
@@ -50,6 +54,7 @@ private:
     PngPixelFormat format{0, 0};
     int filterDistance = 1;  // bytes back to a byte's left neighbour (format.filterDistance())
     int lineWidth = 0;       // pixels in the current line: the image width or the pass width
+    int lineBytes = 0;       // bytes of the current line after its filter-type byte
     int filterType = 0;
     int x = -1;              // pixel in the line; -1: the next byte is the filter type
     int y = 0;               // line in the image, or in the pass when interlaced

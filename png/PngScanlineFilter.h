@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <cstring>
 
 // Format notes (PNG filter method 0): each scanline starts with a filter-type byte, and
 // every byte x of the line is sent as x minus a prediction from its left neighbour a
@@ -45,4 +46,41 @@ inline unsigned char unfilterByte(int filterType, unsigned char filtered, int le
         break;
     }
     return static_cast<unsigned char>(filtered + prediction);
+}
+
+// Undoes the filter of the line bytes start .. end - 1 at once: filtered[i - start] is
+// byte i as sent, line[i] receives it unfiltered. The bytes of line before start are
+// already unfiltered; previous is the line above (zeros on the first line of the image
+// or pass); distance is the byte distance to the left neighbour. The bytes of the
+// line's first pixel have no left neighbour, so they are done apart, and each filter
+// type then runs as its own loop.
+inline void unfilterBytes(int filterType, const unsigned char* filtered, unsigned char* line,
+                          const unsigned char* previous, int start, int end, int distance)
+{
+    int i = start;
+    for (; i < end && i < distance; ++i)
+        line[i] = unfilterByte(filterType, filtered[i - start], 0, previous[i], 0);
+    switch (filterType) {
+    case 1:
+        for (; i < end; ++i)
+            line[i] = static_cast<unsigned char>(filtered[i - start] + line[i - distance]);
+        break;
+    case 2:
+        for (; i < end; ++i)
+            line[i] = static_cast<unsigned char>(filtered[i - start] + previous[i]);
+        break;
+    case 3:
+        for (; i < end; ++i)
+            line[i] = static_cast<unsigned char>(filtered[i - start] + (line[i - distance] + previous[i]) / 2);
+        break;
+    case 4:
+        for (; i < end; ++i)
+            line[i] = static_cast<unsigned char>(
+                filtered[i - start] + paethPredictor(line[i - distance], previous[i], previous[i - distance]));
+        break;
+    default:
+        if (end > i)
+            std::memcpy(line + i, filtered + (i - start), static_cast<std::size_t>(end - i));
+        break;
+    }
 }
