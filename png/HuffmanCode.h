@@ -26,13 +26,13 @@ bool assignCanonicalCodes(const int* lengths, int symbolCount, int* codes);
 // another), which canonical codes from valid lengths never do.
 std::unique_ptr<HuffmanNode> buildHuffmanTree(const int* lengths, const int* codes, int symbolCount);
 
+inline constexpr int huffmanInputEnded = -1;
+inline constexpr int huffmanMissingChild = -2;
+
 // Walks tree from its root, one bit per step, to a leaf, and returns its symbol.
 // At least one bit is always taken, so an empty tree cannot stall the decoder.
 // Returns huffmanInputEnded when the input ends inside the code and
 // huffmanMissingChild when the bits lead to a child that does not exist.
-inline constexpr int huffmanInputEnded = -1;
-inline constexpr int huffmanMissingChild = -2;
-
 // The walk reads its bits from a local copy of the reader's buffer and gives back the
 // ones it used at the end, so each step is a shift and a child pointer.
 template <typename BitSource>
