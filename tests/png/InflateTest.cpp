@@ -224,11 +224,17 @@ TEST(InflateExamples, StreamCutInsideABlockFailsWithoutTheEndLine)
 
 TEST(InflateExamples, SinkRefusalStopsSilentlyAndKeepsWhatWasDelivered)
 {
-    const std::vector<unsigned char> data = textBytes(10000, 4);
-    const InflateRun run = runInflate(zlibCompress(data, 6), 1234);
-    EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.error, InflateError::SinkRefused);
-    ASSERT_EQ(run.output.size(), 1234u);
-    EXPECT_TRUE(std::equal(run.output.begin(), run.output.end(), data.begin()));
-    EXPECT_EQ(run.trackerAfter, run.trackerBefore);
+    // Output reaches the sink in runs; a refusal anywhere, also past the first wrap of a
+    // 32 KiB window, keeps exactly the bytes delivered up to it.
+    const std::vector<unsigned char> data = textBytes(300000, 4);
+    const std::vector<unsigned char> stream = zlibCompress(data, 6);
+    for (const long long refuseAfter : {1LL, 1234LL, 32767LL, 32768LL, 32769LL, 100000LL, 299999LL}) {
+        SCOPED_TRACE(refuseAfter);
+        const InflateRun run = runInflate(stream, refuseAfter);
+        EXPECT_EQ(run.result, 0);
+        EXPECT_EQ(run.error, InflateError::SinkRefused);
+        ASSERT_EQ(run.output.size(), static_cast<std::size_t>(refuseAfter));
+        EXPECT_TRUE(std::equal(run.output.begin(), run.output.end(), data.begin()));
+        EXPECT_EQ(run.trackerAfter, run.trackerBefore);
+    }
 }
