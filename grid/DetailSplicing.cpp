@@ -1,4 +1,5 @@
 #include "grid/DetailSplicing.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <cmath>
 #include <cstddef>
@@ -116,7 +117,7 @@ bool spliceColumns(FloatMatrix& matrix, int targetWidth, SpliceChoice* choice)
     if (!matrix.empty() && targetWidth <= valuesPerRow(matrix))
         return true;
     if (!canSpliceColumns(matrix)) {
-        std::printf("VeskGrid::Error, cannot splice the columns of a %i by %i matrix: it must be rectangular "
+        diagnostics::reportf("VeskGrid::Error, cannot splice the columns of a %i by %i matrix: it must be rectangular "
                     "and at least %i wide\n",
                     valuesPerRow(matrix), static_cast<int>(matrix.size()), kMinSpliceLength);
         return false;
@@ -126,7 +127,7 @@ bool spliceColumns(FloatMatrix& matrix, int targetWidth, SpliceChoice* choice)
     const SpliceChoice chosen = findClosestColumns(matrix);
     if (choice)
         *choice = chosen;
-    std::printf("\nThe closest two columns were %i and %i with a difference of %1.3f\n", chosen.first,
+    diagnostics::reportf("\nThe closest two columns were %i and %i with a difference of %1.3f\n", chosen.first,
                 chosen.second, chosen.difference);
 
     // The tail from `second` becomes the stretch from `first`; appended columns
@@ -146,10 +147,10 @@ bool spliceColumns(FloatMatrix& matrix, int targetWidth, SpliceChoice* choice)
         }
     }
 
-    std::printf("Differences were . . .");
+    diagnostics::reportf("Differences were . . .");
     for (const float difference : seamDifferences(matrix, second))
-        std::printf(" %1.3f", difference);
-    std::printf("\n");
+        diagnostics::reportf(" %1.3f", difference);
+    diagnostics::reportf("\n");
     return true;
 }
 
@@ -158,7 +159,7 @@ bool spliceRows(FloatMatrix& matrix, int targetHeight, SpliceChoice* choice)
     if (targetHeight <= static_cast<int>(matrix.size()))
         return true;
     if (!canSpliceRows(matrix)) {
-        std::printf("VeskGrid::Error, cannot splice the rows of a %i by %i matrix: it must be rectangular "
+        diagnostics::reportf("VeskGrid::Error, cannot splice the rows of a %i by %i matrix: it must be rectangular "
                     "and at least %i high\n",
                     valuesPerRow(matrix), static_cast<int>(matrix.size()), kMinSpliceLength);
         return false;

@@ -14,6 +14,7 @@
 // derives both matrix shapes from them alone; the other header values are
 // read past. A source name may hold blanks, so it can span several tokens.
 
+#include "diagnostics/Diagnostics.h"
 #include "grid/DetailSplicing.h"
 #include "grid/VeskGrid.h"
 
@@ -150,7 +151,7 @@ MatrixRead readMatrix(DetailTokens& tokens, FloatMatrix& matrix, std::string& ba
         for (float& value : row) {
             const auto token = tokens.next();
             if (!token || tokens.atEnd()) {
-                std::printf("VeskGrid:: *Error* - Premature end of details file.\n");
+                diagnostics::reportf("VeskGrid:: *Error* - Premature end of details file.\n");
                 return MatrixRead::Incomplete;
             }
             const auto number = parseDetailNumber(*token);
@@ -287,12 +288,12 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
 {
     const QByteArray path = QFile::encodeName(fileName);
     if (hasNoValues(rowDetails) || hasNoValues(columnDetails)) {
-        std::printf("*** Error *** details passed to writeDetail have 0 size for file %s.\n", path.constData());
+        diagnostics::reportf("*** Error *** details passed to writeDetail have 0 size for file %s.\n", path.constData());
         error = QStringLiteral("*** Error *** details passed to writeDetail have 0 size for file ") + fileName;
         return false;
     }
     if (hasShortRow(rowDetails) || hasShortRow(columnDetails)) {
-        std::printf("*** Error *** details passed to writeDetail have rows shorter than their first row for "
+        diagnostics::reportf("*** Error *** details passed to writeDetail have rows shorter than their first row for "
                     "file %s.\n",
                     path.constData());
         error = QStringLiteral("*** Error *** details passed to writeDetail have rows shorter than their first "
@@ -303,7 +304,7 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
 
     std::FILE* file = std::fopen(path.constData(), "w");
     if (!file) {
-        std::printf("*** Error *** fopen returned NULL when writing detail for file %s.\n", path.constData());
+        diagnostics::reportf("*** Error *** fopen returned NULL when writing detail for file %s.\n", path.constData());
         error = QStringLiteral("*** Error *** fopen returned NULL when writing detail for file ") + fileName;
         return false;
     }
@@ -323,14 +324,14 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
     {
         DetailValueWriter out(file);
         const DetailSummary rows = writeMatrix(out, rowDetails);
-        std::printf("max = %1.3f\tmin=%1.3f\tave=%1.3f\n", static_cast<double>(rows.largest),
+        diagnostics::reportf("max = %1.3f\tmin=%1.3f\tave=%1.3f\n", static_cast<double>(rows.largest),
                     static_cast<double>(rows.smallest),
                     static_cast<double>(rows.sum / static_cast<float>(rows.count)));
 
         out.text("\nheight_details\n");
         const DetailSummary columns = writeMatrix(out, columnDetails);
         const float mean = columns.sum / static_cast<float>(columns.count);
-        std::printf("max = %1.3f\tmin=%1.3f\tave=%1.3f\tstd deviation=%1.3f\n",
+        diagnostics::reportf("max = %1.3f\tmin=%1.3f\tave=%1.3f\tstd deviation=%1.3f\n",
                     static_cast<double>(columns.largest), static_cast<double>(columns.smallest),
                     static_cast<double>(mean), standardDeviation(columnDetails, mean, columns.count));
         out.text("\n");
@@ -339,12 +340,12 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
     const bool written = (std::fclose(file) == 0) && !streamFailed;
     // A full disk shows only here; a half-written file must not be reported as saved.
     if (!written) {
-        std::printf("*** Error *** could not finish writing detail file %s.\n", path.constData());
+        diagnostics::reportf("*** Error *** could not finish writing detail file %s.\n", path.constData());
         error = QStringLiteral("*** Error *** could not finish writing detail file ") + fileName;
         return false;
     }
 
-    std::printf("Details file %s has been written successfully\n", path.constData());
+    diagnostics::reportf("Details file %s has been written successfully\n", path.constData());
     return true;
 }
 
@@ -355,7 +356,7 @@ using Refusal = std::optional<QString>;
 
 QString prematureEnd()
 {
-    std::printf("VeskGrid:: *Error* - Premature end of details file.\n");
+    diagnostics::reportf("VeskGrid:: *Error* - Premature end of details file.\n");
     return QStringLiteral("VeskGrid:: *Error* - Premature end of details file.");
 }
 
@@ -385,11 +386,11 @@ Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailHeader& 
     }
     if (!columns) {
         if (sawSourceKey) {
-            std::printf("Error, %s has no whole number of columns after its source key\n", path.constData());
+            diagnostics::reportf("Error, %s has no whole number of columns after its source key\n", path.constData());
             return QStringLiteral("Error, ") + fileName +
                    QStringLiteral(" has no whole number of columns after its source key");
         }
-        std::printf("Error, %s has no source key: it is not a details file\n", path.constData());
+        diagnostics::reportf("Error, %s has no source key: it is not a details file\n", path.constData());
         return QStringLiteral("Error, ") + fileName + QStringLiteral(" has no source key: it is not a details file");
     }
 
@@ -400,7 +401,7 @@ Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailHeader& 
         return prematureEnd();
     const auto rows = parseDetailInteger(*rowsToken);
     if (!rows) {
-        std::printf("Error, %s has a number of rows that is not a whole number: %s\n", path.constData(),
+        diagnostics::reportf("Error, %s has a number of rows that is not a whole number: %s\n", path.constData(),
                     std::string(*rowsToken).c_str());
         return QStringLiteral("Error, ") + fileName + QStringLiteral(" has a number of rows that is not a whole number");
     }
@@ -413,7 +414,7 @@ Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailHeader& 
     if (!cellSizeToken)
         return prematureEnd();
     if (!parseDetailNumber(*cellSizeToken)) {
-        std::printf("Error, %s has a cell size that is not a number: %s\n", path.constData(),
+        diagnostics::reportf("Error, %s has a cell size that is not a number: %s\n", path.constData(),
                     std::string(*cellSizeToken).c_str());
         return QStringLiteral("Error, ") + fileName + QStringLiteral(" has a cell size that is not a number");
     }
@@ -436,14 +437,14 @@ std::int64_t levelValues(std::int64_t columns, std::int64_t rows)
 Refusal checkSizes(const DetailHeader& header, const QString& fileName, int width, int height)
 {
     if (header.columns < kMinDetailSize || header.rows < kMinDetailSize) {
-        std::printf("Error, the details for this grid must be at least 10 X 10\n");
+        diagnostics::reportf("Error, the details for this grid must be at least 10 X 10\n");
         return QStringLiteral("Error, the details for this grid must be at least 10 X 10");
     }
     const QByteArray path = QFile::encodeName(fileName);
     // Each side alone is bounded first, so the products cannot overflow.
     if (header.columns > kMaxDetailValues || header.rows > kMaxDetailValues ||
         levelValues(header.columns, header.rows) > kMaxDetailValues) {
-        std::printf("Error, the details file %s asks for %lld X %lld details, more than the %lld values a "
+        diagnostics::reportf("Error, the details file %s asks for %lld X %lld details, more than the %lld values a "
                     "details file may hold\n",
                     path.constData(), static_cast<long long>(header.columns), static_cast<long long>(header.rows),
                     static_cast<long long>(kMaxDetailValues));
@@ -458,7 +459,7 @@ Refusal checkSizes(const DetailHeader& header, const QString& fileName, int widt
     const std::int64_t splicedColumns = std::max<std::int64_t>(header.columns, width);
     const std::int64_t splicedRows = std::max<std::int64_t>(header.rows, height);
     if (levelValues(splicedColumns, splicedRows) > kMaxDetailValues) {
-        std::printf("Error, the details of %s stretched to a %i X %i grid would exceed the %lld values a details "
+        diagnostics::reportf("Error, the details of %s stretched to a %i X %i grid would exceed the %lld values a details "
                     "level may hold\n",
                     path.constData(), width, height, static_cast<long long>(kMaxDetailValues));
         return QStringLiteral("Error, the details of ") + fileName +
@@ -472,8 +473,8 @@ Refusal checkSizes(const DetailHeader& header, const QString& fileName, int widt
 
 void printSizes(const char* tense, const FloatMatrix& rowDetails, const FloatMatrix& columnDetails)
 {
-    std::printf("Size of newdetails1 %s %i by %i\n", tense, valuesPerRow(rowDetails), rowCount(rowDetails));
-    std::printf("Size of newdetails2 %s %i by %i\n", tense, valuesPerRow(columnDetails), rowCount(columnDetails));
+    diagnostics::reportf("Size of newdetails1 %s %i by %i\n", tense, valuesPerRow(rowDetails), rowCount(rowDetails));
+    diagnostics::reportf("Size of newdetails2 %s %i by %i\n", tense, valuesPerRow(columnDetails), rowCount(columnDetails));
 }
 
 // Stretches a level read for an N x M grid to the grid's width and height:
@@ -490,7 +491,7 @@ Refusal spliceToGrid(FloatMatrix& rowDetails, FloatMatrix& columnDetails, int wi
         printSizes("is", rowDetails, columnDetails);
     }
     if (rowCount(rowDetails) < height) {
-        std::printf("Splicing the details' rows\n");
+        diagnostics::reportf("Splicing the details' rows\n");
         printSizes("was", rowDetails, columnDetails);
         if (!spliceRows(rowDetails, height) || !spliceRows(columnDetails, height - 2))
             return QStringLiteral("VeskGrid::Error, the details of ") + fileName +
@@ -518,7 +519,7 @@ void VeskGrid::writeDetails(QString& fileName, int& count)
         if (n == 0) {
             // Only an odd stack ends here: its bottom matrix has no column
             // details beneath it, so it cannot form a level of its own.
-            std::printf("VeskGrid::The bottom detail matrix has no column details below it and was not "
+            diagnostics::reportf("VeskGrid::The bottom detail matrix has no column details below it and was not "
                         "written\n");
             break;
         }
@@ -554,7 +555,7 @@ bool VeskGrid::writeDetail(FloatMatrix rowDetails, FloatMatrix columnDetails, QS
 bool VeskGrid::loadDetail(QString fileName)
 {
     const QByteArray path = QFile::encodeName(fileName);
-    std::printf("Loading details file %s\n", path.constData());
+    diagnostics::reportf("Loading details file %s\n", path.constData());
     clearDetails();
     lastError.clear();
 
@@ -569,13 +570,13 @@ bool VeskGrid::loadDetail(QString fileName)
     bool opened = false;
     if (!readWholeFile(path.constData(), text, opened)) {
         if (!opened) {
-            std::printf("Error, %s was not found\n", path.constData());
+            diagnostics::reportf("Error, %s was not found\n", path.constData());
             return refuse(QStringLiteral("Error, ") + fileName + QStringLiteral(" was not found"));
         }
-        std::printf("Error, %s could not be read\n", path.constData());
+        diagnostics::reportf("Error, %s could not be read\n", path.constData());
         return refuse(QStringLiteral("Error, ") + fileName + QStringLiteral(" could not be read"));
     }
-    std::printf("file %s has been opened\n", path.constData());
+    diagnostics::reportf("file %s has been opened\n", path.constData());
 
     DetailTokens tokens(text);
     DetailHeader header;
@@ -595,7 +596,7 @@ bool VeskGrid::loadDetail(QString fileName)
         rowRead == MatrixRead::NotANumber ? rowRead : readMatrix(tokens, columnDetails, badToken);
     if (rowRead == MatrixRead::NotANumber || columnRead == MatrixRead::NotANumber) {
         // Refused outright: a value that is not a number is never guessed.
-        std::printf("VeskGrid::Error in details file %s, \"%s\" is not a number.\n", path.constData(),
+        diagnostics::reportf("VeskGrid::Error in details file %s, \"%s\" is not a number.\n", path.constData(),
                     badToken.c_str());
         return refuse(QStringLiteral("VeskGrid::Error in details file ") + fileName + QStringLiteral(", \"") +
                       QString::fromLocal8Bit(badToken.c_str()) + QStringLiteral("\" is not a number."));
@@ -603,12 +604,12 @@ bool VeskGrid::loadDetail(QString fileName)
     // A short file is still spliced before it is refused, so its messages show.
     const bool incomplete = rowRead == MatrixRead::Incomplete || columnRead == MatrixRead::Incomplete;
 
-    std::printf("Width and height of current grid are %i X %i\n", width, height);
+    diagnostics::reportf("Width and height of current grid are %i X %i\n", width, height);
     if (const Refusal refusal = spliceToGrid(rowDetails, columnDetails, width, height, fileName))
         return refuse(*refusal);
 
     if (incomplete) {
-        std::printf("VeskGRrid::Error in details file, incomplete number of details values were provided.\n");
+        diagnostics::reportf("VeskGRrid::Error in details file, incomplete number of details values were provided.\n");
         return refuse(QStringLiteral("VeskGRrid::Error in details file ") + fileName +
                       QStringLiteral(", incomplete number of details values were provided."));
     }

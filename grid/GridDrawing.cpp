@@ -3,6 +3,7 @@
 // immediate mode into whatever context is current; the view decides the camera,
 // the lighting and whether the surface goes into a display list.
 
+#include "diagnostics/Diagnostics.h"
 #include "grid/MatrixShape.h"
 #include "grid/VeskGrid.h"
 
@@ -192,7 +193,7 @@ void VeskGrid::render(int x0, int y0, int blockWidth, int blockHeight, float red
     if (!hasData)
         return;
     if (x0 < 0 || x0 >= width || y0 < 0 || y0 >= height || blockWidth < 1 || blockHeight < 1) {
-        std::printf("Bad parameters to render(%i,%i,%i,%i)\n", x0, y0, blockWidth, blockHeight);
+        diagnostics::reportf("Bad parameters to render(%i,%i,%i,%i)\n", x0, y0, blockWidth, blockHeight);
         return;
     }
     if (!heightsMatchSize(*this))
@@ -249,7 +250,7 @@ void VeskGrid::renderCurves(bool uCurves, int spacing)
     };
 
     if (uCurves) {
-        std::printf("Rendering u-curves\n");
+        diagnostics::reportf("Rendering u-curves\n");
         if (!heightsMatchSize(*this))
             return;
         for (std::int64_t row = 0; row < height; row += step) {
@@ -259,7 +260,7 @@ void VeskGrid::renderCurves(bool uCurves, int spacing)
             glEnd();
         }
     } else {
-        std::printf("rendering v-curves\n");
+        diagnostics::reportf("rendering v-curves\n");
         if (!heightsMatchSize(*this))
             return;
         for (std::int64_t column = 0; column < width; column += step) {

@@ -1,3 +1,4 @@
+#include "diagnostics/Diagnostics.h"
 #include "grid/AsciiGridHeader.h"
 #include "grid/CellSize.h"
 #include "grid/GridFloatHeader.h"
@@ -106,7 +107,7 @@ bool refuseLoad(VeskGrid& grid, const QString& reason)
 // Prints a reason of our own (one line) and refuses the load with it.
 bool printAndRefuseLoad(VeskGrid& grid, const QString& reason)
 {
-    std::printf("%s\n", printable(reason).constData());
+    diagnostics::reportf("%s\n", printable(reason).constData());
     return refuseLoad(grid, reason);
 }
 
@@ -114,7 +115,7 @@ bool printAndRefuseLoad(VeskGrid& grid, const QString& reason)
 // stored reason says how many were found.
 bool refusePrematureEnd(VeskGrid& grid, const QString& fileName, long long found, long long expected)
 {
-    std::printf("VeskGrid:: *Error* - Premature end of data file.\n");
+    diagnostics::reportf("VeskGrid:: *Error* - Premature end of data file.\n");
     return refuseLoad(grid, QStringLiteral("VeskGrid:: *Error* - Premature end of data file: %1 holds %2 of the %3 "
                                            "heights its header declares.")
                                 .arg(fileName)
@@ -134,11 +135,11 @@ bool refuseUnreadable(VeskGrid& grid, const QString& fileName, long long heights
 // `format` names the file's format in the opening message.
 void startLoad(VeskGrid& grid, const char* format)
 {
-    std::printf("Loading file\n");
+    diagnostics::reportf("Loading file\n");
     if (grid.hasData)
         grid.clearData();
     grid.clearDetails();
-    std::printf("Loading %s Grid File\n", format);
+    diagnostics::reportf("Loading %s Grid File\n", format);
 }
 
 // Steps shared by both loaders once every height is in: statistics, summary, normals.
@@ -149,13 +150,13 @@ void finishLoad(VeskGrid& grid, const QString& fileName, float cellSize, const H
     grid.minHeight = tally.minHeight();
     grid.maxHeight = tally.maxHeight();
 
-    std::printf("Loaded File: %s", printable(fileName).constData());
-    std::printf("\nGrid is %i X %i ", grid.width, grid.height);
-    std::printf(".\nThere are a total of %i height values\n", static_cast<int>(tally.count()));
-    std::printf("Average height: %1.3f\n", tally.printedAverage());
-    std::printf("Min = %1.3f\n", grid.minHeight);
-    std::printf("Max = %1.3f\n", grid.maxHeight);
-    std::printf("------------------------\n");
+    diagnostics::reportf("Loaded File: %s", printable(fileName).constData());
+    diagnostics::reportf("\nGrid is %i X %i ", grid.width, grid.height);
+    diagnostics::reportf(".\nThere are a total of %i height values\n", static_cast<int>(tally.count()));
+    diagnostics::reportf("Average height: %1.3f\n", tally.printedAverage());
+    diagnostics::reportf("Min = %1.3f\n", grid.minHeight);
+    diagnostics::reportf("Max = %1.3f\n", grid.maxHeight);
+    diagnostics::reportf("------------------------\n");
 
     grid.normalsValid = false;
     grid.surfaceValid = false;
@@ -176,7 +177,7 @@ bool VeskGrid::loadGRDFile(QString fileName)
 
     StdioFile file = openStdioFile(fileName, "rb");
     if (!file) {
-        std::printf("Error, %s was not found\n", printable(fileName).constData());
+        diagnostics::reportf("Error, %s was not found\n", printable(fileName).constData());
         return refuseLoad(*this, QStringLiteral("Error, %1 was not found").arg(fileName));
     }
     const long long fileSize = stdioFileSize(file.get());
@@ -189,7 +190,7 @@ bool VeskGrid::loadGRDFile(QString fileName)
             *this, QStringLiteral("VeskGrid:: *Error* - %1 is not an ASCII grid that can be read: %2.").arg(fileName, problem));
     }
     const float fileCellSize = cellSizeFromDegrees(header.cellSizeDegrees);
-    std::printf("frequency sampled is %1.3f\n", fileCellSize);
+    diagnostics::reportf("frequency sampled is %1.3f\n", fileCellSize);
 
     if (!isAcceptableGridSize(header.columns, header.rows))
         return printAndRefuseLoad(*this, unacceptableGridSizeMessage(fileName, header.columns, header.rows));
@@ -249,7 +250,7 @@ bool VeskGrid::loadFLTFile(QString fileName)
     {
         StdioFile headerFile = openStdioFile(headerName, "rb");
         if (!headerFile) {
-            std::printf("Error - %s was not found\n", printable(headerName).constData());
+            diagnostics::reportf("Error - %s was not found\n", printable(headerName).constData());
             return refuseLoad(*this, QStringLiteral("Error - %1 was not found").arg(headerName));
         }
         QString problem;
@@ -260,8 +261,8 @@ bool VeskGrid::loadFLTFile(QString fileName)
         }
     }
     const float fileCellSize = cellSizeFromDegrees(header.cellSizeDegrees);
-    std::printf("frequency sampled is %1.3f\n", fileCellSize);
-    std::printf("Header file %s\n", printable(headerName).constData());
+    diagnostics::reportf("frequency sampled is %1.3f\n", fileCellSize);
+    diagnostics::reportf("Header file %s\n", printable(headerName).constData());
 
     if (!isAcceptableGridSize(header.columns, header.rows))
         return printAndRefuseLoad(*this, unacceptableGridSizeMessage(headerName, header.columns, header.rows));
@@ -269,7 +270,7 @@ bool VeskGrid::loadFLTFile(QString fileName)
 
     StdioFile file = openStdioFile(fileName, "rb");
     if (!file) {
-        std::printf("Error, %s was not found\n", printable(fileName).constData());
+        diagnostics::reportf("Error, %s was not found\n", printable(fileName).constData());
         return refuseLoad(*this, QStringLiteral("Error, %1 was not found").arg(fileName));
     }
     const long long fileSize = stdioFileSize(file.get());

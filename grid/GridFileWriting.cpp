@@ -1,3 +1,4 @@
+#include "diagnostics/Diagnostics.h"
 #include "grid/CellSize.h"
 #include "grid/FixedFormat.h"
 #include "grid/StdioFile.h"
@@ -16,14 +17,14 @@ const QString kOpenFailure = QStringLiteral("*** Error *** fopen return NULL whe
 // Reports a file that could not be created and returns the text the caller keeps.
 QString reportOpenFailure(const QString& fileName)
 {
-    std::printf("*** Error *** fopen returned NULL when writing to file %s.\n", printable(fileName).constData());
+    diagnostics::reportf("*** Error *** fopen returned NULL when writing to file %s.\n", printable(fileName).constData());
     return kOpenFailure + fileName;
 }
 
 // Reports a file that could not be written whole and returns the text the caller keeps.
 QString reportWriteFailure(const QString& fileName)
 {
-    std::printf("*** Error *** could not write all of file %s.\n", printable(fileName).constData());
+    diagnostics::reportf("*** Error *** could not write all of file %s.\n", printable(fileName).constData());
     return QStringLiteral("*** Error *** could not write all of file ") + fileName;
 }
 
@@ -87,7 +88,7 @@ bool VeskGrid::writeTerrain(QString& fileName)
         return false;
     }
 
-    std::printf("Details file %s has been written successfully\n", printable(target).constData());
+    diagnostics::reportf("Details file %s has been written successfully\n", printable(target).constData());
     fileName = target;
     lastError.clear();
     return true;
@@ -139,8 +140,8 @@ bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
         return false;
     }
 
-    std::printf("Details file %s has been written successfully\n", printable(left).constData());
-    std::printf("Details file %s has been written successfully\n", printable(right).constData());
+    diagnostics::reportf("Details file %s has been written successfully\n", printable(left).constData());
+    diagnostics::reportf("Details file %s has been written successfully\n", printable(right).constData());
     leftName = left;
     rightName = right;
     lastError.clear();

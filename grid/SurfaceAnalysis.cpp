@@ -1,3 +1,4 @@
+#include "diagnostics/Diagnostics.h"
 #include "grid/VeskGrid.h"
 
 #include <cmath>
@@ -155,7 +156,7 @@ void VeskGrid::calculateNormals()
 
 void VeskGrid::calculateCurvature()
 {
-    std::printf("starting to calculate curvature\n");
+    diagnostics::reportf("starting to calculate curvature\n");
 
     const std::size_t rows = heights.size();
     const std::size_t columns = rows > 0 ? heights[0].size() : 0;
@@ -200,7 +201,7 @@ void VeskGrid::calculateCurvature()
         }
     }
 
-    std::printf("max is %1.5f\n", largest);
+    diagnostics::reportf("max is %1.5f\n", largest);
     // A surface without curvature stays 0 rather than 0 / 0.
     if (largest > 0.0f) {
         for (auto& row : curvature) {
@@ -208,6 +209,6 @@ void VeskGrid::calculateCurvature()
                 value /= largest;
         }
     }
-    std::printf("finished curvature calculation\n");
+    diagnostics::reportf("finished curvature calculation\n");
     surfaceValid = true;
 }

@@ -1,4 +1,5 @@
 #include "grid/VeskGrid.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <cstdio>
 
@@ -14,7 +15,7 @@ VeskGrid::~VeskGrid()
 void VeskGrid::resize(int newWidth, int newHeight)
 {
     if (hasData) {
-        std::printf("VeskGrid::You are a bad person for trying to resize when data is present\n");
+        diagnostics::reportf("VeskGrid::You are a bad person for trying to resize when data is present\n");
         return;
     }
     // A negative size is no terrain at all; the loaders refuse such headers before getting here.
@@ -74,7 +75,7 @@ void VeskGrid::adjustSize(int newWidth, int newHeight)
         clearDetails();
 
     if (newWidth != width) {
-        std::printf("adjusting width from %i to %i\n", width, newWidth);
+        diagnostics::reportf("adjusting width from %i to %i\n", width, newWidth);
         for (int row = 0; row < height; ++row) {
             const float lastHeight = heights[row][width - 1];
             heights[row].resize(newWidth, lastHeight);
@@ -84,7 +85,7 @@ void VeskGrid::adjustSize(int newWidth, int newHeight)
     }
 
     if (newHeight != height) {
-        std::printf("adjusting height from %i to %i\n", height, newHeight);
+        diagnostics::reportf("adjusting height from %i to %i\n", height, newHeight);
         if (newHeight < height) {
             heights.resize(newHeight);
             normals.resize(newHeight);

@@ -1,4 +1,5 @@
 #include "multires/Chaikin.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "grid/MatrixShape.h"
 #include "multires/ChaikinLines.h"
@@ -77,7 +78,7 @@ FloatMatrix chaikinDetails(const VeskGrid& grid, FloatMatrix heightMatrix, bool 
     for (const auto& row : heightMatrix)
         rowsLongEnough = rowsLongEnough && row.size() >= static_cast<std::size_t>(grid.width);
     if (lineLength < kChaikinMinAnalysisLength || lineCount < 1 || !rowsLongEnough) {
-        std::printf("VeskGrid::Error - Chaikin details need lines of at least %i samples and rows of at least "
+        diagnostics::reportf("VeskGrid::Error - Chaikin details need lines of at least %i samples and rows of at least "
                     "the grid width %i; the matrix is %s\n",
                     kChaikinMinAnalysisLength, grid.width, describeMatrix(heightMatrix).c_str());
         return {};
@@ -90,7 +91,7 @@ std::vector<float> chaikinRefineLine(std::vector<float> coarseLine, std::vector<
 {
     const int n = static_cast<int>(coarseLine.size());
     if (n < kChaikinMinDetailRefineLength || lineDetails.size() < static_cast<std::size_t>(n - 2)) {
-        std::printf("VeskGrid::Error - refining a line with details needs at least %i samples and n - 2 details; "
+        diagnostics::reportf("VeskGrid::Error - refining a line with details needs at least %i samples and n - 2 details; "
                     "got %i samples and %zu details\n",
                     kChaikinMinDetailRefineLength, n, lineDetails.size());
         return {};
@@ -107,13 +108,13 @@ bool reverseChaikin(VeskGrid& grid)
     // An odd last row or column does not take part: it is dropped, not restored by refining.
     const int fineWidth = grid.width - grid.width % 2;
     const int fineHeight = grid.height - grid.height % 2;
-    std::printf("C is %i X %i\n", fineWidth, fineHeight);
+    diagnostics::reportf("C is %i X %i\n", fineWidth, fineHeight);
 
     FloatMatrix columnDetails = chaikinDetailColumns(grid.heights, fineHeight, fineWidth);
     grid.details.push_back(std::move(columnDetails));
     const FloatMatrix halfRows = chaikinCoarseColumns(grid.heights, fineHeight, fineWidth);
     const int coarseHeight = fineHeight / 2 + 1;
-    std::printf("c1 is %i X %i\n", fineWidth, coarseHeight);
+    diagnostics::reportf("c1 is %i X %i\n", fineWidth, coarseHeight);
 
     FloatMatrix rowDetails = chaikinDetailRows(halfRows, fineWidth, coarseHeight);
     grid.details.push_back(std::move(rowDetails));
@@ -130,12 +131,12 @@ bool subdivideChaikinWithoutDetails(VeskGrid& grid)
     const int width = grid.width;
     const int height = grid.height;
 
-    std::printf("Performing one level of subdivision without details\n");
-    std::printf("\tRefining columns\n");
+    diagnostics::reportf("Performing one level of subdivision without details\n");
+    diagnostics::reportf("\tRefining columns\n");
     const FloatMatrix refinedColumns = applyDownColumns(chaikinRefineStencils(height), grid.heights, width);
     const int fineWidth = 2 * width - 2;
     const int fineHeight = 2 * height - 2;
-    std::printf("\tRefining rows\n");
+    diagnostics::reportf("\tRefining rows\n");
     replaceHeights(grid, applyAlongRows(chaikinRefineStencils(width), refinedColumns, fineHeight), fineWidth,
                    fineHeight);
     return finishPlainRefinement(grid);
@@ -169,10 +170,10 @@ bool subdivideChaikin(VeskGrid& grid)
                                                    "this %i X %i grid: refine it with Faber; nothing was changed\n",
                                                    width, height));
 
-    std::printf("Performing one level of subdivision with details\n");
+    diagnostics::reportf("Performing one level of subdivision with details\n");
     const FloatMatrix rowDetails = popTopDetails(grid);
     const FloatMatrix refinedRows = refineRowsWithDetails(grid.heights, rowDetails, width, height);
-    std::printf("f1 is %i X %i\t", fineWidth, height);
+    diagnostics::reportf("f1 is %i X %i\t", fineWidth, height);
 
     const FloatMatrix columnDetails = popTopDetails(grid);
     replaceHeights(grid, refineColumnsWithDetails(refinedRows, columnDetails, height, fineWidth), fineWidth,

@@ -1,4 +1,5 @@
 #include "multires/ChaikinLines.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <cstdio>
 
@@ -91,7 +92,7 @@ FloatMatrix chaikinCoarseRows(const FloatMatrix& matrix, int lineLength, int row
 FloatMatrix chaikinDetailColumns(const FloatMatrix& matrix, int lineLength, int columns)
 {
     FloatMatrix details = applyDownColumns(chaikinDetailStencils(lineLength), matrix, columns);
-    std::printf("d is %i X %i\n", details.empty() ? 0 : static_cast<int>(details.front().size()),
+    diagnostics::reportf("d is %i X %i\n", details.empty() ? 0 : static_cast<int>(details.front().size()),
                 static_cast<int>(details.size()));
     return details;
 }
@@ -99,7 +100,7 @@ FloatMatrix chaikinDetailColumns(const FloatMatrix& matrix, int lineLength, int 
 FloatMatrix chaikinDetailRows(const FloatMatrix& matrix, int lineLength, int lineCount)
 {
     FloatMatrix details = applyAlongRows(chaikinDetailStencils(lineLength), matrix, lineCount);
-    std::printf("d is %i X %i\n", details.empty() ? 0 : static_cast<int>(details.front().size()),
+    diagnostics::reportf("d is %i X %i\n", details.empty() ? 0 : static_cast<int>(details.front().size()),
                 static_cast<int>(details.size()));
     return details;
 }

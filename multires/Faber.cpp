@@ -1,4 +1,5 @@
 #include "multires/Faber.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "multires/GridReplacement.h"
 
@@ -60,7 +61,7 @@ FloatMatrix refineColumns(const FloatMatrix& coarse, const FloatMatrix* columnDe
 
 void printDetailShape(const FloatMatrix& details)
 {
-    std::printf("d is %i X %i\n", details.empty() ? 0 : static_cast<int>(details.front().size()),
+    diagnostics::reportf("d is %i X %i\n", details.empty() ? 0 : static_cast<int>(details.front().size()),
                 static_cast<int>(details.size()));
 }
 
@@ -118,7 +119,7 @@ FloatMatrix faberDetails(const VeskGrid& /*grid*/, FloatMatrix heightMatrix, boo
     // Coarse samples sit on the even positions of an odd line; an even line has no last
     // coarse sample to interpolate towards, so it is refused rather than guessed at.
     if (!rectangular || lineLength < 1 || lineLength % 2 == 0) {
-        std::printf("VeskGrid::Error - Faber details need lines of an odd number of samples in a rectangular "
+        diagnostics::reportf("VeskGrid::Error - Faber details need lines of an odd number of samples in a rectangular "
                     "matrix; the matrix is %s\n",
                     describeMatrix(heightMatrix).c_str());
         return {};
@@ -130,7 +131,7 @@ std::vector<float> faberRefineLine(std::vector<float> coarseLine, std::vector<fl
 {
     const int n = static_cast<int>(coarseLine.size());
     if (n < 1 || lineDetails.size() < static_cast<std::size_t>(n - 1)) {
-        std::printf("VeskGrid::Error - refining a line with Faber details needs at least 1 sample and n - 1 "
+        diagnostics::reportf("VeskGrid::Error - refining a line with Faber details needs at least 1 sample and n - 1 "
                     "details; got %i samples and %zu details\n",
                     n, lineDetails.size());
         return {};
@@ -158,7 +159,7 @@ bool reverseFaber(VeskGrid& grid)
     FloatMatrix evenRows(coarseHeight);
     for (int y = 0; y < coarseHeight; ++y)
         evenRows[y] = grid.heights[2 * y];
-    std::printf("c1 is %i X %i\n", fineWidth, coarseHeight);
+    diagnostics::reportf("c1 is %i X %i\n", fineWidth, coarseHeight);
 
     grid.details.push_back(detailRows(evenRows, fineWidth, coarseHeight));
 
@@ -178,7 +179,7 @@ bool subdivideFaberWithoutDetails(VeskGrid& grid)
     const int width = grid.width;
     const int height = grid.height;
 
-    std::printf("Performing one level of FABER subdivision without details\n");
+    diagnostics::reportf("Performing one level of FABER subdivision without details\n");
     const FloatMatrix refinedColumns = refineColumns(grid.heights, nullptr, height, width);
     const int fineWidth = 2 * width - 1;
     const int fineHeight = 2 * height - 1;
@@ -202,10 +203,10 @@ bool subdivideFaber(VeskGrid& grid)
     if (!topDetailsFit(grid, height, width - 1, height - 1, fineWidth, "Faber refining"))
         return false;
 
-    std::printf("Performing one level of FABER subdivision with details\n");
+    diagnostics::reportf("Performing one level of FABER subdivision with details\n");
     const FloatMatrix rowDetails = popTopDetails(grid);
     const FloatMatrix refinedRows = refineRows(grid.heights, &rowDetails, width, height);
-    std::printf("f1 is %i X %i\t", fineWidth, height);
+    diagnostics::reportf("f1 is %i X %i\t", fineWidth, height);
 
     const FloatMatrix columnDetails = popTopDetails(grid);
     replaceHeights(grid, refineColumns(refinedRows, &columnDetails, height, fineWidth), fineWidth, fineHeight);

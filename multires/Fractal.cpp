@@ -1,4 +1,5 @@
 #include "multires/Fractal.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "multires/ChaikinLines.h"
 #include "multires/GridReplacement.h"
@@ -99,7 +100,7 @@ float estimateDetailDeviation(VeskGrid& grid)
         squares += difference * difference;
     });
     const float deviation = count > 0 ? static_cast<float>(std::sqrt(squares / static_cast<double>(count))) : 0.0f;
-    std::printf("\tMean of details is %1.3f, std dev of details is %1.3f\n", mean, static_cast<double>(deviation));
+    diagnostics::reportf("\tMean of details is %1.3f, std dev of details is %1.3f\n", mean, static_cast<double>(deviation));
     grid.lastError.clear();
     return deviation;
 }
@@ -122,7 +123,7 @@ bool subdivideFractal(VeskGrid& grid)
         fractalRatio = std::pow(2.0, -static_cast<double>(kHurst));
     }
     const float deviation = static_cast<float>(grid.fractalDeviation * fractalRatio);
-    std::printf("Performing fBm subdivision with std dev of %1.3f (ratio = %1.3f, H = %1.3f)\n",
+    diagnostics::reportf("Performing fBm subdivision with std dev of %1.3f (ratio = %1.3f, H = %1.3f)\n",
                 static_cast<double>(deviation), fractalRatio, static_cast<double>(kHurst));
     // Every refinement draws the same sequence of noise positions from a re-seeded generator.
     seedNormalDeviates(1);
@@ -134,7 +135,7 @@ bool subdivideFractal(VeskGrid& grid)
         for (float& sample : row)
             sample = static_cast<float>(sample + normalDeviate() * deviation * kNoiseFactor);
 
-    std::printf("\tRecalculating normals\n");
+    diagnostics::reportf("\tRecalculating normals\n");
     grid.normalsValid = false;
     grid.calculateNormals();
     grid.fractalDeviation = deviation;

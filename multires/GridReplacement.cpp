@@ -1,4 +1,5 @@
 #include "multires/GridReplacement.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -35,7 +36,7 @@ bool refuseQuietly(VeskGrid& grid, const std::string& message)
 
 bool refuseOperation(VeskGrid& grid, const std::string& message)
 {
-    std::printf("%s", message.c_str());
+    diagnostics::reportf("%s", message.c_str());
     return refuseQuietly(grid, message);
 }
 
@@ -112,7 +113,7 @@ FloatMatrix popTopDetails(VeskGrid& grid)
 bool finishPlainRefinement(VeskGrid& grid)
 {
     grid.cellSize *= 0.5f;
-    std::printf("\tRecalculating normals\n");
+    diagnostics::reportf("\tRecalculating normals\n");
     recomputeDerivedData(grid);
     grid.lastError.clear();
     return true;
@@ -120,7 +121,7 @@ bool finishPlainRefinement(VeskGrid& grid)
 
 bool finishRefinement(VeskGrid& grid)
 {
-    std::printf("f2 is %i X %i\n", grid.width, grid.height);
+    diagnostics::reportf("f2 is %i X %i\n", grid.width, grid.height);
     return finishPlainRefinement(grid);
 }
 
@@ -131,15 +132,15 @@ bool beginCoarsening(VeskGrid& grid)
                                                  grid.width, grid.height));
     if (!heightsMatchSize(grid))
         return refuseInconsistentHeights(grid);
-    std::printf("Performing one level of REVERSE subdivision\n");
+    diagnostics::reportf("Performing one level of REVERSE subdivision\n");
     return true;
 }
 
 bool finishCoarsening(VeskGrid& grid)
 {
-    std::printf("c2 is %i X %i\n", grid.width, grid.height);
+    diagnostics::reportf("c2 is %i X %i\n", grid.width, grid.height);
     grid.cellSize *= 2.0f;
-    std::printf("recalculating normals\n");
+    diagnostics::reportf("recalculating normals\n");
     recomputeDerivedData(grid);
     grid.lastError.clear();
     return true;

@@ -1,4 +1,5 @@
 #include "png/InflateDecoder.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "png/HuffmanCode.h"
 #include "png/InflateBitReader.h"
@@ -45,46 +46,46 @@ void printFailure(InflateError error)
     case InflateError::BlockHeaderPastEnd:
     case InflateError::StoredLengthPastEnd:
     case InflateError::StoredDataPastEnd:
-        std::printf("Buffer overflow\n");
+        diagnostics::reportf("Buffer overflow\n");
         break;
     case InflateError::UnknownBlockType:
-        std::printf("Unknown compression type (bType=3)\n");
+        diagnostics::reportf("Unknown compression type (bType=3)\n");
         break;
     case InflateError::DynamicHeaderPastEnd:
-        std::printf("Huffman Decompression: Input ended inside the block header.\n");
+        diagnostics::reportf("Huffman Decompression: Input ended inside the block header.\n");
         break;
     case InflateError::CodeLengthCodeOversubscribed:
-        std::printf("Huffman Decompression: Over-subscribed code length code.\n");
+        diagnostics::reportf("Huffman Decompression: Over-subscribed code length code.\n");
         break;
     case InflateError::RepeatWithoutPreviousLength:
-        std::printf("Huffman Decompression: Repeat code 16 with no previous length.\n");
+        diagnostics::reportf("Huffman Decompression: Repeat code 16 with no previous length.\n");
         break;
     case InflateError::RepeatPastCodeLengths:
-        std::printf("Huffman Decompression: Code length repeat runs past the last length.\n");
+        diagnostics::reportf("Huffman Decompression: Code length repeat runs past the last length.\n");
         break;
     case InflateError::LiteralCodeOversubscribed:
-        std::printf("Huffman Decompression: Over-subscribed literal/length code.\n");
+        diagnostics::reportf("Huffman Decompression: Over-subscribed literal/length code.\n");
         break;
     case InflateError::DistanceCodeOversubscribed:
-        std::printf("Huffman Decompression: Over-subscribed distance code.\n");
+        diagnostics::reportf("Huffman Decompression: Over-subscribed distance code.\n");
         break;
     case InflateError::MissingTreeNode:
-        std::printf("Huffman Decompression: Reached NULL node.\n");
+        diagnostics::reportf("Huffman Decompression: Reached NULL node.\n");
         break;
     case InflateError::InputEndedInCode:
-        std::printf("Huffman Decompression: Input ended inside a code.\n");
+        diagnostics::reportf("Huffman Decompression: Input ended inside a code.\n");
         break;
     case InflateError::InputEndedInExtraBits:
-        std::printf("Huffman Decompression: Input ended inside extra bits.\n");
+        diagnostics::reportf("Huffman Decompression: Input ended inside extra bits.\n");
         break;
     case InflateError::InvalidDistanceSymbol:
-        std::printf("Huffman Decompression: Invalid distance code.\n");
+        diagnostics::reportf("Huffman Decompression: Invalid distance code.\n");
         break;
     case InflateError::DistanceBeforeOutputStart:
-        std::printf("Huffman Decompression: Distance reaches before the first byte.\n");
+        diagnostics::reportf("Huffman Decompression: Distance reaches before the first byte.\n");
         break;
     case InflateError::DistanceBeyondWindow:
-        std::printf("Huffman Decompression: Distance larger than the window.\n");
+        diagnostics::reportf("Huffman Decompression: Distance larger than the window.\n");
         break;
     // These print their own message where they happen, or none at all.
     case InflateError::None:
@@ -106,7 +107,7 @@ int InflateDecoder::inflate(const unsigned char* input, int length)
 {
     if (input == nullptr || length < 0)
         length = 0;
-    std::printf("Begin zLib block length=%d bytePtr=%d bitPtr=0x%02x\n", length, 0, 1);
+    diagnostics::reportf("Begin zLib block length=%d bytePtr=%d bitPtr=0x%02x\n", length, 0, 1);
     InflateBitReader bits(input, length);
     produced = 0;
     delivered = 0;
@@ -116,10 +117,10 @@ int InflateDecoder::inflate(const unsigned char* input, int length)
         printFailure(error);
         return 0;
     }
-    std::printf("End zLib block length=%d bytePtr=%d bitPtr=0x%02x\n", length, bits.bytePosition(),
+    diagnostics::reportf("End zLib block length=%d bytePtr=%d bitPtr=0x%02x\n", length, bits.bytePosition(),
                 bits.bitMask());
-    std::printf("Huffman Tree Leak Tracker = %d\n", HuffmanNode::leakTracker());
-    std::printf("Output %lld bytes.\n", static_cast<long long>(delivered));
+    diagnostics::reportf("Huffman Tree Leak Tracker = %d\n", HuffmanNode::leakTracker());
+    diagnostics::reportf("Output %lld bytes.\n", static_cast<long long>(delivered));
     return 1;
 }
 
@@ -137,7 +138,7 @@ InflateError InflateDecoder::readStream(InflateBitReader& bits)
     bits.skipBytes(1);
 
     if ((cmf & 15) != 8) {
-        std::printf("Unsupported compression method! (%d)\n", cmf & 15);
+        diagnostics::reportf("Unsupported compression method! (%d)\n", cmf & 15);
         return InflateError::UnsupportedMethod;
     }
     const int cinfo = cmf >> 4;
@@ -146,11 +147,11 @@ InflateError InflateDecoder::readStream(InflateBitReader& bits)
     pendingStart = 0;
     // Not cleared: a distance may only reach bytes already produced (checked in copyMatch).
     window = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(windowSize));
-    std::printf("cInfo=%d, Window Size=%d\n", cinfo, windowSize);
+    diagnostics::reportf("cInfo=%d, Window Size=%d\n", cinfo, windowSize);
 
-    std::printf("fCheck=%d fDict=%d fLevel=%d\n", flg & 31, (flg >> 5) & 1, (flg >> 6) & 3);
+    diagnostics::reportf("fCheck=%d fDict=%d fLevel=%d\n", flg & 31, (flg >> 5) & 1, (flg >> 6) & 3);
     if (flg & 32) {
-        std::printf("PNG is not supposed to have a preset dictionary.\n");
+        diagnostics::reportf("PNG is not supposed to have a preset dictionary.\n");
         return InflateError::PresetDictionary;
     }
 
@@ -159,7 +160,7 @@ InflateError InflateDecoder::readStream(InflateBitReader& bits)
         const int blockType = bits.readBits(2);
         if (finalBlock < 0 || blockType < 0 || bits.atEnd())
             return InflateError::BlockHeaderPastEnd;
-        std::printf("bFinal=%d bType=%d\n", finalBlock, blockType);
+        diagnostics::reportf("bFinal=%d bType=%d\n", finalBlock, blockType);
 
         InflateError result = InflateError::None;
         switch (blockType) {
@@ -238,7 +239,7 @@ InflateError InflateDecoder::fixedBlock(InflateBitReader& bits)
         }
     }
     const std::unique_ptr<HuffmanNode> literalTree = buildHuffmanTree(lengths, codes, literalLengthSymbols);
-    std::printf("Huffman table paprared\n");
+    diagnostics::reportf("Huffman table paprared\n");
     return decodeSymbols(bits, literalTree.get(), nullptr);
 }
 
@@ -254,7 +255,7 @@ InflateError InflateDecoder::dynamicBlock(InflateBitReader& bits)
     const int hclen = bits.readBits(4);
     if (hlit < 0 || hdist < 0 || hclen < 0)
         return InflateError::DynamicHeaderPastEnd;
-    std::printf("hLit=%d hDist=%d hCLen=%d\n", hlit, hdist, hclen);
+    diagnostics::reportf("hLit=%d hDist=%d hCLen=%d\n", hlit, hdist, hclen);
     const int literalCount = hlit + 257;
     const int distanceCount = hdist + 1;
 
@@ -263,7 +264,7 @@ InflateError InflateDecoder::dynamicBlock(InflateBitReader& bits)
     if (lengthResult != InflateError::None)
         return lengthResult;
 
-    std::printf("Making Huffman Code from Code Lengths\n");
+    diagnostics::reportf("Making Huffman Code from Code Lengths\n");
     const int* literalLengths = lengths;
     const int* distanceLengths = lengths + literalCount;
     int literalCodes[literalLengthSymbols];
@@ -273,7 +274,7 @@ InflateError InflateDecoder::dynamicBlock(InflateBitReader& bits)
     if (!assignCanonicalCodes(distanceLengths, distanceCount, distanceCodes))
         return InflateError::DistanceCodeOversubscribed;
 
-    std::printf("Making Huffman Tree\n");
+    diagnostics::reportf("Making Huffman Tree\n");
     const std::unique_ptr<HuffmanNode> literalTree = buildHuffmanTree(literalLengths, literalCodes, literalCount);
     if (!literalTree)
         return InflateError::LiteralCodeOversubscribed;
@@ -282,7 +283,7 @@ InflateError InflateDecoder::dynamicBlock(InflateBitReader& bits)
     if (!distanceTree)
         return InflateError::DistanceCodeOversubscribed;
 
-    std::printf("Huffman table paprared\n");
+    diagnostics::reportf("Huffman table paprared\n");
     return decodeSymbols(bits, literalTree.get(), distanceTree.get());
 }
 

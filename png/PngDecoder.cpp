@@ -1,4 +1,5 @@
 #include "png/PngDecoder.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "png/InflateDecoder.h"
 
@@ -70,12 +71,12 @@ int PngDecoder::decodeFile(const QString& path)
 
     unsigned char signature[8];
     if (!readExactly(file.get(), signature, 8) || std::memcmp(signature, pngSignature, 8) != 0) {
-        std::printf("The file does not have PNG signature.\n");
+        diagnostics::reportf("The file does not have PNG signature.\n");
         return -1;
     }
     // The image data is handed to inflate with an int length.
     if (fileSize > INT_MAX) {
-        std::printf("The file is too large (%ld bytes).\n", fileSize);
+        diagnostics::reportf("The file is too large (%ld bytes).\n", fileSize);
         return -1;
     }
 
@@ -93,7 +94,7 @@ int PngDecoder::decodeFile(const QString& path)
         const unsigned int length = bigEndian32(chunkHeader);
         char type[4];
         std::memcpy(type, chunkHeader + 4, 4);
-        std::printf("Chunk name=%c%c%c%c\n", type[0], type[1], type[2], type[3]);
+        diagnostics::reportf("Chunk name=%c%c%c%c\n", type[0], type[1], type[2], type[3]);
 
         // A length beyond the rest of the file cannot be read whole: treat it as the
         // short read it would be, without asking for that much memory.
@@ -144,18 +145,18 @@ void PngDecoder::readChunk(const unsigned char* data, unsigned int length, const
         compressionMethod = data[10];
         filterMethod = data[11];
         interlaceMethod = data[12];
-        std::printf("Width=%d Height=%d\n", width, height);
-        std::printf("bitDepth=%d\n", bitDepth);
-        std::printf("colorType=%d\n", colorType);
-        std::printf("compressionMethod=%d\n", compressionMethod);
-        std::printf("filterMethod=%d\n", filterMethod);
-        std::printf("interlaceMethod=%d\n", interlaceMethod);
+        diagnostics::reportf("Width=%d Height=%d\n", width, height);
+        diagnostics::reportf("bitDepth=%d\n", bitDepth);
+        diagnostics::reportf("colorType=%d\n", colorType);
+        diagnostics::reportf("compressionMethod=%d\n", compressionMethod);
+        diagnostics::reportf("filterMethod=%d\n", filterMethod);
+        diagnostics::reportf("interlaceMethod=%d\n", interlaceMethod);
         return;
     }
     if (std::memcmp(type, "PLTE", 4) == 0) {
         palette.assign(data, data + length);
         paletteCount = static_cast<int>(length / 3);
-        std::printf("%d palette entries\n", paletteCount);
+        diagnostics::reportf("%d palette entries\n", paletteCount);
         return;
     }
     if (std::memcmp(type, "tRNS", 4) == 0) {
@@ -178,7 +179,7 @@ void PngDecoder::readChunk(const unsigned char* data, unsigned int length, const
         if (length < 4)
             return;
         gamma = static_cast<int>(bigEndian32(data));
-        std::printf("Gamma %d (default=%d)\n", gamma, 100000);
+        diagnostics::reportf("Gamma %d (default=%d)\n", gamma, 100000);
         return;
     }
 }

@@ -1,4 +1,5 @@
 #include "png/PngImageDecoder.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "png/PngAdam7.h"
 #include "png/PngScanlineFilter.h"
@@ -20,7 +21,7 @@ int PngImageDecoder::beginImage()
 {
     format = PngPixelFormat{colorType, bitDepth};
     if (!format.isSupported()) {
-        std::printf("Unsupported colorType-bitDepth combination.\n");
+        diagnostics::reportf("Unsupported colorType-bitDepth combination.\n");
         return 0;
     }
 
@@ -29,7 +30,7 @@ int PngImageDecoder::beginImage()
     const std::int64_t requestedHeight = static_cast<std::uint32_t>(height);
     if (requestedWidth < 1 || requestedHeight < 1 || requestedWidth > maxImageSide ||
         requestedHeight > maxImageSide || requestedWidth * requestedHeight > maxImagePixels) {
-        std::printf("Image size %lld x %lld is not supported (each side 1 to %lld, at most %lld pixels).\n",
+        diagnostics::reportf("Image size %lld x %lld is not supported (each side 1 to %lld, at most %lld pixels).\n",
                     static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),
                     static_cast<long long>(maxImageSide), static_cast<long long>(maxImagePixels));
         return 0;
@@ -45,7 +46,7 @@ int PngImageDecoder::beginImage()
         pixels.clear();
         pixels.shrink_to_fit();
         lineBuffers.clear();
-        std::printf("Not enough memory for a %lld x %lld image.\n", static_cast<long long>(requestedWidth),
+        diagnostics::reportf("Not enough memory for a %lld x %lld image.\n", static_cast<long long>(requestedWidth),
                     static_cast<long long>(requestedHeight));
         return 0;
     }
@@ -99,7 +100,7 @@ int PngImageDecoder::putBytes(const unsigned char* bytes, int count, int& taken)
             continue;
         }
         if (interlaceMethod != 0 && interlaceMethod != 1) {
-            std::printf("Unsupported interlace method.\n");
+            diagnostics::reportf("Unsupported interlace method.\n");
             ++taken;
             return 0;
         }
@@ -158,7 +159,7 @@ void PngImageDecoder::endLine()
     // Passes without pixels carry no bytes; step over them as the stream does.
     do {
         ++pass;
-        std::printf("Interlace Pass %d\n", pass);
+        diagnostics::reportf("Interlace Pass %d\n", pass);
     } while (pass <= 7 && adam7Pass(pass).isEmpty(imageWidth, imageHeight));
     if (pass <= 7)
         startPass();
@@ -278,6 +279,6 @@ void PngImageDecoder::writePixels(const unsigned char* samples, int count)
 
 int PngImageDecoder::endImage()
 {
-    std::printf("Final Position (%d,%d)\n", x, y);
+    diagnostics::reportf("Final Position (%d,%d)\n", x, y);
     return 1;
 }

@@ -4,10 +4,11 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libglu1-mesa-dev
+    qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     xvfb xauth libgl1-mesa-dri fonts-dejavu-core
-    zlib1g-dev libpng-dev gdal-bin
+    zlib1g-dev libpng-dev gdal-bin libgdal-dev libtbb-dev
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #include "synthesis/BlockMapper.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "synthesis/BlockTiling.h"
 #include "synthesis/RandomRange.h"
@@ -24,7 +25,7 @@ QString candidateRangeError(int exampleWidth, int exampleHeight, int blockWidth,
     // The message getRand gives for the empty range that would have been drawn from.
     const int emptyExtent = candidateRangeFits(exampleHeight, blockHeight) ? lastCandidateStart(exampleWidth, blockWidth)
                                                                           : lastCandidateStart(exampleHeight, blockHeight);
-    std::printf("Error in getRand, max=%1.3f, min=%1.3f\n", static_cast<double>(emptyExtent), 1.0);
+    diagnostics::reportf("Error in getRand, max=%1.3f, min=%1.3f\n", static_cast<double>(emptyExtent), 1.0);
     return QStringLiteral("The example terrain (%1 x %2) is too small for blocks of %3 x %4 samples.")
         .arg(exampleWidth)
         .arg(exampleHeight)
@@ -49,7 +50,7 @@ BlockMapper::BlockMapper(const VeskGrid& tiled, const VeskGrid& example, int siz
 bool BlockMapper::canMap(int candidateCount, QString& error) const
 {
     if (!canTile(tiledWidth, tiledHeight, blockSize, overlap)) {
-        std::printf("Error in block mapping: blocks of %i with overlap %i cannot tile a %i X %i terrain\n",
+        diagnostics::reportf("Error in block mapping: blocks of %i with overlap %i cannot tile a %i X %i terrain\n",
                     blockSize, overlap, tiledWidth, tiledHeight);
         error = QStringLiteral("Blocks of %1 samples with an overlap of %2 cannot tile a %3 x %4 terrain.")
                     .arg(blockSize)
@@ -64,7 +65,7 @@ bool BlockMapper::canMap(int candidateCount, QString& error) const
         return false;
     }
     if (candidateCount < 1) {
-        std::printf("Error in block mapping: %i candidates per block\n", candidateCount);
+        diagnostics::reportf("Error in block mapping: %i candidates per block\n", candidateCount);
         error = QStringLiteral("Block matching needs at least one candidate per block.");
         return false;
     }
@@ -75,7 +76,7 @@ bool BlockMapper::mapBlocks(int candidateCount, std::vector<BlockPosition>& posi
 {
     if (!canMap(candidateCount, error))
         return false;
-    std::printf("Performing mapping (bheight = %i, bs=%i, ol=%i, #cand=%i) ...\n", tiledHeight, blockSize,
+    diagnostics::reportf("Performing mapping (bheight = %i, bs=%i, ol=%i, #cand=%i) ...\n", tiledHeight, blockSize,
                 overlap, candidateCount);
     const BlockTiling tiling = tileGrid(tiledWidth, tiledHeight, blockSize, overlap);
     std::vector<BlockPosition> mapping;
@@ -86,7 +87,7 @@ bool BlockMapper::mapBlocks(int candidateCount, std::vector<BlockPosition>& posi
             return false;
         mapping.push_back(chosen);
     }
-    std::printf("Block feature mapping completed, return mapping for %i blocks.\n",
+    diagnostics::reportf("Block feature mapping completed, return mapping for %i blocks.\n",
                 static_cast<int>(mapping.size()));
     positions = std::move(mapping);
     return true;
@@ -97,7 +98,7 @@ bool BlockMapper::selectBlock(BlockPosition tiledPosition, int candidateCount, i
 {
     if (blockWidth < 1 || blockHeight < 1 || tiledPosition.x < 0 || tiledPosition.y < 0
         || tiledPosition.x + blockWidth > tiledWidth || tiledPosition.y + blockHeight > tiledHeight) {
-        std::printf("Error in block mapping: block at %i,%i of %i X %i lies outside the %i X %i terrain\n",
+        diagnostics::reportf("Error in block mapping: block at %i,%i of %i X %i lies outside the %i X %i terrain\n",
                     tiledPosition.x, tiledPosition.y, blockWidth, blockHeight, tiledWidth, tiledHeight);
         error = QStringLiteral("The block to match lies outside the terrain.");
         return false;
@@ -124,7 +125,7 @@ bool BlockMapper::selectBlock(BlockPosition tiledPosition, int candidateCount, i
         }
     }
     if (!found) {
-        std::printf("Error in texture transfer, selected not found\n");
+        diagnostics::reportf("Error in texture transfer, selected not found\n");
         error = QStringLiteral("No example block could be matched to the block at %1, %2.")
                     .arg(tiledPosition.x)
                     .arg(tiledPosition.y);

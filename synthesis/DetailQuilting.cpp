@@ -1,4 +1,5 @@
 #include "synthesis/DetailQuilting.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "grid/MatrixShape.h"
 #include "synthesis/BlockMapper.h"
@@ -16,7 +17,7 @@ namespace {
 bool checkRescaleFlags(bool rescaleBefore, bool rescaleAfter, QString& error)
 {
     if (rescaleAfter && !rescaleBefore) {
-        std::printf("Make no sense to only scale after quilting but not before\n");
+        diagnostics::reportf("Make no sense to only scale after quilting but not before\n");
         error = QStringLiteral("Rescaling when finished needs rescaling when quilting as well.");
         return false;
     }
@@ -43,7 +44,7 @@ bool exampleLevelKind(const VeskGrid& example, DetailLevelKind& kind, QString& e
     }
     const QString rowShape = QString::fromStdString(describeMatrix(rowDetails));
     const QString columnShape = QString::fromStdString(describeMatrix(columnDetails));
-    std::printf("Error in makeDetails - the target's top detail level (row details %s, column details %s) is "
+    diagnostics::reportf("Error in makeDetails - the target's top detail level (row details %s, column details %s) is "
                 "neither a Chaikin nor a Faber level of a %i X %i terrain\n",
                 qPrintable(rowShape), qPrintable(columnShape), example.width, example.height);
     error = QStringLiteral("The example terrain's top detail level (row details %1, column details %2, rows X "
@@ -69,7 +70,7 @@ MatchingTerrain matchingTerrain(const VeskGrid& base, const VeskGrid& example, b
     terrain.grid.heights = base.heights;
     if (!rescaleBefore)
         return terrain;
-    std::printf("*** Rescaling the base terrain before feature mapping. ***\n");
+    diagnostics::reportf("*** Rescaling the base terrain before feature mapping. ***\n");
     terrain.rescale = rescaleToExampleRange(terrain.grid.heights, example.heights);
     return terrain;
 }
@@ -104,7 +105,7 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     if (!checkRescaleFlags(rescaleBefore, rescaleAfter, error))
         return false;
     if (example.details.size() < 2) {
-        std::printf("Error in makeDetails - we have no deets!\n");
+        diagnostics::reportf("Error in makeDetails - we have no deets!\n");
         error = QStringLiteral("The example terrain has no detail level: coarsen it first.");
         return false;
     }
@@ -121,7 +122,7 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     MatchingTerrain terrain = matchingTerrain(base, example, rescaleBefore);
     const int blockSize = layout.blockSize;
     const int overlap = layout.overlap;
-    std::printf("Starting texture transfer with blocksize = %i, overlap = %i\n\ttarget is %i X %i, base is %i X %i\n",
+    diagnostics::reportf("Starting texture transfer with blocksize = %i, overlap = %i\n\ttarget is %i X %i, base is %i X %i\n",
                 blockSize, overlap, example.width, example.height, base.width, base.height);
 
     BlockMapper mapper(terrain.grid, example, blockSize, overlap);
@@ -132,7 +133,7 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     const BlockTiling& tiling = layout.tiling;
     const std::vector<TiledBlock>& blocks = tiling.blocks;
     const int blockCount = static_cast<int>(blocks.size());
-    std::printf("bpr=%i, bpc=%i (%i blocks total), loc=%i, lor=%i, base is %iX%i\n", tiling.blocksPerRow,
+    diagnostics::reportf("bpr=%i, bpc=%i (%i blocks total), loc=%i, lor=%i, base is %iX%i\n", tiling.blocksPerRow,
                 tiling.blocksPerColumn, blockCount, blocks.back().width, blocks.back().height, base.width,
                 base.height);
     const int middleIndex = blockCount / 2;
@@ -202,19 +203,19 @@ void pasteDetailBlock(const FloatMatrix& source, int sourceColumn, int sourceRow
             const int fromColumn = sourceColumn + j;
             const int toColumn = destinationColumn + j;
             if (fromRow < 0 || fromRow >= sourceRows) {
-                std::printf("error in y1 (%i)\n", fromRow);
+                diagnostics::reportf("error in y1 (%i)\n", fromRow);
                 continue;
             }
             if (toRow < 0 || toRow >= destinationRows) {
-                std::printf("error in y2 (%i)\n", toRow);
+                diagnostics::reportf("error in y2 (%i)\n", toRow);
                 continue;
             }
             if (toColumn < 0 || toColumn >= static_cast<int>(destination[toRow].size())) {
-                std::printf("error in t.x (%i)\n", toColumn);
+                diagnostics::reportf("error in t.x (%i)\n", toColumn);
                 continue;
             }
             if (fromColumn < 0 || fromColumn >= static_cast<int>(source[fromRow].size())) {
-                std::printf("error in s.x (%i)\n", fromColumn);
+                diagnostics::reportf("error in s.x (%i)\n", fromColumn);
                 continue;
             }
             // The overlap band takes the new block's values too (see the header).

@@ -1,4 +1,5 @@
 #include "synthesis/HeightRescale.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <cstdio>
 
@@ -38,7 +39,7 @@ RangeRescale rescaleToExampleRange(FloatMatrix& baseHeights, const FloatMatrix& 
     rescale.baseRange = heightRangeOf(baseHeights);
     rescale.exampleRange = heightRangeOf(exampleHeights);
     if (rescale.baseRange.extent() == 0.0f || rescale.exampleRange.extent() == 0.0f) {
-        std::printf("*** The %s terrain is flat: not rescaling. ***\n",
+        diagnostics::reportf("*** The %s terrain is flat: not rescaling. ***\n",
                     rescale.baseRange.extent() == 0.0f ? "base" : "target");
         return rescale;
     }

@@ -1,4 +1,5 @@
 #include "synthesis/MultifractalMapping.h"
+#include "diagnostics/Diagnostics.h"
 
 #include "multires/Fractal.h"
 #include "synthesis/BlockMapper.h"
@@ -36,7 +37,7 @@ VeskGrid trimmedToEven(const VeskGrid& example)
 
 RangeRescale rescaleBaseToExample(VeskGrid& base, const VeskGrid& example)
 {
-    std::printf("*** Rescaling the target terrain before feature mapping ***\n");
+    diagnostics::reportf("*** Rescaling the target terrain before feature mapping ***\n");
     const RangeRescale rescale = rescaleToExampleRange(base.heights, example.heights);
     if (rescale.applied)
         base.computeStatistics();
@@ -49,7 +50,7 @@ RangeRescale rescaleBaseToExample(VeskGrid& base, const VeskGrid& example)
 // A base that had negative heights keeps them.
 void rescaleBaseBack(VeskGrid& base, const RangeRescale& rescale)
 {
-    std::printf("*** Rescaling base terrain back to original range after feature mapping. ***\n");
+    diagnostics::reportf("*** Rescaling base terrain back to original range after feature mapping. ***\n");
     const double exampleMinimum = rescale.exampleRange.minimum;
     const double exampleExtent = rescale.exampleRange.extent();
     const double baseMinimum = rescale.baseRange.minimum;
@@ -86,7 +87,7 @@ RoughnessMap measureRoughness(const ExampleDetailField& field, const std::vector
         else
             deviation = map.deviations.empty() ? deviationWithoutSamples : map.deviations.back();
         map.deviations.push_back(deviation);
-        std::printf("Res. %i, block at %i,%i\tmean=%1.2f\tstd dev=%1.1f from %i samples\n", static_cast<int>(index),
+        diagnostics::reportf("Res. %i, block at %i,%i\tmean=%1.2f\tstd dev=%1.1f from %i samples\n", static_cast<int>(index),
                     example.y, example.x, lastMean, deviation, block.sampleCount);
     }
     return map;
@@ -104,7 +105,7 @@ bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool 
     const int exampleHeight = evenPart(example.height);
     blockSize = halveBlockSizeBelow(blockSize, {base.width, base.height, exampleWidth, exampleHeight});
     if (blockSize < smallestMappingBlockSize) {
-        std::printf("Error, block size = %i, must be 4 or greater!\n", blockSize);
+        diagnostics::reportf("Error, block size = %i, must be 4 or greater!\n", blockSize);
         error = QStringLiteral("The block size comes to %1 for these terrains (base %2 x %3, example %4 x %5); "
                                "it must be 4 or greater.")
                     .arg(blockSize)
@@ -115,7 +116,7 @@ bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool 
         return false;
     }
     if (rescaleAfter && !rescaleBefore) {
-        std::printf("Make no sense to only scale after quilting but not before\n");
+        diagnostics::reportf("Make no sense to only scale after quilting but not before\n");
         error = QStringLiteral("Rescaling when finished needs rescaling when quilting as well.");
         return false;
     }
@@ -130,22 +131,22 @@ bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool 
     RangeRescale rescale;
     if (rescaleBefore)
         rescale = rescaleBaseToExample(workingBase, workingExample);
-    std::printf("Starting multifractal mapping with blocksize = %i\nTarget is %i X %i, Base is %i X %i\n", blockSize,
+    diagnostics::reportf("Starting multifractal mapping with blocksize = %i\nTarget is %i X %i, Base is %i X %i\n", blockSize,
                 workingExample.width, workingExample.height, workingBase.width, workingBase.height);
 
     std::vector<BlockPosition> mapping;
     if (!mapper.mapBlocks(candidatesPerBlock, mapping, error))
         return false;
-    std::printf("Mapper returned %i mappings\n", static_cast<int>(mapping.size()));
+    diagnostics::reportf("Mapper returned %i mappings\n", static_cast<int>(mapping.size()));
 
     const ExampleDetailField field = exampleDetailField(workingExample);
     if (field.columnDetails.empty() || field.rowDetails.empty()) {
-        std::printf("Error in multifractal mapping - no details for a %i X %i target\n", workingExample.width,
+        diagnostics::reportf("Error in multifractal mapping - no details for a %i X %i target\n", workingExample.width,
                     workingExample.height);
         error = QStringLiteral("The example terrain is too small to measure its detail.");
         return false;
     }
-    std::printf("Size of target is %i X %i\n", workingExample.width, workingExample.height);
+    diagnostics::reportf("Size of target is %i X %i\n", workingExample.width, workingExample.height);
 
     const BlockTiling tiling = tileGrid(workingBase.width, workingBase.height, blockSize, 0);
     RoughnessMap map = measureRoughness(field, mapping, tiling);

@@ -1,4 +1,5 @@
 #include "synthesis/QuiltLayout.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,7 +21,7 @@ bool planQuiltLayout(int requestedBlockSize, int baseWidth, int baseHeight, int 
     const int blockSize =
         halveBlockSizeBelow(requestedBlockSize, {exampleWidth, exampleHeight, baseWidth, baseHeight});
     if (blockSize < smallestQuiltBlockSize) {
-        std::printf("Error, block size = %i, must be %i or greater!\n", blockSize, smallestQuiltBlockSize);
+        diagnostics::reportf("Error, block size = %i, must be %i or greater!\n", blockSize, smallestQuiltBlockSize);
         error = QStringLiteral("The block size comes to %1 for these terrains (base %2 x %3, example %4 x %5); "
                                "it must be %6 or greater.")
                     .arg(blockSize)
@@ -37,7 +38,7 @@ bool planQuiltLayout(int requestedBlockSize, int baseWidth, int baseHeight, int 
         overlap = blockSize / 5;
     if (exampleWidth < blockSize + candidateMargin || exampleHeight < blockSize + candidateMargin) {
         const int emptyExtent = std::min(exampleWidth, exampleHeight) - blockSize - 2;
-        std::printf("Error in getRand, max=%1.3f, min=%1.3f\n", static_cast<double>(emptyExtent), 1.0);
+        diagnostics::reportf("Error in getRand, max=%1.3f, min=%1.3f\n", static_cast<double>(emptyExtent), 1.0);
         error = QStringLiteral("The example terrain (%1 x %2) is too small for blocks of %3 samples.")
                     .arg(exampleWidth)
                     .arg(exampleHeight)

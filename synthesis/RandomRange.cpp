@@ -1,4 +1,5 @@
 #include "synthesis/RandomRange.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -24,7 +25,7 @@ std::optional<float> getRand(float min, float max)
     if (max == min)
         return max;
     if (!(max > min)) {
-        std::printf("Error in getRand, max=%1.3f, min=%1.3f\n", max, min);
+        diagnostics::reportf("Error in getRand, max=%1.3f, min=%1.3f\n", max, min);
         return std::nullopt;
     }
     // Dividing by the largest raw value (rather than multiplying by its

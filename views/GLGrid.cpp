@@ -1,6 +1,7 @@
 // GLGrid: OpenGL set-up, projection, camera, render modes and painting.
 
 #include "views/GLGrid.h"
+#include "diagnostics/Diagnostics.h"
 
 #include <QOpenGLContext>
 
@@ -137,7 +138,7 @@ void GLGrid::paintCurves()
     glDisable(GL_LIGHTING);
     glColor3f(0.0f, 0.0f, 0.0f);
     glLineWidth(1.0f);
-    std::printf("rendering contours (spacing=%i)\n", contourSpacing);
+    diagnostics::reportf("rendering contours (spacing=%i)\n", contourSpacing);
     grid.renderCurves(renderUCurves, contourSpacing);
 }
 
@@ -179,7 +180,7 @@ void GLGrid::buildDisplayList(int gridRenderMode)
         makeCurrent();
     if (!grid.hasData)
         return;
-    std::printf("Draw Grid . . . ");
+    diagnostics::reportf("Draw Grid . . . ");
     releaseDisplayList();
 
     const std::int64_t samples = std::int64_t{grid.width} * std::int64_t{grid.height};
@@ -197,7 +198,7 @@ void GLGrid::buildDisplayList(int gridRenderMode)
             grid.render(gridRenderMode);
         }
     }
-    std::printf("Done\n");
+    diagnostics::reportf("Done\n");
 }
 
 void GLGrid::setXRotation(int degrees)
@@ -231,30 +232,30 @@ void GLGrid::setRenderMethod(int m)
     renderHeightColours = false;
     renderCurvature = false;
     renderSlope = false;
-    std::printf("rendering parameter is %i\n", m);
+    diagnostics::reportf("rendering parameter is %i\n", m);
     switch (m) {
     case 0:
-        std::printf("rendering plain\n");
+        diagnostics::reportf("rendering plain\n");
         renderPlain = true;
         break;
     case 1:
-        std::printf("rendering contours\n");
+        diagnostics::reportf("rendering contours\n");
         renderContours = true;
         break;
     case 2:
-        std::printf("rendering height colors\n");
+        diagnostics::reportf("rendering height colors\n");
         renderHeightColours = true;
         break;
     case 3:
-        std::printf("rendering curvature\n");
+        diagnostics::reportf("rendering curvature\n");
         renderCurvature = true;
         break;
     case 4:
-        std::printf("rendering slope!\n");
+        diagnostics::reportf("rendering slope!\n");
         renderSlope = true;
         break;
     default:
-        std::printf("Error - Unknown rendering parameter = %i\n", m);
+        diagnostics::reportf("Error - Unknown rendering parameter = %i\n", m);
         break;
     }
     listDirty = true;

@@ -19,6 +19,7 @@
 //   before a row-details matrix:    c / 2,                r + 1
 //   after a row-details matrix:     c + 1,                r - 1
 
+#include "diagnostics/Diagnostics.h"
 #include "views/GLGrid.h"
 
 #include "multires/Chaikin.h"
@@ -117,7 +118,7 @@ void GLGrid::coarsenAndSendBlock()
     int y1 = std::max(0, std::min(selY1, selY2));
     int y2 = std::max(0, std::max(selY1, selY2));
 
-    std::printf("original block is: %i,%i - %i,%i -> c is %i X %i\n", x1, y1, x2, y2, grid.width,
+    diagnostics::reportf("original block is: %i,%i - %i,%i -> c is %i X %i\n", x1, y1, x2, y2, grid.width,
                 grid.height);
     blockDetails.clear();
     const int sentWidth = x2 - x1;
@@ -127,7 +128,7 @@ void GLGrid::coarsenAndSendBlock()
     for (int level = 0; level < numDeets; ++level) {
         const std::size_t columnDetailsIndex = grid.details.size();
         if (!coarsenOneLevel(grid)) {
-            std::printf("Danger, unable to coarsen!  Only %i levels of details copied.\n", level);
+            diagnostics::reportf("Danger, unable to coarsen!  Only %i levels of details copied.\n", level);
             break;
         }
         ++levelsCoarsened;
@@ -135,14 +136,14 @@ void GLGrid::coarsenAndSendBlock()
         const FloatMatrix& columnDetails = grid.details[columnDetailsIndex];
         stepBeforeColumnDetails(x1, y1);
         stepBeforeColumnDetails(x2, y2);
-        std::printf("col details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
+        diagnostics::reportf("col details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
                     firstRowLength(columnDetails), static_cast<int>(columnDetails.size()));
         blockDetails.push_back(cutBlock(columnDetails, x1, y1, x2, y2));
 
         const FloatMatrix& rowDetails = grid.details[columnDetailsIndex + 1];
         stepBeforeRowDetails(x1, y1);
         stepBeforeRowDetails(x2, y2);
-        std::printf("row details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
+        diagnostics::reportf("row details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
                     firstRowLength(rowDetails), static_cast<int>(rowDetails.size()));
         blockDetails.push_back(cutBlock(rowDetails, x1, y1, x2, y2));
 
@@ -150,7 +151,7 @@ void GLGrid::coarsenAndSendBlock()
         stepAfterRowDetails(x2, y2);
     }
 
-    std::printf("Finished, sending details to left grid.\n");
+    diagnostics::reportf("Finished, sending details to left grid.\n");
     blockListInFlight = &blockDetails;
     emit sendBlockDetails(reinterpret_cast<float*>(&blockDetails), sentWidth, sentHeight);
     blockListInFlight = nullptr;
@@ -165,7 +166,7 @@ void GLGrid::receiveBlockDetails(float* details, int width, int height)
 {
     const auto* list = reinterpret_cast<const std::vector<FloatMatrix>*>(details);
     if (list == nullptr || list != blockListInFlight) {
-        std::printf("Error - block details ignored: no view is sending a block at this address\n");
+        diagnostics::reportf("Error - block details ignored: no view is sending a block at this address\n");
         return;
     }
     blockDetails = *list;
@@ -195,7 +196,7 @@ void GLGrid::pasteBlockDetails()
         if (!columnDetails)
             stepAfterRowDetails(column, row);
     }
-    std::printf("%i levels of details were copied\n.", static_cast<int>(entry / 2));
+    diagnostics::reportf("%i levels of details were copied\n.", static_cast<int>(entry / 2));
 
     // Refine back only what was coarsened: a grid that could not be coarsened
     // must not grow by refinements without details.

@@ -2,6 +2,7 @@
 // multiresolution steps, size changes, marking, and the refresh that reports
 // the grid to the window's controls and plots.
 
+#include "diagnostics/Diagnostics.h"
 #include "views/GLGrid.h"
 
 #include "multires/Chaikin.h"
@@ -130,19 +131,19 @@ void GLGrid::saveOBJ(const QString& f)
 
 void GLGrid::subdivide(int subdivisiontype)
 {
-    std::printf("GLGRID::subdivide\n");
+    diagnostics::reportf("GLGRID::subdivide\n");
     bool refined = true;
     switch (subdivisiontype) {
     case 1:
-        std::printf("*** CALLING CHAIKIN *** \n");
+        diagnostics::reportf("*** CALLING CHAIKIN *** \n");
         refined = subdivideChaikin(grid);
         break;
     case 2:
-        std::printf("*** CALLING FRACTAL ***\n");
+        diagnostics::reportf("*** CALLING FRACTAL ***\n");
         refined = subdivideFractal(grid);
         break;
     case 3:
-        std::printf("*** CALLING FABER ***\n");
+        diagnostics::reportf("*** CALLING FABER ***\n");
         refined = subdivideFaber(grid);
         break;
     default:
@@ -156,7 +157,7 @@ void GLGrid::subdivide(int subdivisiontype)
 
 void GLGrid::unsubdivide(int subdivisiontype)
 {
-    std::printf("GLGRID::unsubdivide\n");
+    diagnostics::reportf("GLGRID::unsubdivide\n");
     bool coarsened = true;
     switch (subdivisiontype) {
     case 1:
@@ -206,7 +207,7 @@ void GLGrid::halveMarks()
 
 void GLGrid::updateGUI()
 {
-    std::printf("updateGUI\n");
+    diagnostics::reportf("updateGUI\n");
     if (isValid())
         makeCurrent();
     emitWidth();
@@ -241,7 +242,7 @@ void GLGrid::emitCurve()
     const std::size_t count = std::min(row.size(), static_cast<std::size_t>(std::max(grid.width, 0)));
     std::vector<float> curve(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(count));
     emit sendCurve(curve);
-    std::printf("emit curve\n");
+    diagnostics::reportf("emit curve\n");
 }
 
 void GLGrid::emitDetails()
@@ -262,7 +263,7 @@ void GLGrid::emitDetails()
         profile.assign(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(count));
     }
     emit sendDetails(profile);
-    std::printf("emit details\n");
+    diagnostics::reportf("emit details\n");
 }
 
 // --- Grid access, sizes, details ---
@@ -321,7 +322,7 @@ void GLGrid::addMarked(int x, int y, int width, int height)
     // A rectangle starting left of or above the grid would be drawn from samples that do not exist.
     const bool startsInside = x >= 0 && y >= 0;
     if (fitsAcross && fitsDown && width > 0 && height > 0 && startsInside) {
-        std::printf("Marking %i %i %i %i\n", x, y, width, height);
+        diagnostics::reportf("Marking %i %i %i %i\n", x, y, width, height);
         marks.push_back(x);
         marks.push_back(y);
         marks.push_back(width);
@@ -329,19 +330,19 @@ void GLGrid::addMarked(int x, int y, int width, int height)
         update();
         return;
     }
-    std::printf("Error in marking . . . ");
+    diagnostics::reportf("Error in marking . . . ");
     if (!fitsAcross)
-        std::printf("%i w >= %i\n", static_cast<int>(right), grid.width);
+        diagnostics::reportf("%i w >= %i\n", static_cast<int>(right), grid.width);
     if (!fitsDown)
-        std::printf("%i h >= %i\n", static_cast<int>(bottom), grid.height);
+        diagnostics::reportf("%i h >= %i\n", static_cast<int>(bottom), grid.height);
     if (width < 1)
-        std::printf("width = 0\n");
+        diagnostics::reportf("width = 0\n");
     if (height < 1)
-        std::printf("height = 0\n");
+        diagnostics::reportf("height = 0\n");
     if (x < 0)
-        std::printf("%i x < 0\n", x);
+        diagnostics::reportf("%i x < 0\n", x);
     if (y < 0)
-        std::printf("%i y < 0\n", y);
+        diagnostics::reportf("%i y < 0\n", y);
     update();
 }
 

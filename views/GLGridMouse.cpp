@@ -1,6 +1,7 @@
 // GLGrid: the mouse. Left drag pans, right drag dollies, middle drag selects a
 // block of samples (or places a received block) and hands it to the block transfer.
 
+#include "diagnostics/Diagnostics.h"
 #include "views/GLGrid.h"
 
 #include <QMouseEvent>
@@ -98,7 +99,7 @@ void GLGrid::mousePressEvent(QMouseEvent* event)
             selX2 = -1;
             selY2 = -1;
         }
-        std::printf("mouse press done, top left corner is %i, %i\n", column, row);
+        diagnostics::reportf("mouse press done, top left corner is %i, %i\n", column, row);
     }
 }
 
@@ -142,8 +143,8 @@ void GLGrid::mouseReleaseEvent(QMouseEvent* event)
     mouseDown = false;
     lastX = point.x();
     lastY = point.y();
-    std::printf("x,y,z tran are %1.3f %1.3f %1.3f\n", xTrans, yTrans, zTrans);
-    std::printf("x,y,z rot are %1.3f %1.3f %1.3f\n", xRot, yRot, zRot);
+    diagnostics::reportf("x,y,z tran are %1.3f %1.3f %1.3f\n", xTrans, yTrans, zTrans);
+    diagnostics::reportf("x,y,z rot are %1.3f %1.3f %1.3f\n", xRot, yRot, zRot);
 
     if (pressButton != Qt::MiddleButton || !grid.hasData)
         return;
