@@ -1,30 +1,26 @@
 #include "synthesis/BlockMapper.h"
 #include "diagnostics/Diagnostics.h"
 
+#include "synthesis/BlockProgress.h"
 #include "synthesis/BlockTiling.h"
+#include "synthesis/CandidateRange.h"
+#include "synthesis/CandidateScorer.h"
+#include "synthesis/ExampleBlockSums.h"
+#include "synthesis/MatchThreads.h"
+#include "synthesis/RandomBlockSearch.h"
 #include "synthesis/RandomRange.h"
+#include "synthesis/RefinedBlockSearch.h"
 
 #include <cmath>
 #include <cstdio>
 
 namespace {
 
-// The largest first row (or column) a candidate may take for a block of this extent.
-int lastCandidateStart(int exampleExtent, int blockExtent)
-{
-    return exampleExtent - blockExtent - 2;
-}
-
-bool candidateRangeFits(int exampleExtent, int blockExtent)
-{
-    return lastCandidateStart(exampleExtent, blockExtent) >= 1;
-}
-
 QString candidateRangeError(int exampleWidth, int exampleHeight, int blockWidth, int blockHeight)
 {
     // The message getRand gives for the empty range that would have been drawn from.
-    const int emptyExtent = candidateRangeFits(exampleHeight, blockHeight) ? lastCandidateStart(exampleWidth, blockWidth)
-                                                                          : lastCandidateStart(exampleHeight, blockHeight);
+    const CandidateRange range = candidateRange(exampleWidth, exampleHeight, blockWidth, blockHeight);
+    const int emptyExtent = range.lastY >= 1 ? range.lastX : range.lastY;
     diagnostics::reportf("Error in getRand, max=%1.3f, min=%1.3f\n", static_cast<double>(emptyExtent), 1.0);
     return QStringLiteral("The example terrain (%1 x %2) is too small for blocks of %3 x %4 samples.")
         .arg(exampleWidth)
@@ -60,7 +56,7 @@ bool BlockMapper::canMap(int candidateCount, QString& error) const
         return false;
     }
     // Edge blocks are never larger than a full block, so a full block decides.
-    if (!candidateRangeFits(exampleHeight, blockSize) || !candidateRangeFits(exampleWidth, blockSize)) {
+    if (candidateRange(exampleWidth, exampleHeight, blockSize, blockSize).empty()) {
         error = candidateRangeError(exampleWidth, exampleHeight, blockSize, blockSize);
         return false;
     }
@@ -72,24 +68,43 @@ bool BlockMapper::canMap(int candidateCount, QString& error) const
     return true;
 }
 
-bool BlockMapper::mapBlocks(int candidateCount, std::vector<BlockPosition>& positions, QString& error)
+bool BlockMapper::mapBlocks(int candidateCount, std::vector<BlockPosition>& positions, QString& error,
+                            const MatchSearch& search, std::vector<float>* blockErrors)
 {
     if (!canMap(candidateCount, error))
         return false;
     diagnostics::reportf("Performing mapping (bheight = %i, bs=%i, ol=%i, #cand=%i) ...\n", tiledHeight, blockSize,
                 overlap, candidateCount);
     const BlockTiling tiling = tileGrid(tiledWidth, tiledHeight, blockSize, overlap);
-    std::vector<BlockPosition> mapping;
-    mapping.reserve(tiling.blocks.size());
-    for (const TiledBlock& block : tiling.blocks) {
-        BlockPosition chosen;
-        if (!selectBlock({block.x, block.y}, candidateCount, block.width, block.height, chosen, error))
-            return false;
-        mapping.push_back(chosen);
+    BlockProgress progress(search.progress, static_cast<std::int64_t>(tiling.blocks.size()));
+    BlockMatches matches;
+    RandomRangeStream end = RandomRangeStream::current();
+    BlockSearchOutcome outcome;
+    bool refined = true;
+    runWithThreads(search.threads, [&] {
+        outcome = searchRandomBlocks(tiledGrid->heights, exampleGrid->heights, tiling, candidateCount,
+                                     RandomRangeStream::current(), progress, matches, end);
+        if (outcome.kind == BlockSearchOutcome::Kind::matched && search.mode == MatchSearch::Mode::refined)
+            refined = refineBlockMatches(tiledGrid->heights, exampleGrid->heights, tiling, progress, matches);
+    });
+    if (outcome.kind == BlockSearchOutcome::Kind::cancelled || !refined) {
+        diagnostics::reportf("Block feature mapping cancelled.\n");
+        error = cancelledText();
+        return false;
     }
+    if (outcome.kind == BlockSearchOutcome::Kind::unscorable) {
+        const TiledBlock& block = tiling.blocks[outcome.firstUnscorableBlock];
+        diagnostics::reportf("Error in texture transfer, selected not found\n");
+        error = QStringLiteral("No example block could be matched to the block at %1, %2.").arg(block.x).arg(block.y);
+        return false;
+    }
+    end.makeCurrent();
+    progress.finish();
     diagnostics::reportf("Block feature mapping completed, return mapping for %i blocks.\n",
-                static_cast<int>(mapping.size()));
-    positions = std::move(mapping);
+                static_cast<int>(matches.positions.size()));
+    positions = std::move(matches.positions);
+    if (blockErrors)
+        *blockErrors = std::move(matches.errors);
     return true;
 }
 
@@ -103,18 +118,21 @@ bool BlockMapper::selectBlock(BlockPosition tiledPosition, int candidateCount, i
         error = QStringLiteral("The block to match lies outside the terrain.");
         return false;
     }
-    if (!candidateRangeFits(exampleHeight, blockHeight) || !candidateRangeFits(exampleWidth, blockWidth)) {
+    const CandidateRange range = candidateRange(exampleWidth, exampleHeight, blockWidth, blockHeight);
+    if (range.empty()) {
         error = candidateRangeError(exampleWidth, exampleHeight, blockWidth, blockHeight);
         return false;
     }
+    const ExampleBlockSums sums = ExampleBlockSums::withoutTable(exampleGrid->heights);
+    const CandidateScorer scorer(tiledGrid->heights, tiledPosition, blockWidth, blockHeight, exampleGrid->heights, sums);
     bool found = false;
     BlockPosition best;
     float bestError = 0.0f;
     for (int candidate = 0; candidate < candidateCount; ++candidate) {
-        // Both ranges were checked above, so the draws always give a value.
-        const int y = static_cast<int>(*getRand(1.0f, static_cast<float>(lastCandidateStart(exampleHeight, blockHeight))));
-        const int x = static_cast<int>(*getRand(1.0f, static_cast<float>(lastCandidateStart(exampleWidth, blockWidth))));
-        const float score = blockError(tiledPosition, {x, y}, blockWidth, blockHeight);
+        // The range was checked above, so the draws always give a value.
+        const int y = static_cast<int>(*getRand(1.0f, static_cast<float>(range.lastY)));
+        const int x = static_cast<int>(*getRand(1.0f, static_cast<float>(range.lastX)));
+        const float score = scorer.score({x, y});
         // A score that is not a number never wins; strictly smaller keeps the first of equals.
         if (std::isnan(score))
             continue;
@@ -133,6 +151,11 @@ bool BlockMapper::selectBlock(BlockPosition tiledPosition, int candidateCount, i
     }
     chosen = best;
     return true;
+}
+
+QString BlockMapper::cancelledText()
+{
+    return QStringLiteral("Block matching was cancelled; nothing was changed.");
 }
 
 float BlockMapper::blockError(BlockPosition tiledPosition, BlockPosition examplePosition, int blockWidth,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/VeskGrid.h"
+#include "synthesis/MatchSearch.h"
 
 #include <QString>
 #include <vector>
@@ -18,7 +19,8 @@ struct BlockPosition {
 //
 // Failures: the operations that can fail return false, print the reason on
 // standard output and put a short text for a message box in `error`; they
-// change nothing then (the random generator may have advanced).
+// change nothing then (selectBlock's draws may have advanced the random
+// generator; a failed or cancelled mapBlocks leaves it where it was).
 class BlockMapper {
 public:
     // The grids must stay alive and keep their sizes while the mapper is used.
@@ -32,8 +34,14 @@ public:
     bool canMap(int candidateCount, QString& error) const;
 
     // One example position per block of tileGrid(tiled size, blockSize, overlap),
-    // in tiling order. On failure `positions` is left as it was.
-    bool mapBlocks(int candidateCount, std::vector<BlockPosition>& positions, QString& error);
+    // in tiling order, and, when blockErrors is given, each one's blockError.
+    // The random search gives exactly what selecting the blocks one after the
+    // other in tiling order would, on any number of threads (RandomBlockSearch.h);
+    // the refined search then improves it (RefinedBlockSearch.h). Progress counts
+    // blocks; a cancel request makes it return false with "cancelledText()".
+    // On failure `positions`, blockErrors and the random generator are left as they were.
+    bool mapBlocks(int candidateCount, std::vector<BlockPosition>& positions, QString& error,
+                   const MatchSearch& search = {}, std::vector<float>* blockErrors = nullptr);
 
     // The example position whose block differs least in shape from the tiled
     // block at tiledPosition; the first drawn candidate wins ties. Candidates are
@@ -48,6 +56,9 @@ public:
     // lie inside their grids (selectBlock makes sure of it).
     float blockError(BlockPosition tiledPosition, BlockPosition examplePosition, int blockWidth,
                      int blockHeight) const;
+
+    // The error text of a mapping stopped by its cancel request.
+    static QString cancelledText();
 
     int blockSize = 0;
     int overlap = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 // Uniform draws for block matching and quilting.
@@ -21,3 +22,27 @@ std::optional<float> getRand(float min, float max);
 // For tests only: puts the process-wide generator back to its state at start,
 // so a test can replay the sequence a fresh process would draw.
 void resetRandomRangeGenerator();
+
+// The process-wide generator as a value, for work that draws a known number of
+// values ahead of time (the parallel block matcher gives each block its own
+// stretch of the sequence). A RandomRangeStream draws exactly what getRand
+// would draw from the same state.
+class RandomRangeStream {
+public:
+    // The process-wide generator's present state; drawing from the stream does not move it.
+    static RandomRangeStream current();
+    // Puts the process-wide generator where this stream stands.
+    void makeCurrent() const;
+
+    // As getRand for a non-empty range (max >= min, both numbers): max == min draws nothing.
+    float draw(float min, float max);
+
+    // The stream after `draws` more raw values, in logarithmic time.
+    RandomRangeStream skipped(std::uint64_t draws) const;
+
+    bool operator==(const RandomRangeStream&) const = default;
+
+private:
+    explicit RandomRangeStream(std::uint32_t state) : state_(state) {}
+    std::uint32_t state_;
+};

@@ -1,0 +1,138 @@
+// oneTBB first: Qt's "emit" keyword macro, which the grid headers bring, breaks its headers.
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
+#include "synthesis/RandomBlockSearch.h"
+
+#include "synthesis/CandidateRange.h"
+#include "synthesis/CandidateScorer.h"
+#include "synthesis/ExampleBlockSums.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+// Candidates drawn and scored at a time: small enough to stay in cache and to
+// look at the cancel request often.
+constexpr int candidatesPerBatch = 512;
+
+int exampleWidthOf(const FloatMatrix& example)
+{
+    return example.empty() ? 0 : static_cast<int>(example.front().size());
+}
+
+int drawsPerCandidate(const CandidateRange& range)
+{
+    // getRand draws nothing from a range of one value.
+    return (range.lastY > 1 ? 1 : 0) + (range.lastX > 1 ? 1 : 0);
+}
+
+// Where each block's draws start, counted from block 0's.
+std::vector<std::uint64_t> drawOffsets(const std::vector<TiledBlock>& blocks, int exampleWidth, int exampleHeight,
+                                       int candidateCount, std::uint64_t& totalDraws)
+{
+    std::vector<std::uint64_t> offsets;
+    offsets.reserve(blocks.size());
+    std::uint64_t draws = 0;
+    for (const TiledBlock& block : blocks) {
+        offsets.push_back(draws);
+        const CandidateRange range = candidateRange(exampleWidth, exampleHeight, block.width, block.height);
+        draws += static_cast<std::uint64_t>(candidateCount) * drawsPerCandidate(range);
+    }
+    totalDraws = draws;
+    return offsets;
+}
+
+struct BlockWinner {
+    bool found = false;
+    bool cancelled = false;
+    BlockPosition position;
+    float error = 0.0f;
+};
+
+BlockWinner searchBlock(const FloatMatrix& tiled, const FloatMatrix& example, const ExampleBlockSums& sums,
+                        const TiledBlock& block, int candidateCount, RandomRangeStream stream,
+                        const BlockProgress& progress)
+{
+    const CandidateRange range = candidateRange(exampleWidthOf(example), static_cast<int>(example.size()),
+                                                block.width, block.height);
+    const CandidateScorer scorer(tiled, {block.x, block.y}, block.width, block.height, example, sums);
+    BlockPosition candidates[candidatesPerBatch];
+    float scores[candidatesPerBatch];
+    BlockWinner winner;
+    for (int first = 0; first < candidateCount; first += candidatesPerBatch) {
+        if (progress.cancelled()) {
+            winner.cancelled = true;
+            return winner;
+        }
+        const int count = std::min(candidatesPerBatch, candidateCount - first);
+        for (int k = 0; k < count; ++k) {
+            const int y = static_cast<int>(stream.draw(1.0f, static_cast<float>(range.lastY)));
+            const int x = static_cast<int>(stream.draw(1.0f, static_cast<float>(range.lastX)));
+            candidates[k] = {x, y};
+        }
+        scorer.scoreAll(candidates, count, scores);
+        for (int k = 0; k < count; ++k) {
+            // A score that is not a number never wins; strictly smaller keeps the first of equals.
+            if (std::isnan(scores[k]))
+                continue;
+            if (!winner.found || scores[k] < winner.error) {
+                winner.found = true;
+                winner.position = candidates[k];
+                winner.error = scores[k];
+            }
+        }
+    }
+    return winner;
+}
+
+} // namespace
+
+BlockSearchOutcome searchRandomBlocks(const FloatMatrix& tiled, const FloatMatrix& example, const BlockTiling& tiling,
+                                      int candidateCount, RandomRangeStream from, BlockProgress& progress,
+                                      BlockMatches& matches, RandomRangeStream& end)
+{
+    const std::vector<TiledBlock>& blocks = tiling.blocks;
+    const int blockCount = static_cast<int>(blocks.size());
+    std::uint64_t totalDraws = 0;
+    const std::vector<std::uint64_t> offsets =
+        drawOffsets(blocks, exampleWidthOf(example), static_cast<int>(example.size()), candidateCount, totalDraws);
+    const ExampleBlockSums sums(example, tiling.blockSize * tiling.blockSize);
+
+    std::vector<BlockPosition> positions(blocks.size());
+    std::vector<float> errors(blocks.size(), 0.0f);
+    std::atomic<int> firstUnscorable{blockCount};
+    std::atomic<bool> cancelled{false};
+    tbb::parallel_for(tbb::blocked_range<int>(0, blockCount, 1), [&](const tbb::blocked_range<int>& range) {
+        for (int index = range.begin(); index != range.end(); ++index) {
+            if (cancelled.load(std::memory_order_relaxed))
+                return;
+            const BlockWinner winner = searchBlock(tiled, example, sums, blocks[index], candidateCount,
+                                                   from.skipped(offsets[index]), progress);
+            if (winner.cancelled) {
+                cancelled = true;
+                return;
+            }
+            if (!winner.found) {
+                int known = firstUnscorable.load();
+                while (index < known && !firstUnscorable.compare_exchange_weak(known, index)) {
+                }
+            } else {
+                positions[index] = winner.position;
+                errors[index] = winner.error;
+            }
+            progress.blockDone();
+        }
+    });
+    if (cancelled)
+        return {BlockSearchOutcome::Kind::cancelled};
+    if (firstUnscorable < blockCount)
+        return {BlockSearchOutcome::Kind::unscorable, firstUnscorable.load()};
+    matches.positions = std::move(positions);
+    matches.errors = std::move(errors);
+    end = from.skipped(totalDraws);
+    return {};
+}
