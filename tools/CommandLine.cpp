@@ -119,6 +119,13 @@ void defineTransfer(CLI::App& app, CliOptions& options)
         ->check(CLI::Range(4, 100));
     transfer->add_flag("--no-rescale", options.transfer.noRescale,
                        "Match and paste heights as they are, without rescaling the base to the example's range");
+    transfer->add_option("--search", options.transfer.search,
+                         "Block search: random (default, the plain random candidates) or refined (then improved by "
+                         "propagation and local search)")
+        ->check(CLI::IsMember({"random", "refined"}));
+    transfer->add_option("--threads", options.transfer.threads,
+                         "Worker threads for block matching (default: every core); any count gives the same result")
+        ->check(CLI::Range(1, 1024));
     addQuietFlag(*transfer, options);
 }
 

@@ -40,6 +40,8 @@ struct TransferOptions {
     bool schemeGiven = false; // --scheme was on the command line (it belongs to quilting)
     int requestedBlockSize = 100;
     bool noRescale = false;
+    std::string search = "random";
+    int threads = 0; // 0: every core
 };
 
 struct DeviationOptions {

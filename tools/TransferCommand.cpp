@@ -4,6 +4,7 @@
 #include "tools/CommandReport.h"
 #include "tools/Commands.h"
 #include "tools/CommitOutputs.h"
+#include "tools/ProgressBar.h"
 #include "tools/SchemeOperations.h"
 #include "tools/StdoutSilencer.h"
 #include "tools/TerrainInput.h"
@@ -20,14 +21,14 @@ QString coreReason(const VeskGrid& grid)
 // by one coarsening, its detail is quilted onto the base, and the base is refined once
 // with it.
 bool quiltAndRefine(VeskGrid& base, VeskGrid& example, const std::string& scheme, int blockSize, bool rescale,
-                    QString& errorText)
+                    const MatchSearch& search, QString& errorText)
 {
     if (!coarseningStepOf(scheme)(example)) {
         errorText = QStringLiteral("coarsening the example failed: %1").arg(coreReason(example));
         return false;
     }
     QuiltMatches matches;
-    if (!quiltDetails(base, example, blockSize, matches, rescale, rescale, errorText)) {
+    if (!quiltDetails(base, example, blockSize, matches, rescale, rescale, errorText, search)) {
         errorText = QStringLiteral("quilting failed: %1").arg(errorText);
         return false;
     }
@@ -40,9 +41,10 @@ bool quiltAndRefine(VeskGrid& base, VeskGrid& example, const std::string& scheme
 
 // The window's "Go" with Traditional selected: multifractal mapping refines the base
 // itself, with noise as rough as the example is where each block matched.
-bool mapRoughness(VeskGrid& base, VeskGrid& example, int blockSize, bool rescale, QString& errorText)
+bool mapRoughness(VeskGrid& base, VeskGrid& example, int blockSize, bool rescale, const MatchSearch& search,
+                  QString& errorText)
 {
-    if (multifractalMapping(base, example, blockSize, rescale, rescale, errorText))
+    if (multifractalMapping(base, example, blockSize, rescale, rescale, errorText, nullptr, search))
         return true;
     errorText = QStringLiteral("multifractal mapping failed: %1").arg(errorText);
     return false;
@@ -67,8 +69,14 @@ ExitCode runTransfer(const TransferOptions& options, bool quiet)
             return reportFailure(errorText);
         const int blockSize = transferBlockSize(options.requestedBlockSize, base.width, base.height);
         const bool rescale = !options.noRescale;
-        const bool transferred = quilting ? quiltAndRefine(base, example, options.scheme, blockSize, rescale, errorText)
-                                          : mapRoughness(base, example, blockSize, rescale, errorText);
+        ProgressBar bar(quiet);
+        MatchSearch search;
+        search.mode = options.search == "refined" ? MatchSearch::Mode::refined : MatchSearch::Mode::random;
+        search.threads = options.threads;
+        search.progress = bar.progress();
+        const bool transferred = quilting
+                                     ? quiltAndRefine(base, example, options.scheme, blockSize, rescale, search, errorText)
+                                     : mapRoughness(base, example, blockSize, rescale, search, errorText);
         if (!transferred)
             return reportFailure(errorText);
         if (!stageTerrain(base, QString::fromStdString(options.output), transaction, errorText))

@@ -75,3 +75,31 @@ TEST(CliTransferExpected, DefaultRunsGiveTheSerialBytes)
     for (const TransferCase& transfer : allCases())
         expectSameBytes(transfer, {});
 }
+
+TEST(CliTransferExpected, OneThreadGivesTheSerialBytes)
+{
+    for (const TransferCase& transfer : allCases())
+        expectSameBytes(transfer, {"--threads", "1"});
+}
+
+TEST(CliTransferExpected, RefinedSearchGivesTheSameBytesOnAnyThreadCount)
+{
+    for (const TransferCase& transfer : allCases()) {
+        ScratchFolder folder;
+        std::string first;
+        for (const std::string threads : {"1", "2", "3"}) {
+            const std::string out = folder.path(threads + ".flt");
+            std::vector<std::string> arguments = transfer.arguments(out);
+            arguments.insert(arguments.end(), {"--search", "refined", "--threads", threads});
+            const ProcessResult result = runCli(arguments);
+            ASSERT_EQ(result.exitCode, 0) << transfer.name() << ": " << result.err;
+            const std::string bytes = readFileBytes(out);
+            ASSERT_FALSE(bytes.empty());
+            if (first.empty())
+                first = bytes;
+            EXPECT_TRUE(bytes == first) << transfer.name() << " on " << threads << " threads";
+        }
+        // Refining changes matches on these terrains, so the output is not the random search's.
+        EXPECT_FALSE(first == readFileBytes(expectedFolder() + transfer.name() + ".flt")) << transfer.name();
+    }
+}

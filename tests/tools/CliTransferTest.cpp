@@ -68,6 +68,8 @@ TEST(CliTransfer, OptionRulesAreUsageErrors)
         {"transfer", sampleGrid(), sampleGrid(), out, "--block", "3"},
         {"transfer", sampleGrid(), sampleGrid(), out, "--block", "101"},
         {"transfer", sampleGrid(), sampleGrid()},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--threads", "0"},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--search", "exhaustive"},
     };
     for (const auto& arguments : wrong) {
         const ProcessResult result = runCli(arguments);
@@ -75,4 +77,53 @@ TEST(CliTransfer, OptionRulesAreUsageErrors)
         EXPECT_FALSE(result.err.empty());
     }
     EXPECT_TRUE(folder.entries().empty());
+}
+
+namespace {
+
+// transfer run on a pseudo-terminal by script(1), whose output carries the terminal's stderr.
+ProcessResult transferOnTerminal(const ScratchFolder& folder, const std::string& extra)
+{
+    const std::string base = std::string(TALVANE_TEST_DATA) + "/transfer-expected/large-base.grd";
+    const std::string example = std::string(TALVANE_TEST_DATA) + "/transfer-expected/example.grd";
+    const std::string command = std::string(TALVANE_CLI) + " transfer " + base + " " + example + " "
+                                + folder.path("out.flt") + " --block 8" + extra + " >/dev/null";
+    return runProgram("script", {"-qec", command, "/dev/null"});
+}
+
+int occurrences(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST(CliTransfer, ShowsOneProgressBarOnATerminalThatEndsOnce)
+{
+    if (!programOnPath("script"))
+        GTEST_SKIP() << "script(1) is not installed";
+    ScratchFolder folder;
+    const ProcessResult result = transferOnTerminal(folder, "");
+    ASSERT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_EQ(occurrences(result.out, "matching blocks ["), occurrences(result.out, "\rmatching blocks ["));
+    EXPECT_GT(occurrences(result.out, "matching blocks ["), 2);
+    EXPECT_EQ(occurrences(result.out, "] 100% ("), 1);
+}
+
+TEST(CliTransfer, ShowsNoProgressBarWhenQuietOrNotOnATerminal)
+{
+    ScratchFolder folder;
+    if (programOnPath("script")) {
+        const ProcessResult quiet = transferOnTerminal(folder, " --quiet");
+        ASSERT_EQ(quiet.exitCode, 0) << quiet.out;
+        EXPECT_FALSE(contains(quiet.out, "matching blocks"));
+    }
+    const std::string out = folder.path("piped.grd");
+    const ProcessResult piped = runCli({"transfer", sampleGrid(), sampleGrid(), out, "--block", "20"});
+    ASSERT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_FALSE(contains(piped.err, "matching blocks"));
+    EXPECT_FALSE(contains(piped.out, "matching blocks"));
 }
