@@ -12,6 +12,7 @@
 #include "views/GLGrid.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QStatusBar>
 
 #include <cstdio>
@@ -53,6 +54,8 @@ void TalvaneMainWindow::doTextureTransfer()
     const SavedMarks leftMarks = takeMarks(gLGrid1);
     const SavedMarks rightMarks = takeMarks(gLGrid2);
     const int blockSize = transferBlockSize(requestedBlockSize, base.width, base.height);
+    MatchSearch search;
+    search.mode = refineMatchesCB->isChecked() ? MatchSearch::Mode::refined : MatchSearch::Mode::random;
     QString error;
 
     if (multiresolutionTraditionalAction->isChecked()) {
@@ -61,7 +64,8 @@ void TalvaneMainWindow::doTextureTransfer()
         bool mapped = false;
         {
             BusyIndicator busy(statusBar(), QStringLiteral("Mapping the example's roughness onto the left terrain ..."));
-            mapped = multifractalMapping(base, example, blockSize, rescaleBeforeQuilting, rescaleAfterQuilting, error);
+            mapped = multifractalMapping(base, example, blockSize, rescaleBeforeQuilting, rescaleAfterQuilting, error,
+                                         nullptr, search);
         }
         if (!mapped) {
             restoreMarks(gLGrid1, leftMarks);
@@ -85,7 +89,8 @@ void TalvaneMainWindow::doTextureTransfer()
     bool quilted = false;
     {
         BusyIndicator busy(statusBar(), QStringLiteral("Quilting the example's detail onto the left terrain ..."));
-        quilted = quiltDetails(base, example, blockSize, matches, rescaleBeforeQuilting, rescaleAfterQuilting, error);
+        quilted = quiltDetails(base, example, blockSize, matches, rescaleBeforeQuilting, rescaleAfterQuilting, error,
+                               search);
     }
     if (!quilted) {
         restoreMarks(gLGrid1, leftMarks);

@@ -128,6 +128,7 @@ public:
     QGroupBox* groupBox2 = nullptr;
     QCheckBox* rescaleBeforeCB = nullptr;
     QCheckBox* rescaleAfterCB = nullptr;
+    QCheckBox* refineMatchesCB = nullptr; // "Refine matches": the refined block search
     QHBoxLayout* layout17 = nullptr;
     QHBoxLayout* layout16_2 = nullptr;
     QLabel* textLabel1_4 = nullptr;

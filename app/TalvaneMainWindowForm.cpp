@@ -321,6 +321,8 @@ void TalvaneMainWindow::buildBottomControls()
     rescaleAfterCB = namedWidget<QCheckBox>(groupBox2, "rescaleAfterCB");
     rescaleAfterCB->setGeometry(10, 40, 130, 20);
     rescaleAfterCB->setChecked(true);
+    refineMatchesCB = namedWidget<QCheckBox>(groupBox2, "refineMatchesCB");
+    refineMatchesCB->setGeometry(10, 60, 130, 20);
     TalvaneMainWindowLayout->addWidget(groupBox2, 2, 1, 2, 1);
 
     layout17 = namedLayout<QHBoxLayout>("layout17");
@@ -452,7 +454,7 @@ void TalvaneMainWindow::fitQuiltingBox()
 {
     int right = 0;
     int bottom = 0;
-    for (QCheckBox* box : {rescaleBeforeCB, rescaleAfterCB}) {
+    for (QCheckBox* box : {rescaleBeforeCB, rescaleAfterCB, refineMatchesCB}) {
         const QRect place = box->geometry();
         box->resize(std::max(130, box->sizeHint().width()), place.height());
         right = std::max(right, box->geometry().right());

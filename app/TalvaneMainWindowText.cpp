@@ -52,6 +52,7 @@ void TalvaneMainWindow::languageChange()
     groupBox2->setTitle(translated("Terrain Quilting"));
     rescaleBeforeCB->setText(translated("Rescale when quilting"));
     rescaleAfterCB->setText(translated("Rescale when finished"));
+    refineMatchesCB->setText(translated("Refine matches"));
     fitQuiltingBox();
 
     textLabel1_4->setText(translated("Interactive Levels"));

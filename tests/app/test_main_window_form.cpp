@@ -115,7 +115,7 @@ private slots:
             {"refineRightButton", "QToolButton"}, {"coarsenRightButton", "QToolButton"},
             {"ContoursGB", "QGroupBox"}, {"ucurvesButton", "QPushButton"}, {"textLabel1_2", "QLabel"},
             {"spinBox7", "QSpinBox"}, {"groupBox2", "QGroupBox"}, {"rescaleBeforeCB", "QCheckBox"},
-            {"rescaleAfterCB", "QCheckBox"}, {"layout17", "QHBoxLayout"}, {"layout16_2", "QHBoxLayout"},
+            {"rescaleAfterCB", "QCheckBox"}, {"refineMatchesCB", "QCheckBox"}, {"layout17", "QHBoxLayout"}, {"layout16_2", "QHBoxLayout"},
             {"textLabel1_4", "QLabel"}, {"spinBox", "QSpinBox"}, {"pushButton6", "QPushButton"},
             {"layout19_2", "QHBoxLayout"}, {"layout15", "QHBoxLayout"}, {"textLabel1_3", "QLabel"},
             {"blocksizeSlider", "QSlider"}, {"blockSizeLCD", "QLCDNumber"}, {"matchCB", "QCheckBox"},
@@ -305,7 +305,11 @@ private slots:
         QCOMPARE(window.rescaleAfterCB->text(), QStringLiteral("Rescale when finished"));
         QCOMPARE(window.rescaleBeforeCB->pos(), QPoint(10, 20));
         QCOMPARE(window.rescaleAfterCB->pos(), QPoint(10, 40));
-        for (QCheckBox* box : {window.rescaleBeforeCB, window.rescaleAfterCB}) {
+        QCOMPARE(window.refineMatchesCB->text(), QStringLiteral("Refine matches"));
+        QCOMPARE(window.refineMatchesCB->pos(), QPoint(10, 60));
+        QCOMPARE(window.refineMatchesCB->parentWidget(), window.groupBox2);
+        QVERIFY(!window.refineMatchesCB->isChecked());
+        for (QCheckBox* box : {window.rescaleBeforeCB, window.rescaleAfterCB, window.refineMatchesCB}) {
             QCOMPARE(box->height(), 20);
             // At least the form's 130 pixels, and never narrower than its text.
             QVERIFY(box->width() >= 130);

@@ -130,6 +130,37 @@ private slots:
         QCOMPARE(window->gLGrid1->marks[4], 2 * leftBefore[4]);
     }
 
+    void goWithRefineMatchesQuiltsWithTheRefinedSearch()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        loadSamplesAndCoarsenRight(scripted, sample);
+
+        VeskGrid random = window->gLGrid1->grid;
+        VeskGrid refined = window->gLGrid1->grid;
+        const VeskGrid example = window->gLGrid2->grid;
+        QuiltMatches matches;
+        QString error;
+        MatchSearch search;
+        search.mode = MatchSearch::Mode::refined;
+        const GeneratorStates start = rewindGenerators();
+        QVERIFY(quiltDetails(random, example, (403 + 344) / 30, matches, true, true, error));
+        rewindGenerators(&start);
+        QVERIFY(quiltDetails(refined, example, (403 + 344) / 30, matches, true, true, error, search));
+        QVERIFY(subdivideChaikin(refined));
+        QVERIFY(random.details != refined.details);
+
+        window->refineMatchesCB->setChecked(true);
+        rewindGenerators(&start);
+        StdoutCapture capture;
+        window->pushButton6->click();
+        capture.finish();
+        QVERIFY(scripted.log.messages.isEmpty());
+        QVERIFY(sameTerrain(window->gLGrid1->grid, refined));
+    }
+
     void goWithTraditionalMapsWithoutRefiningAgain()
     {
         ScriptedWindow scripted;
