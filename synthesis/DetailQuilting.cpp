@@ -100,7 +100,7 @@ FloatMatrix zeroMatrix(int rows, int columns)
 } // namespace
 
 bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSize, QuiltMatches& matches,
-                  bool rescaleBefore, bool rescaleAfter, QString& error)
+                  bool rescaleBefore, bool rescaleAfter, QString& error, const MatchSearch& search)
 {
     if (!checkRescaleFlags(rescaleBefore, rescaleAfter, error))
         return false;
@@ -127,7 +127,7 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
 
     BlockMapper mapper(terrain.grid, example, blockSize, overlap);
     std::vector<BlockPosition> mapping;
-    if (!mapper.mapBlocks(layout.candidateCount, mapping, error))
+    if (!mapper.mapBlocks(layout.candidateCount, mapping, error, search))
         return false;
 
     const BlockTiling& tiling = layout.tiling;

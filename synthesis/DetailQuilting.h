@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/VeskGrid.h"
+#include "synthesis/MatchSearch.h"
 #include "synthesis/QuiltMatches.h"
 
 #include <QString>
@@ -37,9 +38,13 @@
 // example whose top level has neither the Chaikin nor the Faber shapes for its
 // size (details loaded from another terrain, ragged matrices); a block size
 // that halving brings below 2; an example too small for candidate blocks; no
-// candidate block that can be scored.
+// candidate block that can be scored. A cancel request through `search` is a
+// failure too, with nothing changed.
+//
+// `search` chooses the block search, the threads and the progress report
+// (blocks matched of blocks in all).
 bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSize, QuiltMatches& matches,
-                  bool rescaleBefore, bool rescaleAfter, QString& error);
+                  bool rescaleBefore, bool rescaleAfter, QString& error, const MatchSearch& search = {});
 
 // Copies a width x height block of coefficients from source (starting at
 // sourceColumn, sourceRow) into destination (at destinationColumn,

@@ -96,7 +96,7 @@ RoughnessMap measureRoughness(const ExampleDetailField& field, const std::vector
 } // namespace
 
 bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool rescaleBefore, bool rescaleAfter,
-                         QString& error, RoughnessMap* roughness)
+                         QString& error, RoughnessMap* roughness, const MatchSearch& search)
 {
     if (!checkTerrainHasData(base, "multifractal mapping", "base", error) ||
         !checkTerrainHasData(example, "multifractal mapping", "target", error))
@@ -135,7 +135,7 @@ bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool 
                 workingExample.width, workingExample.height, workingBase.width, workingBase.height);
 
     std::vector<BlockPosition> mapping;
-    if (!mapper.mapBlocks(candidatesPerBlock, mapping, error))
+    if (!mapper.mapBlocks(candidatesPerBlock, mapping, error, search))
         return false;
     diagnostics::reportf("Mapper returned %i mappings\n", static_cast<int>(mapping.size()));
 

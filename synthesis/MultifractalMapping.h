@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/VeskGrid.h"
+#include "synthesis/MatchSearch.h"
 
 #include <QString>
 #include <vector>
@@ -31,6 +32,8 @@ struct RoughnessMap {
 // and the example (size included) are exactly as they were. Refusals:
 // rescaleAfter without rescaleBefore; a terrain without data; a block size that
 // halving brings below 4; an example too small for candidate blocks; no
-// candidate block that can be scored; a refinement the base refuses.
+// candidate block that can be scored; a refinement the base refuses; a cancel
+// request through `search`, which also chooses the block search, the threads
+// and the progress report (blocks matched of blocks in all).
 bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool rescaleBefore, bool rescaleAfter,
-                         QString& error, RoughnessMap* roughness = nullptr);
+                         QString& error, RoughnessMap* roughness = nullptr, const MatchSearch& search = {});
