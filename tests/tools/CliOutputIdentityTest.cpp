@@ -25,10 +25,16 @@ std::map<std::string, std::string> recordedHashes()
 {
     std::map<std::string, std::string> hashes;
     std::ifstream table(TALVANE_OUTPUT_HASHES);
-    std::string hash;
-    std::string key;
-    while (table >> hash >> key)
-        hashes[key] = hash;
+    std::string line;
+    while (std::getline(table, line)) {
+        if (line.empty() || line.front() == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string hash;
+        std::string key;
+        if (fields >> hash >> key)
+            hashes[key] = hash;
+    }
     return hashes;
 }
 
