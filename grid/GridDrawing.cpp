@@ -154,15 +154,13 @@ void VeskGrid::render(int mode)
     if (width < 2 || height < 2 || !heightsMatchSize(*this))
         return;
 
-    if (!normalsValid || !matrixHasShape(normals, height, width))
-        calculateNormals();
+    ensureNormals();
     if (!matrixHasShape(normals, height, width))
         return;
     // Stale curvature and slope (a grid grown since they were computed) are recomputed
     // rather than read past their ends.
-    if (mode > 1 && (!surfaceValid || !matrixHasShape(curvature, height - 1, width - 1)
-                     || !matrixHasShape(slope, height - 1, width - 1)))
-        calculateCurvature();
+    if (mode > 1)
+        ensureSurfaceAnalysis();
 
     setMaterial(kDefaultSurface);
 
@@ -198,8 +196,7 @@ void VeskGrid::render(int x0, int y0, int blockWidth, int blockHeight, float red
     }
     if (!heightsMatchSize(*this))
         return;
-    if (!normalsValid || !matrixHasShape(normals, height, width))
-        calculateNormals();
+    ensureNormals();
     if (!matrixHasShape(normals, height, width))
         return;
 

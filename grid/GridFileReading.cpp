@@ -142,7 +142,24 @@ void startLoad(VeskGrid& grid, const char* format)
     diagnostics::reportf("Loading %s Grid File\n", format);
 }
 
-// Steps shared by both loaders once every height is in: statistics, summary, normals.
+// Sizes the grid for a terrain whose rows the loader appends one by one (appendRow):
+// each row is written once, from a row-sized buffer that stays in the cache, instead of
+// zero-filling the whole matrix and overwriting it.
+void startHeights(VeskGrid& grid, long long columns, long long rows)
+{
+    grid.width = static_cast<int>(columns);
+    grid.height = static_cast<int>(rows);
+    grid.heights.clear();
+    grid.heights.reserve(static_cast<std::size_t>(rows));
+}
+
+void appendRow(VeskGrid& grid, const std::vector<float>& row)
+{
+    grid.heights.emplace_back(row.begin(), row.end());
+}
+
+// Steps shared by both loaders once every height is in: statistics and summary. The
+// normals, curvature and slope are left to their first use.
 void finishLoad(VeskGrid& grid, const QString& fileName, float cellSize, const HeightTally& tally)
 {
     grid.cellSize = cellSize;
@@ -160,9 +177,6 @@ void finishLoad(VeskGrid& grid, const QString& fileName, float cellSize, const H
 
     grid.normalsValid = false;
     grid.surfaceValid = false;
-    grid.curvature.clear();
-    grid.slope.clear();
-    grid.calculateNormals();
     grid.name = fileName;
     grid.name.remove(QLatin1Char('.'));
     grid.hasData = true;
@@ -200,11 +214,12 @@ bool VeskGrid::loadGRDFile(QString fileName)
     if (fileSize >= 0 && fileSize < 2 * expected - 1)
         return refusePrematureEnd(*this, fileName, 0, expected);
 
-    resize(static_cast<int>(header.columns), static_cast<int>(header.rows));
+    startHeights(*this, header.columns, header.rows);
     HeightTally tally;
     std::string_view token;
+    std::vector<float> rowValues(static_cast<std::size_t>(width));
     for (int row = 0; row < height; ++row) {
-        float* values = heights[row].data();
+        float* values = rowValues.data();
         for (int col = 0; col < width; ++col) {
             if (!reader.next(token)) {
                 if (reader.tokenTooLong()) {
@@ -230,6 +245,7 @@ bool VeskGrid::loadGRDFile(QString fileName)
             values[col] = static_cast<float>(value);
             tally.add(value);
         }
+        appendRow(*this, rowValues);
     }
     file.reset();
 
@@ -277,14 +293,15 @@ bool VeskGrid::loadFLTFile(QString fileName)
     if (fileSize >= 0 && fileSize < 4 * expected)
         return refusePrematureEnd(*this, fileName, fileSize / 4, expected);
 
-    resize(static_cast<int>(header.columns), static_cast<int>(header.rows));
+    startHeights(*this, header.columns, header.rows);
     HeightTally tally;
     // Whole rows at a time: the data is rows of 4-byte floats, first row first.
     std::vector<unsigned char> rowBytes(static_cast<std::size_t>(width) * 4);
+    std::vector<float> rowValues(static_cast<std::size_t>(width));
     for (int row = 0; row < height; ++row) {
         const std::size_t got = std::fread(rowBytes.data(), 1, rowBytes.size(), file.get());
         const int complete = static_cast<int>(got / 4);
-        float* values = heights[row].data();
+        float* values = rowValues.data();
         for (int col = 0; col < complete; ++col) {
             const float value = decodeFloat(rowBytes.data() + 4 * col, header.bigEndian);
             if (!std::isfinite(value)) {
@@ -303,6 +320,7 @@ bool VeskGrid::loadFLTFile(QString fileName)
                 return refuseUnreadable(*this, fileName, tally.count());
             return refusePrematureEnd(*this, fileName, tally.count(), expected);
         }
+        appendRow(*this, rowValues);
     }
     file.reset();
 

@@ -1,4 +1,5 @@
 #include "diagnostics/Diagnostics.h"
+#include "grid/MatrixShape.h"
 #include "grid/VeskGrid.h"
 
 #include <cmath>
@@ -111,6 +112,21 @@ bool isRectangular(const FloatMatrix& matrix, std::size_t columns)
 }
 
 } // namespace
+
+void VeskGrid::ensureNormals()
+{
+    if (!matrixHasShape(normals, static_cast<int>(heights.size()), heights.empty() ? 0 : static_cast<int>(heights[0].size())))
+        normalsValid = false;
+    calculateNormals();
+}
+
+void VeskGrid::ensureSurfaceAnalysis()
+{
+    const int cellRows = height - 1;
+    const int cellColumns = width - 1;
+    if (!surfaceValid || !matrixHasShape(curvature, cellRows, cellColumns) || !matrixHasShape(slope, cellRows, cellColumns))
+        calculateCurvature();
+}
 
 void VeskGrid::calculateNormals()
 {

@@ -1,5 +1,6 @@
 #include "grid/VeskGrid.h"
 #include "diagnostics/Diagnostics.h"
+#include "grid/MatrixShape.h"
 
 #include <cstdio>
 
@@ -26,9 +27,7 @@ void VeskGrid::resize(int newWidth, int newHeight)
     heights.resize(height);
     for (auto& row : heights)
         row.resize(width, 0.0f);
-    normals.resize(height);
-    for (auto& row : normals)
-        row.resize(width, Vector3{});
+    // The normals are not allocated here: ensureNormals makes them when they are needed.
 }
 
 void VeskGrid::clearData()
@@ -74,12 +73,21 @@ void VeskGrid::adjustSize(int newWidth, int newHeight)
     if (newWidth > width || newHeight > height)
         clearDetails();
 
+    // Normals that were made for these heights follow the new size, the added samples
+    // facing up; normals not made yet (or stale) are left for ensureNormals.
+    const bool keepNormals = normalsValid && matrixHasShape(normals, height, width);
+    if (!keepNormals) {
+        normals.clear();
+        normalsValid = false;
+    }
+
     if (newWidth != width) {
         diagnostics::reportf("adjusting width from %i to %i\n", width, newWidth);
         for (int row = 0; row < height; ++row) {
             const float lastHeight = heights[row][width - 1];
             heights[row].resize(newWidth, lastHeight);
-            normals[row].resize(newWidth, Vector3{0.0, 0.0, 1.0});
+            if (keepNormals)
+                normals[row].resize(newWidth, Vector3{0.0, 0.0, 1.0});
         }
         width = newWidth;
     }
@@ -88,11 +96,13 @@ void VeskGrid::adjustSize(int newWidth, int newHeight)
         diagnostics::reportf("adjusting height from %i to %i\n", height, newHeight);
         if (newHeight < height) {
             heights.resize(newHeight);
-            normals.resize(newHeight);
+            if (keepNormals)
+                normals.resize(newHeight);
         } else {
             const std::vector<float> lastRow = heights[height - 1];
             heights.resize(newHeight, lastRow);
-            normals.resize(newHeight, std::vector<Vector3>(width, Vector3{0.0, 0.0, 1.0}));
+            if (keepNormals)
+                normals.resize(newHeight, std::vector<Vector3>(width, Vector3{0.0, 0.0, 1.0}));
         }
         height = newHeight;
     }
@@ -128,8 +138,8 @@ int VeskGrid::computeStatistics()
 void VeskGrid::refresh()
 {
     hasData = true;
+    // Made again at the next use (ensureNormals); the old ones keep their storage.
     normalsValid = false;
-    calculateNormals();
     computeStatistics();
     curvature.clear();
     slope.clear();

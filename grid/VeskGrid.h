@@ -39,6 +39,13 @@ public:
     bool loadDetail(QString fileName);
 
     // --- Surface analysis (SurfaceAnalysis.cpp) ---
+    // Derived data are made on first use, never by loading or resizing: a terrain that
+    // is only read, converted or coarsened never pays for them (24 bytes a sample for
+    // the normals). Every reader of normals, curvature or slope calls these first.
+    // Normals of the current heights: computed when stale or shaped unlike the heights.
+    void ensureNormals();
+    // Curvature and slope of the current heights: computed when stale or misshapen.
+    void ensureSurfaceAnalysis();
     void calculateNormals();
     void calculateCurvature();
 
@@ -56,6 +63,7 @@ public:
     std::vector<FloatMatrix> details;
     float maxHeight = -1e10f;
     float minHeight = 1e10f;
+    // Empty until ensureNormals / ensureSurfaceAnalysis make them.
     std::vector<std::vector<Vector3>> normals;
     FloatMatrix curvature;
     FloatMatrix slope;

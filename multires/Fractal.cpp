@@ -136,10 +136,8 @@ bool subdivideFractal(VeskGrid& grid)
             sample = static_cast<float>(sample + normalDeviate() * deviation * kNoiseFactor);
 
     diagnostics::reportf("\tRecalculating normals\n");
-    grid.normalsValid = false;
-    grid.calculateNormals();
+    markHeightsReplaced(grid);
     grid.fractalDeviation = deviation;
-    grid.computeStatistics();
     grid.lastError.clear();
     return true;
 }
@@ -165,7 +163,7 @@ bool unsubdivideFractal(VeskGrid& grid)
 
     grid.cellSize *= 2.0f;
     grid.fractalDeviation = 0.0f;
-    recomputeDerivedData(grid);
+    markHeightsReplaced(grid);
     grid.lastError.clear();
     return true;
 }
@@ -211,11 +209,9 @@ bool subdivideFractalByBlocks(VeskGrid& grid, std::vector<float> deviationMap, i
         }
     }
 
-    grid.normalsValid = false;
     grid.hasData = true;
     grid.cellSize *= 0.5f;
-    grid.calculateNormals();
-    grid.computeStatistics();
+    markHeightsReplaced(grid);
     grid.lastError.clear();
     return true;
 }

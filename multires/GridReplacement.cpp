@@ -9,19 +9,17 @@
 void replaceHeights(VeskGrid& grid, FloatMatrix&& newHeights, int newWidth, int newHeight)
 {
     grid.clearData();
-    // The finished rows are moved in before resize, which keeps existing values and so
-    // only allocates the normals instead of a matrix of zeros that would be overwritten.
+    // The finished rows are moved in as they are: nothing is allocated or filled twice.
     grid.heights = std::move(newHeights);
     grid.width = newWidth;
     grid.height = newHeight;
-    grid.resize(newWidth, newHeight);
     grid.hasData = true;
 }
 
-void recomputeDerivedData(VeskGrid& grid)
+void markHeightsReplaced(VeskGrid& grid)
 {
     grid.normalsValid = false;
-    grid.calculateNormals();
+    grid.surfaceValid = false;
     grid.computeStatistics();
 }
 
@@ -114,7 +112,7 @@ bool finishPlainRefinement(VeskGrid& grid)
 {
     grid.cellSize *= 0.5f;
     diagnostics::reportf("\tRecalculating normals\n");
-    recomputeDerivedData(grid);
+    markHeightsReplaced(grid);
     grid.lastError.clear();
     return true;
 }
@@ -141,7 +139,7 @@ bool finishCoarsening(VeskGrid& grid)
     diagnostics::reportf("c2 is %i X %i\n", grid.width, grid.height);
     grid.cellSize *= 2.0f;
     diagnostics::reportf("recalculating normals\n");
-    recomputeDerivedData(grid);
+    markHeightsReplaced(grid);
     grid.lastError.clear();
     return true;
 }

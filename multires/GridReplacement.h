@@ -8,11 +8,13 @@
 // Helpers shared by the three schemes for the steps every grid operation repeats.
 
 // Replaces the grid's terrain by newHeights (newHeight rows of newWidth values): clearData
-// (which keeps the detail stack), set the sizes, resize, take the heights, set hasData.
+// (which keeps the detail stack and frees the old derived data), set the sizes, take the
+// heights, set hasData.
 void replaceHeights(VeskGrid& grid, FloatMatrix&& newHeights, int newWidth, int newHeight);
 
-// After the heights changed: mark the normals stale, recompute them and the statistics.
-void recomputeDerivedData(VeskGrid& grid);
+// After the heights changed: mark normals, curvature and slope stale (they are made again
+// on first use) and recompute the statistics.
+void markHeightsReplaced(VeskGrid& grid);
 
 // Refuses an operation: prints the message, keeps it as the grid's lastError and returns
 // false so the caller can return it directly. Nothing of the grid is changed.
@@ -45,8 +47,8 @@ bool topDetailsFit(VeskGrid& grid, int rowDetailRows, int rowDetailValues, int c
 // Takes the top matrix off the detail stack (the caller has checked that there is one).
 FloatMatrix popTopDetails(VeskGrid& grid);
 
-// The common end of every refinement without details: half the cell size, recompute the
-// normals and statistics. Returns true so the caller can return it directly.
+// The common end of every refinement without details: half the cell size, mark the
+// derived data stale and recompute the statistics. Returns true so the caller can return it directly.
 bool finishPlainRefinement(VeskGrid& grid);
 
 // The common end of every refinement with details: report the new size, then finish as
@@ -58,5 +60,6 @@ bool finishRefinement(VeskGrid& grid);
 bool beginCoarsening(VeskGrid& grid);
 
 // The common end of a two-level coarsening once the coarse heights are in place: report
-// the coarse size, double the cell size, recompute the normals and statistics. Returns true.
+// the coarse size, double the cell size, mark the derived data stale and recompute the
+// statistics. Returns true.
 bool finishCoarsening(VeskGrid& grid);

@@ -68,6 +68,14 @@ std::string at(int row, int col)
     return "sample " + std::to_string(row) + "," + std::to_string(col);
 }
 
+// A grid as the drawing sees it: heights set, normals made on first use.
+VeskGrid makeSurface(int width, int height, const std::function<float(int, int)>& heightAt, float cellSize = 90.0f)
+{
+    VeskGrid grid = makeGrid(width, height, heightAt, cellSize);
+    grid.ensureNormals();
+    return grid;
+}
+
 void computeCurvatureQuietly(VeskGrid& grid)
 {
     testing::internal::CaptureStdout();
@@ -79,7 +87,7 @@ void computeCurvatureQuietly(VeskGrid& grid)
 
 TEST(SurfaceNormalsTest, FlatTerrainFacesUpEverywhereWithNoSlopeOrCurvature)
 {
-    VeskGrid grid = makeGrid(7, 5, [](int, int) { return 250.0f; }, 90.0f);
+    VeskGrid grid = makeSurface(7, 5, [](int, int) { return 250.0f; }, 90.0f);
     ASSERT_TRUE(grid.normalsValid);
     for (int row = 0; row < 5; ++row)
         for (int col = 0; col < 7; ++col)
@@ -102,7 +110,7 @@ TEST(SurfaceNormalsTest, FlatTerrainFacesUpEverywhereWithNoSlopeOrCurvature)
 
 TEST(SurfaceNormalsTest, PlaneRisingAlongColumnsHasOneNormalEverywhere)
 {
-    VeskGrid grid = makeGrid(6, 5, [](int, int col) { return 7.0f + static_cast<float>(col); }, 3.0f);
+    VeskGrid grid = makeSurface(6, 5, [](int, int col) { return 7.0f + static_cast<float>(col); }, 3.0f);
     const Vector3 expected{0.0, -1.0 / std::sqrt(2.0), 1.0 / std::sqrt(2.0)};
     for (int row = 0; row < 5; ++row)
         for (int col = 0; col < 6; ++col)
@@ -117,7 +125,7 @@ TEST(SurfaceNormalsTest, PlaneRisingAlongColumnsHasOneNormalEverywhere)
 
 TEST(SurfaceNormalsTest, PlaneRisingAlongRowsTiltsTheFirstComponent)
 {
-    VeskGrid grid = makeGrid(4, 6, [](int row, int) { return 2.0f * static_cast<float>(row); });
+    VeskGrid grid = makeSurface(4, 6, [](int row, int) { return 2.0f * static_cast<float>(row); });
     const Vector3 expected{-2.0 / std::sqrt(5.0), 0.0, 1.0 / std::sqrt(5.0)};
     for (int row = 0; row < 6; ++row)
         for (int col = 0; col < 4; ++col)
@@ -131,7 +139,7 @@ TEST(SurfaceNormalsTest, EverySampleIsTheMeanOfItsTrianglesOnARoughSurface)
     std::vector<float> values(9 * 6);
     for (float& value : values)
         value = height(generator);
-    VeskGrid grid = makeGrid(9, 6, [&](int row, int col) { return values[row * 9 + col]; });
+    VeskGrid grid = makeSurface(9, 6, [&](int row, int col) { return values[row * 9 + col]; });
 
     for (int row = 0; row < 6; ++row)
         for (int col = 0; col < 9; ++col)
@@ -141,7 +149,7 @@ TEST(SurfaceNormalsTest, EverySampleIsTheMeanOfItsTrianglesOnARoughSurface)
 TEST(SurfaceNormalsTest, CornersTakeASingleTriangleAndEdgesAreShorterMeans)
 {
     // A bump in the middle of a 3 x 3 grid: every triangle tilts differently.
-    VeskGrid grid = makeGrid(3, 3, [](int row, int col) { return row == 1 && col == 1 ? 4.0f : 0.0f; });
+    VeskGrid grid = makeSurface(3, 3, [](int row, int col) { return row == 1 && col == 1 ? 4.0f : 0.0f; });
 
     // First corner: the first triangle of cell (0, 0), (0,0) (1,0) (0,1), which is flat.
     expectNear(grid.normals[0][0], Vector3{0.0, 0.0, 1.0}, 1e-12, "first corner");
@@ -160,7 +168,7 @@ TEST(SurfaceNormalsTest, CornersTakeASingleTriangleAndEdgesAreShorterMeans)
 
 TEST(SurfaceNormalsTest, NormalsAreNotRecomputedWhileValid)
 {
-    VeskGrid grid = makeGrid(3, 3, [](int, int) { return 0.0f; });
+    VeskGrid grid = makeSurface(3, 3, [](int, int) { return 0.0f; });
     grid.heights[1][1] = 50.0f;
     grid.calculateNormals();
     expectNear(grid.normals[1][1], Vector3{0.0, 0.0, 1.0}, 0.0, "still the flat normal");
@@ -173,7 +181,7 @@ TEST(SurfaceNormalsTest, NormalsAreNotRecomputedWhileValid)
 TEST(SurfaceNormalsTest, GridsWithoutCellsFaceUpAndHaveNoCells)
 {
     for (const auto& [width, height] : std::vector<std::pair<int, int>>{{1, 1}, {1, 5}, {6, 1}}) {
-        VeskGrid grid = makeGrid(width, height, [](int row, int col) { return float(row * 3 + col * 5); });
+        VeskGrid grid = makeSurface(width, height, [](int row, int col) { return float(row * 3 + col * 5); });
         ASSERT_TRUE(grid.normalsValid);
         ASSERT_EQ(grid.normals.size(), static_cast<std::size_t>(height));
         for (const auto& row : grid.normals) {
@@ -201,7 +209,7 @@ TEST(SurfaceCurvatureTest, SaddleMatchesClosedFormScaledToUnitMaximum)
     const int width = 8;
     const int height = 6;
     const float cellSize = 3.0f;
-    VeskGrid grid = makeGrid(width, height, [](int row, int col) { return float(row * col); }, cellSize);
+    VeskGrid grid = makeSurface(width, height, [](int row, int col) { return float(row * col); }, cellSize);
 
     testing::internal::CaptureStdout();
     grid.calculateCurvature();
@@ -253,4 +261,48 @@ TEST(SurfaceCurvatureTest, MirroredTwistFlipsTheSign)
             EXPECT_FLOAT_EQ(mirrored.slope[r][c], saddle.slope[r][c]);
         }
     }
+}
+
+TEST(SurfaceOnFirstUseTest, EnsureNormalsMakesThemOnceAndAgainWhenTheyNoLongerFit)
+{
+    VeskGrid grid = makeGrid(5, 4, [](int row, int col) { return float(row * row + 3 * col); });
+    ASSERT_FALSE(grid.normalsValid);
+    grid.ensureNormals();
+    ASSERT_TRUE(grid.normalsValid);
+    VeskGrid reference = makeGrid(5, 4, [](int row, int col) { return float(row * row + 3 * col); });
+    reference.calculateNormals();
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 5; ++col)
+            expectNear(grid.normals[row][col], reference.normals[row][col], 0.0, at(row, col));
+
+    // Valid and fitting: kept as they are (a marker survives).
+    grid.normals[0][0].set(9.0, 9.0, 9.0);
+    grid.ensureNormals();
+    EXPECT_EQ(grid.normals[0][0].x, 9.0);
+
+    // Marked valid but shaped for another terrain: made again rather than read past.
+    grid.normals.pop_back();
+    grid.ensureNormals();
+    ASSERT_EQ(grid.normals.size(), 4u);
+    expectNear(grid.normals[0][0], reference.normals[0][0], 0.0, "remade");
+}
+
+TEST(SurfaceOnFirstUseTest, EnsureSurfaceAnalysisComputesOnlyWhenStaleOrMisshapen)
+{
+    VeskGrid grid = makeGrid(6, 5, [](int row, int col) { return float(row * col); }, 30.0f);
+    testing::internal::CaptureStdout();
+    grid.ensureSurfaceAnalysis();
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("starting to calculate curvature\n"), std::string::npos);
+    ASSERT_TRUE(grid.surfaceValid);
+    ASSERT_EQ(grid.curvature.size(), 4u);
+
+    testing::internal::CaptureStdout();
+    grid.ensureSurfaceAnalysis();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "valid: nothing recomputed";
+
+    grid.slope.pop_back();
+    testing::internal::CaptureStdout();
+    grid.ensureSurfaceAnalysis();
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("starting to calculate curvature\n"), std::string::npos);
+    EXPECT_EQ(grid.slope.size(), 4u);
 }

@@ -38,6 +38,7 @@ TEST(VeskGridModelTest, NewGridIsEmptyWithSentinels)
 TEST(VeskGridModelTest, GrowingRepeatsLastColumnThenLastRowAndDropsDetails)
 {
     VeskGrid grid = makeGrid(4, 4, rampHeight);
+    grid.ensureNormals();
     grid.details.push_back(FloatMatrix(2, std::vector<float>(2, 1.0f)));
     const FloatMatrix before = grid.heights;
 
@@ -70,6 +71,7 @@ TEST(VeskGridModelTest, GrowingRepeatsLastColumnThenLastRowAndDropsDetails)
 TEST(VeskGridModelTest, ShrinkingKeepsDetailsAndReportsOnlyTheChangedSide)
 {
     VeskGrid grid = makeGrid(6, 6, rampHeight);
+    grid.ensureNormals();
     grid.details.push_back(FloatMatrix(2, std::vector<float>(2, 1.0f)));
 
     testing::internal::CaptureStdout();
@@ -84,6 +86,40 @@ TEST(VeskGridModelTest, ShrinkingKeepsDetailsAndReportsOnlyTheChangedSide)
     EXPECT_EQ(grid.details.size(), 1u);
     EXPECT_EQ(grid.heights[3][5], rampHeight(3, 5));
     EXPECT_EQ(grid.maxHeight, rampHeight(3, 5));
+}
+
+TEST(VeskGridModelTest, AdjustingAGridWhoseNormalsWereNeverMadeLeavesThemToFirstUse)
+{
+    VeskGrid grid = makeGrid(4, 4, rampHeight);
+    ASSERT_TRUE(grid.normals.empty());
+    testing::internal::CaptureStdout();
+    grid.adjustSize(6, 5);
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(grid.normalsValid);
+    EXPECT_TRUE(grid.normals.empty());
+
+    // First use gives the normals of the adjusted heights, as if it had been made so.
+    grid.ensureNormals();
+    VeskGrid same = makeGrid(6, 5, [&](int row, int col) { return grid.heights[row][col]; });
+    same.calculateNormals();
+    ASSERT_TRUE(grid.normalsValid);
+    ASSERT_EQ(grid.normals.size(), 5u);
+    for (int row = 0; row < 5; ++row)
+        for (int col = 0; col < 6; ++col) {
+            EXPECT_EQ(grid.normals[row][col].x, same.normals[row][col].x);
+            EXPECT_EQ(grid.normals[row][col].y, same.normals[row][col].y);
+            EXPECT_EQ(grid.normals[row][col].z, same.normals[row][col].z);
+        }
+}
+
+TEST(VeskGridModelTest, ResizeAllocatesHeightsOnly)
+{
+    VeskGrid grid;
+    grid.resize(5, 3);
+    EXPECT_EQ(grid.heights.size(), 3u);
+    EXPECT_EQ(grid.heights[2].size(), 5u);
+    EXPECT_TRUE(grid.normals.empty());
+    EXPECT_FALSE(grid.normalsValid);
 }
 
 TEST(VeskGridModelTest, AdjustSizeZeroDoesNothingAndTinySizesBecomeTwo)
@@ -173,9 +209,10 @@ TEST(VeskGridModelTest, StatisticsCountEveryValue)
     EXPECT_EQ(empty.minHeight, 1e6f);
 }
 
-TEST(VeskGridModelTest, RefreshRecomputesNormalsAndStatisticsAndMarksSurfaceStale)
+TEST(VeskGridModelTest, RefreshRecomputesStatisticsAndMarksNormalsAndSurfaceStale)
 {
     VeskGrid grid = makeGrid(4, 3, [](int, int) { return 5.0f; }, 3.0f);
+    grid.ensureNormals();
     testing::internal::CaptureStdout();
     grid.calculateCurvature();
     testing::internal::GetCapturedStdout();
@@ -188,10 +225,12 @@ TEST(VeskGridModelTest, RefreshRecomputesNormalsAndStatisticsAndMarksSurfaceStal
     grid.refresh();
 
     EXPECT_TRUE(grid.hasData);
-    EXPECT_TRUE(grid.normalsValid);
+    EXPECT_FALSE(grid.normalsValid);
     EXPECT_FALSE(grid.surfaceValid);
     EXPECT_TRUE(grid.curvature.empty());
     EXPECT_EQ(grid.maxHeight, 3.0f);
     EXPECT_EQ(grid.minHeight, 0.0f);
+    grid.ensureNormals();
+    EXPECT_TRUE(grid.normalsValid);
     EXPECT_NEAR(grid.normals[1][1].y, -1.0 / std::sqrt(2.0), 1e-12);
 }

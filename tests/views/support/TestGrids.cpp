@@ -11,9 +11,8 @@ void fillTestGrid(VeskGrid& grid, int width, int height, float cellSize, const S
     grid.cellSize = cellSize;
     grid.hasData = true;
     grid.computeStatistics();
-    for (auto& normalRow : grid.normals)
-        for (auto& normal : normalRow)
-            normal.set(0.0, 0.0, 1.0);
+    // Normals are the fixture's own (all up), not the surface's.
+    grid.normals.assign(height, std::vector<Vector3>(width, Vector3{0.0, 0.0, 1.0}));
     grid.normalsValid = true;
 
     const int cellRows = height > 1 ? height - 1 : 0;
