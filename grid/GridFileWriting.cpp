@@ -1,11 +1,13 @@
 #include "diagnostics/Diagnostics.h"
 #include "grid/CellSize.h"
 #include "grid/FixedFormat.h"
+#include "grid/HeightRowText.h"
 #include "grid/StdioFile.h"
 #include "grid/VeskGrid.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 
 // Writing terrains: ASCII grids, the two halves of a terrain, Wavefront OBJ meshes.
 // A writer that fails prints why, hands the reason back and returns false.
@@ -42,15 +44,6 @@ void writeGridHeader(FixedFormatWriter& out, long long columns, long long rows, 
     out.text("\nNODATA_value\t-9999\n");
 }
 
-// One row of heights: each as "%1.2f " and the line ended.
-void writeGridRow(FixedFormatWriter& out, const float* values, std::size_t count)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        out.fixed(values[i], 2);
-        out.character(' ');
-    }
-    out.character('\n');
-}
 
 // Flushes and closes; false if any byte did not reach the file.
 bool finishFile(FixedFormatWriter& out, StdioFile& file)
@@ -79,8 +72,9 @@ bool VeskGrid::writeTerrain(QString& fileName)
     const std::size_t columns = heights.empty() ? 0 : heights.front().size();
     FixedFormatWriter out(file.get());
     writeGridHeader(out, width, height, degreesFromCellSize(cellSize));
-    for (const auto& row : heights)
-        writeGridRow(out, row.data(), std::min(columns, row.size()));
+    writeHeightRows(out, heights.size(), [&](std::size_t row) {
+        return std::span<const float>(heights[row].data(), std::min(columns, heights[row].size()));
+    });
     out.character('\n');
     if (!finishFile(out, file)) {
         fileName = reportWriteFailure(target);
@@ -123,12 +117,14 @@ bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
     writeGridHeader(leftOut, halfWidth, height, spacing);
     writeGridHeader(rightOut, halfWidth, height, spacing);
     const std::size_t half = static_cast<std::size_t>(halfWidth);
-    for (const auto& row : heights) {
-        const std::size_t available = row.size();
-        writeGridRow(leftOut, row.data(), std::min(half, available));
-        writeGridRow(rightOut, row.data() + std::min(half, available),
-                     available > half ? std::min(half, available - half) : 0);
-    }
+    writeHeightRows(leftOut, heights.size(), [&](std::size_t row) {
+        return std::span<const float>(heights[row].data(), std::min(half, heights[row].size()));
+    });
+    writeHeightRows(rightOut, heights.size(), [&](std::size_t row) {
+        const std::size_t available = heights[row].size();
+        return std::span<const float>(heights[row].data() + std::min(half, available),
+                                      available > half ? std::min(half, available - half) : 0);
+    });
     leftOut.character('\n');
     rightOut.character('\n');
     const bool leftWritten = finishFile(leftOut, leftFile);

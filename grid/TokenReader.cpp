@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -99,8 +100,50 @@ void TokenReader::unread(std::string_view token)
     position = static_cast<std::size_t>(token.data() - buffer.data());
 }
 
+// Format notes: heights are nearly always written as plain decimals, "-12.34". With at
+// most 15 digits the digits form an integer m below 2^53 and the value is m / 10^k with
+// k <= 15, both exact doubles, so one correctly rounded division gives the correctly
+// rounded value, the very double from_chars returns. Every other form goes to from_chars.
+bool parsePlainDecimal(std::string_view token, double& value)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr int kMostDigits = 15;
+    const char* c = token.data();
+    const char* const end = c + token.size();
+    bool negative = false;
+    if (c < end && (*c == '-' || *c == '+')) {
+        negative = *c == '-';
+        ++c;
+    }
+    std::uint64_t digits = 0;
+    int count = 0;
+    const char* const integerStart = c;
+    for (; c < end && static_cast<unsigned char>(*c - '0') < 10; ++c, ++count)
+        digits = digits * 10 + static_cast<unsigned>(*c - '0');
+    if (c == integerStart)
+        return false;
+    int fractionDigits = 0;
+    if (c < end && *c == '.') {
+        ++c;
+        const char* const fractionStart = c;
+        for (; c < end && static_cast<unsigned char>(*c - '0') < 10; ++c, ++count)
+            digits = digits * 10 + static_cast<unsigned>(*c - '0');
+        fractionDigits = static_cast<int>(c - fractionStart);
+        if (fractionDigits == 0)
+            return false;
+    }
+    if (c != end || count > kMostDigits)
+        return false;
+    const double magnitude = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 bool parseNumber(std::string_view token, double& value)
 {
+    if (parsePlainDecimal(token, value))
+        return true;
     token = withoutPlus(token);
     const char* last = token.data() + token.size();
     const auto [stop, error] = std::from_chars(token.data(), last, value);

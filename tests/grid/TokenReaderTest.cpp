@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -96,4 +101,55 @@ TEST(NumberTokenTest, WholeTokensOnly)
 
     EXPECT_TRUE(sameKey("NODATA_value", "nodata_value"));
     EXPECT_FALSE(sameKey("ncol", "ncols"));
+}
+
+// The fast path must give the very double from_chars gives, for every plain decimal.
+TEST(DecimalParsingTest, PlainDecimalsParseToTheDoubleFromCharsGives)
+{
+    std::mt19937_64 generator(2024);
+    char text[40];
+    for (int i = 0; i < 200000; ++i) {
+        const int digits = 1 + static_cast<int>(generator() % 15);
+        const int fraction = static_cast<int>(generator() % (digits + 1)) == digits ? 0 : static_cast<int>(generator() % digits);
+        std::uint64_t limit = 1;
+        for (int d = 0; d < digits; ++d)
+            limit *= 10;
+        const std::uint64_t mantissa = generator() % limit;
+        std::string integerText = std::to_string(mantissa);
+        integerText.insert(0, static_cast<std::size_t>(std::max(0, digits - static_cast<int>(integerText.size()))), '0');
+        std::string token = (generator() % 2 ? "-" : "") + integerText.substr(0, digits - fraction);
+        if (fraction > 0)
+            token += "." + integerText.substr(digits - fraction);
+        double fast = 0.0;
+        ASSERT_TRUE(parsePlainDecimal(token, fast)) << token;
+        double reference = 0.0;
+        const auto result = std::from_chars(token.data(), token.data() + token.size(), reference);
+        ASSERT_EQ(result.ec, std::errc()) << token;
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(reference)) << token;
+    }
+    // Every height as the grid writer prints it ("%1.2f") comes back as the same float.
+    for (float height = -500.0f; height < 9000.0f; height += 0.37f) {
+        std::snprintf(text, sizeof text, "%1.2f", static_cast<double>(height));
+        double fast = 0.0;
+        double reference = 0.0;
+        ASSERT_TRUE(parsePlainDecimal(text, fast)) << text;
+        std::from_chars(text, text + std::strlen(text), reference);
+        ASSERT_EQ(static_cast<float>(fast), static_cast<float>(reference)) << text;
+    }
+}
+
+TEST(DecimalParsingTest, OtherFormsAreLeftToTheFullConversion)
+{
+    double value = 0.0;
+    for (const char* other : {"1e3", ".5", "5.", "+-5", "-", "", "abc", "1.2.3", "nan", "inf", "0x10",
+                              "1234567890123456", "12.345678901234567"}) {
+        EXPECT_FALSE(parsePlainDecimal(other, value)) << other;
+    }
+    // ...and parseNumber still reads those that are numbers.
+    EXPECT_TRUE(parseNumber("1234567890123456", value));
+    EXPECT_EQ(value, 1234567890123456.0);
+    EXPECT_TRUE(parseNumber("5.", value));
+    EXPECT_EQ(value, 5.0);
+    EXPECT_TRUE(parseNumber("-0.00", value));
+    EXPECT_TRUE(std::signbit(value));
 }

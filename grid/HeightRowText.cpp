@@ -1,0 +1,80 @@
+#include "grid/HeightRowText.h"
+
+#include <tbb/parallel_pipeline.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// The longest "%1.2f " of any float: a sign, 39 integer digits (FLT_MAX), the point, two
+// decimals and the blank.
+constexpr std::size_t kLongestValue = 1 + 39 + 1 + 2 + 1;
+// About a megabyte of text per band: large enough to share out, small enough that the
+// bands in flight (a few per core) stay in the cache.
+constexpr std::size_t kBandBytes = std::size_t{1} << 20;
+constexpr std::size_t kBandsInFlight = 8;
+
+struct Band {
+    std::size_t firstRow = 0;
+    std::size_t endRow = 0;
+    std::unique_ptr<char[]> text;
+    std::size_t length = 0;
+};
+
+} // namespace
+
+std::size_t longestHeightRowText(std::size_t count)
+{
+    return count * kLongestValue + 1;
+}
+
+char* formatHeightRow(std::span<const float> values, char* text)
+{
+    for (const float value : values) {
+        text = formatFixed(text, text + kLongestValue, value, 2);
+        *text++ = ' ';
+    }
+    *text++ = '\n';
+    return text;
+}
+
+void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
+                     const std::function<std::span<const float>(std::size_t)>& rowValues)
+{
+    if (rowCount == 0)
+        return;
+    const std::size_t typicalRow = std::max<std::size_t>(1, rowValues(0).size());
+    const std::size_t rowsPerBand = std::max<std::size_t>(1, kBandBytes / (typicalRow * 8 + 1));
+    std::size_t nextRow = 0;
+    auto cutBand = [&](tbb::flow_control& control) -> Band* {
+        if (nextRow >= rowCount) {
+            control.stop();
+            return nullptr;
+        }
+        auto* band = new Band;
+        band->firstRow = nextRow;
+        band->endRow = std::min(rowCount, nextRow + rowsPerBand);
+        nextRow = band->endRow;
+        return band;
+    };
+    auto formatBand = [&](Band* band) {
+        std::size_t room = 0;
+        for (std::size_t row = band->firstRow; row < band->endRow; ++row)
+            room += longestHeightRowText(rowValues(row).size());
+        band->text = std::make_unique_for_overwrite<char[]>(room);
+        char* end = band->text.get();
+        for (std::size_t row = band->firstRow; row < band->endRow; ++row)
+            end = formatHeightRow(rowValues(row), end);
+        band->length = static_cast<std::size_t>(end - band->text.get());
+        return band;
+    };
+    auto writeBand = [&](Band* band) {
+        out.text(std::string_view(band->text.get(), band->length));
+        delete band;
+    };
+    tbb::parallel_pipeline(kBandsInFlight,
+                           tbb::make_filter<void, Band*>(tbb::filter_mode::serial_in_order, cutBand)
+                               & tbb::make_filter<Band*, Band*>(tbb::filter_mode::parallel, formatBand)
+                               & tbb::make_filter<Band*, void>(tbb::filter_mode::serial_in_order, writeBand));
+}
