@@ -6,9 +6,9 @@
 
 #include "grid/GridExport.h"
 #include "tools/fbm/FbmTerrain.h"
+#include "tools/fbm/FixturePng.h"
 
 #include <benchmark/benchmark.h>
-#include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,31 +44,15 @@ std::string workFile(const std::string& name)
 // 8-bit grey PNG of the terrain, its range stretched over 0 to 255.
 bool writeGreyPng(const VeskGrid& grid, const std::string& path)
 {
-    std::vector<std::vector<png_byte>> rows(grid.height, std::vector<png_byte>(grid.width));
+    std::vector<std::vector<unsigned char>> rows(grid.height, std::vector<unsigned char>(grid.width));
     const float range = grid.maxHeight > grid.minHeight ? grid.maxHeight - grid.minHeight : 1.0f;
-    std::vector<png_bytep> pointers;
+    std::vector<const unsigned char*> pointers;
     for (int row = 0; row < grid.height; ++row) {
         for (int col = 0; col < grid.width; ++col)
-            rows[row][col] = static_cast<png_byte>(255.0f * (grid.heights[row][col] - grid.minHeight) / range);
+            rows[row][col] = static_cast<unsigned char>(255.0f * (grid.heights[row][col] - grid.minHeight) / range);
         pointers.push_back(rows[row].data());
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = writer != nullptr ? png_create_info_struct(writer) : nullptr;
-    if (info == nullptr || setjmp(png_jmpbuf(writer))) {
-        png_destroy_write_struct(&writer, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(writer, file);
-    png_set_IHDR(writer, info, grid.width, grid.height, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_rows(writer, info, pointers.data());
-    png_write_png(writer, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    png_destroy_write_struct(&writer, &info);
-    return std::fclose(file) == 0;
+    return writeFixturePng(path, grid.width, grid.height, false, false, pointers);
 }
 
 // The terrain of the given side as .flt (+ .hdr), .asc and .png, made once per process.

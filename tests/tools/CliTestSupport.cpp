@@ -1,6 +1,6 @@
 #include "CliTestSupport.h"
 
-#include <png.h>
+#include "tools/fbm/FixturePng.h"
 
 #include <QDir>
 #include <QString>
@@ -208,33 +208,14 @@ double largestHeightDifference(const VeskGrid& first, const VeskGrid& second)
 bool writeRgbPng(const std::string& path, int width, int height, bool interlaced,
                  unsigned char (*pixel)(int x, int y, int channel))
 {
-    // Rows are built before libpng is set up: its errors jump back past any object
-    // created after the jump point.
     std::vector<std::vector<unsigned char>> rows(static_cast<std::size_t>(height),
                                                  std::vector<unsigned char>(static_cast<std::size_t>(width) * 3));
-    std::vector<png_bytep> rowPointers;
+    std::vector<const unsigned char*> rowPointers;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
             for (int channel = 0; channel < 3; ++channel)
                 rows[y][static_cast<std::size_t>(x) * 3 + channel] = pixel(x, y, channel);
         rowPointers.push_back(rows[y].data());
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = writer != nullptr ? png_create_info_struct(writer) : nullptr;
-    if (info == nullptr || setjmp(png_jmpbuf(writer))) {
-        png_destroy_write_struct(&writer, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(writer, file);
-    png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_rows(writer, info, rowPointers.data());
-    png_write_png(writer, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    png_destroy_write_struct(&writer, &info);
-    return std::fclose(file) == 0;
+    return writeFixturePng(path, width, height, true, interlaced, rowPointers);
 }
