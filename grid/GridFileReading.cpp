@@ -3,6 +3,7 @@
 #include "grid/CellSize.h"
 #include "grid/GridFloatHeader.h"
 #include "grid/GridSizeLimit.h"
+#include "grid/HeightTextReader.h"
 #include "grid/StdioFile.h"
 #include "grid/TokenReader.h"
 #include "grid/VeskGrid.h"
@@ -216,36 +217,38 @@ bool VeskGrid::loadGRDFile(QString fileName)
 
     startHeights(*this, header.columns, header.rows);
     HeightTally tally;
-    std::string_view token;
-    std::vector<float> rowValues(static_cast<std::size_t>(width));
-    for (int row = 0; row < height; ++row) {
-        float* values = rowValues.data();
-        for (int col = 0; col < width; ++col) {
-            if (!reader.next(token)) {
-                if (reader.tokenTooLong()) {
-                    return printAndRefuseLoad(
-                        *this, QStringLiteral("VeskGrid:: *Error* - %1 holds a word too long to be a height after %2 heights.")
-                                   .arg(fileName)
-                                   .arg(tally.count()));
-                }
-                if (reader.readFailed())
-                    return refuseUnreadable(*this, fileName, tally.count());
-                return refusePrematureEnd(*this, fileName, tally.count(), expected);
+    std::vector<float> rowValues;
+    rowValues.reserve(static_cast<std::size_t>(width));
+    const HeightTextOutcome outcome = readHeightText(reader, file.get(), expected, [&](const double* values, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            rowValues.push_back(static_cast<float>(values[i]));
+            tally.add(values[i]);
+            if (rowValues.size() == static_cast<std::size_t>(width)) {
+                appendRow(*this, rowValues);
+                rowValues.clear();
             }
-            double value = 0.0;
-            if (!parseNumber(token, value)) {
-                return printAndRefuseLoad(
-                    *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is not a number: \"%5\".")
-                               .arg(tally.count() + 1)
-                               .arg(fileName)
-                               .arg(row)
-                               .arg(col)
-                               .arg(shownToken(token)));
-            }
-            values[col] = static_cast<float>(value);
-            tally.add(value);
         }
-        appendRow(*this, rowValues);
+    });
+    const long long read = outcome.heightsRead;
+    switch (outcome.status) {
+    case HeightTextOutcome::Status::Complete:
+        break;
+    case HeightTextOutcome::Status::TokenTooLong:
+        return printAndRefuseLoad(*this, QStringLiteral("VeskGrid:: *Error* - %1 holds a word too long to be a height after %2 heights.")
+                                             .arg(fileName)
+                                             .arg(read));
+    case HeightTextOutcome::Status::ReadFailed:
+        return refuseUnreadable(*this, fileName, read);
+    case HeightTextOutcome::Status::PrematureEnd:
+        return refusePrematureEnd(*this, fileName, read, expected);
+    case HeightTextOutcome::Status::NotANumber:
+        return printAndRefuseLoad(
+            *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is not a number: \"%5\".")
+                       .arg(read + 1)
+                       .arg(fileName)
+                       .arg(read / width)
+                       .arg(read % width)
+                       .arg(shownToken(outcome.badToken)));
     }
     file.reset();
 

@@ -18,6 +18,11 @@ public:
     // Hands the token last returned by next() back, so that next() returns it again.
     void unread(std::string_view token);
 
+    // What was read from the file but not yet handed out, and whether the file has been
+    // read to its end: a reader of the rest (the heights) takes over from here.
+    std::string_view pendingBytes() const { return {buffer.data() + position, end - position}; }
+    bool fileExhausted() const { return atEndOfFile; }
+
     bool readFailed() const { return failed; }
     bool tokenTooLong() const { return tooLong; }
 

@@ -1,0 +1,153 @@
+#include "grid/HeightTextReader.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+// The heights read block by block on every core must be those, in that order and with
+// that stopping point, that the one-token-at-a-time loop reads.
+
+namespace {
+
+struct Reading {
+    std::vector<std::uint64_t> bits; // the doubles, compared bit for bit
+    HeightTextOutcome::Status status = HeightTextOutcome::Status::Complete;
+    std::string badToken;
+};
+
+std::FILE* fileWith(const std::string& text)
+{
+    std::FILE* file = std::tmpfile();
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::rewind(file);
+    return file;
+}
+
+// The yardstick: every token in turn through parseNumber.
+Reading readOneByOne(const std::string& text, long long expected)
+{
+    Reading reading;
+    std::FILE* file = fileWith(text);
+    TokenReader reader(file);
+    std::string_view token;
+    while (static_cast<long long>(reading.bits.size()) < expected) {
+        if (!reader.next(token)) {
+            reading.status = reader.tokenTooLong() ? HeightTextOutcome::Status::TokenTooLong
+                                                   : HeightTextOutcome::Status::PrematureEnd;
+            break;
+        }
+        double value = 0.0;
+        if (!parseNumber(token, value)) {
+            reading.status = HeightTextOutcome::Status::NotANumber;
+            reading.badToken = std::string(token);
+            break;
+        }
+        reading.bits.push_back(std::bit_cast<std::uint64_t>(value));
+    }
+    std::fclose(file);
+    return reading;
+}
+
+// Skips `headerTokens` tokens with a TokenReader first, as the loader reads its header.
+Reading readInBlocks(const std::string& text, long long expected, int headerTokens = 0)
+{
+    Reading reading;
+    std::FILE* file = fileWith(text);
+    TokenReader reader(file);
+    std::string_view token;
+    for (int i = 0; i < headerTokens; ++i)
+        reader.next(token);
+    const HeightTextOutcome outcome = readHeightText(reader, file, expected, [&](const double* values, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            reading.bits.push_back(std::bit_cast<std::uint64_t>(values[i]));
+    });
+    std::fclose(file);
+    EXPECT_EQ(outcome.heightsRead, static_cast<long long>(reading.bits.size()));
+    reading.status = outcome.status;
+    reading.badToken = outcome.badToken;
+    return reading;
+}
+
+void expectSameReading(const Reading& blocks, const Reading& reference)
+{
+    EXPECT_EQ(blocks.status, reference.status);
+    EXPECT_EQ(blocks.badToken, reference.badToken);
+    ASSERT_EQ(blocks.bits.size(), reference.bits.size());
+    EXPECT_TRUE(blocks.bits == reference.bits);
+}
+
+// Some megabytes of heights in varied spellings and separators, so that tokens fall
+// across the block boundaries.
+std::string manyHeights(int count, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<double> height(-9999.0, 9000.0);
+    const char* separators[] = {" ", "\n", "\t", "  ", " \r\n"};
+    const char* formats[] = {"%1.2f", "%.7g", "%e", "%+.3f", "%.0f"};
+    std::string text;
+    char value[64];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(value, sizeof value, formats[generator() % 5], height(generator));
+        text += value;
+        text += separators[generator() % 5];
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(HeightTextReaderTest, ManyBlocksGiveTheValuesOfTheOneByOneLoop)
+{
+    const std::string text = manyHeights(600000, 3);
+    ASSERT_GT(text.size(), std::size_t{4} << 20);
+    expectSameReading(readInBlocks(text, 600000), readOneByOne(text, 600000));
+    // Fewer wanted than present: the rest is not read.
+    expectSameReading(readInBlocks(text, 123457), readOneByOne(text, 123457));
+}
+
+TEST(HeightTextReaderTest, TheLastHeightNeedsNoWhitespaceAfterIt)
+{
+    const std::string text = manyHeights(300000, 4) + "17.25";
+    expectSameReading(readInBlocks(text, 300001), readOneByOne(text, 300001));
+}
+
+TEST(HeightTextReaderTest, ShortTextEndsPrematurelyAfterEveryValueItHolds)
+{
+    const std::string text = manyHeights(250000, 5);
+    const Reading blocks = readInBlocks(text, 250001);
+    EXPECT_EQ(blocks.status, HeightTextOutcome::Status::PrematureEnd);
+    expectSameReading(blocks, readOneByOne(text, 250001));
+}
+
+TEST(HeightTextReaderTest, TheFirstBadTokenStopsTheReadingWhereverItIs)
+{
+    std::string text = manyHeights(400000, 6);
+    // Bad tokens in a late block and an earlier one: the earlier one is reported.
+    text.insert(text.size() * 3 / 4, " 12abc ");
+    text.insert(text.size() / 3, " nan ");
+    const Reading blocks = readInBlocks(text, 400002);
+    EXPECT_EQ(blocks.status, HeightTextOutcome::Status::NotANumber);
+    EXPECT_EQ(blocks.badToken, "nan");
+    expectSameReading(blocks, readOneByOne(text, 400002));
+}
+
+TEST(HeightTextReaderTest, ATokenLongerThanAnyHeightIsRefusedAfterTheValuesBeforeIt)
+{
+    const std::string text = manyHeights(200000, 7) + std::string(std::size_t{3} << 20, '7') + " 5 ";
+    const Reading blocks = readInBlocks(text, 200002);
+    EXPECT_EQ(blocks.status, HeightTextOutcome::Status::TokenTooLong);
+    expectSameReading(blocks, readOneByOne(text, 200002));
+}
+
+TEST(HeightTextReaderTest, TakesOverTheBytesTheHeaderReaderHadBuffered)
+{
+    const std::string text = "ncols 3 nrows 2 " + manyHeights(300000, 8);
+    const Reading blocks = readInBlocks(text, 299996, 4);
+    Reading reference = readOneByOne(text.substr(16), 299996);
+    expectSameReading(blocks, reference);
+}
