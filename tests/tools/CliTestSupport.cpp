@@ -32,7 +32,7 @@ std::string slurp(const std::string& path)
 } // namespace
 
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& extraEnvironment)
+                         const std::vector<std::string>& extraEnvironment, const std::string& workingDirectory)
 {
     ScratchFolder captures;
     const std::string outPath = captures.path("stdout");
@@ -60,6 +60,8 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (!workingDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
 
     ProcessResult result;
     pid_t child = 0;
@@ -79,9 +81,9 @@ ProcessResult runProgram(const std::string& program, const std::vector<std::stri
     return result;
 }
 
-ProcessResult runCli(const std::vector<std::string>& arguments)
+ProcessResult runCli(const std::vector<std::string>& arguments, const std::string& workingDirectory)
 {
-    return runProgram(TALVANE_CLI, arguments);
+    return runProgram(TALVANE_CLI, arguments, {}, workingDirectory);
 }
 
 bool programOnPath(const std::string& name)

@@ -16,11 +16,13 @@ struct ProcessResult {
 
 // Runs program (looked up on PATH when it has no slash) with its arguments;
 // extraEnvironment entries are "NAME=value" added to this process's environment.
+// An empty workingDirectory keeps this process's own.
 ProcessResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& extraEnvironment = {});
+                         const std::vector<std::string>& extraEnvironment = {},
+                         const std::string& workingDirectory = {});
 
-// Runs the built talvane-cli.
-ProcessResult runCli(const std::vector<std::string>& arguments);
+// Runs the built talvane-cli (in workingDirectory when one is given).
+ProcessResult runCli(const std::vector<std::string>& arguments, const std::string& workingDirectory = {});
 
 bool programOnPath(const std::string& name);
 
@@ -33,6 +35,7 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     std::string path(const std::string& name) const;
+    const std::string& folder() const { return root; }
     // Every entry, hidden ones included, sorted.
     std::vector<std::string> entries() const;
 
