@@ -5,6 +5,7 @@
 #include "app/TalvaneMainWindow.h"
 
 #include "app/BusyIndicator.h"
+#include "diagnostics/Diagnostics.h"
 #include "synthesis/DetailQuilting.h"
 #include "synthesis/MultifractalMapping.h"
 #include "synthesis/QuiltMatches.h"
@@ -15,7 +16,6 @@
 #include <QCheckBox>
 #include <QStatusBar>
 
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -102,8 +102,8 @@ void TalvaneMainWindow::doTextureTransfer()
     gLGrid1->setMarked(true);
     gLGrid2->setMarked(true);
     const auto& rectangles = matches.rectangles;
-    std::printf("markpoints are %i,%i %i,%i %i,%i %i,%i\n", rectangles[0].x, rectangles[0].y, rectangles[1].x,
-                rectangles[1].y, rectangles[2].x, rectangles[2].y, rectangles[3].x, rectangles[3].y);
+    diagnostics::reportf("markpoints are %i,%i %i,%i %i,%i %i,%i\n", rectangles[0].x, rectangles[0].y, rectangles[1].x,
+                         rectangles[1].y, rectangles[2].x, rectangles[2].y, rectangles[3].x, rectangles[3].y);
     markRectangle(gLGrid1, rectangles[QuiltMatches::middleBase]);
     markRectangle(gLGrid2, rectangles[QuiltMatches::middleExample]);
     markRectangle(gLGrid1, rectangles[QuiltMatches::randomBase]);

@@ -1,9 +1,12 @@
 #include "tools/CommandLine.h"
 
+#include "diagnostics/CollectingSink.h"
 #include "tools/Commands.h"
 #include "tools/TerrainFormats.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace {
 
@@ -154,19 +157,24 @@ void defineCommandLine(CLI::App& app, CliOptions& options)
 
 ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)
 {
-    const bool quiet = options.quiet;
+    // --quiet silences the core's diagnostics for the whole command; results and
+    // errors are the tool's own lines and print regardless.
+    diagnostics::SilentSink silent;
+    std::optional<diagnostics::ScopedSink> quiet;
+    if (options.quiet)
+        quiet.emplace(silent);
     if (app.got_subcommand("info"))
-        return runInfo(options.info, quiet);
+        return runInfo(options.info);
     if (app.got_subcommand("convert"))
-        return runConvert(options.convert, quiet);
+        return runConvert(options.convert);
     if (app.got_subcommand("coarsen"))
-        return runCoarsen(options.coarsen, quiet);
+        return runCoarsen(options.coarsen);
     if (app.got_subcommand("refine"))
-        return runRefine(options.refine, quiet);
+        return runRefine(options.refine);
     if (app.got_subcommand("transfer")) {
         TransferOptions transfer = options.transfer;
         transfer.schemeGiven = app.get_subcommand("transfer")->count("--scheme") > 0;
-        return runTransfer(transfer, quiet);
+        return runTransfer(transfer, options.quiet);
     }
-    return runDeviation(options.deviation, quiet);
+    return runDeviation(options.deviation);
 }

@@ -3,10 +3,12 @@
 #include "tools/CommandOptions.h"
 #include "tools/ExitCode.h"
 
-// One function per command; quiet silences the core's diagnostic lines.
-ExitCode runInfo(const InfoOptions& options, bool quiet);
-ExitCode runConvert(const ConvertOptions& options, bool quiet);
-ExitCode runCoarsen(const CoarsenOptions& options, bool quiet);
-ExitCode runRefine(const RefineOptions& options, bool quiet);
+// One function per command. The core's diagnostics go to the current sink, which the
+// caller makes silent for --quiet; results and errors print regardless.
+ExitCode runInfo(const InfoOptions& options);
+ExitCode runConvert(const ConvertOptions& options);
+ExitCode runCoarsen(const CoarsenOptions& options);
+ExitCode runRefine(const RefineOptions& options);
+// quiet also hides the transfer's progress bar, which is the tool's own.
 ExitCode runTransfer(const TransferOptions& options, bool quiet);
-ExitCode runDeviation(const DeviationOptions& options, bool quiet);
+ExitCode runDeviation(const DeviationOptions& options);

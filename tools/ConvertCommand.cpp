@@ -2,7 +2,6 @@
 #include "tools/CommandReport.h"
 #include "tools/Commands.h"
 #include "tools/CommitOutputs.h"
-#include "tools/StdoutSilencer.h"
 #include "tools/TerrainFormats.h"
 #include "tools/TerrainInput.h"
 #include "tools/TerrainOutput.h"
@@ -29,28 +28,25 @@ bool isPngToAsciiGrid(const QString& input, const QString& output)
 
 } // namespace
 
-ExitCode runConvert(const ConvertOptions& options, bool quiet)
+ExitCode runConvert(const ConvertOptions& options)
 {
     const QString input = QString::fromStdString(options.input);
     const QString output = QString::fromStdString(options.output);
     VeskGrid grid;
     OutputTransaction transaction;
     QString errorText;
-    {
-        StdoutSilencer silencer(quiet);
-        const bool directPngConversion = isPngToAsciiGrid(input, output);
-        if (directPngConversion) {
-            if (!stagePngConversion(input, output, transaction, errorText))
-                return reportFailure(errorText);
-        }
-        if (!directPngConversion || options.split) {
-            if (!loadTerrain(input, grid, errorText))
-                return reportFailure(errorText);
-        }
-        if (!directPngConversion && !stageTerrain(grid, output, transaction, errorText))
-            return reportFailure(errorText);
-        if (options.split && !stageSplitHalves(grid, output, transaction, errorText))
+    const bool directPngConversion = isPngToAsciiGrid(input, output);
+    if (directPngConversion) {
+        if (!stagePngConversion(input, output, transaction, errorText))
             return reportFailure(errorText);
     }
+    if (!directPngConversion || options.split) {
+        if (!loadTerrain(input, grid, errorText))
+            return reportFailure(errorText);
+    }
+    if (!directPngConversion && !stageTerrain(grid, output, transaction, errorText))
+        return reportFailure(errorText);
+    if (options.split && !stageSplitHalves(grid, output, transaction, errorText))
+        return reportFailure(errorText);
     return commitAndReport(transaction);
 }

@@ -1,21 +1,15 @@
 #include "tools/CommandReport.h"
 #include "tools/Commands.h"
-#include "tools/StdoutSilencer.h"
 #include "tools/TerrainInput.h"
 
 #include <cstdio>
 
-ExitCode runInfo(const InfoOptions& options, bool quiet)
+ExitCode runInfo(const InfoOptions& options)
 {
     const QString fileName = QString::fromStdString(options.file);
     VeskGrid grid;
     QString errorText;
-    bool loaded = false;
-    {
-        StdoutSilencer silencer(quiet);
-        loaded = loadTerrain(fileName, grid, errorText);
-    }
-    if (!loaded)
+    if (!loadTerrain(fileName, grid, errorText))
         return reportFailure(errorText);
 
     // The statistics are the loader's: the average leaves out no-data heights (-100 or

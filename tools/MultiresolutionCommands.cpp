@@ -3,7 +3,6 @@
 #include "tools/Commands.h"
 #include "tools/CommitOutputs.h"
 #include "tools/SchemeOperations.h"
-#include "tools/StdoutSilencer.h"
 #include "tools/TerrainInput.h"
 #include "tools/TerrainOutput.h"
 
@@ -23,7 +22,7 @@ ExitCode refuseDetailsOption()
 
 } // namespace
 
-ExitCode runCoarsen(const CoarsenOptions& options, bool quiet)
+ExitCode runCoarsen(const CoarsenOptions& options)
 {
     if (options.details && !schemeKeepsDetails(options.scheme))
         return refuseDetailsOption();
@@ -33,24 +32,21 @@ ExitCode runCoarsen(const CoarsenOptions& options, bool quiet)
     VeskGrid grid;
     OutputTransaction transaction;
     QString errorText;
-    {
-        StdoutSilencer silencer(quiet);
-        if (!loadTerrain(QString::fromStdString(options.input), grid, errorText))
-            return reportFailure(errorText);
-        for (int level = 1; level <= options.levels; ++level) {
-            if (!coarsen(grid))
-                return reportFailure(refusalText(grid, QStringLiteral("coarsening"), level));
-        }
-        if (!stageTerrain(grid, output, transaction, errorText))
-            return reportFailure(errorText);
-        int fileCount = 0;
-        if (options.details && !stageDetailsFiles(grid, output, transaction, fileCount, errorText))
-            return reportFailure(errorText);
+    if (!loadTerrain(QString::fromStdString(options.input), grid, errorText))
+        return reportFailure(errorText);
+    for (int level = 1; level <= options.levels; ++level) {
+        if (!coarsen(grid))
+            return reportFailure(refusalText(grid, QStringLiteral("coarsening"), level));
     }
+    if (!stageTerrain(grid, output, transaction, errorText))
+        return reportFailure(errorText);
+    int fileCount = 0;
+    if (options.details && !stageDetailsFiles(grid, output, transaction, fileCount, errorText))
+        return reportFailure(errorText);
     return commitAndReport(transaction);
 }
 
-ExitCode runRefine(const RefineOptions& options, bool quiet)
+ExitCode runRefine(const RefineOptions& options)
 {
     const bool withDetails = !options.detailsFile.empty();
     if (withDetails && !schemeKeepsDetails(options.scheme))
@@ -60,31 +56,28 @@ ExitCode runRefine(const RefineOptions& options, bool quiet)
     VeskGrid grid;
     OutputTransaction transaction;
     QString errorText;
-    {
-        StdoutSilencer silencer(quiet);
-        if (!loadTerrain(QString::fromStdString(options.input), grid, errorText))
-            return reportFailure(errorText);
-        if (withDetails) {
-            const QString detailsFile = QString::fromStdString(options.detailsFile);
-            if (!grid.loadDetail(detailsFile) || grid.details.empty()) {
-                const QString reason = grid.lastError.isEmpty() ? QStringLiteral("no details were loaded") : grid.lastError;
-                return reportFailure(QStringLiteral("%1: %2").arg(detailsFile, reason));
-            }
+    if (!loadTerrain(QString::fromStdString(options.input), grid, errorText))
+        return reportFailure(errorText);
+    if (withDetails) {
+        const QString detailsFile = QString::fromStdString(options.detailsFile);
+        if (!grid.loadDetail(detailsFile) || grid.details.empty()) {
+            const QString reason = grid.lastError.isEmpty() ? QStringLiteral("no details were loaded") : grid.lastError;
+            return reportFailure(QStringLiteral("%1: %2").arg(detailsFile, reason));
         }
-        for (int level = 1; level <= options.levels; ++level) {
-            // Each level at most doubles both sides; stop before asking for a terrain
-            // larger than any the tool can hold rather than run out of memory halfway.
-            if (!isAcceptableGridSize(2LL * grid.width, 2LL * grid.height))
-                return reportFailure(QStringLiteral("refining level %1 would make a terrain of about %2 x %3 samples, "
-                                                    "more than the tool can hold")
-                                         .arg(level)
-                                         .arg(2LL * grid.width)
-                                         .arg(2LL * grid.height));
-            if (!refine(grid))
-                return reportFailure(refusalText(grid, QStringLiteral("refining"), level));
-        }
-        if (!stageTerrain(grid, QString::fromStdString(options.output), transaction, errorText))
-            return reportFailure(errorText);
     }
+    for (int level = 1; level <= options.levels; ++level) {
+        // Each level at most doubles both sides; stop before asking for a terrain
+        // larger than any the tool can hold rather than run out of memory halfway.
+        if (!isAcceptableGridSize(2LL * grid.width, 2LL * grid.height))
+            return reportFailure(QStringLiteral("refining level %1 would make a terrain of about %2 x %3 samples, "
+                                                "more than the tool can hold")
+                                     .arg(level)
+                                     .arg(2LL * grid.width)
+                                     .arg(2LL * grid.height));
+        if (!refine(grid))
+            return reportFailure(refusalText(grid, QStringLiteral("refining"), level));
+    }
+    if (!stageTerrain(grid, QString::fromStdString(options.output), transaction, errorText))
+        return reportFailure(errorText);
     return commitAndReport(transaction);
 }

@@ -6,7 +6,6 @@
 #include "tools/CommitOutputs.h"
 #include "tools/ProgressBar.h"
 #include "tools/SchemeOperations.h"
-#include "tools/StdoutSilencer.h"
 #include "tools/TerrainInput.h"
 #include "tools/TerrainOutput.h"
 
@@ -62,25 +61,21 @@ ExitCode runTransfer(const TransferOptions& options, bool quiet)
     VeskGrid example;
     OutputTransaction transaction;
     QString errorText;
-    {
-        StdoutSilencer silencer(quiet);
-        if (!loadTerrain(QString::fromStdString(options.base), base, errorText)
-            || !loadTerrain(QString::fromStdString(options.example), example, errorText))
-            return reportFailure(errorText);
-        const int blockSize = transferBlockSize(options.requestedBlockSize, base.width, base.height);
-        const bool rescale = !options.noRescale;
-        ProgressBar bar(quiet);
-        MatchSearch search;
-        search.mode = options.search == "refined" ? MatchSearch::Mode::refined : MatchSearch::Mode::random;
-        search.threads = options.threads;
-        search.progress = bar.progress();
-        const bool transferred = quilting
-                                     ? quiltAndRefine(base, example, options.scheme, blockSize, rescale, search, errorText)
-                                     : mapRoughness(base, example, blockSize, rescale, search, errorText);
-        if (!transferred)
-            return reportFailure(errorText);
-        if (!stageTerrain(base, QString::fromStdString(options.output), transaction, errorText))
-            return reportFailure(errorText);
-    }
+    if (!loadTerrain(QString::fromStdString(options.base), base, errorText)
+        || !loadTerrain(QString::fromStdString(options.example), example, errorText))
+        return reportFailure(errorText);
+    const int blockSize = transferBlockSize(options.requestedBlockSize, base.width, base.height);
+    const bool rescale = !options.noRescale;
+    ProgressBar bar(quiet);
+    MatchSearch search;
+    search.mode = options.search == "refined" ? MatchSearch::Mode::refined : MatchSearch::Mode::random;
+    search.threads = options.threads;
+    search.progress = bar.progress();
+    const bool transferred = quilting ? quiltAndRefine(base, example, options.scheme, blockSize, rescale, search, errorText)
+                                      : mapRoughness(base, example, blockSize, rescale, search, errorText);
+    if (!transferred)
+        return reportFailure(errorText);
+    if (!stageTerrain(base, QString::fromStdString(options.output), transaction, errorText))
+        return reportFailure(errorText);
     return commitAndReport(transaction);
 }
