@@ -14,6 +14,7 @@ public:
     void write(std::string_view text) override { text_.append(text); }
     const std::string& text() const { return text_; }
     std::string take() { return std::exchange(text_, {}); }
+    void clear() { text_.clear(); }
 
 private:
     std::string text_;

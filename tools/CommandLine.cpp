@@ -160,9 +160,9 @@ ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)
     // --quiet silences the core's diagnostics for the whole command; results and
     // errors are the tool's own lines and print regardless.
     diagnostics::SilentSink silent;
-    std::optional<diagnostics::ScopedSink> quiet;
+    std::optional<diagnostics::ScopedSink> silenced;
     if (options.quiet)
-        quiet.emplace(silent);
+        silenced.emplace(silent);
     if (app.got_subcommand("info"))
         return runInfo(options.info);
     if (app.got_subcommand("convert"))

@@ -4,7 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "app/CommandLineTerrains.h"
-#include "support/StdoutCapture.h"
+#include "diagnostics/CollectingSink.h"
 #include "views/GLGrid.h"
 #include "views/SurfaceFormat.h"
 
@@ -53,11 +53,12 @@ private slots:
         ScriptedWindow scripted;
         SampleFolder sample;
         QVERIFY(sample.isValid());
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         const int opened = openCommandLineTerrains(
             *scripted.window, {QStringLiteral("talvane"), sample.path(QStringLiteral("missing.grd")), sample.grd(),
                                sample.grd()});
-        const std::string printed = capture.finish();
+        const std::string printed = capture.take();
         QCOMPARE(opened, 1);
         QVERIFY(printed.find("Only the first two terrain files are opened") != std::string::npos);
         QVERIFY(!scripted->gLGrid1->grid.hasData);

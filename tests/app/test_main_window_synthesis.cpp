@@ -7,7 +7,7 @@
 #include "multires/Chaikin.h"
 #include "multires/NormalDeviatesState.h"
 #include "png/PngToGrid.h"
-#include "support/StdoutCapture.h"
+#include "diagnostics/CollectingSink.h"
 #include "synthesis/DetailQuilting.h"
 #include "synthesis/MultifractalMapping.h"
 #include "synthesis/RandomRange.h"
@@ -101,9 +101,10 @@ private slots:
         QVERIFY(subdivideChaikin(base));
 
         rewindGenerators(&start);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         window->pushButton6->click();
-        const std::string printed = capture.finish();
+        const std::string printed = capture.take();
 
         QVERIFY(scripted.log.messages.isEmpty());
         QVERIFY(sameTerrain(window->gLGrid1->grid, base));
@@ -154,9 +155,9 @@ private slots:
 
         window->refineMatchesCB->setChecked(true);
         rewindGenerators(&start);
-        StdoutCapture capture;
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         window->pushButton6->click();
-        capture.finish();
         QVERIFY(scripted.log.messages.isEmpty());
         QVERIFY(sameTerrain(window->gLGrid1->grid, refined));
     }
@@ -179,9 +180,10 @@ private slots:
         QVERIFY(multifractalMapping(base, example, (403 + 344) / 30, true, true, error));
 
         rewindGenerators(&start);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         window->pushButton6->click();
-        const std::string printed = capture.finish();
+        const std::string printed = capture.take();
 
         QVERIFY(scripted.log.messages.isEmpty());
         QVERIFY(sameTerrain(window->gLGrid1->grid, base));

@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "grid/DetailSplicing.h"
 
 #include <gtest/gtest.h>
@@ -78,9 +79,9 @@ TEST(DetailColumnSplicing, TailRepeatsTheChosenStretch)
         const FloatMatrix original = randomMatrix(6, width, seed);
         FloatMatrix matrix = original;
         SpliceChoice choice;
-        testing::internal::CaptureStdout();
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         ASSERT_TRUE(spliceColumns(matrix, 3 * width + 1, &choice));
-        testing::internal::GetCapturedStdout();
 
         const int period = choice.second - choice.first;
         ASSERT_GT(period, 0);
@@ -101,10 +102,11 @@ TEST(DetailColumnSplicing, PlantedMatchIsFoundAndPrinted)
     FloatMatrix matrix = randomMatrix(4, 14, 7);
     for (auto& row : matrix)
         row[3] = row[11];
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     SpliceChoice choice;
     ASSERT_TRUE(spliceColumns(matrix, 40, &choice));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_EQ(choice.first, 3);
     EXPECT_EQ(choice.second, 11);
     EXPECT_EQ(choice.difference, 0.0f);
@@ -118,9 +120,9 @@ TEST(DetailColumnSplicing, TiesKeepTheFirstPair)
 {
     FloatMatrix matrix(3, std::vector<float>(12, 2.5f));
     SpliceChoice choice;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(spliceColumns(matrix, 20, &choice));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(choice.first, 0);
     EXPECT_EQ(choice.second, 11);
     for (const auto& row : matrix)
@@ -135,9 +137,10 @@ TEST(DetailColumnSplicing, SeamDifferencesStopAtTheEndOfTheRow)
     for (auto& row : matrix)
         row[9] = row[0];
     SpliceChoice choice;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(spliceColumns(matrix, 11, &choice));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     ASSERT_EQ(choice.second, 9);
     const std::vector<float> differences = seamDifferences(matrix, 9);
     ASSERT_EQ(differences.size(), 3u); // t = -2, -1, 0
@@ -151,10 +154,11 @@ TEST(DetailColumnSplicing, TargetNotAboveWidthChangesNothing)
 {
     const FloatMatrix original = randomMatrix(3, 12, 5);
     FloatMatrix matrix = original;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_TRUE(spliceColumns(matrix, 12));
     EXPECT_TRUE(spliceColumns(matrix, 4));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(messages.take(), "");
     EXPECT_EQ(matrix, original);
 }
 
@@ -167,11 +171,12 @@ TEST(DetailColumnSplicing, UnspliceableMatricesAreRefusedUnchanged)
     const FloatMatrix narrowBefore = narrow;
     const FloatMatrix raggedBefore = ragged;
 
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(spliceColumns(narrow, 20));
     EXPECT_FALSE(spliceColumns(ragged, 20));
     EXPECT_FALSE(spliceColumns(empty, 20));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_NE(output.find("cannot splice the columns of a 9 by 12 matrix"), std::string::npos) << output;
     EXPECT_EQ(narrow, narrowBefore);
     EXPECT_EQ(ragged, raggedBefore);
@@ -187,9 +192,10 @@ TEST(DetailRowSplicing, TailRepeatsTheChosenStretchAndPrintsNothing)
         const FloatMatrix original = randomMatrix(rows, 7, 100 + seed);
         FloatMatrix matrix = original;
         SpliceChoice choice;
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         ASSERT_TRUE(spliceRows(matrix, 2 * rows + 3, &choice));
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(messages.take(), "");
 
         const int period = choice.second - choice.first;
         ASSERT_GT(period, 0);
@@ -220,10 +226,11 @@ TEST(DetailRowSplicing, UnspliceableMatricesAreRefusedUnchanged)
     ragged[11].resize(3);
     const FloatMatrix shallowBefore = shallow;
     const FloatMatrix raggedBefore = ragged;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(spliceRows(shallow, 20));
     EXPECT_FALSE(spliceRows(ragged, 20));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_NE(output.find("cannot splice the rows of a 12 by 9 matrix"), std::string::npos) << output;
     EXPECT_EQ(shallow, shallowBefore);
     EXPECT_EQ(ragged, raggedBefore);

@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "grid/VeskGrid.h"
 
 #include <QDir>
@@ -129,9 +130,10 @@ protected:
     // Loads with standard output captured; returns what was printed.
     std::string load(VeskGrid& grid, const QString& fileName, bool& loaded)
     {
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         loaded = grid.loadDetail(fileName);
-        return testing::internal::GetCapturedStdout();
+        return messages.take();
     }
 
     // Writes a level with the grid's own writer.
@@ -139,10 +141,10 @@ protected:
     {
         VeskGrid writer;
         writer.name = QStringLiteral("terrain");
-        testing::internal::CaptureStdout();
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         const bool written = writer.writeDetail(level.rowDetails, level.columnDetails, fileName, 30.0f,
                                                 QStringLiteral("null"));
-        testing::internal::GetCapturedStdout();
         EXPECT_TRUE(written);
         return fileName;
     }
@@ -167,9 +169,10 @@ TEST_F(DetailsFileTest, TwoLevelsWriteTwoFilesNamedByCellSize)
 
     QString fileName;
     int count = 0;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.writeDetails(fileName, count);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
 
     const QString top = grid.name + QStringLiteral("_for_60.00_to_30.00_m_data.dtl");
     const QString bottom = grid.name + QStringLiteral("_for_120.00_to_60.00_m_data.dtl");
@@ -199,9 +202,10 @@ TEST_F(DetailsFileTest, WrittenFileIsByteExact)
     const FloatMatrix columnDetails = {{1.0f, 2.0f, 3.0f, 4.0f}};
     const QString fileName = path(QStringLiteral("exact.dtl"));
 
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(grid.writeDetail(rowDetails, columnDetails, fileName, 30.0f, QStringLiteral("null")));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
 
     EXPECT_EQ(readText(fileName), "terrain\tsource\n"
                                   "4\tnum_cols\n"
@@ -229,9 +233,9 @@ TEST_F(DetailsFileTest, CellSizeNotAboveZeroIsWrittenAsMinusOne)
     VeskGrid grid;
     const DetailLevel level = randomLevel(12, 12, 3);
     const QString fileName = path(QStringLiteral("unset.dtl"));
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(grid.writeDetail(level.rowDetails, level.columnDetails, fileName, -1.0f, QStringLiteral("null")));
-    testing::internal::GetCapturedStdout();
     EXPECT_TRUE(contains(readText(fileName), "\n-1\tcellsize(m)\n"));
 }
 
@@ -249,9 +253,9 @@ TEST_F(DetailsFileTest, ValuesArePrintedExactlyAsPrintfPrintsThem)
     const FloatMatrix rowDetails = {values};
     const FloatMatrix columnDetails = {{1.0f}};
     const QString fileName = path(QStringLiteral("format.dtl"));
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(grid.writeDetail(rowDetails, columnDetails, fileName, 1.0f, QStringLiteral("null")));
-    testing::internal::GetCapturedStdout();
 
     const std::string expectedLine = "width_details\n" + matrixText(rowDetails);
     EXPECT_TRUE(contains(readText(fileName), expectedLine));
@@ -280,9 +284,10 @@ TEST_F(DetailsFileTest, OddStackWritesItsPairsAndNeverReadsBelowTheBottom)
 
     QString fileName;
     int count = 0;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.writeDetails(fileName, count);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_EQ(count, 1);
     EXPECT_EQ(fileName, grid.name + QStringLiteral("_for_30.00_to_15.00_m_data.dtl"));
     EXPECT_TRUE(contains(output, "bottom detail matrix has no column details below it"));
@@ -298,9 +303,10 @@ TEST_F(DetailsFileTest, WriteFailuresReportMinusOneAndTheName)
     grid.details = {level.columnDetails, level.rowDetails};
     QString fileName;
     int count = 0;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.writeDetails(fileName, count);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_EQ(count, -1);
     EXPECT_EQ(fileName, QStringLiteral("Failed to write file ") + grid.name +
                             QStringLiteral("_for_60.00_to_30.00_m_data.dtl"));
@@ -316,16 +322,15 @@ TEST_F(DetailsFileTest, MatricesWithoutValuesOrWithShortRowsAreNotWritten)
     ragged.back().pop_back();
     const QString fileName = path(QStringLiteral("refused.dtl"));
 
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(grid.writeDetail({}, level.columnDetails, fileName, 30.0f, QStringLiteral("null")));
     EXPECT_FALSE(grid.writeDetail(level.rowDetails, {{}}, fileName, 30.0f, QStringLiteral("null")));
-    const std::string emptyOutput = testing::internal::GetCapturedStdout();
+    const std::string emptyOutput = messages.take();
     EXPECT_TRUE(contains(emptyOutput, "*** Error *** details passed to writeDetail have 0 size for file "));
     EXPECT_FALSE(grid.lastError.isEmpty());
 
-    testing::internal::CaptureStdout();
     EXPECT_FALSE(grid.writeDetail(level.rowDetails, ragged, fileName, 30.0f, QStringLiteral("null")));
-    testing::internal::GetCapturedStdout();
     EXPECT_FALSE(QFile::exists(fileName));
 }
 

@@ -1,5 +1,7 @@
 #include "GridFilesTestSupport.h"
 
+#include "diagnostics/CollectingSink.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -33,9 +35,9 @@ protected:
     VeskGrid loadedGrid()
     {
         VeskGrid grid;
-        testing::internal::CaptureStdout();
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         const bool loaded = grid.loadGRDFile(testDataPath("jacksboro.grd"));
-        testing::internal::GetCapturedStdout();
         EXPECT_TRUE(loaded);
         grid.details.push_back(FloatMatrix(1, std::vector<float>(1, 1.0f)));
         return grid;
@@ -52,9 +54,10 @@ protected:
     {
         VeskGrid grid = loadedGrid();
         const QString previousName = grid.name;
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         const bool loaded = binary ? grid.loadFLTFile(fileName) : grid.loadGRDFile(fileName);
-        const std::string output = testing::internal::GetCapturedStdout();
+        const std::string output = messages.take();
         EXPECT_FALSE(loaded);
         EXPECT_NE(output.find(message), std::string::npos) << output;
         EXPECT_EQ(output.find("Loaded File"), std::string::npos) << output;
@@ -208,9 +211,10 @@ TEST_F(GridFilesBadInputTest, WritersReportFilesTheyCannotCreate)
     const QString missingDirectory = path("no/such/dir");
 
     QString fileName = missingDirectory + QStringLiteral("/out.grd");
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(grid.writeTerrain(fileName));
-    std::string output = testing::internal::GetCapturedStdout();
+    std::string output = messages.take();
     EXPECT_EQ(output, "*** Error *** fopen returned NULL when writing to file " + missingDirectory.toStdString()
                           + "/out.grd.\n");
     EXPECT_EQ(fileName, QStringLiteral("*** Error *** fopen return NULL when writing to file ") + missingDirectory
@@ -220,17 +224,17 @@ TEST_F(GridFilesBadInputTest, WritersReportFilesTheyCannotCreate)
     grid.name = missingDirectory + QStringLiteral("/terrain");
     QString leftName;
     QString rightName;
-    testing::internal::CaptureStdout();
+    messages.clear();
     EXPECT_FALSE(grid.writeTerrainSplit(leftName, rightName));
-    output = testing::internal::GetCapturedStdout();
+    output = messages.take();
     EXPECT_NE(output.find("fopen returned NULL when writing to file"), std::string::npos);
     EXPECT_TRUE(leftName.startsWith(QStringLiteral("*** Error *** fopen return NULL when writing to file ")));
     EXPECT_TRUE(leftName.endsWith(QStringLiteral("LEFT.grd")));
 
     const QString objName = missingDirectory + QStringLiteral("/mesh.obj");
-    testing::internal::CaptureStdout();
+    messages.clear();
     EXPECT_FALSE(grid.saveOBJ(objName));
-    output = testing::internal::GetCapturedStdout();
+    output = messages.take();
     EXPECT_EQ(output, "*** Error *** fopen returned NULL when writing to file " + objName.toStdString() + ".\n");
     EXPECT_EQ(grid.lastError, QStringLiteral("*** Error *** fopen return NULL when writing to file ") + objName);
 
@@ -245,9 +249,10 @@ TEST_F(GridFilesBadInputTest, WritersReportAFullDisk)
         GTEST_SKIP() << "no /dev/full here";
     VeskGrid grid = makeGrid(64, 64, [](int row, int col) { return float(row * col); });
     // The device accepts the open and refuses every byte.
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     const bool objWritten = grid.saveOBJ(QStringLiteral("/dev/full"));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_FALSE(objWritten);
     EXPECT_NE(output.find("could not write all of file /dev/full"), std::string::npos) << output;
     EXPECT_FALSE(grid.lastError.isEmpty());

@@ -1,5 +1,6 @@
 #include "GridFilesTestSupport.h"
 
+#include "diagnostics/CollectingSink.h"
 #include "grid/CellSize.h"
 #include "grid/FixedFormat.h"
 
@@ -43,9 +44,9 @@ std::string printfGrid(const VeskGrid& grid)
 
 bool loadQuietly(VeskGrid& grid, const QString& fileName, bool binary = false)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const bool loaded = binary ? grid.loadFLTFile(fileName) : grid.loadGRDFile(fileName);
-    testing::internal::GetCapturedStdout();
     return loaded;
 }
 
@@ -158,9 +159,10 @@ class GridFilesTest : public GridFilesTempDirTest {};
 TEST_F(GridFilesTest, RealDemLoadsWithItsSummary)
 {
     VeskGrid grid;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(grid.loadGRDFile(testDataPath("jacksboro.grd")));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
 
     EXPECT_EQ(output.rfind("Loading file\nLoading ASCII Grid File\nfrequency sampled is 90.000\n", 0), 0u) << output;
     EXPECT_NE(output.find("\nGrid is 403 X 344 .\nThere are a total of 138632 height values\n"), std::string::npos);
@@ -199,9 +201,10 @@ TEST_F(GridFilesTest, RealDemRoundTripKeepsHeightsAndCellSizeAndIsByteExact)
     ASSERT_TRUE(loadQuietly(original, testDataPath("jacksboro.grd")));
 
     QString fileName = path("copy.grd");
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(original.writeTerrain(fileName));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_EQ(fileName, path("copy.grd"));
     EXPECT_EQ(output, "Details file " + path("copy.grd").toStdString() + " has been written successfully\n");
     EXPECT_EQ(readWholeFile(fileName), printfGrid(original));
@@ -221,9 +224,9 @@ TEST_F(GridFilesTest, RoundTripKeepsHeightsToTwoDecimalsAndAwkwardCellSizes)
     for (const float cellSize : {5.0f, 20.0f, 25.0f, 40.0f, 90.0f, 120.0f, 160.0f, 240.0f, 291.0f}) {
         VeskGrid grid = makeGrid(13, 7, [&](int, int) { return height(generator); }, cellSize);
         QString fileName = path("cell.grd");
-        testing::internal::CaptureStdout();
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         ASSERT_TRUE(grid.writeTerrain(fileName));
-        testing::internal::GetCapturedStdout();
         VeskGrid copy;
         ASSERT_TRUE(loadQuietly(copy, fileName));
         EXPECT_EQ(copy.cellSize, cellSize);
@@ -242,9 +245,9 @@ TEST_F(GridFilesTest, LargeFileReadAcrossManyBlocksRoundTrips)
     std::uniform_real_distribution<float> height(-9999.0f, 99999.0f);
     VeskGrid grid = makeGrid(600, 500, [&](int, int) { return height(generator); }, 30.0f);
     QString fileName = path("large.grd");
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(grid.writeTerrain(fileName));
-    testing::internal::GetCapturedStdout();
     ASSERT_GT(std::filesystem::file_size(fileName.toStdString()), 2u << 20);
 
     VeskGrid copy;
@@ -267,9 +270,9 @@ TEST_F(GridFilesTest, NameDropsDotsAndNamesTheWrittenFileWhenGivenNoGrdName)
     EXPECT_EQ(grid.name, path("terraingrd"));
 
     QString fileName = QStringLiteral("anything");
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(grid.writeTerrain(fileName));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(fileName, path("terraingrd_w2_h2.grd"));
     EXPECT_EQ(readWholeFile(fileName), "ncols\t2\nnrows\t2\nxllcorner\t0\nyllcorner\t0\n"
                                        "xdim\t0.000833333333333333\nydim\t0.000833333333333333\n"
@@ -281,9 +284,10 @@ TEST_F(GridFilesTest, LastValueWithoutTrailingSpaceIsKept)
     writeTextFile(path("tight.grd"), "ncols 3\nnrows 2\nxllcorner 0\nyllcorner 0\nxdim 0.000277777777777778\n"
                                      "ydim 0.000277777777777778\nNODATA_value -9999\n1 2 3\n4 5 6");
     VeskGrid grid;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(grid.loadGRDFile(path("tight.grd")));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_EQ(output.find("Premature end"), std::string::npos);
     EXPECT_EQ(grid.heights[1][2], 6.0f);
     EXPECT_EQ(grid.cellSize, 30.0f);
@@ -294,9 +298,10 @@ TEST_F(GridFilesTest, NoDataValuesAreStoredButLeftOutOfMeanAndMinimum)
     writeTextFile(path("holes.grd"), "ncols 2\nnrows 2\nxllcorner 0\nyllcorner 0\nxdim 0.001\nydim 0.001\n"
                                      "NODATA_value -9999\n10 -9999\n20 30\n");
     VeskGrid grid;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(grid.loadGRDFile(path("holes.grd")));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_EQ(grid.heights[0][1], -9999.0f);
     EXPECT_EQ(grid.averageHeight, 20.0f);
     EXPECT_EQ(grid.minHeight, 10.0f);
@@ -367,9 +372,10 @@ TEST_F(GridFilesTest, FloatGridOfTheRealDemMatchesItsAsciiTwin)
     VeskGrid ascii;
     VeskGrid binary;
     ASSERT_TRUE(loadQuietly(ascii, testDataPath("jacksboro.grd")));
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(binary.loadFLTFile(testDataPath("jacksboro.flt")));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
 
     EXPECT_EQ(output.rfind("Loading file\nLoading Binary Grid File\nfrequency sampled is 90.000\nHeader file "
                            + testDataPath("jacksboro.hdr").toStdString() + "\n",
@@ -424,9 +430,10 @@ TEST_F(GridFilesTest, SplitWritesTwoHalvesAndLeavesTheOddColumnInTheGrid)
 
     QString leftName;
     QString rightName;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(grid.writeTerrainSplit(leftName, rightName));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
 
     EXPECT_EQ(leftName, path("terraingrd_w2_h3LEFT.grd"));
     EXPECT_EQ(rightName, path("terraingrd_w2_h3RIGHT.grd"));

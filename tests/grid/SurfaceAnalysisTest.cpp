@@ -1,5 +1,7 @@
 #include "GridFilesTestSupport.h"
 
+#include "diagnostics/CollectingSink.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -78,9 +80,9 @@ VeskGrid makeSurface(int width, int height, const std::function<float(int, int)>
 
 void computeCurvatureQuietly(VeskGrid& grid)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     grid.calculateCurvature();
-    testing::internal::GetCapturedStdout();
 }
 
 } // namespace
@@ -93,9 +95,10 @@ TEST(SurfaceNormalsTest, FlatTerrainFacesUpEverywhereWithNoSlopeOrCurvature)
         for (int col = 0; col < 7; ++col)
             expectNear(grid.normals[row][col], Vector3{0.0, 0.0, 1.0}, 0.0, at(row, col));
 
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.calculateCurvature();
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_NE(output.find("max is 0.00000\n"), std::string::npos);
     ASSERT_TRUE(grid.surfaceValid);
     ASSERT_EQ(grid.curvature.size(), 4u);
@@ -211,9 +214,10 @@ TEST(SurfaceCurvatureTest, SaddleMatchesClosedFormScaledToUnitMaximum)
     const float cellSize = 3.0f;
     VeskGrid grid = makeSurface(width, height, [](int row, int col) { return float(row * col); }, cellSize);
 
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.calculateCurvature();
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_EQ(output.rfind("starting to calculate curvature\n", 0), 0u);
     EXPECT_NE(output.find("finished curvature calculation\n"), std::string::npos);
 
@@ -290,19 +294,20 @@ TEST(SurfaceOnFirstUseTest, EnsureNormalsMakesThemOnceAndAgainWhenTheyNoLongerFi
 TEST(SurfaceOnFirstUseTest, EnsureSurfaceAnalysisComputesOnlyWhenStaleOrMisshapen)
 {
     VeskGrid grid = makeGrid(6, 5, [](int row, int col) { return float(row * col); }, 30.0f);
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.ensureSurfaceAnalysis();
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("starting to calculate curvature\n"), std::string::npos);
+    EXPECT_NE(messages.take().find("starting to calculate curvature\n"), std::string::npos);
     ASSERT_TRUE(grid.surfaceValid);
     ASSERT_EQ(grid.curvature.size(), 4u);
 
-    testing::internal::CaptureStdout();
+    messages.clear();
     grid.ensureSurfaceAnalysis();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "valid: nothing recomputed";
+    EXPECT_EQ(messages.take(), "") << "valid: nothing recomputed";
 
     grid.slope.pop_back();
-    testing::internal::CaptureStdout();
+    messages.clear();
     grid.ensureSurfaceAnalysis();
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("starting to calculate curvature\n"), std::string::npos);
+    EXPECT_NE(messages.take().find("starting to calculate curvature\n"), std::string::npos);
     EXPECT_EQ(grid.slope.size(), 4u);
 }

@@ -1,5 +1,7 @@
 #include "GridFilesTestSupport.h"
 
+#include "diagnostics/CollectingSink.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -42,9 +44,10 @@ TEST(VeskGridModelTest, GrowingRepeatsLastColumnThenLastRowAndDropsDetails)
     grid.details.push_back(FloatMatrix(2, std::vector<float>(2, 1.0f)));
     const FloatMatrix before = grid.heights;
 
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.adjustSize(6, 5);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
 
     EXPECT_NE(output.find("adjusting width from 4 to 6\n"), std::string::npos);
     EXPECT_NE(output.find("adjusting height from 4 to 5\n"), std::string::npos);
@@ -74,9 +77,10 @@ TEST(VeskGridModelTest, ShrinkingKeepsDetailsAndReportsOnlyTheChangedSide)
     grid.ensureNormals();
     grid.details.push_back(FloatMatrix(2, std::vector<float>(2, 1.0f)));
 
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.adjustSize(6, 4);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
 
     EXPECT_EQ(output.find("adjusting width"), std::string::npos);
     EXPECT_NE(output.find("adjusting height from 6 to 4\n"), std::string::npos);
@@ -92,9 +96,9 @@ TEST(VeskGridModelTest, AdjustingAGridWhoseNormalsWereNeverMadeLeavesThemToFirst
 {
     VeskGrid grid = makeGrid(4, 4, rampHeight);
     ASSERT_TRUE(grid.normals.empty());
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     grid.adjustSize(6, 5);
-    testing::internal::GetCapturedStdout();
     EXPECT_FALSE(grid.normalsValid);
     EXPECT_TRUE(grid.normals.empty());
 
@@ -125,18 +129,17 @@ TEST(VeskGridModelTest, ResizeAllocatesHeightsOnly)
 TEST(VeskGridModelTest, AdjustSizeZeroDoesNothingAndTinySizesBecomeTwo)
 {
     VeskGrid grid = makeGrid(4, 4, rampHeight);
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.adjustSize(0, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(messages.take(), "");
     EXPECT_EQ(grid.width, 4);
     EXPECT_EQ(grid.height, 4);
 
     VeskGrid one = makeGrid(4, 4, rampHeight);
     VeskGrid two = makeGrid(4, 4, rampHeight);
-    testing::internal::CaptureStdout();
     one.adjustSize(1, 7);
     two.adjustSize(2, 7);
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(one.width, 2);
     EXPECT_EQ(one.height, 7);
     EXPECT_EQ(one.heights, two.heights);
@@ -145,9 +148,9 @@ TEST(VeskGridModelTest, AdjustSizeZeroDoesNothingAndTinySizesBecomeTwo)
 TEST(VeskGridModelTest, EmptyGridGivenASizeBecomesFlatTerrainOfThatSize)
 {
     VeskGrid grid;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     grid.adjustSize(5, 5);
-    testing::internal::GetCapturedStdout();
     EXPECT_TRUE(grid.hasData);
     ASSERT_EQ(grid.width, 5);
     ASSERT_EQ(grid.height, 5);
@@ -162,9 +165,10 @@ TEST(VeskGridModelTest, EmptyGridGivenASizeBecomesFlatTerrainOfThatSize)
 TEST(VeskGridModelTest, ResizeWithDataIsRefused)
 {
     VeskGrid grid = makeGrid(3, 3, rampHeight);
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     grid.resize(7, 7);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(messages.take(),
               "VeskGrid::You are a bad person for trying to resize when data is present\n");
     EXPECT_EQ(grid.width, 3);
     EXPECT_EQ(grid.heights.size(), 3u);
@@ -213,9 +217,9 @@ TEST(VeskGridModelTest, RefreshRecomputesStatisticsAndMarksNormalsAndSurfaceStal
 {
     VeskGrid grid = makeGrid(4, 3, [](int, int) { return 5.0f; }, 3.0f);
     grid.ensureNormals();
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     grid.calculateCurvature();
-    testing::internal::GetCapturedStdout();
     ASSERT_TRUE(grid.surfaceValid);
 
     // Edited in place, as quilting does: a plane rising one unit per column.

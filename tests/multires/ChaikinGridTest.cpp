@@ -1,5 +1,6 @@
 // Chaikin coarsening and refinement of whole grids: shapes, sizes, exact reconstruction,
 // messages, and refusals that leave grid and detail stack as they were.
+#include "diagnostics/CollectingSink.h"
 #include "multires/Chaikin.h"
 #include "multires/Faber.h"
 
@@ -41,9 +42,10 @@ double roundingBound(const FloatMatrix& heights, int levels)
 TEST(ChaikinGrid, TenByTenCoarsensToSixBySixWithTheDocumentedShapes)
 {
     VeskGrid grid = makeGrid(roughHeights(10, 10, 1));
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(reverseChaikin(grid));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_EQ(output, "Performing one level of REVERSE subdivision\nC is 10 X 10\nd is 10 X 4\nc1 is 10 X 6\n"
                       "d is 4 X 6\nc2 is 6 X 6\nrecalculating normals\n");
     EXPECT_EQ(grid.width, 6);
@@ -76,9 +78,10 @@ TEST(ChaikinGrid, RefiningWithDetailsRestoresTheHeightsAndMessages)
     const FloatMatrix original = roughHeights(10, 10, 3);
     VeskGrid grid = makeGrid(original);
     ASSERT_TRUE(coarsen(grid));
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(subdivideChaikin(grid));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_THAT(output, StartsWith("Performing one level of subdivision with details\nf1 is 10 X 6\tf2 is 10 X 10\n"
                                    "\tRecalculating normals\n"));
     EXPECT_LE(largestDifference(grid.heights, original), roundingBound(original, 1));
@@ -108,9 +111,10 @@ TEST(ChaikinGrid, NarrowGridIsLeftUntouchedSilently)
 {
     VeskGrid grid = makeGrid(roughHeights(9, 100, 5));
     const GridSnapshot before = snapshotOf(grid);
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(reverseChaikin(grid));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(messages.take(), "");
     EXPECT_TRUE(snapshotOf(grid) == before);
     EXPECT_FALSE(grid.lastError.isEmpty());
 }
@@ -142,9 +146,10 @@ TEST(ChaikinGrid, PlainRefinementWhenTheStackIsShort)
 {
     VeskGrid grid = makeGrid({{0, 4, 8}, {0, 4, 8}, {0, 4, 8}});
     grid.details.push_back(FloatMatrix{{1.0f}});
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(subdivideChaikin(grid));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_THAT(output, StartsWith("Performing one level of subdivision without details\n\tRefining columns\n"
                                    "\tRefining rows\n\tRecalculating normals\n"));
     ASSERT_EQ(grid.width, 4);
@@ -159,10 +164,10 @@ TEST(ChaikinGrid, CoarseningAPlainRefinementGivesTheCoarseGridAndZeroDetails)
 {
     const FloatMatrix coarse = roughHeights(9, 7, 7);
     VeskGrid grid = makeGrid(coarse);
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(subdivideChaikinWithoutDetails(grid));
     ASSERT_TRUE(reverseChaikin(grid));
-    testing::internal::GetCapturedStdout();
     EXPECT_LE(largestDifference(grid.heights, coarse), roundingBound(coarse, 1));
     for (const auto& matrix : grid.details)
         for (const auto& row : matrix)
@@ -232,9 +237,10 @@ TEST(ChaikinGridRefusals, TooSmallForPlainRefinement)
     for (const auto& size : {std::pair{2, 5}, std::pair{5, 2}, std::pair{1, 1}}) {
         VeskGrid grid = makeGrid(roughHeights(size.first, size.second, 10));
         const GridSnapshot before = snapshotOf(grid);
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         EXPECT_FALSE(subdivideChaikin(grid));
-        const std::string output = testing::internal::GetCapturedStdout();
+        const std::string output = messages.take();
         EXPECT_THAT(output, HasSubstr("too small for Chaikin subdivision without details"));
         EXPECT_THAT(output, HasSubstr("at least 3 samples"));
         EXPECT_TRUE(snapshotOf(grid) == before);
@@ -245,10 +251,10 @@ TEST(ChaikinGridRefusals, TooSmallForPlainRefinement)
 TEST(ChaikinGridRefusals, EmptyGridIsNotRefined)
 {
     VeskGrid grid;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     EXPECT_FALSE(subdivideChaikinWithoutDetails(grid));
     EXPECT_FALSE(reverseChaikin(grid));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(grid.width, 0);
     EXPECT_FALSE(grid.hasData);
 }
@@ -259,9 +265,10 @@ TEST(ChaikinGridRefusals, TooSmallForRefinementWithDetails)
     grid.details.push_back(FloatMatrix(6, std::vector<float>(6, 0.0f)));
     grid.details.push_back(FloatMatrix(8, std::vector<float>(2, 0.0f)));
     const GridSnapshot before = snapshotOf(grid);
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(subdivideChaikin(grid));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_THAT(output, HasSubstr("too small for Chaikin subdivision with details"));
     EXPECT_THAT(output, HasSubstr("at least 5 samples"));
     EXPECT_TRUE(snapshotOf(grid) == before);
@@ -289,9 +296,10 @@ TEST(ChaikinGridRefusals, MismatchedDetailsAreRefusedBeforeAnythingIsPopped)
         VeskGrid grid = source;
         c.spoil(grid.details);
         const GridSnapshot before = snapshotOf(grid);
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         EXPECT_FALSE(subdivideChaikin(grid)) << c.what;
-        const std::string output = testing::internal::GetCapturedStdout();
+        const std::string output = messages.take();
         EXPECT_THAT(output, HasSubstr("do not fit")) << c.what;
         EXPECT_TRUE(snapshotOf(grid) == before) << c.what;
         EXPECT_THAT(grid.lastError.toStdString(), HasSubstr("do not fit")) << c.what;
@@ -302,16 +310,16 @@ TEST(ChaikinGridRefusals, FaberLevelOfASmallerGridIsRefused)
 {
     // A Faber level for a 6 x 6 coarse grid: row details 6 x 5, column details 5 x 11.
     VeskGrid faberGrid = makeGrid(roughHeights(11, 11, 13));
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(reverseFaber(faberGrid));
-    testing::internal::GetCapturedStdout();
     // Chaikin refinement of 8 x 8 needs 8 rows of 6 row details and 6 rows of 14 column details.
     VeskGrid target = makeGrid(roughHeights(8, 8, 15));
     target.details = faberGrid.details;
     const GridSnapshot before = snapshotOf(target);
-    testing::internal::CaptureStdout();
+    messages.clear();
     EXPECT_FALSE(subdivideChaikin(target));
-    EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("6 X 5"));
+    EXPECT_THAT(messages.take(), HasSubstr("6 X 5"));
     EXPECT_TRUE(snapshotOf(target) == before);
 }
 
@@ -320,20 +328,18 @@ TEST(ChaikinGridRefusals, FaberLevelOfTheSameGridIsRefused)
     // Coarsened with Faber, refined with Chaikin: the Faber level is larger than a Chaikin one
     // and must not pass as spliced details.
     VeskGrid grid = makeGrid(roughHeights(21, 17, 19));
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(reverseFaber(grid));
-    testing::internal::GetCapturedStdout();
     const GridSnapshot before = snapshotOf(grid);
-    testing::internal::CaptureStdout();
+    messages.clear();
     EXPECT_FALSE(subdivideChaikin(grid));
-    EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("are a Faber level of this 11 X 9 grid"));
+    EXPECT_THAT(messages.take(), HasSubstr("are a Faber level of this 11 X 9 grid"));
     EXPECT_TRUE(snapshotOf(grid) == before);
     EXPECT_THAT(grid.lastError.toStdString(), HasSubstr("refine it with Faber"));
 
     // Faber refinement takes the same level back to the fine grid.
-    testing::internal::CaptureStdout();
     EXPECT_TRUE(subdivideFaber(grid));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(grid.width, 21);
     EXPECT_EQ(grid.height, 17);
 }
@@ -343,9 +349,9 @@ TEST(ChaikinGridRefusals, InconsistentHeightsAreRefused)
     VeskGrid grid = makeGrid(roughHeights(12, 12, 16));
     grid.heights[5].resize(3);
     const GridSnapshot before = snapshotOf(grid);
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     EXPECT_FALSE(reverseChaikin(grid));
     EXPECT_FALSE(subdivideChaikin(grid));
-    testing::internal::GetCapturedStdout();
     EXPECT_TRUE(snapshotOf(grid) == before);
 }

@@ -1,5 +1,6 @@
 // The four Chaikin line rules on short lines worked out by hand, and the round trip
 // of rules 2 and 3 followed by rule 4 on lines of many lengths.
+#include "diagnostics/CollectingSink.h"
 #include "multires/Chaikin.h"
 #include "multires/ChaikinLines.h"
 
@@ -33,9 +34,9 @@ std::vector<float> detailValues(const std::vector<float>& fine)
 {
     VeskGrid grid;
     grid.width = static_cast<int>(fine.size());
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const FloatMatrix details = chaikinDetails(grid, FloatMatrix{fine}, true);
-    testing::internal::GetCapturedStdout();
     return details.empty() ? std::vector<float>{} : details.front();
 }
 
@@ -98,9 +99,10 @@ TEST(ChaikinDetailRule, RefusesLinesShorterThanSixAndRowsShorterThanTheGrid)
 
     VeskGrid grid;
     grid.width = 8;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     const FloatMatrix details = chaikinDetails(grid, FloatMatrix{std::vector<float>(7, 1.0f)}, true);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_TRUE(details.empty());
     EXPECT_THAT(output, HasSubstr("Error"));
 }
@@ -109,9 +111,10 @@ TEST(ChaikinDetailRule, PrintsTheDetailMatrixColumnsThenRows)
 {
     VeskGrid grid;
     grid.width = 10;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     const FloatMatrix columnDetails = chaikinDetails(grid, FloatMatrix(12, std::vector<float>(10, 3.0f)), false);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "d is 10 X 5\n");
+    EXPECT_EQ(messages.take(), "d is 10 X 5\n");
     EXPECT_EQ(columnDetails.size(), 5u);
     EXPECT_EQ(columnDetails.front().size(), 10u);
 }
@@ -131,10 +134,10 @@ TEST(ChaikinRefineLineRule, DisplacesByTheWrittenWeights)
 
 TEST(ChaikinRefineLineRule, RefusesShortLinesAndMissingDetailsAndIgnoresSurplusDetails)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     EXPECT_TRUE(chaikinRefineLine({0, 1, 2, 3}, {0, 0}).empty());
     EXPECT_TRUE(chaikinRefineLine({0, 1, 2, 3, 4}, {0, 0}).empty());
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(chaikinRefineLine({0, 4, 8, 12, 16}, {1, 2, 3, 99, 99}), chaikinRefineLine({0, 4, 8, 12, 16}, {1, 2, 3}));
 }
 

@@ -1,5 +1,6 @@
 // Faber (interpolating) multiresolution: line rules, shapes, trimming to odd sizes,
 // exact reconstruction, and refusals of details that do not fit.
+#include "diagnostics/CollectingSink.h"
 #include "multires/Chaikin.h"
 #include "multires/Faber.h"
 
@@ -49,18 +50,20 @@ TEST(FaberLineRules, RefineKeepsCoarseSamplesAndAddsDetailsToMidpoints)
 
 TEST(FaberLineRules, RefineRefusesMissingDetails)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_TRUE(faberRefineLine({0, 2, 4}, {1}).empty());
     EXPECT_TRUE(faberRefineLine({}, {}).empty());
-    EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("Error"));
+    EXPECT_THAT(messages.take(), HasSubstr("Error"));
 }
 
 TEST(FaberLineRules, DetailsAreOffsetsFromTheMidpoint)
 {
     VeskGrid grid;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     const FloatMatrix details = faberDetails(grid, FloatMatrix{{0, 1.5f, 2, 3, 6}}, true);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "d is 2 X 1\n");
+    EXPECT_EQ(messages.take(), "d is 2 X 1\n");
     ASSERT_EQ(details.size(), 1u);
     EXPECT_THAT(details[0], ElementsAre(0.5f, -1));
     EXPECT_THAT(faberRefineLine({0, 2, 6}, details[0]), ElementsAre(0, 1.5f, 2, 3, 6));
@@ -70,29 +73,32 @@ TEST(FaberLineRules, DetailsTakeTheLineLengthFromTheMatrix)
 {
     VeskGrid grid;
     grid.width = 100; // not used: the matrix says how long its lines are
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     const FloatMatrix columnDetails = faberDetails(grid, FloatMatrix(7, std::vector<float>(4, 1.0f)), false);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "d is 4 X 3\n");
+    EXPECT_EQ(messages.take(), "d is 4 X 3\n");
     EXPECT_EQ(shapeOf(columnDetails), "3 X 4");
 }
 
 TEST(FaberLineRules, EvenOrRaggedLinesAreRefused)
 {
     VeskGrid grid;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_TRUE(faberDetails(grid, FloatMatrix{{0, 1, 2, 3}}, true).empty());
     EXPECT_TRUE(faberDetails(grid, FloatMatrix(6, std::vector<float>(5, 0.0f)), false).empty());
     EXPECT_TRUE(faberDetails(grid, FloatMatrix{{0, 1, 2}, {0, 1}}, true).empty());
-    EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("odd number of samples"));
+    EXPECT_THAT(messages.take(), HasSubstr("odd number of samples"));
 }
 
 TEST(FaberGrid, ElevenByElevenCoarsensToSixBySix)
 {
     const FloatMatrix original = roughHeights(11, 11, 21);
     VeskGrid grid = makeGrid(original);
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(reverseFaber(grid));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(messages.take(),
               "Performing one level of REVERSE subdivision\nd is 11 X 5\nc1 is 11 X 6\nd is 5 X 6\nc2 is 6 X 6\n"
               "recalculating normals\n");
     EXPECT_EQ(grid.width, 6);
@@ -105,9 +111,9 @@ TEST(FaberGrid, ElevenByElevenCoarsensToSixBySix)
             EXPECT_EQ(grid.heights[y][x], original[2 * y][2 * x]) << "coarse samples are kept samples";
     EXPECT_FLOAT_EQ(grid.cellSize, 60.0f);
 
-    testing::internal::CaptureStdout();
+    messages.clear();
     ASSERT_TRUE(subdivideFaber(grid));
-    EXPECT_THAT(testing::internal::GetCapturedStdout(),
+    EXPECT_THAT(messages.take(),
                 StartsWith("Performing one level of FABER subdivision with details\nf1 is 11 X 6\tf2 is 11 X 11\n"
                            "\tRecalculating normals\n"));
     EXPECT_LE(largestDifference(grid.heights, original), roundingBound(original, 1));
@@ -118,9 +124,10 @@ TEST(FaberGrid, ElevenByElevenCoarsensToSixBySix)
 TEST(FaberGrid, EvenSizesAreTrimmedHeightFirstWithBothMessages)
 {
     VeskGrid grid = makeGrid(roughHeights(12, 10, 22)); // width 12, height 10
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(reverseFaber(grid));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_THAT(output, StartsWith("Performing one level of REVERSE subdivision\nadjusting height from 10 to 9\n"
                                    "adjusting width from 12 to 11\n"));
     EXPECT_EQ(grid.width, 6);
@@ -136,9 +143,10 @@ TEST(FaberGrid, SmallGridIsLeftUntouchedSilently)
 {
     VeskGrid grid = makeGrid(roughHeights(9, 100, 23));
     const GridSnapshot before = snapshotOf(grid);
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(reverseFaber(grid));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(messages.take(), "");
     EXPECT_TRUE(snapshotOf(grid) == before);
 }
 
@@ -156,17 +164,16 @@ TEST(FaberGrid, MidpointTerrainHasZeroDetails)
 TEST(FaberGrid, PlainRefinementInterpolatesLinearly)
 {
     VeskGrid grid = makeGrid({{0, 2}, {4, 6}});
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(subdivideFaber(grid));
-    EXPECT_THAT(testing::internal::GetCapturedStdout(),
+    EXPECT_THAT(messages.take(),
                 StartsWith("Performing one level of FABER subdivision without details\n\tRecalculating normals\n"));
     EXPECT_EQ(grid.heights, (FloatMatrix{{0, 1, 2}, {2, 3, 4}, {4, 5, 6}}));
     EXPECT_FLOAT_EQ(grid.cellSize, 15.0f);
 
     VeskGrid line = makeGrid({{7}});
-    testing::internal::CaptureStdout();
     ASSERT_TRUE(subdivideFaberWithoutDetails(line));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(line.heights, (FloatMatrix{{7}})) << "one sample refines to one sample";
 }
 
@@ -232,13 +239,13 @@ TEST(FaberGridRefusals, ChaikinDetailsAreOneValueShortPerLine)
 {
     // The same coarse size from a Chaikin coarsening: row details of W - 2 values, Faber needs W - 1.
     VeskGrid grid = makeGrid(roughHeights(10, 10, 27));
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(reverseChaikin(grid));
-    testing::internal::GetCapturedStdout();
     const GridSnapshot before = snapshotOf(grid);
-    testing::internal::CaptureStdout();
+    messages.clear();
     EXPECT_FALSE(subdivideFaber(grid));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_THAT(output, HasSubstr("do not fit"));
     EXPECT_THAT(output, HasSubstr("6 X 4"));
     EXPECT_TRUE(snapshotOf(grid) == before);
@@ -258,9 +265,9 @@ TEST(FaberGridRefusals, ShortOrRaggedColumnDetailsAreRefused)
         else
             grid.details[1][0].clear();
         const GridSnapshot before = snapshotOf(grid);
-        testing::internal::CaptureStdout();
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         EXPECT_FALSE(subdivideFaber(grid)) << "variant " << variant;
-        testing::internal::GetCapturedStdout();
         EXPECT_TRUE(snapshotOf(grid) == before) << "variant " << variant;
     }
 }
@@ -268,8 +275,9 @@ TEST(FaberGridRefusals, ShortOrRaggedColumnDetailsAreRefused)
 TEST(FaberGridRefusals, EmptyGridIsNotRefined)
 {
     VeskGrid grid;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(subdivideFaber(grid));
-    EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("no data"));
+    EXPECT_THAT(messages.take(), HasSubstr("no data"));
     EXPECT_EQ(grid.width, 0);
 }

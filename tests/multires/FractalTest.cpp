@@ -1,6 +1,7 @@
 // Fractal subdivision: deviation estimate and decay, decimation, reproducibility from a
 // generator state, and the block-modulated refinement. These tests move the shared
 // generator; where the outcome depends on it they restore a state first.
+#include "diagnostics/CollectingSink.h"
 #include "multires/Chaikin.h"
 #include "multires/Fractal.h"
 #include "multires/NormalDeviatesState.h"
@@ -80,9 +81,9 @@ TEST(FractalSubdivision, FirstDeviationIsFortyFivePercentOfTheEstimateTimesTheRa
 {
     const FloatMatrix heights = roughHeights(40, 30, 32);
     VeskGrid measured = makeGrid(heights);
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const float estimate = estimateDetailDeviation(measured);
-    testing::internal::GetCapturedStdout();
     ASSERT_GT(0.45f * estimate, 0.2f);
 
     VeskGrid grid = makeGrid(heights);
@@ -193,9 +194,10 @@ TEST(FractalDecimation, GridsNarrowerThanFourAreRefused)
 TEST(DetailDeviationEstimate, OddHeightLosesItsLastRow)
 {
     VeskGrid grid = makeGrid(roughHeights(21, 13, 39));
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     estimateDetailDeviation(grid);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_THAT(output, HasSubstr("adjusting height from 13 to 12\n"));
     EXPECT_THAT(output, HasSubstr("d is 21 X 5\n"));
     EXPECT_THAT(output, HasSubstr("d is 9 X 7\n"));
@@ -206,7 +208,8 @@ TEST(DetailDeviationEstimate, OddHeightLosesItsLastRow)
 TEST(DetailDeviationEstimate, ZeroForAPlainRefinementAndProportionalToScale)
 {
     VeskGrid smooth = makeGrid(plainlyRefined(roughHeights(12, 10, 40)));
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     EXPECT_NEAR(estimateDetailDeviation(smooth), 0.0f, 1e-3);
 
     const FloatMatrix rough = roughHeights(30, 24, 41);
@@ -218,7 +221,6 @@ TEST(DetailDeviationEstimate, ZeroForAPlainRefinementAndProportionalToScale)
     VeskGrid thrice = makeGrid(tripled);
     const float base = estimateDetailDeviation(once);
     const float scaled = estimateDetailDeviation(thrice);
-    testing::internal::GetCapturedStdout();
     EXPECT_GT(base, 1.0f);
     EXPECT_NEAR(scaled, 3.0f * base, 1e-4 * scaled);
 }
@@ -228,9 +230,10 @@ TEST(DetailDeviationEstimate, TooSmallGridGivesZeroAndStaysAsItWas)
     for (const auto& size : {std::pair{5, 10}, std::pair{10, 5}}) {
         VeskGrid grid = makeGrid(roughHeights(size.first, size.second, 42));
         const GridSnapshot before = snapshotOf(grid);
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         EXPECT_EQ(estimateDetailDeviation(grid), 0.0f);
-        EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("too small to estimate"));
+        EXPECT_THAT(messages.take(), HasSubstr("too small to estimate"));
         EXPECT_TRUE(snapshotOf(grid) == before);
     }
 }
@@ -244,9 +247,9 @@ TEST(BlockFractalSubdivision, NoiseFollowsTheBlockMap)
     VeskGrid grid = makeGrid(heights);
     const FloatMatrix sentinel{{3, 4}};
     grid.details.push_back(sentinel);
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(subdivideFractalByBlocks(grid, map, 3, 2, 4));
-    testing::internal::GetCapturedStdout();
     ASSERT_EQ(grid.width, 18);
     ASSERT_EQ(grid.height, 14);
     int noisy = 0;
@@ -276,9 +279,9 @@ TEST(BlockFractalSubdivision, NoiseScalesWithTheBlockDeviation)
     std::vector<float> map(9, 1.0f);
     for (int row = 0; row < 3; ++row)
         map[row * 3 + 2] = 10.0f;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(subdivideFractalByBlocks(grid, map, 3, 3, 12));
-    testing::internal::GetCapturedStdout();
     double quietSquares = 0.0;
     double loudSquares = 0.0;
     long quietCount = 0;
@@ -304,12 +307,12 @@ TEST(BlockFractalSubdivision, ReproducibleFromTheSameGeneratorState)
     const VeskGrid start = makeGrid(roughHeights(12, 12, 44));
     VeskGrid first = start;
     VeskGrid second = start;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     restoreNormalDeviateState(77u);
     ASSERT_TRUE(subdivideFractalByBlocks(first, std::vector<float>(9, 2.0f), 3, 3, 4));
     restoreNormalDeviateState(77u);
     ASSERT_TRUE(subdivideFractalByBlocks(second, std::vector<float>(9, 2.0f), 3, 3, 4));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(first.heights, second.heights);
 }
 
@@ -330,9 +333,10 @@ TEST(BlockFractalSubdivision, MapsThatDoNotCoverEveryBlockAreRefused)
     for (const Case& c : cases) {
         VeskGrid grid = start;
         const GridSnapshot before = snapshotOf(grid);
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         EXPECT_FALSE(subdivideFractalByBlocks(grid, c.map, c.across, 2, c.size));
-        EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("Error"));
+        EXPECT_THAT(messages.take(), HasSubstr("Error"));
         EXPECT_TRUE(snapshotOf(grid) == before);
         EXPECT_FALSE(grid.lastError.isEmpty());
     }

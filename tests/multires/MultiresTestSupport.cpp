@@ -1,5 +1,7 @@
 #include "MultiresTestSupport.h"
 
+#include "diagnostics/CollectingSink.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,11 +69,12 @@ FloatMatrix realDemHeights(int width, int height)
 
 std::string runQuietly(bool (*operation)(VeskGrid&), VeskGrid& grid, bool* result)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     const bool done = operation(grid);
     if (result)
         *result = done;
-    return testing::internal::GetCapturedStdout();
+    return messages.take();
 }
 
 double roundingBound(const FloatMatrix& heights, int levels, double unitsPerLevel)

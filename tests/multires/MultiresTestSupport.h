@@ -31,7 +31,7 @@ FloatMatrix realDemHeights(int width, int height);
 // Largest |a - b| over two matrices of the same shape; +infinity when the shapes differ.
 double largestDifference(const FloatMatrix& a, const FloatMatrix& b);
 
-// Runs one grid operation with its progress lines captured; returns what it printed and,
+// Runs one grid operation with its messages collected; returns what it said and,
 // through result, whether it was done.
 std::string runQuietly(bool (*operation)(VeskGrid&), VeskGrid& grid, bool* result = nullptr);
 

@@ -1,5 +1,6 @@
 // Multiresolution on grids and details that come from files: the real DEM through the
 // ASCII loader, and details levels written, read back and spliced to a larger grid.
+#include "diagnostics/CollectingSink.h"
 #include "multires/Chaikin.h"
 #include "multires/Faber.h"
 
@@ -15,10 +16,10 @@ namespace {
 
 void quietly(bool (*operation)(VeskGrid&), VeskGrid& grid, int times = 1)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     for (int i = 0; i < times; ++i)
         ASSERT_TRUE(operation(grid)) << i;
-    testing::internal::GetCapturedStdout();
 }
 
 } // namespace
@@ -26,16 +27,14 @@ void quietly(bool (*operation)(VeskGrid&), VeskGrid& grid, int times = 1)
 TEST(MultiresWithFiles, LoadedDemRoundTripsThroughThreeChaikinAndFaberLevels)
 {
     VeskGrid loaded;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(loaded.loadGRDFile(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.grd")));
-    testing::internal::GetCapturedStdout();
     ASSERT_EQ(loaded.width, 403);
     ASSERT_EQ(loaded.height, 344);
 
     VeskGrid chaikin = loaded;
-    testing::internal::CaptureStdout();
     chaikin.adjustSize(402, 338);
-    testing::internal::GetCapturedStdout();
     const FloatMatrix chaikinStart = chaikin.heights;
     quietly(reverseChaikin, chaikin, 3);
     quietly(subdivideChaikin, chaikin, 3);
@@ -43,9 +42,7 @@ TEST(MultiresWithFiles, LoadedDemRoundTripsThroughThreeChaikinAndFaberLevels)
     EXPECT_TRUE(chaikin.details.empty());
 
     VeskGrid faber = loaded;
-    testing::internal::CaptureStdout();
     faber.adjustSize(401, 337);
-    testing::internal::GetCapturedStdout();
     const FloatMatrix faberStart = faber.heights;
     quietly(reverseFaber, faber, 3);
     quietly(subdivideFaber, faber, 3);
@@ -61,11 +58,11 @@ TEST(MultiresWithFiles, DetailsReadBackRefineToTheOriginalWithinTheFilePrecision
     const FloatMatrix original = roughHeights(40, 36, 51);
     VeskGrid grid = makeGrid(original);
     quietly(reverseChaikin, grid);
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(grid.writeDetail(grid.details[1], grid.details[0], path, grid.cellSize * 0.5f, QStringLiteral("none")));
     grid.details.clear();
     ASSERT_TRUE(grid.loadDetail(path));
-    testing::internal::GetCapturedStdout();
     ASSERT_EQ(grid.details.size(), 2u);
     quietly(subdivideChaikin, grid);
     // Five written decimals (at most 5e-6 per value, weights summing to under 2) plus float
@@ -81,15 +78,13 @@ TEST(MultiresWithFiles, DetailsSplicedToALargerGridRefineIt)
 
     VeskGrid small = makeGrid(roughHeights(22, 22, 52)); // coarsens to 12 x 12
     quietly(reverseChaikin, small);
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(small.writeDetail(small.details[1], small.details[0], path, small.cellSize * 0.5f,
                                   QStringLiteral("none")));
-    testing::internal::GetCapturedStdout();
 
     VeskGrid large = makeGrid(roughHeights(20, 20, 53));
-    testing::internal::CaptureStdout();
     ASSERT_TRUE(large.loadDetail(path));
-    testing::internal::GetCapturedStdout();
     ASSERT_EQ(large.details.size(), 2u);
     EXPECT_EQ(large.details[1].front().size(), 18u);
     EXPECT_EQ(large.details[0].front().size(), 38u);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diagnostics/CollectingSink.h"
 #include "png/HuffmanNode.h"
 #include "png/InflateDecoder.h"
 #include "png/InflateSink.h"
@@ -39,9 +40,10 @@ inline InflateRun runInflate(const std::vector<unsigned char>& stream, long long
     sink.refuseAfter = refuseAfter;
     InflateDecoder decoder(sink);
     run.trackerBefore = HuffmanNode::leakTracker();
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     run.result = decoder.inflate(stream.data(), static_cast<int>(stream.size()));
-    run.printed = testing::internal::GetCapturedStdout();
+    run.printed = messages.take();
     run.trackerAfter = HuffmanNode::leakTracker();
     run.error = decoder.lastError();
     run.output = std::move(sink.bytes);

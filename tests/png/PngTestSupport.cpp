@@ -1,5 +1,7 @@
 #include "PngTestSupport.h"
 
+#include "diagnostics/CollectingSink.h"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -205,9 +207,10 @@ OurDecode decodeWithOurs(const std::string& path)
 {
     OurDecode decode;
     PngImageDecoder decoder;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     decode.result = decoder.decodeFile(QString::fromStdString(path));
-    decode.printed = testing::internal::GetCapturedStdout();
+    decode.printed = messages.take();
     decode.width = decoder.imageWidth;
     decode.height = decoder.imageHeight;
     decode.pixels = decoder.pixels;

@@ -3,6 +3,7 @@
 // encoder and back.
 #include "PngTestSupport.h"
 
+#include "diagnostics/CollectingSink.h"
 #include "png/PngGridText.h"
 #include "png/PngToGrid.h"
 
@@ -43,9 +44,9 @@ std::string printfValue(float value)
 
 bool convert(const std::string& png, const std::string& grid, QString& error)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const bool converted = convertPngToGrid(QString::fromStdString(png), QString::fromStdString(grid), error);
-    testing::internal::GetCapturedStdout();
     return converted;
 }
 
@@ -128,9 +129,9 @@ TEST(PngToGrid, InMemoryTextEqualsTheFile)
     ASSERT_TRUE(convert(png, grid, error));
 
     PngHeightImage image;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const bool read = readPngHeightImage(QString::fromStdString(png), image, error);
-    testing::internal::GetCapturedStdout();
     ASSERT_TRUE(read);
     EXPECT_TRUE(image.complete);
     EXPECT_EQ(image.width, 33);
@@ -202,9 +203,9 @@ TEST(PngToGrid, CutShortImageIsConvertedWithZerosAndFlagged)
 
     PngHeightImage image;
     QString error;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const bool read = readPngHeightImage(QString::fromStdString(png), image, error);
-    testing::internal::GetCapturedStdout();
     ASSERT_TRUE(read);
     EXPECT_FALSE(image.complete);
     EXPECT_GT(image.heights[0][0], 0.0f);

@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "synthesis/BlockMapper.h"
 
 #include "synthesis/BlockTiling.h"
@@ -72,9 +73,9 @@ TEST(BlockMapper, FindsAnExactCopyInAnExampleMadeOfTheBlock)
     BlockMapper mapper(tiled, example, 16, 0);
     std::vector<BlockPosition> mapping;
     QString error;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(mapper.mapBlocks(200, mapping, error));
-    testing::internal::GetCapturedStdout();
     const BlockTiling tiling = tileGrid(64, 64, 16, 0);
     ASSERT_EQ(mapping.size(), tiling.blocks.size());
     for (std::size_t i = 0; i < mapping.size(); ++i) {
@@ -143,9 +144,10 @@ TEST(BlockMapper, CandidatesKeepOffTheExampleBorders)
     BlockMapper mapper(tiled, example, 12, 3);
     std::vector<BlockPosition> mapping;
     QString error;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(mapper.mapBlocks(50, mapping, error));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     const BlockTiling tiling = tileGrid(70, 50, 12, 3);
     ASSERT_EQ(mapping.size(), tiling.blocks.size());
     for (std::size_t i = 0; i < mapping.size(); ++i) {
@@ -167,12 +169,12 @@ TEST(BlockMapper, FreshGeneratorGivesTheSameMappingTwice)
     QString error;
     std::vector<BlockPosition> first;
     std::vector<BlockPosition> second;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     resetRandomRangeGenerator();
     ASSERT_TRUE(BlockMapper(tiled, example, 20, 4).mapBlocks(40, first, error));
     resetRandomRangeGenerator();
     ASSERT_TRUE(BlockMapper(tiled, example, 20, 4).mapBlocks(40, second, error));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(first.size(), 16u);
     EXPECT_EQ(first, second);
 }
@@ -184,9 +186,10 @@ protected:
     {
         std::vector<BlockPosition> positions{{7, 7}};
         QString error;
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         const bool mapped = mapper.mapBlocks(candidates, positions, error);
-        const std::string output = testing::internal::GetCapturedStdout();
+        const std::string output = messages.take();
         EXPECT_FALSE(mapped);
         EXPECT_FALSE(error.isEmpty());
         EXPECT_TRUE(contains(output, message)) << output;
@@ -242,9 +245,9 @@ TEST(BlockMapperRefusalSelect, BlockOutsideTheTiledGrid)
     BlockMapper mapper(tiled, example, 8, 2);
     BlockPosition chosen{5, 5};
     QString error;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     EXPECT_FALSE(mapper.selectBlock({25, 0}, 10, 8, 8, chosen, error));
     EXPECT_FALSE(mapper.selectBlock({0, -1}, 10, 8, 8, chosen, error));
-    testing::internal::GetCapturedStdout();
     EXPECT_EQ(chosen, (BlockPosition{5, 5}));
 }

@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "synthesis/DetailQuilting.h"
 
 #include "synthesis/QuiltLayout.h"
@@ -53,9 +54,10 @@ QuiltRun runQuilt(VeskGrid& base, const VeskGrid& example, int requested, QuiltM
 {
     QuiltRun run;
     resetRandomRangeGenerator();
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     run.succeeded = quiltDetails(base, example, requested, matches, before, after, run.error);
-    run.output = testing::internal::GetCapturedStdout();
+    run.output = messages.take();
     return run;
 }
 
@@ -392,9 +394,10 @@ TEST(PasteDetailBlock, CopiesTheBlockAndSkipsCellsOutsideEitherMatrix)
 {
     const FloatMatrix source = filledMatrix(4, 5, columnCode);
     FloatMatrix destination = filledMatrix(3, 3, [](int, int) { return 0.0f; });
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     pasteDetailBlock(source, 3, 2, destination, 1, 1, 3, 3, 1);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     // Rows 2, 3 of the source exist, row 4 does not; destination rows 1, 2 exist, row 3 does not.
     EXPECT_EQ(destination[1][1], columnCode(3, 2));
     EXPECT_EQ(destination[1][2], columnCode(4, 2));
@@ -413,9 +416,9 @@ TEST(PasteDetailBlock, OverlapBandTakesTheNewBlock)
 {
     const FloatMatrix source = filledMatrix(6, 6, [](int, int) { return 2.0f; });
     FloatMatrix destination = filledMatrix(6, 6, [](int, int) { return 9.0f; });
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     pasteDetailBlock(source, 0, 0, destination, 2, 2, 4, 4, 2);
-    testing::internal::GetCapturedStdout();
     for (int row = 2; row < 6; ++row)
         for (int column = 2; column < 6; ++column)
             EXPECT_EQ(destination[row][column], 2.0f);

@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "synthesis/DetailQuilting.h"
 #include "synthesis/MultifractalMapping.h"
 
@@ -19,18 +20,18 @@ namespace {
 VeskGrid loadSampleTerrain()
 {
     VeskGrid terrain;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const bool loaded = terrain.loadGRDFile(QString::fromStdString(testDataPath("jacksboro.grd")));
-    testing::internal::GetCapturedStdout();
     EXPECT_TRUE(loaded) << terrain.lastError.toStdString();
     return terrain;
 }
 
 float detailDeviationOf(VeskGrid grid)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const float deviation = estimateDetailDeviation(grid);
-    testing::internal::GetCapturedStdout();
     return deviation;
 }
 
@@ -57,20 +58,18 @@ TEST(DetailTransfer, QuiltedDetailOfTheSampleTerrainSurvivesRefinement)
     ASSERT_GT(exampleDeviation, 0.0f);
 
     VeskGrid example = terrain;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(reverseChaikin(example));
-    testing::internal::GetCapturedStdout();
 
     VeskGrid base = smoothBase(terrain, 120, 110);
     VeskGrid smoothOnly = base;
     QuiltMatches matches;
     QString error;
     resetRandomRangeGenerator();
-    testing::internal::CaptureStdout();
     ASSERT_TRUE(quiltDetails(base, example, 20, matches, false, false, error)) << error.toStdString();
     ASSERT_TRUE(subdivideChaikin(base));
     ASSERT_TRUE(subdivideChaikinWithoutDetails(smoothOnly));
-    testing::internal::GetCapturedStdout();
     ASSERT_EQ(base.width, 238);
     ASSERT_EQ(base.height, 218);
     EXPECT_TRUE(base.details.empty());
@@ -90,10 +89,10 @@ TEST(DetailTransfer, MultifractalMappingOfTheSampleTerrainAddsDetail)
     RoughnessMap roughness;
     QString error;
     resetRandomRangeGenerator();
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(multifractalMapping(base, example, 16, false, false, error, &roughness)) << error.toStdString();
     ASSERT_TRUE(subdivideChaikinWithoutDetails(smoothOnly));
-    testing::internal::GetCapturedStdout();
     // The odd example width is trimmed: 403 -> 402.
     EXPECT_EQ(example.width, 402);
     EXPECT_EQ(example.height, 344);

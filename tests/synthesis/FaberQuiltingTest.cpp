@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "synthesis/DetailQuilting.h"
 #include "synthesis/QuiltLayout.h"
 
@@ -85,9 +86,10 @@ QuiltRun runQuilt(VeskGrid& base, const VeskGrid& example, int requested, bool b
     QuiltRun run;
     QuiltMatches matches;
     resetRandomRangeGenerator();
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     run.succeeded = quiltDetails(base, example, requested, matches, before, after, run.error);
-    run.output = testing::internal::GetCapturedStdout();
+    run.output = messages.take();
     return run;
 }
 
@@ -98,9 +100,9 @@ QuiltRun runQuilt(VeskGrid& base, const VeskGrid& example, int requested, bool b
 // terrain's own detail does.)
 float faberDetailDeviationOf(VeskGrid grid)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const bool coarsened = reverseFaber(grid);
-    testing::internal::GetCapturedStdout();
     EXPECT_TRUE(coarsened);
     double sum = 0.0;
     double squares = 0.0;
@@ -138,9 +140,9 @@ TEST(FaberLevelShape, ShapesAreWhatEachCoarseningPushes)
 {
     for (const DetailLevelKind kind : {DetailLevelKind::chaikin, DetailLevelKind::faber}) {
         VeskGrid grid = noisyTerrain(41, 36, 5);
-        testing::internal::CaptureStdout();
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         ASSERT_TRUE(kind == DetailLevelKind::faber ? reverseFaber(grid) : reverseChaikin(grid));
-        testing::internal::GetCapturedStdout();
         const DetailLevelShape shape = detailLevelShape(kind, grid.width, grid.height);
         expectShape(grid.details[0], shape.columnDetailRows, shape.columnDetailColumns);
         expectShape(grid.details[1], shape.rowDetailRows, shape.rowDetailColumns);
@@ -160,10 +162,10 @@ TEST(FaberLayout, PastesCoverTheFaberLevelAndStayInsideTheExample)
             const int baseHeight = baseSize + 1;
             QuiltLayout layout;
             QString error;
-            testing::internal::CaptureStdout();
+            diagnostics::SilentSink silence;
+            diagnostics::ScopedSink silenced(silence);
             const bool planned =
                 planQuiltLayout(requested, baseWidth, baseHeight, exampleWidth, exampleHeight, layout, error);
-            testing::internal::GetCapturedStdout();
             if (!planned)
                 continue;
             const DetailLevelShape target = detailLevelShape(DetailLevelKind::faber, baseWidth, baseHeight);
@@ -236,9 +238,9 @@ TEST(FaberQuilting, CodedFaberLevelFillsTheExtraColumnAndRowFromTheLastBlocks)
 TEST(FaberQuilting, FaberCoarsenedExampleLetsTheFaberRefinementRefineTheBase)
 {
     VeskGrid example = noisyTerrain(129, 121, 7);
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     ASSERT_TRUE(reverseFaber(example));
-    testing::internal::GetCapturedStdout();
     ASSERT_EQ(example.width, 65);
     ASSERT_EQ(example.height, 61);
 
@@ -254,9 +256,9 @@ TEST(FaberQuilting, FaberCoarsenedExampleLetsTheFaberRefinementRefineTheBase)
     expectShape(base.details[1], 33, 39);
 
     const float oldCellSize = base.cellSize;
-    testing::internal::CaptureStdout();
+    messages.clear();
     const bool refined = subdivideFaber(base);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     ASSERT_TRUE(refined) << base.lastError.toStdString();
     EXPECT_TRUE(contains(output, "Performing one level of FABER subdivision with details\n"));
     EXPECT_EQ(base.width, 2 * 40 - 1);
@@ -294,11 +296,11 @@ TEST(FaberQuilting, RescaledCoefficientsOfAFaberLevelAreScaledBack)
 TEST(FaberQuilting, SampleTerrainQuiltedOntoItsOwnCoarseningRefinesToItsRoughness)
 {
     VeskGrid terrain;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     ASSERT_TRUE(terrain.loadGRDFile(QString::fromStdString(testDataPath("jacksboro.grd"))));
     VeskGrid example = terrain;
     ASSERT_TRUE(reverseFaber(example));
-    testing::internal::GetCapturedStdout();
     ASSERT_EQ(example.width, 202);
     ASSERT_EQ(example.height, 172);
     const float exampleDeviation = faberDetailDeviationOf(terrain);
@@ -310,10 +312,8 @@ TEST(FaberQuilting, SampleTerrainQuiltedOntoItsOwnCoarseningRefinesToItsRoughnes
     const QuiltRun run = runQuilt(base, example, 20);
     ASSERT_TRUE(run.succeeded) << run.error.toStdString();
     EXPECT_FALSE(contains(run.output, "error in"));
-    testing::internal::CaptureStdout();
     ASSERT_TRUE(subdivideFaber(base)) << base.lastError.toStdString();
     ASSERT_TRUE(subdivideFaberWithoutDetails(smoothOnly));
-    testing::internal::GetCapturedStdout();
     // reverseFaber dropped the even last row for good: 344 -> 343.
     ASSERT_EQ(base.width, 403);
     ASSERT_EQ(base.height, 343);
@@ -350,9 +350,10 @@ protected:
         const QuiltMatches matchesBefore = matches;
         QString error;
         resetRandomRangeGenerator();
-        testing::internal::CaptureStdout();
+        diagnostics::CollectingSink messages;
+        diagnostics::ScopedSink collecting(messages);
         const bool quilted = quiltDetails(base, example, 20, matches, true, true, error);
-        const std::string output = testing::internal::GetCapturedStdout();
+        const std::string output = messages.take();
         EXPECT_FALSE(quilted);
         EXPECT_TRUE(contains(output, "Error in makeDetails - the target's top detail level")) << output;
         EXPECT_TRUE(contains(output, "is neither a Chaikin nor a Faber level of a 101 X 93 terrain\n")) << output;

@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "synthesis/MultifractalMapping.h"
 
 #include "multires/Chaikin.h"
@@ -28,9 +29,10 @@ MappingRun runMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool bef
 {
     MappingRun run;
     resetRandomRangeGenerator();
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     run.succeeded = multifractalMapping(base, example, blockSize, before, after, run.error, &run.roughness);
-    run.output = testing::internal::GetCapturedStdout();
+    run.output = messages.take();
     return run;
 }
 
@@ -43,9 +45,9 @@ VeskGrid noisyTerrain(int width, int height, float amplitude, std::uint32_t salt
 VeskGrid plainRefinement(const VeskGrid& base)
 {
     VeskGrid refined = base;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     EXPECT_TRUE(subdivideChaikinWithoutDetails(refined));
-    testing::internal::GetCapturedStdout();
     return refined;
 }
 
@@ -119,9 +121,9 @@ TEST(ExampleRoughness, FlatRegionGivesZeroAndRoughRegionDoesNot)
 {
     // Left half flat, right half rough.
     const VeskGrid example = makeTerrain(96, 64, [](int x, int y) { return x < 48 ? 5.0f : 9.0f * hashedNoise(x, y); });
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const ExampleDetailField field = exampleDetailField(example);
-    testing::internal::GetCapturedStdout();
     ASSERT_EQ(field.columnDetails.size(), 31u);
     ASSERT_EQ(field.columnDetails[0].size(), 96u);
     ASSERT_EQ(field.rowDetails.size(), 33u);
@@ -138,9 +140,9 @@ TEST(ExampleRoughness, FlatRegionGivesZeroAndRoughRegionDoesNot)
 TEST(ExampleRoughness, SampleCountsFollowTheBlockWindow)
 {
     const VeskGrid example = noisyTerrain(64, 64, 5.0f, 3);
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const ExampleDetailField field = exampleDetailField(example);
-    testing::internal::GetCapturedStdout();
     // Block 8 at (10, 10): 4 rows of 8 column details, then 5 rows of 7 row-detail pairs; two samples each.
     EXPECT_EQ(measureBlockRoughness(field, {10, 10}, 8).sampleCount, 2 * (4 * 8 + 5 * 7));
     // Far outside the field there is nothing to measure.

@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "synthesis/QuiltLayout.h"
 
 #include "SynthesisTestGrids.h"
@@ -12,9 +13,9 @@ QuiltLayout plan(int requested, int baseWidth, int baseHeight, int exampleWidth,
 {
     QuiltLayout layout;
     QString error;
-    testing::internal::CaptureStdout();
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     const bool planned = planQuiltLayout(requested, baseWidth, baseHeight, exampleWidth, exampleHeight, layout, error);
-    testing::internal::GetCapturedStdout();
     EXPECT_TRUE(planned) << error.toStdString();
     return layout;
 }
@@ -157,9 +158,9 @@ TEST(QuiltLayout, EveryConfigurationIsCoveredExactly)
         for (int baseSize = 9; baseSize <= 70; baseSize += 5) {
             QuiltLayout layout;
             QString error;
-            testing::internal::CaptureStdout();
+            diagnostics::SilentSink silence;
+            diagnostics::ScopedSink silenced(silence);
             const bool planned = planQuiltLayout(requested, baseSize, baseSize + 1, 60, 57, layout, error);
-            testing::internal::GetCapturedStdout();
             if (!planned)
                 continue;
             ASSERT_GE(layout.tiling.step, 1);
@@ -174,10 +175,11 @@ TEST(QuiltLayoutRefusal, BlockSizeBelowTwo)
     QuiltLayout layout;
     layout.blockSize = 77;
     QString error;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(planQuiltLayout(1, 64, 64, 64, 64, layout, error));
     EXPECT_FALSE(planQuiltLayout(20, 1, 64, 64, 64, layout, error));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_TRUE(contains(output, "Error, block size = 1, must be 2 or greater!\n"));
     EXPECT_TRUE(contains(output, "Error, block size = 0, must be 2 or greater!\n"));
     EXPECT_FALSE(error.isEmpty());
@@ -188,10 +190,11 @@ TEST(QuiltLayoutRefusal, ExampleWithoutRoomForCandidates)
 {
     QuiltLayout layout;
     QString error;
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     // 6 stays below 7, but a block of 6 needs an example of at least 9.
     EXPECT_FALSE(planQuiltLayout(6, 64, 64, 7, 30, layout, error));
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_TRUE(contains(output, "Error in getRand, max=-1.000, min=1.000\n")) << output;
     EXPECT_TRUE(error.contains(QStringLiteral("too small")));
 }

@@ -1,3 +1,4 @@
+#include "diagnostics/CollectingSink.h"
 #include "synthesis/RandomRange.h"
 
 #include "SynthesisTestGrids.h"
@@ -86,9 +87,10 @@ TEST(RandomRange, EqualBoundsGiveTheBoundWithoutDrawing)
 TEST(RandomRangeRefusal, EmptyRangeGivesNoValueAndSaysSo)
 {
     resetRandomRangeGenerator();
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     const auto value = getRand(5.0f, 1.0f);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_FALSE(value.has_value());
     EXPECT_EQ(output, "Error in getRand, max=1.000, min=5.000\n");
     EXPECT_EQ(nextRandom15(), 16838);
@@ -96,10 +98,11 @@ TEST(RandomRangeRefusal, EmptyRangeGivesNoValueAndSaysSo)
 
 TEST(RandomRangeRefusal, BoundThatIsNotANumberGivesNoValue)
 {
-    testing::internal::CaptureStdout();
+    diagnostics::CollectingSink messages;
+    diagnostics::ScopedSink collecting(messages);
     const float notANumber = std::numeric_limits<float>::quiet_NaN();
     EXPECT_FALSE(getRand(0.0f, notANumber).has_value());
     EXPECT_FALSE(getRand(notANumber, 1.0f).has_value());
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = messages.take();
     EXPECT_TRUE(contains(output, "Error in getRand"));
 }

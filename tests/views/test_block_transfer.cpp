@@ -6,7 +6,7 @@
 
 #include "multires/Chaikin.h"
 
-#include "support/StdoutCapture.h"
+#include "diagnostics/CollectingSink.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -121,7 +121,8 @@ void middleDrag(GLGrid& view, Sample from, Sample to)
 std::vector<FloatMatrix> detailsAfterCoarsening(VeskGrid grid, int levels)
 {
     grid.clearDetails();
-    StdoutCapture quiet;
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
     for (int level = 0; level < levels; ++level)
         reverseChaikin(grid);
     return grid.details;
@@ -212,9 +213,10 @@ private slots:
         frameGrid(*right);
         QSignalSpy sent(right, &GLGrid::sendBlockDetails);
 
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         middleDrag(*right, {30, 20}, {50, 40});
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
 
         QCOMPARE(right->selX1, 20);
         QCOMPARE(right->selY1, 30);
@@ -270,9 +272,10 @@ private slots:
         makeTerrain(right->grid, 100, 100, exampleHeight);
         frameGrid(*right);
         QSignalSpy sent(right, &GLGrid::sendBlockDetails);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         middleDrag(*right, {40, 40}, {40, 40});
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "original block is: 40,40 - 40,40 -> c is 100 X 100\n"));
         QCOMPARE(sent.count(), 1);
         QCOMPARE(sent.at(0).at(1).toInt(), 0);
@@ -286,9 +289,10 @@ private slots:
     {
         makeTerrain(right->grid, 100, 100, exampleHeight);
         frameGrid(*right);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         middleDrag(*right, {30, 0}, {50, 20});
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "col details: 0,15 - 19,25 -> d is 100 X 49\n"));
         QCOMPARE(left->blockDetails.size(), std::size_t(4));
         // One column narrower than the selection.
@@ -304,9 +308,9 @@ private slots:
         makeTerrain(right->grid, 101, 101, exampleHeight);
         const std::vector<FloatMatrix> expected = detailsAfterCoarsening(right->grid, 2);
         frameGrid(*right);
-        StdoutCapture capture;
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         middleDrag(*right, {90, 80}, {100, 100});
-        capture.finish();
         QCOMPARE(left->blockDetails.size(), std::size_t(4));
         const std::vector<Sample> corners = mappedCorners({90, 80}, 4);
         // Column details of the trimmed 100 x 100 grid have 49 rows: rows 45-49 are cut to 45-48.
@@ -329,9 +333,10 @@ private slots:
         const VeskGrid original = right->grid;
         right->changeNumDeets(3);
         frameGrid(*right);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         middleDrag(*right, {2, 2}, {10, 10});
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "Danger, unable to coarsen!  Only 2 levels of details copied.\n"));
         QCOMPARE(left->blockDetails.size(), std::size_t(4));
         QVERIFY(sameHeights(right->grid, original, 1e-3f));
@@ -352,7 +357,8 @@ private slots:
         frameGrid(*left);
 
         {
-            StdoutCapture quiet;
+            diagnostics::SilentSink silence;
+            diagnostics::ScopedSink silenced(silence);
             middleDrag(*right, {30, 20}, {50, 40});
         }
         QCOMPARE(left->blockDetails.size(), std::size_t(4));
@@ -360,7 +366,8 @@ private slots:
         // A middle press shows the block's outline under the pointer.
         const QPoint target = pixelOf(*left, {60, 50});
         QVERIFY(target.x() >= 0);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         QTest::mousePress(left, Qt::MiddleButton, Qt::NoModifier, target);
         QCOMPARE(left->selX1, 50);
         QCOMPARE(left->selY1, 60);
@@ -368,7 +375,7 @@ private slots:
         QCOMPARE(left->selY2, 80);
         QTest::mouseMove(left, target);
         QTest::mouseRelease(left, Qt::MiddleButton, Qt::NoModifier, target);
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "2 levels of details were copied\n."));
         QCOMPARE(left->grid.width, 98);
         QCOMPARE(left->grid.height, 98);
@@ -423,12 +430,14 @@ private slots:
         frameGrid(*right);
         frameGrid(*left);
         {
-            StdoutCapture quiet;
+            diagnostics::SilentSink silence;
+            diagnostics::ScopedSink silenced(silence);
             middleDrag(*right, {30, 20}, {50, 40});
         }
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         middleDrag(*left, {93, 93}, {93, 93});
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "2 levels of details were copied\n."));
         QCOMPARE(left->grid.width, 98);
         const std::vector<FloatMatrix> pasted = detailsAfterCoarsening(left->grid, 2);
@@ -451,7 +460,8 @@ private slots:
         makeTerrain(right->grid, 100, 100, exampleHeight);
         frameGrid(*right);
         {
-            StdoutCapture quiet;
+            diagnostics::SilentSink silence;
+            diagnostics::ScopedSink silenced(silence);
             middleDrag(*right, {30, 20}, {50, 40});
         }
 
@@ -459,9 +469,10 @@ private slots:
         const VeskGrid tiny = left->grid;
         frameGrid(*left);
         {
-            StdoutCapture capture;
+            diagnostics::CollectingSink capture;
+            diagnostics::ScopedSink captureScope(capture);
             middleDrag(*left, {2, 2}, {2, 2});
-            const std::string output = capture.finish();
+            const std::string output = capture.take();
             QVERIFY(contains(output, "0 levels of details were copied\n."));
         }
         QVERIFY(sameHeights(left->grid, tiny, 0.0f));
@@ -469,9 +480,10 @@ private slots:
         // 12 x 12 coarsens once (to 7 x 7) but not twice: one level copied, back to 12 x 12.
         makeTerrain(left->grid, 12, 12, baseHeight);
         frameGrid(*left);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         middleDrag(*left, {3, 3}, {3, 3});
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "1 levels of details were copied\n."));
         QCOMPARE(left->grid.width, 12);
         QCOMPARE(left->grid.height, 12);
@@ -483,10 +495,11 @@ private slots:
         left->blockDetails = {FloatMatrix(1, std::vector<float>{5.0f})};
         left->blockWidth = 3;
         std::vector<FloatMatrix> stray{FloatMatrix(2, std::vector<float>(2, 1.0f))};
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         left->receiveBlockDetails(reinterpret_cast<float*>(&stray), 9, 9);
         left->receiveBlockDetails(nullptr, 9, 9);
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "Error"));
         QCOMPARE(left->blockDetails.size(), std::size_t(1));
         QCOMPARE(left->blockDetails[0][0][0], 5.0f);
@@ -500,7 +513,8 @@ private slots:
         frameGrid(*right);
         frameGrid(*left);
         {
-            StdoutCapture quiet;
+            diagnostics::SilentSink silence;
+            diagnostics::ScopedSink silenced(silence);
             middleDrag(*right, {30, 20}, {50, 40});
         }
         QVERIFY(!left->blockDetails.empty());
@@ -508,9 +522,10 @@ private slots:
         QVERIFY(left->blockDetails.empty());
         // A middle drag on the receiver now selects and sends (to nobody).
         QSignalSpy sent(left, &GLGrid::sendBlockDetails);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         middleDrag(*left, {10, 10}, {20, 30});
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "original block is: 10,10 - 30,20 -> c is 100 X 100\n"));
         QCOMPARE(sent.count(), 1);
     }

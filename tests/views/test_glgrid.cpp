@@ -1,7 +1,7 @@
 // The GLGrid view on a real OpenGL context: camera slots, projection, render modes,
 // display list use, picking and the mouse.
 
-#include "support/StdoutCapture.h"
+#include "diagnostics/CollectingSink.h"
 #include "support/TestGrids.h"
 #include "views/GLGrid.h"
 #include "views/SurfaceFormat.h"
@@ -34,11 +34,12 @@ std::unique_ptr<GLGrid> shownView(int width, int height)
 // Paints the view once, synchronously, and returns what the paint printed.
 std::string paintCapturing(GLGrid& view, QImage* image = nullptr)
 {
-    StdoutCapture output;
+    diagnostics::CollectingSink output;
+    diagnostics::ScopedSink outputScope(output);
     const QImage frame = view.grabFramebuffer();
     if (image != nullptr)
         *image = frame;
-    return output.finish();
+    return output.take();
 }
 
 // Gentle hills, so that every render mode has something to show.
@@ -210,9 +211,10 @@ private slots:
         QFETCH(QString, message);
         GLGrid view;
         view.listDirty = false;
-        StdoutCapture output;
+        diagnostics::CollectingSink output;
+        diagnostics::ScopedSink outputScope(output);
         view.setRenderMethod(mode);
-        QCOMPARE(QString::fromStdString(output.finish()), message);
+        QCOMPARE(QString::fromStdString(output.take()), message);
         const bool flags[5] = {view.renderPlain, view.renderContours, view.renderHeightColours, view.renderCurvature,
                                view.renderSlope};
         for (int flag = 0; flag < 5; ++flag)
@@ -447,9 +449,10 @@ private slots:
         QVERIFY(std::fabs(view->yTrans + 0.12f * 30) < 1e-5f);
         QCOMPARE(view->zTrans, 0.0f);
 
-        StdoutCapture output;
+        diagnostics::CollectingSink output;
+        diagnostics::ScopedSink outputScope(output);
         QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(140, 130));
-        QCOMPARE(QString::fromStdString(output.finish()),
+        QCOMPARE(QString::fromStdString(output.take()),
                  QStringLiteral("x,y,z tran are 4.800 -3.600 0.000\nx,y,z rot are 30.000 45.000 -60.000\n"));
         QVERIFY(!view->mouseDown);
 
@@ -467,9 +470,10 @@ private slots:
         QVERIFY(std::fabs(view->zTrans - 6.0f) < 1e-5f); // dragging down brings the terrain closer
         QCOMPARE(view->xTrans, 0.0f);
         QCOMPARE(view->yTrans, 0.0f);
-        StdoutCapture output;
+        diagnostics::CollectingSink output;
+        diagnostics::ScopedSink outputScope(output);
         QTest::mouseRelease(view.get(), Qt::RightButton, {}, QPoint(130, 150));
-        QCOMPARE(QString::fromStdString(output.finish()),
+        QCOMPARE(QString::fromStdString(output.take()),
                  QStringLiteral("x,y,z tran are 0.000 0.000 6.000\nx,y,z rot are 0.000 0.000 0.000\n"));
     }
 
@@ -486,9 +490,10 @@ private slots:
         paintCapturing(*view);
         const auto at = [](int row, int column) { return QPoint(96 + 16 * column, 160 - 16 * row); };
 
-        StdoutCapture pressOutput;
+        diagnostics::CollectingSink pressOutput;
+        diagnostics::ScopedSink pressOutputScope(pressOutput);
         QTest::mousePress(view.get(), Qt::MiddleButton, {}, at(3, 1));
-        QCOMPARE(pressOutput.finish(), std::string("mouse press done, top left corner is 1, 3\n"));
+        QCOMPARE(pressOutput.take(), std::string("mouse press done, top left corner is 1, 3\n"));
         QCOMPARE(view->selX1, 1);
         QCOMPARE(view->selY1, 3);
         QCOMPARE(view->selX2, -1);
@@ -501,9 +506,10 @@ private slots:
         QCOMPARE(view->selY1, 3);
 
         view->listDirty = false;
-        StdoutCapture releaseOutput;
+        diagnostics::CollectingSink releaseOutput;
+        diagnostics::ScopedSink releaseOutputScope(releaseOutput);
         QTest::mouseRelease(view.get(), Qt::MiddleButton, {}, at(1, 4));
-        const std::string released = releaseOutput.finish();
+        const std::string released = releaseOutput.take();
         QVERIFY2(released.rfind("x,y,z tran are -2.500 -1.000 -7.000\nx,y,z rot are 0.000 0.000 0.000\n", 0) == 0,
                  released.c_str());
         // Corners ordered after the release.
@@ -544,11 +550,12 @@ private slots:
     {
         auto view = shownView(200, 200);
         QVERIFY(view != nullptr);
-        StdoutCapture output;
+        diagnostics::CollectingSink output;
+        diagnostics::ScopedSink outputScope(output);
         QTest::mousePress(view.get(), Qt::MiddleButton, {}, QPoint(50, 50));
         QTest::mouseMove(view.get(), QPoint(80, 80));
         QTest::mouseRelease(view.get(), Qt::MiddleButton, {}, QPoint(80, 80));
-        QCOMPARE(output.finish(), std::string("x,y,z tran are 0.000 0.000 0.000\nx,y,z rot are 0.000 0.000 0.000\n"));
+        QCOMPARE(output.take(), std::string("x,y,z tran are 0.000 0.000 0.000\nx,y,z rot are 0.000 0.000 0.000\n"));
         QCOMPARE(view->selX1, -1);
         QCOMPARE(view->selX2, -1);
     }

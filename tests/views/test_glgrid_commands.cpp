@@ -8,7 +8,7 @@
 #include "multires/Chaikin.h"
 #include "multires/Fractal.h"
 
-#include "support/StdoutCapture.h"
+#include "diagnostics/CollectingSink.h"
 
 #include <QApplication>
 #include <QDir>
@@ -198,9 +198,10 @@ private slots:
     {
         GLGrid view;
         RefreshSpies spies(view);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         view.updateGUI();
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "updateGUI\n"));
 
         QCOMPARE(spies.widthText.count(), 1);
@@ -221,9 +222,10 @@ private slots:
     {
         GLGrid view;
         RefreshSpies spies(view);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         view.loadGRDFile(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.grd"));
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(view.grid.hasData);
         QCOMPARE(spies.widthNumber.at(0).at(0).toInt(), 403);
         QCOMPARE(spies.widthText.at(0).at(0).toString(), QString("403"));
@@ -256,17 +258,15 @@ private slots:
         makeTerrain(view.grid, 50, 50);
         view.addMarked(1, 2, 3, 4);
         view.setMarked(true);
-        StdoutCapture capture;
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         view.loadGRDFile(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.grd"));
-        capture.finish();
         QVERIFY(!view.marked);
         QVERIFY(view.marks.empty());
 
         view.addMarked(1, 2, 3, 4);
         view.setMarked(true);
-        StdoutCapture captureFlt;
         view.loadFLTFile(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.flt"));
-        captureFlt.finish();
         QVERIFY(!view.marked);
         QVERIFY(view.marks.empty());
         QCOMPARE(view.grid.width, 403);
@@ -307,9 +307,10 @@ private slots:
         GLGrid view;
         makeTerrain(view.grid, 50, 50);
         view.addMarked(10, 20, 30, 25);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         view.subdivide(1);
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "GLGRID::subdivide\n*** CALLING CHAIKIN *** \n"));
         QCOMPARE(view.grid.width, 98);
         QCOMPARE(view.grid.height, 98);
@@ -339,9 +340,10 @@ private slots:
         GLGrid view;
         makeTerrain(view.grid, 50, 50);
         view.addMarked(7, 9, 5, 3);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         view.unsubdivide(1);
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "GLGRID::unsubdivide\n"));
         QVERIFY(!contains(output, "CALLING"));
         QCOMPARE(view.grid.width, 26);
@@ -357,12 +359,13 @@ private slots:
             makeTerrain(view.grid, size, size);
             const FloatMatrix original = view.grid.heights;
             RefreshSpies spies(view);
-            StdoutCapture capture;
+            diagnostics::CollectingSink capture;
+            diagnostics::ScopedSink captureScope(capture);
             view.unsubdivide(scheme);
             view.unsubdivide(scheme);
             view.subdivide(scheme);
             view.subdivide(scheme);
-            const std::string output = capture.finish();
+            const std::string output = capture.take();
             QVERIFY(contains(output, scheme == 1 ? "*** CALLING CHAIKIN *** \n" : "*** CALLING FABER ***\n"));
             QCOMPARE(view.grid.width, size);
             QCOMPARE(view.grid.height, size);
@@ -382,9 +385,10 @@ private slots:
     {
         GLGrid view;
         makeTerrain(view.grid, 40, 40);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         view.subdivide(2);
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "*** CALLING FRACTAL ***\n"));
         QCOMPARE(view.grid.width, 78);
         view.unsubdivide(2);
@@ -402,9 +406,10 @@ private slots:
         view.grid.details.push_back(FloatMatrix(3, std::vector<float>(3, 1.0f)));
         const FloatMatrix before = view.grid.heights;
         RefreshSpies spies(view);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         view.subdivide(1);
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "*** CALLING CHAIKIN *** \n"));
         QVERIFY(contains(output, "updateGUI\n"));
         QCOMPARE(view.grid.width, 50);
@@ -430,38 +435,42 @@ private slots:
         GLGrid view;
         makeTerrain(view.grid, 50, 50);
         {
-            StdoutCapture capture;
+            diagnostics::CollectingSink capture;
+            diagnostics::ScopedSink captureScope(capture);
             view.addMarked(0, 0, 50, 10);
-            const std::string output = capture.finish();
+            const std::string output = capture.take();
             QCOMPARE(output, std::string("Error in marking . . . 50 w >= 50\n"));
             QVERIFY(view.marks.empty());
         }
         {
-            StdoutCapture capture;
+            diagnostics::CollectingSink capture;
+            diagnostics::ScopedSink captureScope(capture);
             view.addMarked(3, 45, 0, 5);
-            const std::string output = capture.finish();
+            const std::string output = capture.take();
             QCOMPARE(output, std::string("Error in marking . . . 50 h >= 50\nwidth = 0\n"));
             QVERIFY(view.marks.empty());
         }
         {
             // Starting left of the grid is refused even though the far edge is inside.
-            StdoutCapture capture;
+            diagnostics::CollectingSink capture;
+            diagnostics::ScopedSink captureScope(capture);
             view.addMarked(-5, 0, 10, 10);
-            const std::string output = capture.finish();
+            const std::string output = capture.take();
             QVERIFY(contains(output, "Error in marking . . . "));
             QVERIFY(view.marks.empty());
         }
         {
             // Sums that would overflow an int are outside, not wrapped inside.
-            StdoutCapture capture;
+            diagnostics::SilentSink silence;
+            diagnostics::ScopedSink silenced(silence);
             view.addMarked(2147483000, 0, 2000, 10);
-            capture.finish();
             QVERIFY(view.marks.empty());
         }
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         view.addMarked(10, 20, 30, 25);
         view.addMarked(0, 0, 49, 49);
-        const std::string output = capture.finish();
+        const std::string output = capture.take();
         QVERIFY(contains(output, "Marking 10 20 30 25\nMarking 0 0 49 49\n"));
         QCOMPARE(markOf(view), (std::vector<int>{10, 20, 30, 25, 0, 0, 49, 49}));
 
@@ -480,10 +489,11 @@ private slots:
         makeTerrain(view.grid, 50, 40);
         RefreshSpies spies(view);
         {
-            StdoutCapture capture;
+            diagnostics::CollectingSink capture;
+            diagnostics::ScopedSink captureScope(capture);
             view.changeWidth(50);
             view.changeHeight(40);
-            QCOMPARE(capture.finish(), std::string());
+            QCOMPARE(capture.take(), std::string());
             QCOMPARE(spies.total(), 0);
         }
         view.changeWidth(60);
@@ -581,9 +591,10 @@ private slots:
 
         // Loading details into nothing is ignored altogether.
         RefreshSpies spies(view);
-        StdoutCapture capture;
+        diagnostics::CollectingSink capture;
+        diagnostics::ScopedSink captureScope(capture);
         view.loadDetail(QStringLiteral("/nonexistent.dtl"));
-        QCOMPARE(capture.finish(), std::string());
+        QCOMPARE(capture.take(), std::string());
         QCOMPARE(spies.total(), 0);
     }
 
@@ -649,13 +660,13 @@ private slots:
         QVERIFY(view.marks.empty());
         RefreshSpies spies(view);
         QSignalSpy deviation(&view, &GLGrid::sendStdDev);
-        StdoutCapture capture;
+        diagnostics::SilentSink silence;
+        diagnostics::ScopedSink silenced(silence);
         for (const int scheme : {1, 2, 3}) {
             view.subdivide(scheme);
             view.unsubdivide(scheme);
         }
         view.emitStdDev();
-        capture.finish();
         QVERIFY(!view.grid.hasData);
         QCOMPARE(view.grid.width, 0);
         QCOMPARE(spies.widthNumber.count(), 6);

@@ -4,7 +4,7 @@
 #include "grid/VeskGrid.h"
 #include "support/Feedback.h"
 #include "support/GLTestContext.h"
-#include "support/StdoutCapture.h"
+#include "diagnostics/CollectingSink.h"
 #include "support/TestGrids.h"
 #include "views/SurfaceFormat.h"
 
@@ -136,9 +136,10 @@ struct Drawn {
 Drawn drawCapturing(const FeedbackFrame& frame, const std::function<void()>& draw)
 {
     Drawn drawn;
-    StdoutCapture output;
+    diagnostics::CollectingSink output;
+    diagnostics::ScopedSink outputScope(output);
     drawn.captured = captureFeedback(frame, draw, drawn.primitives);
-    drawn.printed = output.finish();
+    drawn.printed = output.take();
     return drawn;
 }
 
