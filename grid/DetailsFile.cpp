@@ -10,11 +10,16 @@
 //   <next file>\tnext_file      followed by two empty lines
 //   width_details               then the row details, "%1.5f " per value
 //   height_details              after an empty line, the column details
-// The reader is token based: it looks for the source key, takes N and M and
-// derives both matrix shapes from them alone; the other header values are
-// read past. A source name may hold blanks, so it can span several tokens.
+// That is a Chaikin level. A Faber level has the same lines with one detail more
+// per line: N-1 values per row, M-1 rows of column details, and a fine size of
+// 2N-1 by 2M-1 (DetailLevelShape.h).
+// The reader is token based: it looks for the source key, takes N and M, tells
+// the scheme from the two resulting sizes and derives both matrix shapes from
+// those; the other header values are read past. A source name may hold blanks,
+// so it can span several tokens.
 
 #include "diagnostics/Diagnostics.h"
+#include "grid/DetailLevelShape.h"
 #include "grid/DetailSplicing.h"
 #include "grid/VeskGrid.h"
 
@@ -310,10 +315,13 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
     }
 
     std::fprintf(file, "%s\tsource\n", QFile::encodeName(sourceName).constData());
-    std::fprintf(file, "%i\tnum_cols\n", valuesPerRow(rowDetails) + 2);
-    std::fprintf(file, "%i\tnum_rows\n", rowCount(rowDetails));
+    const DetailLevelShape shape =
+        detailLevelShapeOf(rowCount(rowDetails), valuesPerRow(rowDetails), valuesPerRow(columnDetails));
+    std::fprintf(file, "%lld\tnum_cols\n", static_cast<long long>(shape.columns));
+    std::fprintf(file, "%lld\tnum_rows\n", static_cast<long long>(shape.rows));
     std::fprintf(file, "%i\tresulting_num_cols\n", valuesPerRow(columnDetails));
-    std::fprintf(file, "%i\tresulting_num_rows\n", 2 * rowCount(columnDetails) + 2);
+    std::fprintf(file, "%lld\tresulting_num_rows\n",
+                 static_cast<long long>(2 * rowCount(columnDetails) + shape.shortfall()));
     if (detailCellSize > 0.0f)
         std::fprintf(file, "%f\tcellsize(m)\n", static_cast<double>(detailCellSize));
     else
@@ -360,14 +368,10 @@ QString prematureEnd()
     return QStringLiteral("VeskGrid:: *Error* - Premature end of details file.");
 }
 
-struct DetailHeader {
-    std::int64_t columns = 0; // N, the coarse width
-    std::int64_t rows = 0;    // M, the coarse height
-};
 
 // The source key and the two sizes after it. A source name may itself begin
 // with "sou", so the key is the first such token followed by a whole number.
-Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailHeader& header)
+Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailLevelShape& header)
 {
     const QByteArray path = QFile::encodeName(fileName);
     std::optional<std::int64_t> columns;
@@ -406,9 +410,20 @@ Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailHeader& 
         return QStringLiteral("Error, ") + fileName + QStringLiteral(" has a number of rows that is not a whole number");
     }
 
-    // The resulting sizes and their keys, then the cell size (checked, not used:
-    // the grid keeps its own), its key, the next-file name and its key.
-    if (!tokens.skip(5))
+    // The resulting sizes, which tell the scheme, each after the key of the line
+    // before; a size that is not a whole number reads as Chaikin, as it always did.
+    std::int64_t fineSize[2] = {0, 0};
+    for (std::int64_t& size : fineSize) {
+        if (!tokens.skip(1))
+            return prematureEnd();
+        const auto sizeToken = tokens.next();
+        if (!sizeToken)
+            return prematureEnd();
+        size = parseDetailInteger(*sizeToken).value_or(0);
+    }
+    // Then the last size's key, the cell size (checked, not used: the grid keeps
+    // its own), its key, the next-file name and its key.
+    if (!tokens.skip(1))
         return prematureEnd();
     const auto cellSizeToken = tokens.next();
     if (!cellSizeToken)
@@ -421,20 +436,13 @@ Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailHeader& 
     if (!tokens.skip(3))
         return prematureEnd();
 
-    header.columns = *columns;
-    header.rows = *rows;
+    header = detailLevelShapeFromHeader(*columns, *rows, fineSize[0], fineSize[1]);
     return std::nullopt;
-}
-
-// Values of a level of N x M once spliced to at least `width` x `height`.
-std::int64_t levelValues(std::int64_t columns, std::int64_t rows)
-{
-    return rows * (columns - 2) + (rows - 2) * (2 * columns - 2);
 }
 
 // Sizes are checked before anything is allocated: the minimum the splicing
 // needs, then the limit on the level as read and as stretched to the grid.
-Refusal checkSizes(const DetailHeader& header, const QString& fileName, int width, int height)
+Refusal checkSizes(const DetailLevelShape& header, const QString& fileName, int width, int height)
 {
     if (header.columns < kMinDetailSize || header.rows < kMinDetailSize) {
         diagnostics::reportf("Error, the details for this grid must be at least 10 X 10\n");
@@ -443,7 +451,7 @@ Refusal checkSizes(const DetailHeader& header, const QString& fileName, int widt
     const QByteArray path = QFile::encodeName(fileName);
     // Each side alone is bounded first, so the products cannot overflow.
     if (header.columns > kMaxDetailValues || header.rows > kMaxDetailValues ||
-        levelValues(header.columns, header.rows) > kMaxDetailValues) {
+        header.values() > kMaxDetailValues) {
         diagnostics::reportf("Error, the details file %s asks for %lld X %lld details, more than the %lld values a "
                     "details file may hold\n",
                     path.constData(), static_cast<long long>(header.columns), static_cast<long long>(header.rows),
@@ -458,7 +466,7 @@ Refusal checkSizes(const DetailHeader& header, const QString& fileName, int widt
     // level is about three quarters of that terrain.
     const std::int64_t splicedColumns = std::max<std::int64_t>(header.columns, width);
     const std::int64_t splicedRows = std::max<std::int64_t>(header.rows, height);
-    if (levelValues(splicedColumns, splicedRows) > kMaxDetailValues) {
+    if (header.resizedTo(splicedColumns, splicedRows).values() > kMaxDetailValues) {
         diagnostics::reportf("Error, the details of %s stretched to a %i X %i grid would exceed the %lld values a details "
                     "level may hold\n",
                     path.constData(), width, height, static_cast<long long>(kMaxDetailValues));
@@ -478,14 +486,17 @@ void printSizes(const char* tense, const FloatMatrix& rowDetails, const FloatMat
 }
 
 // Stretches a level read for an N x M grid to the grid's width and height:
-// row details to width-2 values and height rows, column details to 2*width-2
-// values and height-2 rows. Larger details stay as read.
-Refusal spliceToGrid(FloatMatrix& rowDetails, FloatMatrix& columnDetails, int width, int height,
-                     const QString& fileName)
+// for Chaikin, row details to width-2 values and height rows, column details to
+// 2*width-2 values and height-2 rows (for Faber, width-1, 2*width-1 and height-1).
+// Larger details stay as read.
+Refusal spliceToGrid(FloatMatrix& rowDetails, FloatMatrix& columnDetails, const DetailLevelShape& levelShape,
+                     int width, int height, const QString& fileName)
 {
-    if (valuesPerRow(rowDetails) + 2 < width) {
+    const DetailLevelShape grid = levelShape.resizedTo(width, height);
+    if (valuesPerRow(rowDetails) < grid.rowDetailValues()) {
         printSizes("was", rowDetails, columnDetails);
-        if (!spliceColumns(rowDetails, width - 2) || !spliceColumns(columnDetails, 2 * width - 2))
+        if (!spliceColumns(rowDetails, static_cast<int>(grid.rowDetailValues())) ||
+            !spliceColumns(columnDetails, static_cast<int>(grid.columnDetailValues())))
             return QStringLiteral("VeskGrid::Error, the details of ") + fileName +
                    QStringLiteral(" could not be spliced to the width of the grid");
         printSizes("is", rowDetails, columnDetails);
@@ -493,7 +504,7 @@ Refusal spliceToGrid(FloatMatrix& rowDetails, FloatMatrix& columnDetails, int wi
     if (rowCount(rowDetails) < height) {
         diagnostics::reportf("Splicing the details' rows\n");
         printSizes("was", rowDetails, columnDetails);
-        if (!spliceRows(rowDetails, height) || !spliceRows(columnDetails, height - 2))
+        if (!spliceRows(rowDetails, height) || !spliceRows(columnDetails, static_cast<int>(grid.columnDetailRows())))
             return QStringLiteral("VeskGrid::Error, the details of ") + fileName +
                    QStringLiteral(" could not be spliced to the height of the grid");
     }
@@ -579,16 +590,16 @@ bool VeskGrid::loadDetail(QString fileName)
     diagnostics::reportf("file %s has been opened\n", path.constData());
 
     DetailTokens tokens(text);
-    DetailHeader header;
+    DetailLevelShape header;
     if (const Refusal refusal = readHeader(tokens, fileName, header))
         return refuse(*refusal);
     if (const Refusal refusal = checkSizes(header, fileName, width, height))
         return refuse(*refusal);
 
-    const int columns = static_cast<int>(header.columns);
-    const int rows = static_cast<int>(header.rows);
-    FloatMatrix rowDetails(rows, std::vector<float>(columns - 2, 0.0f));
-    FloatMatrix columnDetails(rows - 2, std::vector<float>(2 * columns - 2, 0.0f));
+    FloatMatrix rowDetails(static_cast<std::size_t>(header.rowDetailRows()),
+                           std::vector<float>(static_cast<std::size_t>(header.rowDetailValues()), 0.0f));
+    FloatMatrix columnDetails(static_cast<std::size_t>(header.columnDetailRows()),
+                              std::vector<float>(static_cast<std::size_t>(header.columnDetailValues()), 0.0f));
 
     std::string badToken;
     const MatrixRead rowRead = readMatrix(tokens, rowDetails, badToken);
@@ -605,7 +616,7 @@ bool VeskGrid::loadDetail(QString fileName)
     const bool incomplete = rowRead == MatrixRead::Incomplete || columnRead == MatrixRead::Incomplete;
 
     diagnostics::reportf("Width and height of current grid are %i X %i\n", width, height);
-    if (const Refusal refusal = spliceToGrid(rowDetails, columnDetails, width, height, fileName))
+    if (const Refusal refusal = spliceToGrid(rowDetails, columnDetails, header, width, height, fileName))
         return refuse(*refusal);
 
     if (incomplete) {

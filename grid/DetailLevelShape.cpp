@@ -1,0 +1,18 @@
+#include "grid/DetailLevelShape.h"
+
+DetailLevelShape detailLevelShapeOf(std::int64_t rowDetailRows, std::int64_t rowDetailValues,
+                                    std::int64_t columnDetailValues)
+{
+    if (columnDetailValues == 2 * rowDetailValues + 1)
+        return {DetailScheme::Faber, rowDetailValues + 1, rowDetailRows};
+    return {DetailScheme::Chaikin, rowDetailValues + 2, rowDetailRows};
+}
+
+DetailLevelShape detailLevelShapeFromHeader(std::int64_t columns, std::int64_t rows, std::int64_t fineColumns,
+                                            std::int64_t fineRows)
+{
+    const DetailLevelShape faber{DetailScheme::Faber, columns, rows};
+    if (fineColumns == faber.fineColumns() && fineRows == faber.fineRows())
+        return faber;
+    return {DetailScheme::Chaikin, columns, rows};
+}
