@@ -14,7 +14,11 @@ constexpr double kRoundTripTolerance = 1e-6;
 
 float cellSizeFromDegrees(double degrees)
 {
-    const double metres = degrees * 108000.0;
+    return wholeMetres(degrees * 108000.0);
+}
+
+float wholeMetres(double metres)
+{
     const double nearest = std::round(metres);
     const double tolerance = kRoundTripTolerance * std::max(1.0, std::fabs(metres));
     if (nearest > metres && nearest - metres <= tolerance)

@@ -12,5 +12,9 @@ inline constexpr double kDegreesPerMetre = 9.259259259259259e-6;
 // read back one metre short. Genuine fractions still round down (0.0027 -> 291).
 float cellSizeFromDegrees(double degrees);
 
+// Whole metres from a spacing in metres, by the same rule: floor, except that a value
+// a hair below a whole number counts as that number.
+float wholeMetres(double metres);
+
 // Degrees from metres, in double precision: cellSize x kDegreesPerMetre.
 double degreesFromCellSize(float cellSize);

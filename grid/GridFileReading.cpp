@@ -5,6 +5,7 @@
 #include "grid/GridSizeLimit.h"
 #include "grid/HeightTextReader.h"
 #include "grid/StdioFile.h"
+#include "grid/TerrainLoading.h"
 #include "grid/TokenReader.h"
 #include "grid/VeskGrid.h"
 
@@ -19,63 +20,6 @@
 // A load that fails leaves the grid empty, prints why and puts the reason in lastError.
 
 namespace {
-
-// Running statistics of the heights as they are read. Only values above -100 count
-// towards the mean (no-data markers such as -9999 stay out), only values above 0 can
-// lower the minimum, every value can raise the maximum.
-class HeightTally {
-public:
-    void add(double value)
-    {
-        if (value > -100.0) {
-            validSum += value;
-            ++validCount;
-            if (value < smallestValid)
-                smallestValid = value;
-        }
-        if (value < minimum && value > 0.0)
-            minimum = static_cast<float>(value);
-        if (value > maximum)
-            maximum = static_cast<float>(value);
-        if (value < smallestAny)
-            smallestAny = value;
-        ++total;
-    }
-
-    long long count() const { return total; }
-    float maxHeight() const { return maximum; }
-
-    // With no height above 0 (bathymetry, a depression) the smallest valid height,
-    // failing that the smallest of all, so that the terrain has a finite range.
-    float minHeight() const
-    {
-        if (minimum < 1e10f)
-            return minimum;
-        if (validCount > 0)
-            return static_cast<float>(smallestValid);
-        return static_cast<float>(smallestAny);
-    }
-
-    float averageHeight() const
-    {
-        if (validCount > 0)
-            return static_cast<float>(validSum / static_cast<double>(validCount));
-        return static_cast<float>(printedAverage());
-    }
-
-    // The summary's average: the valid sum over all values.
-    double printedAverage() const { return total > 0 ? validSum / static_cast<double>(total) : 0.0; }
-
-private:
-    double validSum = 0.0;
-    long long validCount = 0;
-    long long total = 0;
-    // Every load starts from these, never from the previous terrain's values.
-    float minimum = 1e10f;
-    float maximum = -1e10f;
-    double smallestValid = std::numeric_limits<double>::infinity();
-    double smallestAny = std::numeric_limits<double>::infinity();
-};
 
 QString shownToken(std::string_view token)
 {
@@ -132,17 +76,6 @@ bool refuseUnreadable(VeskGrid& grid, const QString& fileName, long long heights
                                         .arg(heightsRead));
 }
 
-// Steps shared by both loaders before reading: the old terrain and its details go;
-// `format` names the file's format in the opening message.
-void startLoad(VeskGrid& grid, const char* format)
-{
-    diagnostics::reportf("Loading file\n");
-    if (grid.hasData)
-        grid.clearData();
-    grid.clearDetails();
-    diagnostics::reportf("Loading %s Grid File\n", format);
-}
-
 // Sizes the grid for a terrain whose rows the loader appends one by one (appendRow):
 // each row is written once, from a row-sized buffer that stays in the cache, instead of
 // zero-filling the whole matrix and overwriting it.
@@ -157,31 +90,6 @@ void startHeights(VeskGrid& grid, long long columns, long long rows)
 void appendRow(VeskGrid& grid, const std::vector<float>& row)
 {
     grid.heights.emplace_back(row.begin(), row.end());
-}
-
-// Steps shared by both loaders once every height is in: statistics and summary. The
-// normals, curvature and slope are left to their first use.
-void finishLoad(VeskGrid& grid, const QString& fileName, float cellSize, const HeightTally& tally)
-{
-    grid.cellSize = cellSize;
-    grid.averageHeight = tally.averageHeight();
-    grid.minHeight = tally.minHeight();
-    grid.maxHeight = tally.maxHeight();
-
-    diagnostics::reportf("Loaded File: %s", printable(fileName).constData());
-    diagnostics::reportf("\nGrid is %i X %i ", grid.width, grid.height);
-    diagnostics::reportf(".\nThere are a total of %i height values\n", static_cast<int>(tally.count()));
-    diagnostics::reportf("Average height: %1.3f\n", tally.printedAverage());
-    diagnostics::reportf("Min = %1.3f\n", grid.minHeight);
-    diagnostics::reportf("Max = %1.3f\n", grid.maxHeight);
-    diagnostics::reportf("------------------------\n");
-
-    grid.normalsValid = false;
-    grid.surfaceValid = false;
-    grid.name = fileName;
-    grid.name.remove(QLatin1Char('.'));
-    grid.hasData = true;
-    grid.lastError.clear();
 }
 
 } // namespace

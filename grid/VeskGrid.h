@@ -1,10 +1,12 @@
 #pragma once
 
 #include "grid/FloatMatrix.h"
+#include "grid/GeoReference.h"
 #include "grid/Vector3.h"
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The terrain: a regular grid of heights with everything derived from it.
@@ -75,4 +77,7 @@ public:
 
     // Why the last load, write or refused operation failed; empty after success.
     QString lastError;
+
+    // Present only for a terrain read from a georeferenced raster; every load resets it.
+    std::optional<GeoReference> georeference;
 };

@@ -41,10 +41,14 @@ int PngImageDecoder::beginImage()
     try {
         // Cleared, so pixels never written are zeros rather than leftover memory.
         pixels.assign(pixelBytes, 0);
+        if (format.isGrey16())
+            greySamples16.assign(pixelBytes / 4, 0);
         lineBuffers.assign(2 * lineBufferBytes, 0);
     } catch (const std::bad_alloc&) {
         pixels.clear();
         pixels.shrink_to_fit();
+        greySamples16.clear();
+        greySamples16.shrink_to_fit();
         lineBuffers.clear();
         diagnostics::reportf("Not enough memory for a %lld x %lld image.\n", static_cast<long long>(requestedWidth),
                     static_cast<long long>(requestedHeight));
@@ -230,6 +234,11 @@ void PngImageDecoder::writePixels(const unsigned char* samples, int count)
     const int* key = transparencyKey;
     int written = count;
 
+    if (format.isGrey16()) {
+        writeGrey16Pixels(samples, count, pixel, step);
+        writtenPixels += count;
+        return;
+    }
     switch (colorType) {
     case 0:
         for (int i = 0; i < count; ++i, pixel += step, samples += 1)
@@ -275,6 +284,23 @@ void PngImageDecoder::writePixels(const unsigned char* samples, int count)
         break;
     }
     writtenPixels += written;
+}
+
+// 16-bit grey, with or without alpha: the whole grey sample is kept beside the RGBA
+// pixel, which takes the high bytes. The transparency key compares the whole sample.
+void PngImageDecoder::writeGrey16Pixels(const unsigned char* samples, int count, unsigned char* pixel,
+                                        std::size_t step)
+{
+    const bool withAlpha = colorType == 4;
+    const std::size_t sampleStep = withAlpha ? 4 : 2;
+    std::uint16_t* grey = greySamples16.data() + (pixel - pixels.data()) / 4;
+    const std::size_t greyStep = step / 4;
+    for (int i = 0; i < count; ++i, pixel += step, grey += greyStep, samples += sampleStep) {
+        const int value = (samples[0] << 8) | samples[1];
+        *grey = static_cast<std::uint16_t>(value);
+        const int alpha = withAlpha ? samples[2] : (value == transparencyKey[0] ? 0 : 255);
+        setPixel(pixel, samples[0], samples[0], samples[0], alpha);
+    }
 }
 
 int PngImageDecoder::endImage()

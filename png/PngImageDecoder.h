@@ -24,8 +24,13 @@ public:
 
     int imageWidth = 0;
     int imageHeight = 0;
-    // RGBA, rows top to bottom; cleared to zero before decoding.
+    // RGBA, rows top to bottom; cleared to zero before decoding. A 16-bit sample
+    // gives its high byte.
     std::vector<unsigned char> pixels;
+    // The grey samples of a 16-bit grey or grey + alpha image at their full depth, one
+    // per pixel, rows top to bottom, cleared to zero before decoding; empty for every
+    // other format.
+    std::vector<std::uint16_t> greySamples16;
 
     // True when every line of the image (every pass when interlaced) was decoded.
     bool imageComplete() const;
@@ -47,6 +52,7 @@ private:
     void endLine();
     std::size_t pixelOffset() const;
     void writePixels(const unsigned char* samples, int count);
+    void writeGrey16Pixels(const unsigned char* samples, int count, unsigned char* pixel, std::size_t step);
     void writePackedSample(int sample);
     void writePaletteEntry(std::size_t offset, int index);
     void store(std::size_t offset, int red, int green, int blue, int alpha);

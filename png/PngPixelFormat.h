@@ -2,11 +2,12 @@
 
 // The colour type / bit depth combinations the image decoder accepts, and their sizes.
 //
-//   colorType 0 grey:          1, 8 bits
+//   colorType 0 grey:          1, 8, 16 bits
 //   colorType 2 RGB:           8, 16 bits
 //   colorType 3 palette:       4, 8 bits
-//   colorType 4 grey + alpha:  8 bits
+//   colorType 4 grey + alpha:  8, 16 bits
 //   colorType 6 RGBA:          8 bits
+// 16-bit grey is what heightmaps are stored in; its samples are also kept whole.
 struct PngPixelFormat {
     int colorType;
     int bitDepth;
@@ -15,12 +16,13 @@ struct PngPixelFormat {
     {
         switch (colorType) {
         case 0:
-            return bitDepth == 1 || bitDepth == 8;
+            return bitDepth == 1 || bitDepth == 8 || bitDepth == 16;
         case 2:
             return bitDepth == 8 || bitDepth == 16;
         case 3:
             return bitDepth == 4 || bitDepth == 8;
         case 4:
+            return bitDepth == 8 || bitDepth == 16;
         case 6:
             return bitDepth == 8;
         default:
@@ -41,6 +43,9 @@ struct PngPixelFormat {
             return 1;
         }
     }
+
+    // Grey (with or without alpha) at 16 bits: the formats whose samples are kept whole.
+    bool isGrey16() const { return (colorType == 0 || colorType == 4) && bitDepth == 16; }
 
     int bitsPerPixel() const { return channels() * bitDepth; }
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -25,6 +26,11 @@ float pngPixelHeight(unsigned char red, unsigned char green, unsigned char blue)
     return luminance * 3.9215686f;
 }
 
+float pngGrey16Height(std::uint16_t sample)
+{
+    return static_cast<float>(static_cast<double>(sample) * 1000.0 / 65535.0);
+}
+
 bool readPngHeightImage(const QString& pngPath, PngHeightImage& image, QString& errorText)
 {
     PngImageDecoder decoder;
@@ -38,6 +44,15 @@ bool readPngHeightImage(const QString& pngPath, PngHeightImage& image, QString& 
     image.height = decoder.imageHeight;
     image.complete = decoder.imageComplete();
     image.heights.assign(static_cast<std::size_t>(image.height), std::vector<float>(static_cast<std::size_t>(image.width)));
+    if (!decoder.greySamples16.empty()) {
+        const std::uint16_t* sample = decoder.greySamples16.data();
+        for (std::vector<float>& row : image.heights) {
+            for (float& value : row)
+                value = pngGrey16Height(*sample++);
+        }
+        image.greySamples16 = std::move(decoder.greySamples16);
+        return true;
+    }
     const unsigned char* pixel = decoder.pixels.data();
     for (std::vector<float>& row : image.heights) {
         for (float& value : row) {

@@ -3,6 +3,7 @@
 #include "grid/FloatMatrix.h"
 
 #include <QString>
+#include <cstdint>
 #include <string>
 
 // Turns a PNG height image into terrain heights and an ASCII grid. The window's
@@ -12,10 +13,19 @@
 // all in single precision, so white is 1000 and black 0. Alpha is ignored.
 float pngPixelHeight(unsigned char red, unsigned char green, unsigned char blue);
 
+// The height of one sample of a 16-bit grey image (with or without alpha): v x 1000 /
+// 65535 in double precision, stored in single, so 65535 is 1000 and 0 is 0, as the
+// 8-bit rule gives for white and black. Alpha is ignored. (A heightmap whose range
+// is known maps 0..65535 to that range instead: formats/HeightmapScaling.h.)
+float pngGrey16Height(std::uint16_t sample);
+
 struct PngHeightImage {
     int width = 0;
     int height = 0;
     FloatMatrix heights; // heights[row][column], row 0 the image's top row
+    // The samples of a 16-bit grey image, row by row, for readers that map them to a
+    // range of their own; empty for every other format.
+    std::vector<std::uint16_t> greySamples16;
     // False when the image data ended early: the pixels not reached are 0.
     bool complete = false;
 };

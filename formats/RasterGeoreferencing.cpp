@@ -1,0 +1,88 @@
+#include "formats/RasterGeoreferencing.h"
+
+#include "diagnostics/Diagnostics.h"
+#include "grid/CellSize.h"
+
+#include <ogr_spatialref.h>
+
+#include <cmath>
+
+namespace {
+
+// Square within printing error: GDAL keeps pixel sizes as written, often to 15 digits.
+bool nearlyEqual(double first, double second)
+{
+    return std::fabs(first - second) <= 1e-9 * std::max(std::fabs(first), std::fabs(second));
+}
+
+std::string wktOf(const OGRSpatialReference* crs)
+{
+    if (!crs)
+        return {};
+    char* text = nullptr;
+    const char* const options[] = {"FORMAT=WKT2_2018", nullptr};
+    std::string wkt;
+    if (crs->exportToWkt(&text, options) == OGRERR_NONE && text)
+        wkt = text;
+    CPLFree(text);
+    return wkt;
+}
+
+} // namespace
+
+bool placeRaster(const std::optional<GeoTransform>& transform, const OGRSpatialReference* crs,
+                 RasterPlacement& placement, QString& problem)
+{
+    placement = RasterPlacement{};
+    if (!transform) {
+        diagnostics::reportf("The raster has no georeferencing; its cell size is taken as 1 m\n");
+        return true;
+    }
+    const GeoTransform& t = *transform;
+    if (t[2] != 0.0 || t[4] != 0.0) {
+        problem = QStringLiteral("its geotransform is rotated (row rotation %1, column rotation %2); only "
+                                 "north-up rasters can be read")
+                      .arg(t[2])
+                      .arg(t[4]);
+        return false;
+    }
+    const double pixelWidth = std::fabs(t[1]);
+    const double pixelHeight = std::fabs(t[5]);
+    if (!(pixelWidth > 0.0) || !std::isfinite(pixelWidth) || !(pixelHeight > 0.0) || !std::isfinite(pixelHeight)) {
+        problem = QStringLiteral("its pixel size %1 x %2 is not a size").arg(t[1]).arg(t[5]);
+        return false;
+    }
+    if (!nearlyEqual(pixelWidth, pixelHeight))
+        diagnostics::reportf("Pixels are %.12g x %.12g; the cell size is taken from their width\n", pixelWidth,
+                             pixelHeight);
+
+    float metres = 0.0f;
+    if (crs && crs->IsGeographic()) {
+        metres = cellSizeFromDegrees(pixelWidth);
+    } else {
+        const double metresPerUnit = crs && crs->IsProjected() ? crs->GetLinearUnits() : 1.0;
+        metres = wholeMetres(pixelWidth * metresPerUnit);
+    }
+    // Finer than a metre floors to nothing; such a terrain still needs a spacing.
+    placement.cellSize = metres >= 1.0f ? metres : 1.0f;
+    placement.flipRows = t[5] > 0.0;
+    placement.georeference = GeoReference{t[0], t[3], t[1], t[5], wktOf(crs), placement.cellSize};
+    return true;
+}
+
+ExportPlacement exportPlacementOf(const VeskGrid& grid)
+{
+    ExportPlacement placement;
+    const double cellSize = grid.cellSize > 0.0f ? grid.cellSize : 1.0;
+    if (!grid.georeference) {
+        placement.transform = {0.0, cellSize, 0.0, grid.height * cellSize, 0.0, -cellSize};
+        return placement;
+    }
+    const GeoReference& reference = *grid.georeference;
+    const double scale = reference.cellSizeAtLoad > 0.0f ? cellSize / reference.cellSizeAtLoad : 1.0;
+    placement.transform = {reference.originX, reference.pixelWidth * scale, 0.0,
+                           reference.originY, 0.0, reference.pixelHeight * scale};
+    placement.crsWkt = reference.crsWkt;
+    placement.flipRows = reference.pixelHeight > 0.0;
+    return placement;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "grid/GeoReference.h"
+#include "grid/VeskGrid.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class OGRSpatialReference;
+
+// GDAL's affine geotransform: x = t[0] + col t[1] + row t[2], y = t[3] + col t[4] + row t[5].
+using GeoTransform = std::array<double, 6>;
+
+// How a raster's samples become the grid's: the cell size in whole metres and
+// whether the rows must be reversed so that the grid's first row is the north edge.
+struct RasterPlacement {
+    float cellSize = 1.0f;
+    bool flipRows = false;
+    std::optional<GeoReference> georeference;
+};
+
+// The placement of a raster with this geotransform (none when the file has none) and
+// CRS (null when none). A projected CRS gives metres through its linear unit; a
+// geographic one converts degrees as the grid files do (floor(degrees x 108000), with
+// their tolerance); without a CRS the units are taken as metres; without a
+// geotransform the cell size is 1 m. Non-square pixels take the x size, with a line
+// saying so. A rotated geotransform is refused: false and problem says why.
+bool placeRaster(const std::optional<GeoTransform>& transform, const OGRSpatialReference* crs,
+                 RasterPlacement& placement, QString& problem);
+
+// Where an export puts the grid: its own georeferencing with the pixel size scaled
+// by how far the cell size has moved since it was read, or, without one, a local
+// metric grid with its north-west corner at (0, height x cellSize) and no CRS.
+// flipRows is true when the file's first row is the grid's last (south-up source).
+struct ExportPlacement {
+    GeoTransform transform{};
+    std::string crsWkt;
+    bool flipRows = false;
+};
+ExportPlacement exportPlacementOf(const VeskGrid& grid);
