@@ -61,6 +61,7 @@ xdim $cellsize
 ydim $cellsize
 nodata -32768
 HDR
-# The EHdr reader takes the WGS 84 datum from a .prj beside the data.
-gdalsrsinfo -o wkt_esri EPSG:4326 > "$data/N36W085_cut.prj"
+# GDAL's labelled-raw reader takes the CRS from an ESRI keyword .prj beside the data.
+printf 'Projection    GEOGRAPHIC\nDatum         WGS84\nSpheroid      WGS84\nUnits         DD\nZunits        METERS\nParameters\n' \
+    > "$data/N36W085_cut.prj"
 ls -l "$data"/jacksboro_*.tif "$data"/N36W085_cut.*

@@ -11,17 +11,36 @@
 namespace {
 
 // Extension checks run while parsing, so a wrong file kind is a usage error (status 2)
-// before any file is touched.
-CLI::Validator readableTerrainFile()
+// before any file is touched. A format named by --format (defined before the files, so
+// CLI11 stores it first) stands for any extension.
+CLI::Validator readableTerrainFile(const TerrainReadOptions& read)
 {
     return CLI::Validator(
-        [](std::string& fileName) -> std::string {
+        [&read](std::string& fileName) -> std::string {
+            if (!read.format.empty())
+                return {};
             const auto format = terrainFormatOf(QString::fromStdString(fileName));
             if (format && isReadableFormat(*format))
                 return {};
             return "cannot read " + fileName + " (use " + readableExtensionsText().toStdString() + ")";
         },
         "TERRAIN", "readable terrain");
+}
+
+// --format, --band and --height-range of a command that reads terrains; first, so that
+// --format is known when the files are checked.
+void addReadOptions(CLI::App& command, TerrainReadOptions& read)
+{
+    command.add_option("--format", read.format, "Read the input as this format whatever its extension")
+        ->check(CLI::IsMember({"grd", "asc", "flt", "png", "r16", "tif", "gdal"}));
+    command.add_option("--band", read.band, "Band of a raster read through GDAL (default 1)")
+        ->check(CLI::Range(1, 65535));
+    command
+        .add_option("--height-range", read.heightRange,
+                    "MIN,MAX: the heights in metres of the samples 0 and 65535 of a 16-bit heightmap (.png, .r16)")
+        ->delimiter(',')
+        ->expected(2)
+        ->allow_extra_args(false);
 }
 
 CLI::Validator writableTerrainFile()
@@ -45,9 +64,11 @@ void addQuietFlag(CLI::App& command, CliOptions& options)
 void defineInfo(CLI::App& app, CliOptions& options)
 {
     CLI::App* info = app.add_subcommand("info", "Print a terrain's size, cell size and height statistics");
-    info->add_option("FILE", options.info.file, "Terrain: .grd, .asc, .flt (with its .hdr) or .png")
+    addReadOptions(*info, options.info.read);
+    info->add_option("FILE", options.info.file,
+                     "Terrain: .grd, .asc, .flt (with its .hdr), .png, .r16 or a raster GDAL reads (.tif, .hgt, ...)")
         ->required()
-        ->check(readableTerrainFile());
+        ->check(readableTerrainFile(options.info.read));
     info->add_flag("--json", options.info.json,
                    "Print one JSON object (width, height, cellSize, min, max, average) as the last line");
     addQuietFlag(*info, options);
@@ -56,10 +77,14 @@ void defineInfo(CLI::App& app, CliOptions& options)
 void defineConvert(CLI::App& app, CliOptions& options)
 {
     CLI::App* convert = app.add_subcommand("convert", "Convert a terrain between formats");
-    convert->add_option("IN", options.convert.input, "Terrain to read: .grd, .asc, .flt or .png")
+    addReadOptions(*convert, options.convert.read);
+    convert->add_option("IN", options.convert.input, "Terrain to read: .grd, .asc, .flt, .png, .r16, .tif, .hgt, ...")
         ->required()
-        ->check(readableTerrainFile());
-    convert->add_option("OUT", options.convert.output, "Terrain to write: .grd, .asc, .flt (with .hdr) or .obj")
+        ->check(readableTerrainFile(options.convert.read));
+    convert
+        ->add_option("OUT", options.convert.output,
+                     "Terrain to write: .grd, .asc, .flt (with .hdr), .obj, .tif (GeoTIFF), .png or .r16 (16-bit "
+                     "heightmaps with a .json sidecar)")
         ->required()
         ->check(writableTerrainFile());
     convert->add_flag("--split", options.convert.split,
@@ -70,7 +95,10 @@ void defineConvert(CLI::App& app, CliOptions& options)
 void defineCoarsen(CLI::App& app, CliOptions& options)
 {
     CLI::App* coarsen = app.add_subcommand("coarsen", "Coarsen a terrain by reverse subdivision");
-    coarsen->add_option("IN", options.coarsen.input, "Terrain to read")->required()->check(readableTerrainFile());
+    addReadOptions(*coarsen, options.coarsen.read);
+    coarsen->add_option("IN", options.coarsen.input, "Terrain to read")
+        ->required()
+        ->check(readableTerrainFile(options.coarsen.read));
     coarsen->add_option("OUT", options.coarsen.output, "Coarse terrain to write")
         ->required()
         ->check(writableTerrainFile());
@@ -87,7 +115,10 @@ void defineCoarsen(CLI::App& app, CliOptions& options)
 void defineRefine(CLI::App& app, CliOptions& options)
 {
     CLI::App* refine = app.add_subcommand("refine", "Refine a terrain by subdivision");
-    refine->add_option("IN", options.refine.input, "Terrain to read")->required()->check(readableTerrainFile());
+    addReadOptions(*refine, options.refine.read);
+    refine->add_option("IN", options.refine.input, "Terrain to read")
+        ->required()
+        ->check(readableTerrainFile(options.refine.read));
     refine->add_option("OUT", options.refine.output, "Fine terrain to write")
         ->required()
         ->check(writableTerrainFile());
@@ -104,12 +135,13 @@ void defineTransfer(CLI::App& app, CliOptions& options)
 {
     CLI::App* transfer =
         app.add_subcommand("transfer", "Give a base terrain the detail of an example terrain (the window's Go)");
+    addReadOptions(*transfer, options.transfer.read);
     transfer->add_option("BASE", options.transfer.base, "Base terrain, which receives the detail")
         ->required()
-        ->check(readableTerrainFile());
+        ->check(readableTerrainFile(options.transfer.read));
     transfer->add_option("EXAMPLE", options.transfer.example, "Example terrain, whose detail is transferred")
         ->required()
-        ->check(readableTerrainFile());
+        ->check(readableTerrainFile(options.transfer.read));
     transfer->add_option("OUT", options.transfer.output, "Refined base to write")
         ->required()
         ->check(writableTerrainFile());
@@ -135,9 +167,10 @@ void defineTransfer(CLI::App& app, CliOptions& options)
 void defineDeviation(CLI::App& app, CliOptions& options)
 {
     CLI::App* deviation = app.add_subcommand("deviation", "Print the detail deviation estimate of a terrain");
+    addReadOptions(*deviation, options.deviation.read);
     deviation->add_option("FILE", options.deviation.file, "Terrain to read")
         ->required()
-        ->check(readableTerrainFile());
+        ->check(readableTerrainFile(options.deviation.read));
     addQuietFlag(*deviation, options);
 }
 

@@ -1,21 +1,34 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What each command was asked to do, filled by the command-line parser.
 
+// How the command's terrains are read: --format (empty: by extension), --band (from 1,
+// for rasters read through GDAL) and --height-range (empty, or MIN and MAX in metres
+// for the samples 0 and 65535 of a 16-bit heightmap).
+struct TerrainReadOptions {
+    std::string format;
+    int band = 1;
+    std::vector<double> heightRange;
+};
+
 struct InfoOptions {
+    TerrainReadOptions read;
     std::string file;
     bool json = false;
 };
 
 struct ConvertOptions {
+    TerrainReadOptions read;
     std::string input;
     std::string output;
     bool split = false;
 };
 
 struct CoarsenOptions {
+    TerrainReadOptions read;
     std::string input;
     std::string output;
     std::string scheme;
@@ -24,6 +37,7 @@ struct CoarsenOptions {
 };
 
 struct RefineOptions {
+    TerrainReadOptions read;
     std::string input;
     std::string output;
     std::string scheme;
@@ -32,6 +46,7 @@ struct RefineOptions {
 };
 
 struct TransferOptions {
+    TerrainReadOptions read;
     std::string base;
     std::string example;
     std::string output;
@@ -45,6 +60,7 @@ struct TransferOptions {
 };
 
 struct DeviationOptions {
+    TerrainReadOptions read;
     std::string file;
 };
 

@@ -1,3 +1,4 @@
+#include "formats/HeightmapSidecar.h"
 #include "png/PngToGrid.h"
 #include "tools/CommandReport.h"
 #include "tools/Commands.h"
@@ -5,6 +6,8 @@
 #include "tools/TerrainFormats.h"
 #include "tools/TerrainInput.h"
 #include "tools/TerrainOutput.h"
+
+#include <QFile>
 
 namespace {
 
@@ -21,9 +24,12 @@ bool stagePngConversion(const QString& pngName, const QString& finalName, Output
     return false;
 }
 
-bool isPngToAsciiGrid(const QString& input, const QString& output)
+// Only a PNG read by extension with no range of its own (neither --height-range nor
+// a sidecar) is the window's conversion.
+bool isPngToAsciiGrid(const QString& input, const QString& output, const TerrainReadOptions& read)
 {
-    return terrainFormatOf(input) == TerrainFormat::Png && terrainFormatOf(output) == TerrainFormat::AsciiGrid;
+    return read.format.empty() && read.heightRange.empty() && !QFile::exists(heightmapSidecarName(input)) &&
+           terrainFormatOf(input) == TerrainFormat::Png && terrainFormatOf(output) == TerrainFormat::AsciiGrid;
 }
 
 } // namespace
@@ -35,13 +41,13 @@ ExitCode runConvert(const ConvertOptions& options)
     VeskGrid grid;
     OutputTransaction transaction;
     QString errorText;
-    const bool directPngConversion = isPngToAsciiGrid(input, output);
+    const bool directPngConversion = isPngToAsciiGrid(input, output, options.read);
     if (directPngConversion) {
         if (!stagePngConversion(input, output, transaction, errorText))
             return reportFailure(errorText);
     }
     if (!directPngConversion || options.split) {
-        if (!loadTerrain(input, grid, errorText))
+        if (!loadTerrain(input, options.read, grid, errorText))
             return reportFailure(errorText);
     }
     if (!directPngConversion && !stageTerrain(grid, output, transaction, errorText))

@@ -9,7 +9,7 @@ ExitCode runInfo(const InfoOptions& options)
     const QString fileName = QString::fromStdString(options.file);
     VeskGrid grid;
     QString errorText;
-    if (!loadTerrain(fileName, grid, errorText))
+    if (!loadTerrain(fileName, options.read, grid, errorText))
         return reportFailure(errorText);
 
     // The statistics are the loader's: the average leaves out no-data heights (-100 or

@@ -32,7 +32,7 @@ ExitCode runCoarsen(const CoarsenOptions& options)
     VeskGrid grid;
     OutputTransaction transaction;
     QString errorText;
-    if (!loadTerrain(QString::fromStdString(options.input), grid, errorText))
+    if (!loadTerrain(QString::fromStdString(options.input), options.read, grid, errorText))
         return reportFailure(errorText);
     for (int level = 1; level <= options.levels; ++level) {
         if (!coarsen(grid))
@@ -56,7 +56,7 @@ ExitCode runRefine(const RefineOptions& options)
     VeskGrid grid;
     OutputTransaction transaction;
     QString errorText;
-    if (!loadTerrain(QString::fromStdString(options.input), grid, errorText))
+    if (!loadTerrain(QString::fromStdString(options.input), options.read, grid, errorText))
         return reportFailure(errorText);
     if (withDetails) {
         const QString detailsFile = QString::fromStdString(options.detailsFile);

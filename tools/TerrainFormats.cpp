@@ -15,7 +15,24 @@ std::optional<TerrainFormat> terrainFormatOf(const QString& fileName)
         return TerrainFormat::WavefrontObj;
     if (suffix == QLatin1String("png"))
         return TerrainFormat::Png;
+    if (suffix == QLatin1String("r16"))
+        return TerrainFormat::Raw16;
+    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
+        return TerrainFormat::GeoTiff;
+    for (const char* gdalSuffix : {"hgt", "img", "vrt", "dem", "nc"}) {
+        if (suffix == QLatin1String(gdalSuffix))
+            return TerrainFormat::GdalRaster;
+    }
     return std::nullopt;
+}
+
+std::optional<TerrainFormat> terrainFormatNamed(const QString& name)
+{
+    if (name == QLatin1String("gdal"))
+        return TerrainFormat::GdalRaster;
+    if (name == QLatin1String("obj") || name.contains(QLatin1Char('.')))
+        return std::nullopt;
+    return terrainFormatOf(QStringLiteral("x.") + name);
 }
 
 bool isReadableFormat(TerrainFormat format)
@@ -25,15 +42,21 @@ bool isReadableFormat(TerrainFormat format)
 
 bool isWritableFormat(TerrainFormat format)
 {
-    return format != TerrainFormat::Png;
+    return format != TerrainFormat::GdalRaster;
+}
+
+bool isGdalFormat(TerrainFormat format)
+{
+    return format == TerrainFormat::GeoTiff || format == TerrainFormat::GdalRaster;
 }
 
 QString readableExtensionsText()
 {
-    return QStringLiteral(".grd, .asc, .flt or .png");
+    return QStringLiteral(".grd, .asc, .flt, .png, .r16, .tif, .tiff, .hgt, .img, .vrt, .dem or .nc, "
+                          "or --format gdal");
 }
 
 QString writableExtensionsText()
 {
-    return QStringLiteral(".grd, .asc, .flt or .obj");
+    return QStringLiteral(".grd, .asc, .flt, .obj, .tif, .png or .r16");
 }

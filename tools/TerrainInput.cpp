@@ -1,5 +1,7 @@
 #include "tools/TerrainInput.h"
 
+#include "formats/GdalRasterImport.h"
+#include "formats/Heightmap16Import.h"
 #include "png/PngToGrid.h"
 #include "tools/TerrainFormats.h"
 
@@ -69,11 +71,32 @@ private:
     QString path;
 };
 
-bool loadPngTerrain(const QString& fileName, VeskGrid& grid, QString& errorText)
+std::optional<HeightmapRange> heightRangeOf(const TerrainReadOptions& options)
+{
+    if (options.heightRange.size() != 2)
+        return std::nullopt;
+    return HeightmapRange{options.heightRange[0], options.heightRange[1]};
+}
+
+QString heightRangeRefusal(const QString& fileName)
+{
+    return QStringLiteral("%1: --height-range needs a 16-bit greyscale PNG or a .r16 heightmap").arg(fileName);
+}
+
+// A 16-bit grey PNG is a heightmap, its heights stored as they are mapped; an 8-bit
+// image goes the way of the window's conversion.
+bool loadPngTerrain(const QString& fileName, const TerrainReadOptions& options, VeskGrid& grid, QString& errorText)
 {
     PngHeightImage image;
     if (!readPngHeightImage(fileName, image, errorText))
         return false;
+    if (!image.greySamples16.empty())
+        return loadDecodedHeightmap(fileName, image.width, image.height, image.greySamples16, heightRangeOf(options),
+                                    grid, errorText);
+    if (heightRangeOf(options)) {
+        errorText = heightRangeRefusal(fileName);
+        return false;
+    }
     const InMemoryGridFile gridFile(pngGridText(image));
     image = PngHeightImage{}; // the text holds everything now; free the heights early
     if (gridFile.fileName().isEmpty()) {
@@ -88,17 +111,17 @@ bool loadPngTerrain(const QString& fileName, VeskGrid& grid, QString& errorText)
     return true;
 }
 
-} // namespace
-
-bool loadTerrain(const QString& fileName, VeskGrid& grid, QString& errorText)
+// The reader's own text, or the grid's reason, or a plain one.
+bool readTerrain(const QString& fileName, TerrainFormat format, const TerrainReadOptions& options, VeskGrid& grid,
+                 QString& errorText)
 {
-    const auto format = terrainFormatOf(fileName);
-    if (!format || !isReadableFormat(*format)) {
-        errorText = QStringLiteral("%1: cannot read this format (use %2)").arg(fileName, readableExtensionsText());
+    const bool heightmap = format == TerrainFormat::Png || format == TerrainFormat::Raw16;
+    if (!heightmap && heightRangeOf(options)) {
+        errorText = heightRangeRefusal(fileName);
         return false;
     }
     bool loaded = false;
-    switch (*format) {
+    switch (format) {
     case TerrainFormat::AsciiGrid:
     case TerrainFormat::EsriAscii:
         loaded = grid.loadGRDFile(fileName);
@@ -107,7 +130,12 @@ bool loadTerrain(const QString& fileName, VeskGrid& grid, QString& errorText)
         loaded = grid.loadFLTFile(fileName);
         break;
     case TerrainFormat::Png:
-        return loadPngTerrain(fileName, grid, errorText);
+        return loadPngTerrain(fileName, options, grid, errorText);
+    case TerrainFormat::Raw16:
+        return loadRaw16Heightmap(fileName, heightRangeOf(options), grid, errorText);
+    case TerrainFormat::GeoTiff:
+    case TerrainFormat::GdalRaster:
+        return loadGdalRaster(fileName, options.band, grid, errorText);
     case TerrainFormat::WavefrontObj:
         break;
     }
@@ -117,4 +145,20 @@ bool loadTerrain(const QString& fileName, VeskGrid& grid, QString& errorText)
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool loadTerrain(const QString& fileName, const TerrainReadOptions& options, VeskGrid& grid, QString& errorText)
+{
+    const auto format = options.format.empty() ? terrainFormatOf(fileName)
+                                               : terrainFormatNamed(QString::fromStdString(options.format));
+    if (!format || !isReadableFormat(*format)) {
+        errorText = QStringLiteral("%1: cannot read this format (use %2)").arg(fileName, readableExtensionsText());
+        return false;
+    }
+    if (readTerrain(fileName, *format, options, grid, errorText))
+        return true;
+    errorText = QStringLiteral("Terrain was not loaded due to: ") + errorText;
+    return false;
 }

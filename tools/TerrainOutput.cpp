@@ -1,5 +1,9 @@
 #include "tools/TerrainOutput.h"
 
+#include "diagnostics/Diagnostics.h"
+#include "formats/GeoTiffExport.h"
+#include "formats/Heightmap16Export.h"
+#include "formats/HeightmapSidecar.h"
 #include "grid/GridExport.h"
 #include "tools/TerrainFormats.h"
 
@@ -112,6 +116,41 @@ bool stageObj(VeskGrid& grid, const QString& finalName, OutputTransaction& trans
     return true;
 }
 
+bool stageGeoTiff(const VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
+{
+    const QString temporaryName = transaction.temporaryNameFor(finalName);
+    if (!writeGeoTiff(grid, temporaryName, errorText)) {
+        nameTheFinalFile(errorText, temporaryName, finalName);
+        return false;
+    }
+    transaction.adopt(temporaryName, finalName);
+    return true;
+}
+
+using HeightmapWriter = bool (*)(const VeskGrid&, const HeightmapRange&, const QString&, QString&);
+
+// A 16-bit heightmap and, after it, the sidecar that says what its samples mean.
+bool stageHeightmap(const VeskGrid& grid, HeightmapWriter write, const QString& finalName,
+                    OutputTransaction& transaction, QString& errorText)
+{
+    const HeightmapRange range = heightmapRangeOf(grid);
+    diagnostics::reportf("Heights %1.3f to %1.3f m are written as 0 to 65535\n", range.minimum, range.maximum);
+    const QString temporaryName = transaction.temporaryNameFor(finalName);
+    if (!write(grid, range, temporaryName, errorText)) {
+        nameTheFinalFile(errorText, temporaryName, finalName);
+        return false;
+    }
+    transaction.adopt(temporaryName, finalName);
+    const QString sidecarName = heightmapSidecarName(finalName);
+    const QString temporarySidecar = transaction.temporaryNameFor(sidecarName);
+    if (!writeHeightmapSidecar(temporarySidecar, {grid.width, grid.height, range, grid.cellSize}, errorText)) {
+        nameTheFinalFile(errorText, temporarySidecar, sidecarName);
+        return false;
+    }
+    transaction.adopt(temporarySidecar, sidecarName);
+    return true;
+}
+
 } // namespace
 
 bool stageTerrain(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
@@ -134,7 +173,13 @@ bool stageTerrain(VeskGrid& grid, const QString& finalName, OutputTransaction& t
         return stageGridFloat(grid, finalName, transaction, errorText);
     case TerrainFormat::WavefrontObj:
         return stageObj(grid, finalName, transaction, errorText);
+    case TerrainFormat::GeoTiff:
+        return stageGeoTiff(grid, finalName, transaction, errorText);
     case TerrainFormat::Png:
+        return stageHeightmap(grid, writePng16Heightmap, finalName, transaction, errorText);
+    case TerrainFormat::Raw16:
+        return stageHeightmap(grid, writeRaw16Heightmap, finalName, transaction, errorText);
+    case TerrainFormat::GdalRaster:
         break;
     }
     return false;

@@ -9,7 +9,8 @@
 // Writers for the tool's outputs. Each writes to temporary names through the transaction,
 // so nothing appears under the final names until the command commits.
 
-// The terrain in the format of finalName's extension (.grd, .asc, .flt with .hdr, .obj).
+// The terrain in the format of finalName's extension (.grd, .asc, .flt with .hdr, .obj, .tif,
+// and the 16-bit heightmaps .png and .r16, each with its .json sidecar).
 bool stageTerrain(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText);
 
 // The two halves, as writeTerrainSplit names them, beside finalName: the grid's name is

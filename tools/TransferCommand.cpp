@@ -61,8 +61,8 @@ ExitCode runTransfer(const TransferOptions& options, bool quiet)
     VeskGrid example;
     OutputTransaction transaction;
     QString errorText;
-    if (!loadTerrain(QString::fromStdString(options.base), base, errorText)
-        || !loadTerrain(QString::fromStdString(options.example), example, errorText))
+    if (!loadTerrain(QString::fromStdString(options.base), options.read, base, errorText)
+        || !loadTerrain(QString::fromStdString(options.example), options.read, example, errorText))
         return reportFailure(errorText);
     const int blockSize = transferBlockSize(options.requestedBlockSize, base.width, base.height);
     const bool rescale = !options.noRescale;
