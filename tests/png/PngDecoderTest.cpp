@@ -177,7 +177,7 @@ TEST(PngDecoderCases, InterlacedEightByEightPrintsEveryPassAndTheFinalPosition)
 
 TEST(PngDecoderCases, UnsupportedCombinationsLeaveAnEmptyImage)
 {
-    const Format unsupported[] = {{0, 2}, {0, 4}, {0, 16}, {2, 1}, {3, 1}, {3, 2}, {4, 16}, {6, 16}, {5, 8}, {7, 8}};
+    const Format unsupported[] = {{0, 2}, {0, 4}, {2, 1}, {3, 1}, {3, 2}, {4, 4}, {6, 16}, {5, 8}, {7, 8}};
     for (const Format format : unsupported) {
         SCOPED_TRACE(format.colorType * 100 + format.bitDepth);
         const std::string path = testFilePath("unsupported.png");

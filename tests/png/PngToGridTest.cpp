@@ -149,7 +149,7 @@ TEST(PngToGrid, FilesThatDoNotDecodeAreRefusedWithoutWritingAFile)
     std::vector<std::pair<std::string, std::vector<unsigned char>>> bad;
     const std::string text = "ncols 1\n";
     bad.emplace_back("text.png", std::vector<unsigned char>(text.begin(), text.end()));
-    bad.emplace_back("grey16.png", handmadePng(2, 2, 16, 0, 0, std::vector<unsigned char>(10, 0)));
+    bad.emplace_back("grey2.png", handmadePng(2, 2, 2, 0, 0, std::vector<unsigned char>(10, 0)));
     bad.emplace_back("huge.png", handmadePng(2148, 1000000, 8, 2, 0, std::vector<unsigned char>(50, 0)));
     std::vector<unsigned char> noData = handmadePng(2, 2, 8, 0, 0, {0, 1, 2, 0, 3, 4});
     noData.resize(33); // signature and IHDR only

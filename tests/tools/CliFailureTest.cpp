@@ -120,7 +120,7 @@ TEST(CliFailures, UsageErrorsExitTwo)
         {"info", folder.path("terrain.txt")},
         {"info", sampleGrid(), sampleGrid()},
         {"convert", sampleGrid()},
-        {"convert", sampleGrid(), folder.path("out.png")},
+        {"convert", sampleGrid(), folder.path("out.bmp")},
         {"convert", folder.path("in.obj"), out},
         {"coarsen", sampleGrid(), out},
         {"coarsen", sampleGrid(), out, "--scheme", "wavelet"},

@@ -221,3 +221,19 @@ bool writeRgbPng(const std::string& path, int width, int height, bool interlaced
     }
     return writeFixturePng(path, width, height, true, interlaced, rowPointers);
 }
+
+bool writeGrey16Png(const std::string& path, int width, int height, std::uint16_t (*sample)(int x, int y))
+{
+    std::vector<std::vector<unsigned char>> rows(static_cast<std::size_t>(height),
+                                                 std::vector<unsigned char>(static_cast<std::size_t>(width) * 2));
+    std::vector<const unsigned char*> rowPointers;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint16_t value = sample(x, y);
+            rows[y][static_cast<std::size_t>(x) * 2] = static_cast<unsigned char>(value >> 8);
+            rows[y][static_cast<std::size_t>(x) * 2 + 1] = static_cast<unsigned char>(value & 0xFF);
+        }
+        rowPointers.push_back(rows[y].data());
+    }
+    return writeFixturePng(path, width, height, false, false, rowPointers, 16);
+}

@@ -5,6 +5,7 @@
 
 #include "grid/VeskGrid.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -66,3 +67,5 @@ double largestHeightDifference(const VeskGrid& first, const VeskGrid& second);
 // An 8-bit RGB PNG written by libpng, pixel (x, y) = pixel(x, y) as {r, g, b}.
 bool writeRgbPng(const std::string& path, int width, int height, bool interlaced,
                  unsigned char (*pixel)(int x, int y, int channel));
+// A 16-bit greyscale PNG written by libpng, sample (x, y) = sample(x, y).
+bool writeGrey16Png(const std::string& path, int width, int height, std::uint16_t (*sample)(int x, int y));

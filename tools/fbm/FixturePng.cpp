@@ -5,7 +5,7 @@
 #include <cstdio>
 
 bool writeFixturePng(const std::string& path, int width, int height, bool rgb, bool interlaced,
-                     const std::vector<const unsigned char*>& rows)
+                     const std::vector<const unsigned char*>& rows, int bitDepth)
 {
     // libpng takes row pointers to mutable bytes but only reads them when writing.
     std::vector<png_bytep> rowPointers;
@@ -23,7 +23,7 @@ bool writeFixturePng(const std::string& path, int width, int height, bool rgb, b
         return false;
     }
     png_init_io(writer, file);
-    png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+    png_set_IHDR(writer, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), bitDepth,
                  rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_rows(writer, info, rowPointers.data());
