@@ -6,6 +6,7 @@
 
 #include "app/BusyIndicator.h"
 #include "app/UserDialogs.h"
+#include "formats/GeoTiffExport.h"
 #include "views/GLGrid.h"
 
 #include <QStatusBar>
@@ -45,7 +46,8 @@ QString notSavedText(const QString& reason)
 FileDialogRequest terrainOpenRequest(const QString& startPath)
 {
     return {QStringLiteral("Open File"), QStringLiteral("Open File"),
-            QStringLiteral("Grid Float Format (*.flt *.grd)"), startPath};
+            QStringLiteral("Grid Float Format (*.flt *.grd);;Terrains (*.grd *.asc *.flt *.tif *.tiff *.hgt *.img *.vrt)"),
+            startPath};
 }
 
 // Appends an extension unless the name already holds it somewhere.
@@ -123,6 +125,26 @@ void TalvaneMainWindow::saveTerrainFileLeft()
         const QString reason = grid.lastError.isEmpty() ? fileName : grid.lastError;
         showMessage(QStringLiteral("Terrain was not saved due to: ") + reason);
     }
+}
+
+void TalvaneMainWindow::saveTerrainGeoTiffLeft()
+{
+    const FileDialogRequest request{QStringLiteral("Save File"), QStringLiteral("Save As GeoTIFF"),
+                                    QStringLiteral("GeoTIFF (*.tif *.tiff)"), QString()};
+    SaveDialogAnswer answer;
+    if (!dialogs->askSaveFileName(this, request, answer))
+        return;
+    const QString fileName = answer.fileName.contains(QStringLiteral(".tif"))
+                                 ? answer.fileName
+                                 : answer.fileName + QStringLiteral(".tif");
+    QString reason;
+    bool saved = false;
+    {
+        BusyIndicator busy(statusBar(), QStringLiteral("Saving %1 ...").arg(fileName));
+        saved = writeGeoTiff(gLGrid1->grid, fileName, reason);
+    }
+    if (!saved)
+        showMessage(QStringLiteral("Terrain was not saved due to: ") + reason);
 }
 
 void TalvaneMainWindow::saveTerrainFileRight()

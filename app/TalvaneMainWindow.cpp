@@ -3,6 +3,7 @@
 #include "app/BusyIndicator.h"
 #include "app/Icons.h"
 #include "app/UserDialogs.h"
+#include "formats/GdalRasterImport.h"
 #include "views/GLGrid.h"
 
 #include <QAction>
@@ -73,6 +74,8 @@ bool TalvaneMainWindow::openTerrain(GLGrid* view, const QString& path, bool left
 {
     if (path.isEmpty())
         return false;
+    if (hasGdalRasterExtension(path))
+        return openRaster(view, path);
     {
         BusyIndicator busy(statusBar(), QStringLiteral("Loading %1 ...").arg(QFileInfo(path).fileName()));
         // The last character decides the format: an ASCII grid (.grd, or any

@@ -57,6 +57,10 @@ public:
     bool openTerrainLeft(const QString& path);
     bool openTerrainRight(const QString& path);
 
+    // "Save As GeoTIFF": the left terrain, placed where it was read from when it was
+    // georeferenced. A plain method, not a slot: the form's slots are the design's.
+    void saveTerrainGeoTiffLeft();
+
     // 1 Chaikin, 2 the fractal scheme ("Traditional"), 3 Faber, 0 none.
     int schemeNumber() const;
 
@@ -154,6 +158,7 @@ public:
     QAction* fileSaveDetailsRight_ScreenAction = nullptr;
     QAction* fileSaveTerrainLeft_ScreenAction = nullptr;
     QAction* fileSaveTerrainRight_ScreenAction = nullptr;
+    QAction* fileSaveAs_GeoTIFFAction = nullptr;
     QAction* fileLoadTerrainAction = nullptr;
     QAction* fileLoadDetailsAction = nullptr;
     QAction* fileLoadTerrainLeft_ScreenAction = nullptr;
@@ -230,6 +235,8 @@ private:
     void fitQuiltingBox();
 
     bool openTerrain(GLGrid* view, const QString& path, bool leftScreen);
+    // A raster read through GDAL (RasterOpening.cpp): the screen changes only when it loads.
+    bool openRaster(GLGrid* view, const QString& path);
     bool refineView(GLGrid* view, const QString& busyText);
     void saveDetailsOf(GLGrid* view);
     void showMessage(const QString& text);

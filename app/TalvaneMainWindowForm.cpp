@@ -376,6 +376,7 @@ void TalvaneMainWindow::buildActions()
     fileSaveDetailsRight_ScreenAction = action("fileSaveDetailsRight_ScreenAction");
     fileSaveTerrainLeft_ScreenAction = action("fileSaveTerrainLeft_ScreenAction");
     fileSaveTerrainRight_ScreenAction = action("fileSaveTerrainRight_ScreenAction");
+    fileSaveAs_GeoTIFFAction = action("fileSaveAs_GeoTIFFAction");
     fileLoadTerrainAction = action("fileLoadTerrainAction");
     fileLoadDetailsAction = action("fileLoadDetailsAction");
     fileLoadTerrainLeft_ScreenAction = action("fileLoadTerrainLeft_ScreenAction");
@@ -419,6 +420,7 @@ void TalvaneMainWindow::buildMenus()
     fileSaveMenu = submenu("fileSaveMenu", fileSaveAction);
     fileSaveMenu->addMenu(fileSaveTerrainMenu);
     fileSaveMenu->addMenu(fileSaveDetailsMenu);
+    fileSaveMenu->addAction(fileSaveAs_GeoTIFFAction);
 
     fileLoadTerrainMenu = submenu("fileLoadTerrainMenu", fileLoadTerrainAction);
     fileLoadTerrainMenu->addAction(fileLoadTerrainLeft_ScreenAction);

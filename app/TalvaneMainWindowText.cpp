@@ -73,6 +73,7 @@ void TalvaneMainWindow::languageChange()
     fileSaveDetailsRight_ScreenAction->setText(translated("&Right Screen"));
     fileSaveTerrainLeft_ScreenAction->setText(translated("&Left Screen"));
     fileSaveTerrainRight_ScreenAction->setText(translated("&Right Screen"));
+    fileSaveAs_GeoTIFFAction->setText(translated("Save As GeoTIFF"));
     fileLoadTerrainAction->setText(translated("&Terrain"));
     fileLoadDetailsAction->setText(translated("&Details"));
     fileLoadTerrainLeft_ScreenAction->setText(translated("&Left Screen"));

@@ -38,6 +38,7 @@ void TalvaneMainWindow::makeConnections()
     connect(fileSaveDetailsRight_ScreenAction, &QAction::triggered, this, &Window::saveDetailsFileRight);
     connect(fileSaveTerrainLeft_ScreenAction, &QAction::triggered, this, &Window::saveTerrainFileLeft);
     connect(fileSaveTerrainRight_ScreenAction, &QAction::triggered, this, &Window::saveTerrainFileRight);
+    connect(fileSaveAs_GeoTIFFAction, &QAction::triggered, this, &Window::saveTerrainGeoTiffLeft);
     connect(gLGrid1, widthChangedInt, grid1WidthSpinBox, &QSpinBox::setValue);
     connect(gLGrid1, heightChangedInt, grid1HeightSpinBox, &QSpinBox::setValue);
     connect(gLGrid1, &GLGrid::sendCurve, gLProfile1a, &GLProfile::setCurve);

@@ -9,6 +9,7 @@
 #include "grid/TerrainLoading.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gdal_priv.h>
 
@@ -33,6 +34,16 @@ bool refuse(VeskGrid& grid, const QString& reason, QString& errorText)
 }
 
 } // namespace
+
+bool hasGdalRasterExtension(const QString& fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    for (const char* gdalSuffix : {"tif", "tiff", "hgt", "img", "vrt", "dem", "nc"}) {
+        if (suffix == QLatin1String(gdalSuffix))
+            return true;
+    }
+    return false;
+}
 
 bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& errorText)
 {

@@ -13,3 +13,7 @@
 // error) prints why, leaves the grid empty and returns false with the reason in
 // errorText and the grid's lastError. Sizes are checked before anything is read.
 bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& errorText);
+
+// Names whose extension (any letter case) is a raster read through GDAL:
+// .tif, .tiff, .hgt, .img, .vrt, .dem, .nc.
+bool hasGdalRasterExtension(const QString& fileName);

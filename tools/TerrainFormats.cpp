@@ -1,5 +1,7 @@
 #include "tools/TerrainFormats.h"
 
+#include "formats/GdalRasterImport.h"
+
 #include <QFileInfo>
 
 std::optional<TerrainFormat> terrainFormatOf(const QString& fileName)
@@ -19,10 +21,8 @@ std::optional<TerrainFormat> terrainFormatOf(const QString& fileName)
         return TerrainFormat::Raw16;
     if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
         return TerrainFormat::GeoTiff;
-    for (const char* gdalSuffix : {"hgt", "img", "vrt", "dem", "nc"}) {
-        if (suffix == QLatin1String(gdalSuffix))
-            return TerrainFormat::GdalRaster;
-    }
+    if (hasGdalRasterExtension(fileName))
+        return TerrainFormat::GdalRaster;
     return std::nullopt;
 }
 

@@ -92,7 +92,7 @@ private slots:
         const FileDialogRequest& first = scripted.log.openRequests.at(0);
         QCOMPARE(first.dialogName, QStringLiteral("Open File"));
         QCOMPARE(first.caption, QStringLiteral("Open File"));
-        QCOMPARE(first.filter, QStringLiteral("Grid Float Format (*.flt *.grd)"));
+        QCOMPARE(first.filter, QStringLiteral("Grid Float Format (*.flt *.grd);;Terrains (*.grd *.asc *.flt *.tif *.tiff *.hgt *.img *.vrt)"));
         // Each screen's dialog starts at the file last chosen for that screen.
         QCOMPARE(scripted.log.openRequests.at(2).startPath, sample.grd());
         QCOMPARE(scripted.log.openRequests.at(3).startPath, sample.flt());

@@ -414,7 +414,7 @@ private slots:
         QCOMPARE(window.fileMenu->actions().at(1)->menu(), window.fileLoadMenu);
         QCOMPARE(window.fileMenu->actions().at(2), window.fileConvert_PNGAction);
         QCOMPARE(window.fileMenu->actions().at(4), window.fileExitAction);
-        QCOMPARE(actionTexts(window.fileSaveMenu), (QStringList{"&Terrain", "&Details"}));
+        QCOMPARE(actionTexts(window.fileSaveMenu), (QStringList{"&Terrain", "&Details", "Save As GeoTIFF"}));
         QCOMPARE(actionTexts(window.fileLoadMenu), (QStringList{"&Terrain", "&Details"}));
         QCOMPARE(window.fileSaveTerrainMenu->actions(),
                  (QList<QAction*>{window.fileSaveTerrainLeft_ScreenAction, window.fileSaveTerrainRight_ScreenAction}));
