@@ -133,7 +133,7 @@ TEST(CliRasterFormats, GeoTiffRoundTripKeepsSizeGeotransformCrsAndStatistics)
 {
     if (!programOnPath("gdalinfo"))
         GTEST_SKIP() << "gdalinfo is not installed";
-    for (const std::string& name : {"jacksboro_geographic.tif", "jacksboro_utm16.tif"}) {
+    for (const std::string name : {"jacksboro_geographic.tif", "jacksboro_utm16.tif"}) {
         SCOPED_TRACE(name);
         ScratchFolder folder;
         std::filesystem::copy_file(fixture(name), folder.path("in.tif"));
