@@ -77,11 +77,14 @@ bool stageAsciiGrid(VeskGrid& grid, const QString& finalName, OutputTransaction&
     return true;
 }
 
-bool stageEsriAscii(const VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,
-                    QString& errorText)
+using SingleFileWriter = bool (*)(const VeskGrid&, const QString&, QString&);
+
+// A writer of one file that leaves nothing behind when it fails (ESRI ASCII, GeoTIFF).
+bool stageSingleFile(SingleFileWriter write, const VeskGrid& grid, const QString& finalName,
+                     OutputTransaction& transaction, QString& errorText)
 {
     const QString temporaryName = transaction.temporaryNameFor(finalName);
-    if (!writeEsriAsciiGrid(grid, temporaryName, errorText)) {
+    if (!write(grid, temporaryName, errorText)) {
         nameTheFinalFile(errorText, temporaryName, finalName);
         return false;
     }
@@ -113,17 +116,6 @@ bool stageObj(VeskGrid& grid, const QString& finalName, OutputTransaction& trans
         nameTheFinalFile(errorText, temporaryName, finalName);
         return false;
     }
-    return true;
-}
-
-bool stageGeoTiff(const VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
-{
-    const QString temporaryName = transaction.temporaryNameFor(finalName);
-    if (!writeGeoTiff(grid, temporaryName, errorText)) {
-        nameTheFinalFile(errorText, temporaryName, finalName);
-        return false;
-    }
-    transaction.adopt(temporaryName, finalName);
     return true;
 }
 
@@ -168,13 +160,13 @@ bool stageTerrain(VeskGrid& grid, const QString& finalName, OutputTransaction& t
     case TerrainFormat::AsciiGrid:
         return stageAsciiGrid(grid, finalName, transaction, errorText);
     case TerrainFormat::EsriAscii:
-        return stageEsriAscii(grid, finalName, transaction, errorText);
+        return stageSingleFile(writeEsriAsciiGrid, grid, finalName, transaction, errorText);
     case TerrainFormat::GridFloat:
         return stageGridFloat(grid, finalName, transaction, errorText);
     case TerrainFormat::WavefrontObj:
         return stageObj(grid, finalName, transaction, errorText);
     case TerrainFormat::GeoTiff:
-        return stageGeoTiff(grid, finalName, transaction, errorText);
+        return stageSingleFile(writeGeoTiff, grid, finalName, transaction, errorText);
     case TerrainFormat::Png:
         return stageHeightmap(grid, writePng16Heightmap, finalName, transaction, errorText);
     case TerrainFormat::Raw16:
