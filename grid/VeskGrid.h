@@ -51,12 +51,6 @@ public:
     void calculateNormals();
     void calculateCurvature();
 
-    // --- Drawing into the current OpenGL context (GridDrawing.cpp) ---
-    void render(int mode);
-    void render(int x0, int y0, int blockWidth, int blockHeight, float red, float green, float blue);
-    void renderCurves(bool uCurves, int spacing);
-    void setHeightMaterial(float sampleHeight);
-
     int width = 0;
     int height = 0;
     bool hasData = false;

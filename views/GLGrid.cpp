@@ -2,6 +2,7 @@
 
 #include "views/GLGrid.h"
 #include "diagnostics/Diagnostics.h"
+#include "views/GridDrawing.h"
 
 #include <QOpenGLContext>
 
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 
 namespace {
 
@@ -22,7 +22,23 @@ constexpr std::int64_t kLargestListedSurface = 1000000;
 constexpr double kNearPlane = 0.75;
 constexpr double kFarPlane = 450.0;
 
-enum GridRenderMode { kPlainSurface = 0, kHeightSurface = 1, kCurvatureSurface = 2, kSlopeSurface = 3 };
+// The message setRenderMethod(int) prints for each mode.
+const char* selectionMessage(RenderMode mode)
+{
+    switch (mode) {
+    case RenderMode::Plain:
+        return "rendering plain\n";
+    case RenderMode::Contours:
+        return "rendering contours\n";
+    case RenderMode::HeightColours:
+        return "rendering height colors\n";
+    case RenderMode::Curvature:
+        return "rendering curvature\n";
+    case RenderMode::Slope:
+        return "rendering slope!\n";
+    }
+    return "";
+}
 
 } // namespace
 
@@ -108,25 +124,21 @@ void GLGrid::paintGL()
     glMatrixMode(GL_MODELVIEW);
     applyViewTransform();
 
-    if (renderPlain)
-        paintSurface(kPlainSurface);
-    else if (renderContours)
+    // Slope is also the fallback when no mode is set.
+    const RenderMode mode = renderMode.value_or(RenderMode::Slope);
+    if (mode == RenderMode::Contours)
         paintCurves();
-    else if (renderHeightColours)
-        paintSurface(kHeightSurface);
-    else if (renderCurvature)
-        paintSurface(kCurvatureSurface);
     else
-        paintSurface(kSlopeSurface); // slope, and the fallback when no mode is set
+        paintSurface(mode);
 
     paintOverlays();
 }
 
-void GLGrid::paintSurface(int gridRenderMode)
+void GLGrid::paintSurface(RenderMode surfaceMode)
 {
     glEnable(GL_LIGHTING);
     if (displayList == 0 || listDirty) {
-        buildDisplayList(gridRenderMode);
+        buildDisplayList(surfaceMode);
         listDirty = false;
     }
     if (displayList != 0)
@@ -139,26 +151,30 @@ void GLGrid::paintCurves()
     glColor3f(0.0f, 0.0f, 0.0f);
     glLineWidth(1.0f);
     diagnostics::reportf("rendering contours (spacing=%i)\n", contourSpacing);
-    grid.renderCurves(renderUCurves, contourSpacing);
+    drawCurves(grid, renderUCurves, contourSpacing);
 }
 
 void GLGrid::paintOverlays()
 {
-    if (matchesShown && marked) {
+    const bool marksShown = matchesShown && marked;
+    const bool selectionShown = selX1 >= 0 && selX2 >= 0;
+    if (marksShown || selectionShown)
+        refreshOutlineData(grid);
+    if (marksShown) {
         const std::size_t rectangleCount = marks.size() / 4;
         const float n = static_cast<float>(rectangleCount);
         for (std::size_t k = 0; k + 3 < marks.size(); k += 4) {
             const float index = static_cast<float>(k);
-            grid.render(marks[k], marks[k + 1], marks[k + 2], marks[k + 3], (index + 1.0f) / n, 0.2f,
-                        1.0f - index + 0.25f / n);
+            drawBlockOutline(grid, marks[k], marks[k + 1], marks[k + 2], marks[k + 3], (index + 1.0f) / n, 0.2f,
+                             1.0f - index + 0.25f / n);
         }
     }
-    if (selX1 >= 0 && selX2 >= 0) {
+    if (selectionShown) {
         const int x0 = std::min(selX1, selX2);
         const int x1 = std::max(selX1, selX2);
         const int y0 = std::min(selY1, selY2);
         const int y1 = std::max(selY1, selY2);
-        grid.render(x0, y0, x1 - x0, y1 - y0, 1.0f, 0.2f, 0.2f);
+        drawBlockOutline(grid, x0, y0, x1 - x0, y1 - y0, 1.0f, 0.2f, 0.2f);
     }
 }
 
@@ -170,7 +186,7 @@ void GLGrid::releaseDisplayList()
     }
 }
 
-void GLGrid::buildDisplayList(int gridRenderMode)
+void GLGrid::buildDisplayList(RenderMode surfaceMode)
 {
     // Normally called from paintGL with the context current; from anywhere else it
     // must first make its own context current (and cannot draw before it exists).
@@ -182,20 +198,22 @@ void GLGrid::buildDisplayList(int gridRenderMode)
         return;
     diagnostics::reportf("Draw Grid . . . ");
     releaseDisplayList();
+    // Before any list is opened: the curvature it may compute prints, and draws nothing.
+    refreshSurfaceData(grid, surfaceMode);
 
     const std::int64_t samples = std::int64_t{grid.width} * std::int64_t{grid.height};
     if (samples <= kLargestImmediateSurface || samples >= kLargestListedSurface) {
-        grid.render(gridRenderMode);
+        drawSurface(grid, surfaceMode);
     } else {
         // A fresh name rather than a fixed one: every view of a window draws from one
         // shared pool of list names.
         displayList = glGenLists(1);
         if (displayList != 0) {
             glNewList(displayList, GL_COMPILE);
-            grid.render(gridRenderMode);
+            drawSurface(grid, surfaceMode);
             glEndList();
         } else {
-            grid.render(gridRenderMode);
+            drawSurface(grid, surfaceMode);
         }
     }
     diagnostics::reportf("Done\n");
@@ -227,37 +245,12 @@ void GLGrid::setScale(int val)
 
 void GLGrid::setRenderMethod(int m)
 {
-    renderContours = false;
-    renderPlain = false;
-    renderHeightColours = false;
-    renderCurvature = false;
-    renderSlope = false;
     diagnostics::reportf("rendering parameter is %i\n", m);
-    switch (m) {
-    case 0:
-        diagnostics::reportf("rendering plain\n");
-        renderPlain = true;
-        break;
-    case 1:
-        diagnostics::reportf("rendering contours\n");
-        renderContours = true;
-        break;
-    case 2:
-        diagnostics::reportf("rendering height colors\n");
-        renderHeightColours = true;
-        break;
-    case 3:
-        diagnostics::reportf("rendering curvature\n");
-        renderCurvature = true;
-        break;
-    case 4:
-        diagnostics::reportf("rendering slope!\n");
-        renderSlope = true;
-        break;
-    default:
+    renderMode = renderModeFromNumber(m);
+    if (renderMode)
+        diagnostics::report(selectionMessage(*renderMode));
+    else
         diagnostics::reportf("Error - Unknown rendering parameter = %i\n", m);
-        break;
-    }
     listDirty = true;
     update();
 }

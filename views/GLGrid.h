@@ -2,10 +2,12 @@
 
 #include "grid/FloatMatrix.h"
 #include "grid/VeskGrid.h"
+#include "views/RenderMode.h"
 
 #include <QOpenGLWidget>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QMouseEvent;
@@ -30,9 +32,9 @@ public:
 
     // Clears the frame and applies the camera.
     void applyViewTransform();
-    // Draws the surface in a grid render mode (0 plain, 1 height, 2 curvature,
-    // 3 slope), compiled into the view's display list for mid-sized grids.
-    void buildDisplayList(int gridRenderMode);
+    // Draws the surface in a render mode, compiled into the view's display list
+    // for mid-sized grids.
+    void buildDisplayList(RenderMode surfaceMode);
 
     int viewHeight = 0;
     float xRot = 0.0f;
@@ -49,11 +51,9 @@ public:
     VeskGrid grid;
     unsigned displayList = 0;
     bool listDirty = true;
-    bool renderContours = false;
-    bool renderPlain = true;
-    bool renderHeightColours = false;
-    bool renderCurvature = false;
-    bool renderSlope = false;
+    // None after setRenderMethod(int) with a number that names no mode; the view
+    // then paints the slope surface.
+    std::optional<RenderMode> renderMode = RenderMode::Plain;
     bool matchesShown = true;
     bool renderUCurves = true;
     int contourSpacing = 1;
@@ -136,7 +136,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void paintSurface(int gridRenderMode);
+    void paintSurface(RenderMode surfaceMode);
     void paintCurves();
     void paintOverlays();
     void releaseDisplayList();

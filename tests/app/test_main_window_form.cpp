@@ -482,8 +482,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.radioButton3->click();
         QVERIFY(window.ContoursGB->isEnabled());
-        QVERIFY(window.gLGrid1->renderContours);
-        QVERIFY(window.gLGrid2->renderContours);
+        QVERIFY(window.gLGrid1->renderMode == RenderMode::Contours);
+        QVERIFY(window.gLGrid2->renderMode == RenderMode::Contours);
         for (QRadioButton* other : {window.radioButton2, window.radioButton4, window.radioButton5,
                                     window.radioButton1}) {
             window.radioButton3->click();
@@ -500,15 +500,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.radioButton2->click();
         for (GLGrid* view : {window.gLGrid1, window.gLGrid2}) {
-            QVERIFY(view->renderHeightColours);
-            QVERIFY(!view->renderPlain);
+            QVERIFY(view->renderMode == RenderMode::HeightColours);
         }
         window.radioButton4->click();
-        QVERIFY(window.gLGrid1->renderCurvature && window.gLGrid2->renderCurvature);
+        QVERIFY(window.gLGrid1->renderMode == RenderMode::Curvature && window.gLGrid2->renderMode == RenderMode::Curvature);
         window.radioButton5->click();
-        QVERIFY(window.gLGrid1->renderSlope && window.gLGrid2->renderSlope);
+        QVERIFY(window.gLGrid1->renderMode == RenderMode::Slope && window.gLGrid2->renderMode == RenderMode::Slope);
         window.radioButton1->click();
-        QVERIFY(window.gLGrid1->renderPlain && window.gLGrid2->renderPlain);
+        QVERIFY(window.gLGrid1->renderMode == RenderMode::Plain && window.gLGrid2->renderMode == RenderMode::Plain);
     }
 
     void rightScreenDetailsEntryIsGreyedOutAndDoesNothing()

@@ -102,8 +102,7 @@ private slots:
         GLGrid view;
         QCOMPARE(view.scale, 2.0f);
         QCOMPARE(view.xRot + view.yRot + view.zRot, 0.0f);
-        QVERIFY(view.renderPlain && !view.renderContours && !view.renderHeightColours && !view.renderCurvature
-                && !view.renderSlope);
+        QVERIFY(view.renderMode == RenderMode::Plain);
         QVERIFY(view.listDirty && view.displayList == 0 && view.matchesShown && view.renderUCurves);
         QCOMPARE(view.contourSpacing, 1);
         QCOMPARE(view.selX1, -1);
@@ -215,10 +214,10 @@ private slots:
         diagnostics::ScopedSink outputScope(output);
         view.setRenderMethod(mode);
         QCOMPARE(QString::fromStdString(output.take()), message);
-        const bool flags[5] = {view.renderPlain, view.renderContours, view.renderHeightColours, view.renderCurvature,
-                               view.renderSlope};
-        for (int flag = 0; flag < 5; ++flag)
-            QCOMPARE(flags[flag], flag == mode);
+        const bool known = mode >= 0 && mode <= 4;
+        QCOMPARE(view.renderMode.has_value(), known);
+        if (known)
+            QCOMPARE(static_cast<int>(*view.renderMode), mode);
         QVERIFY(view.listDirty);
     }
 

@@ -1,7 +1,8 @@
-// What the grid's drawing methods really emit, read back through OpenGL's feedback
-// mode: primitives, vertex positions and vertex colours.
+// What the terrain drawing really emits, read back through OpenGL's feedback mode:
+// primitives, vertex positions and vertex colours.
 
 #include "grid/VeskGrid.h"
+#include "views/GridDrawing.h"
 #include "support/Feedback.h"
 #include "support/GLTestContext.h"
 #include "diagnostics/CollectingSink.h"
@@ -116,6 +117,22 @@ std::vector<Sample> columnSamples(int column, int firstRow, int endRow)
         samples.push_back({row, column});
     return samples;
 }
+
+// The surface as the view draws it: derived data brought up to date, then drawn.
+void refreshAndDrawSurface(VeskGrid& grid, RenderMode mode)
+{
+    refreshSurfaceData(grid, mode);
+    drawSurface(grid, mode);
+}
+
+void refreshAndDrawOutline(VeskGrid& grid, int x0, int y0, int w, int h, float red, float green, float blue)
+{
+    refreshOutlineData(grid);
+    drawBlockOutline(grid, x0, y0, w, h, red, green, blue);
+}
+
+constexpr RenderMode kSurfaceModes[] = {RenderMode::Plain, RenderMode::HeightColours, RenderMode::Curvature,
+                                        RenderMode::Slope};
 
 FeedbackFrame surfaceFrame()
 {
@@ -248,12 +265,13 @@ private slots:
     {
         VeskGrid grid;
         const Drawn drawn = drawCapturing(surfaceFrame(), [&] {
-            for (int mode = -1; mode <= 4; ++mode)
-                grid.render(mode);
-            grid.render(0, 0, 2, 2, 1.0f, 0.0f, 0.0f);
-            grid.render(-1, -1, 0, 0, 1.0f, 0.0f, 0.0f);
-            grid.renderCurves(true, 1);
-            grid.renderCurves(false, 1);
+            for (const RenderMode mode : {RenderMode::Plain, RenderMode::Contours, RenderMode::HeightColours,
+                                          RenderMode::Curvature, RenderMode::Slope})
+                refreshAndDrawSurface(grid, mode);
+            refreshAndDrawOutline(grid, 0, 0, 2, 2, 1.0f, 0.0f, 0.0f);
+            refreshAndDrawOutline(grid, -1, -1, 0, 0, 1.0f, 0.0f, 0.0f);
+            drawCurves(grid, true, 1);
+            drawCurves(grid, false, 1);
         });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.primitives.size(), std::size_t{0});
@@ -264,7 +282,7 @@ private slots:
     {
         VeskGrid grid;
         fillTestGrid(grid, 4, 3, kUnitCellSize, [](int r, int c) { return 100.0f * r + 10.0f * c + 50.0f; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(0); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawSurface(grid, RenderMode::Plain); });
         QCOMPARE(drawn.printed, std::string());
         checkSurface(grid, drawn, [](int, const Sample&) { return kDefaultSurface; });
         // 2 strips of 6 triangles: the count that checkSurface just verified, stated for the record.
@@ -276,7 +294,7 @@ private slots:
         VeskGrid grid;
         fillTestGrid(grid, 3, 2, 40.0f, [](int r, int c) { return -200.0f + 300.0f * r + 5.0f * c; });
         std::vector<FeedbackPrimitive> primitives;
-        QVERIFY(captureFeedback(FeedbackFrame{-0.1, 0.9, -0.1, 0.9, 10.0}, [&] { grid.render(0); }, primitives));
+        QVERIFY(captureFeedback(FeedbackFrame{-0.1, 0.9, -0.1, 0.9, 10.0}, [&] { refreshAndDrawSurface(grid, RenderMode::Plain); }, primitives));
         QCOMPARE(primitives.size(), std::size_t{4});
         // Sample (1, 2): x = 2 * 40 * 0.0005, y = 1 * 40 * 0.0005, z = (110 - -200) * 0.000625.
         bool seen = false;
@@ -289,14 +307,15 @@ private slots:
         QVERIFY(seen);
     }
 
-    void unknownModesDrawPlain()
+    void modesWithoutAColouringDrawPlain()
     {
         VeskGrid grid;
         fillTestGrid(
             grid, 3, 3, kUnitCellSize, [](int r, int c) { return 10.0f * r + c; }, [](int, int) { return 0.9f; },
             [](int, int) { return 0.9f; });
-        for (const int mode : {-1, 4, 9}) {
-            const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(mode); });
+        // Contours has no surface colouring; a value outside the enumeration must not read one either.
+        for (const RenderMode mode : {RenderMode::Contours, static_cast<RenderMode>(9)}) {
+            const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawSurface(grid, mode); });
             checkSurface(grid, drawn, [](int, const Sample&) { return kDefaultSurface; });
         }
     }
@@ -307,7 +326,7 @@ private slots:
         // One sample in every band of the ramp; the minimum is 0 and the maximum 80.
         const float heights[3][3] = {{0.0f, 0.1f, 10.0f}, {25.0f, 35.0f, 45.0f}, {55.0f, 65.0f, 80.0f}};
         fillTestGrid(grid, 3, 3, kUnitCellSize, [&](int r, int c) { return heights[r][c]; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(1); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawSurface(grid, RenderMode::HeightColours); });
         checkSurface(grid, drawn, [&](int, const Sample& s) { return heightColour(grid, heights[s.row][s.column]); });
 
         // Spot checks against the table itself.
@@ -321,7 +340,7 @@ private slots:
         // A relief of 0.2: the sample 0.1 above the minimum is half-way up, yet still water.
         const float heights[2][2] = {{0.0f, 0.1f}, {0.05f, 0.2f}};
         fillTestGrid(grid, 2, 2, kUnitCellSize, [&](int r, int c) { return heights[r][c]; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(1); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawSurface(grid, RenderMode::HeightColours); });
         checkSurface(grid, drawn, [&](int, const Sample& s) {
             return (s.row == 1 && s.column == 1) ? kSnow : kWater;
         });
@@ -337,7 +356,7 @@ private slots:
         fillTestGrid(
             grid, 6, 3, kUnitCellSize, [](int r, int c) { return 3.0f * r + c; },
             [&](int r, int c) { return cells[r][c]; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(2); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawSurface(grid, RenderMode::Curvature); });
         checkSurface(grid, drawn, [&](int b, const Sample& s) { return curvatureColour(cells[b][std::min(s.column, 4)]); });
 
         // The expectations above, pinned for the cells that carry the faults.
@@ -355,7 +374,7 @@ private slots:
         fillTestGrid(
             grid, 6, 3, kUnitCellSize, [](int r, int c) { return 3.0f * r + c; }, {},
             [&](int r, int c) { return cells[r][c]; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(3); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawSurface(grid, RenderMode::Slope); });
         checkSurface(grid, drawn, [&](int b, const Sample& s) { return slopeColour(cells[b][std::min(s.column, 4)]); });
         QVERIFY(slopeColour(cells[0][4]) == kYellow);
         QVERIFY(slopeColour(cells[1][4]) == kLightRed);
@@ -376,8 +395,8 @@ private slots:
         QFETCH(int, height);
         VeskGrid grid;
         fillTestGrid(grid, width, height, kUnitCellSize, [](int r, int c) { return 1.0f * r + c; });
-        for (int mode = 0; mode <= 3; ++mode) {
-            const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(mode); });
+        for (const RenderMode mode : kSurfaceModes) {
+            const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawSurface(grid, mode); });
             QVERIFY(drawn.captured);
             QCOMPARE(drawn.primitives.size(), std::size_t{0});
         }
@@ -389,8 +408,8 @@ private slots:
         grid.resize(0, 5);
         grid.hasData = true;
         const Drawn drawn = drawCapturing(surfaceFrame(), [&] {
-            for (int mode = 0; mode <= 3; ++mode)
-                grid.render(mode);
+            for (const RenderMode mode : kSurfaceModes)
+                refreshAndDrawSurface(grid, mode);
         });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.primitives.size(), std::size_t{0});
@@ -400,7 +419,7 @@ private slots:
     {
         VeskGrid grid;
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 7.0f * r - 2.0f * c; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(1, 1, 3, 2, 0.3f, 0.6f, 0.9f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, 1, 1, 3, 2, 0.3f, 0.6f, 0.9f); });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.printed, std::string());
         bool onSamples = false;
@@ -422,7 +441,7 @@ private slots:
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 7.0f * r - 2.0f * c; });
         // x0 = width - 2 with w = 10: columns 4 and 5, right edge on column 5;
         // y0 = 3 with h = 9: rows 3 and 4, top edge on row 4.
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(4, 3, 10, 9, 1.0f, 0.2f, 0.2f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, 4, 3, 10, 9, 1.0f, 0.2f, 0.2f); });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.printed, std::string());
         bool onSamples = false;
@@ -440,7 +459,7 @@ private slots:
         VeskGrid grid;
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 1.0f * r + c; });
         // Four one-vertex strips: valid, but nothing reaches the rasteriser.
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(2, 2, 1, 1, 1.0f, 0.2f, 0.2f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, 2, 2, 1, 1, 1.0f, 0.2f, 0.2f); });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.printed, std::string());
         QCOMPARE(drawn.primitives.size(), std::size_t{0});
@@ -469,7 +488,7 @@ private slots:
         QFETCH(int, h);
         VeskGrid grid;
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 1.0f * r + c; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(x0, y0, w, h, 1.0f, 0.2f, 0.2f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, x0, y0, w, h, 1.0f, 0.2f, 0.2f); });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.primitives.size(), std::size_t{0});
         QCOMPARE(QString::fromStdString(drawn.printed),
@@ -481,7 +500,7 @@ private slots:
         VeskGrid grid;
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 1.0f * r + c; });
         const int huge = std::numeric_limits<int>::max();
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { grid.render(1, 1, huge, huge, 1.0f, 0.2f, 0.2f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, 1, 1, huge, huge, 1.0f, 0.2f, 0.2f); });
         bool onSamples = false;
         const auto strips = lineStrips(grid, drawn.primitives, 1.0, 0.01, onSamples);
         QVERIFY(onSamples);
@@ -520,7 +539,7 @@ private slots:
         const Drawn drawn = drawCapturing(curveFrame(), [&] {
             glDisable(GL_LIGHTING);
             glColor3f(0.0f, 0.0f, 0.0f);
-            grid.renderCurves(uCurves, spacing);
+            drawCurves(grid, uCurves, spacing);
         });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.printed, std::string(uCurves ? "Rendering u-curves\n" : "rendering v-curves\n"));
