@@ -3,7 +3,6 @@
 #include <tbb/parallel_pipeline.h>
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -16,21 +15,6 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 // A token longer than this is no height (the block reader's limit, so both agree).
 constexpr std::size_t kLongestToken = std::size_t{1} << 20;
 constexpr std::size_t kBlocksInFlight = 6;
-
-constexpr std::array<bool, 256> makeWhitespaceTable()
-{
-    std::array<bool, 256> table{};
-    for (const unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'})
-        table[c] = true;
-    return table;
-}
-
-constexpr std::array<bool, 256> kWhitespace = makeWhitespaceTable();
-
-bool isWhitespace(char c)
-{
-    return kWhitespace[static_cast<unsigned char>(c)];
-}
 
 // A block of whole tokens (cut after a whitespace character, or at the end of the file)
 // and what became of it.
@@ -49,12 +33,12 @@ void parseBlock(TextBlock& block)
     const char* const end = c + block.text.size();
     block.values.reserve(block.text.size() / 7); // "712.34 " is the common height
     while (true) {
-        while (c < end && isWhitespace(*c))
+        while (c < end && isTokenSeparator(*c))
             ++c;
         if (c == end)
             return;
         const char* const start = c;
-        while (c < end && !isWhitespace(*c))
+        while (c < end && !isTokenSeparator(*c))
             ++c;
         const std::string_view token(start, static_cast<std::size_t>(c - start));
         double value = 0.0;
@@ -95,7 +79,7 @@ public:
                 failed = std::ferror(file) != 0;
                 break;
             }
-            const auto lastSpace = std::find_if(block->text.rbegin(), block->text.rend(), isWhitespace);
+            const auto lastSpace = std::find_if(block->text.rbegin(), block->text.rend(), isTokenSeparator);
             const std::size_t cut = static_cast<std::size_t>(block->text.rend() - lastSpace);
             if (block->text.size() - cut > kLongestToken) {
                 // No whitespace for longer than a token may be: stop at that token.

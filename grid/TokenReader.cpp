@@ -1,6 +1,5 @@
 #include "grid/TokenReader.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,21 +8,6 @@
 namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
-
-constexpr std::array<bool, 256> makeWhitespaceTable()
-{
-    std::array<bool, 256> table{};
-    for (const unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'})
-        table[c] = true;
-    return table;
-}
-
-constexpr std::array<bool, 256> kWhitespace = makeWhitespaceTable();
-
-inline bool isWhitespace(char c)
-{
-    return kWhitespace[static_cast<unsigned char>(c)];
-}
 
 // from_chars takes no leading '+', the C conversions do.
 std::string_view withoutPlus(std::string_view token)
@@ -67,7 +51,7 @@ bool TokenReader::refill()
 bool TokenReader::next(std::string_view& token)
 {
     for (;;) {
-        while (position < end && isWhitespace(buffer[position]))
+        while (position < end && isTokenSeparator(buffer[position]))
             ++position;
         if (position < end)
             break;
@@ -76,7 +60,7 @@ bool TokenReader::next(std::string_view& token)
     }
     std::size_t scan = position;
     for (;;) {
-        while (scan < end && !isWhitespace(buffer[scan]))
+        while (scan < end && !isTokenSeparator(buffer[scan]))
             ++scan;
         if (scan < end || atEndOfFile)
             break;

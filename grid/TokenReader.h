@@ -1,8 +1,26 @@
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <string_view>
 #include <vector>
+
+namespace token_separators {
+constexpr std::array<bool, 256> makeTable()
+{
+    std::array<bool, 256> table{};
+    for (const unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'})
+        table[c] = true;
+    return table;
+}
+inline constexpr std::array<bool, 256> kTable = makeTable();
+} // namespace token_separators
+
+// The whitespace that separates tokens (that of isspace in the C locale).
+inline bool isTokenSeparator(char c)
+{
+    return token_separators::kTable[static_cast<unsigned char>(c)];
+}
 
 // Whitespace-separated tokens of a text file, read in large blocks.
 // A token handed out stays valid until the next call of next().
