@@ -27,11 +27,11 @@ void TalvaneMainWindow::convertPNGtoGRD()
     const QString gridPath = gridFileNameFor(answer.fileName);
     QString error;
     bool converted = false;
-    {
-        BusyIndicator busy(statusBar(), QStringLiteral("Converting the PNG image ..."));
-        // An image that cannot be decoded is refused before any file is made.
-        converted = convertPngToGrid(pngPath, gridPath, error);
-    }
+    const QString step = QStringLiteral("Converting the PNG image ...");
+    BusyIndicator busy(statusBar(), step);
+    // An image that cannot be decoded is refused before any file is made.
+    if (!runOperation(step, [&](const diagnostics::Progress&) { converted = convertPngToGrid(pngPath, gridPath, error); }))
+        return;
     if (!converted)
         showMessage(error);
 }

@@ -1,10 +1,12 @@
 // Opening and saving terrains and details, and saving a split. Every result the
 // user must know of ends in a message box captioned "Talvane"; the grids print
-// their own diagnostics.
+// their own diagnostics. Reading and writing run in the operation runner: a save
+// reads the screen's grid from the worker while nothing may change it.
 
 #include "app/TalvaneMainWindow.h"
 
 #include "app/BusyIndicator.h"
+#include "app/ScreenContent.h"
 #include "app/UserDialogs.h"
 #include "formats/GeoTiffExport.h"
 #include "views/GLGrid.h"
@@ -85,17 +87,23 @@ void TalvaneMainWindow::openDetailsFile()
         return;
     lastDetailsPath() = path;
 
-    VeskGrid& grid = gLGrid1->grid;
-    const bool hadData = grid.hasData;
-    {
-        BusyIndicator busy(statusBar(), QStringLiteral("Loading details ..."));
-        emit loadDetails(path);
-    }
-    // The view ignores details for an empty screen; the grid says why it refused a file.
-    if (!hadData)
+    // The view ignores details for an empty screen.
+    if (!gLGrid1->grid.hasData) {
         showMessage(QStringLiteral("Details were not loaded due to: ") + noDataText());
-    else if (!grid.lastError.isEmpty())
-        showMessage(QStringLiteral("Details were not loaded due to: ") + grid.lastError);
+        return;
+    }
+    const QString step = QStringLiteral("Loading details ...");
+    BusyIndicator busy(statusBar(), step);
+    ScreenContent work = copyOfScreen(*gLGrid1);
+    bool loaded = false;
+    if (!runOperation(step, [&](const diagnostics::Progress&) { loaded = work.grid.loadDetail(path); }))
+        return;
+    // The grid says why it refused a file.
+    if (!loaded) {
+        showMessage(QStringLiteral("Details were not loaded due to: ") + work.grid.lastError);
+        return;
+    }
+    showAndRecord(QStringLiteral("Load Details (Left Screen)"), gLGrid1, std::move(work));
 }
 
 void TalvaneMainWindow::saveTerrainFileLeft()
@@ -116,10 +124,12 @@ void TalvaneMainWindow::saveTerrainFileLeft()
         return;
     }
     bool saved = false;
-    {
-        BusyIndicator busy(statusBar(), QStringLiteral("Saving %1 ...").arg(fileName));
-        saved = asObj ? grid.saveOBJ(fileName) : grid.writeTerrain(fileName);
-    }
+    const QString step = QStringLiteral("Saving %1 ...").arg(fileName);
+    BusyIndicator busy(statusBar(), step);
+    if (!runOperation(step, [&](const diagnostics::Progress&) {
+            saved = asObj ? grid.saveOBJ(fileName) : grid.writeTerrain(fileName);
+        }))
+        return;
     // A successful save stays silent; a failed one must not look like success.
     if (!saved) {
         const QString reason = grid.lastError.isEmpty() ? fileName : grid.lastError;
@@ -153,9 +163,11 @@ void TalvaneMainWindow::saveTerrainFileRight()
     QString fileName;
     bool saved = false;
     if (grid.hasData) {
-        BusyIndicator busy(statusBar(), QStringLiteral("Saving the right terrain ..."));
+        const QString step = QStringLiteral("Saving the right terrain ...");
+        BusyIndicator busy(statusBar(), step);
         // An empty name lets the grid choose one from its own name and size.
-        saved = grid.writeTerrain(fileName);
+        if (!runOperation(step, [&](const diagnostics::Progress&) { saved = grid.writeTerrain(fileName); }))
+            return;
     } else {
         fileName = noDataText();
     }
@@ -181,8 +193,10 @@ void TalvaneMainWindow::saveDetailsOf(GLGrid* view)
     QString fileName;
     int count = 0;
     if (grid.hasData) {
-        BusyIndicator busy(statusBar(), QStringLiteral("Saving details ..."));
-        grid.writeDetails(fileName, count);
+        const QString step = QStringLiteral("Saving details ...");
+        BusyIndicator busy(statusBar(), step);
+        if (!runOperation(step, [&](const diagnostics::Progress&) { grid.writeDetails(fileName, count); }))
+            return;
     } else {
         fileName = noDataText();
     }
@@ -201,8 +215,12 @@ void TalvaneMainWindow::saveSplit()
     QString rightName;
     bool saved = false;
     if (grid.hasData) {
-        BusyIndicator busy(statusBar(), QStringLiteral("Saving a split ..."));
-        saved = grid.writeTerrainSplit(leftName, rightName);
+        const QString step = QStringLiteral("Saving a split ...");
+        BusyIndicator busy(statusBar(), step);
+        if (!runOperation(step, [&](const diagnostics::Progress&) {
+                saved = grid.writeTerrainSplit(leftName, rightName);
+            }))
+            return;
     } else {
         leftName = noDataText();
     }

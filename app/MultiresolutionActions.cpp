@@ -2,45 +2,30 @@
 
 #include "app/TalvaneMainWindow.h"
 
-#include "app/BusyIndicator.h"
-#include "views/GLGrid.h"
-
 #include <QAction>
 #include <QCheckBox>
-#include <QStatusBar>
 
 void TalvaneMainWindow::refineLeft()
 {
-    if (!refineView(gLGrid1, QStringLiteral("Refining the left terrain ...")))
-        showMessage(QStringLiteral("The left terrain was not refined: ") + gLGrid1->grid.lastError.trimmed());
+    refineScreen(gLGrid1, QStringLiteral("Refining the left terrain ..."), QStringLiteral("Refine (Left Screen)"),
+                 QStringLiteral("The left terrain was not refined: "));
 }
 
 void TalvaneMainWindow::refineRight()
 {
-    if (!refineView(gLGrid2, QStringLiteral("Refining the right terrain ...")))
-        showMessage(QStringLiteral("The right terrain was not refined: ") + gLGrid2->grid.lastError.trimmed());
-}
-
-// Every refinement changes the width (to 2W - 2 or 2W - 1); an unchanged width means the
-// scheme refused (details that do not fit, a grid too small or empty) and said why.
-bool TalvaneMainWindow::refineView(GLGrid* view, const QString& busyText)
-{
-    const int widthBefore = view->grid.width;
-    BusyIndicator busy(statusBar(), busyText);
-    view->subdivide(schemeNumber());
-    return view->grid.width != widthBefore;
+    refineScreen(gLGrid2, QStringLiteral("Refining the right terrain ..."), QStringLiteral("Refine (Right Screen)"),
+                 QStringLiteral("The right terrain was not refined: "));
 }
 
 void TalvaneMainWindow::coarsenLeft()
 {
-    BusyIndicator busy(statusBar(), QStringLiteral("Coarsening the left terrain ..."));
-    gLGrid1->unsubdivide(schemeNumber());
+    coarsenScreen(gLGrid1, QStringLiteral("Coarsening the left terrain ..."), QStringLiteral("Coarsen (Left Screen)"));
 }
 
 void TalvaneMainWindow::coarsenRight()
 {
-    BusyIndicator busy(statusBar(), QStringLiteral("Coarsening the right terrain ..."));
-    gLGrid2->unsubdivide(schemeNumber());
+    coarsenScreen(gLGrid2, QStringLiteral("Coarsening the right terrain ..."),
+                  QStringLiteral("Coarsen (Right Screen)"));
 }
 
 // The toggles are set explicitly, so choosing the entry that is already on

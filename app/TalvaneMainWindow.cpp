@@ -1,26 +1,36 @@
 #include "app/TalvaneMainWindow.h"
 
-#include "app/BusyIndicator.h"
 #include "app/Icons.h"
+#include "app/OperationRunner.h"
+#include "app/ScreenContent.h"
+#include "app/TerrainHistory.h"
 #include "app/UserDialogs.h"
 #include "formats/GdalRasterImport.h"
 #include "views/GLGrid.h"
 
 #include <QAction>
-#include <QFileInfo>
+#include <QSettings>
 #include <QStatusBar>
 
 TalvaneMainWindow::TalvaneMainWindow(QWidget* parent, const char* name, Qt::WindowFlags flags)
     : QMainWindow(parent, flags),
       refineIcon(makeRefineIcon()),
       coarsenIcon(makeCoarsenIcon()),
-      dialogs(std::make_unique<QtUserDialogs>())
+      dialogs(std::make_unique<QtUserDialogs>()),
+      runner(new OperationRunner(this)),
+      history(new TerrainHistory(this))
 {
     setObjectName(name != nullptr ? QString::fromLatin1(name) : QStringLiteral("TalvaneMainWindow"));
     buildForm();
+    buildEditMenu();
     languageChange();
     resize(QSize(950, 761).expandedTo(minimumSizeHint()));
     makeConnections();
+    watchBlockPastes();
+    connect(runner, &OperationRunner::busyChanged, this, &TalvaneMainWindow::setOperationRunning);
+    connect(history, &TerrainHistory::dropped, this, [this](const QString& text) { statusBar()->showMessage(text); });
+    history->setLimitBytes(QSettings().value(QStringLiteral("undo/limitBytes"), QVariant::fromValue<qlonglong>(TerrainHistory::defaultLimitBytes))
+                               .toLongLong());
     init();
 }
 
@@ -68,33 +78,4 @@ bool TalvaneMainWindow::openTerrainLeft(const QString& path)
 bool TalvaneMainWindow::openTerrainRight(const QString& path)
 {
     return openTerrain(gLGrid2, path, false);
-}
-
-bool TalvaneMainWindow::openTerrain(GLGrid* view, const QString& path, bool leftScreen)
-{
-    if (path.isEmpty())
-        return false;
-    if (hasGdalRasterExtension(path))
-        return openRaster(view, path);
-    {
-        BusyIndicator busy(statusBar(), QStringLiteral("Loading %1 ...").arg(QFileInfo(path).fileName()));
-        // The last character decides the format: an ASCII grid (.grd, or any
-        // name ending in d) or a binary float grid.
-        const QChar last = path.back();
-        const bool asciiGrid = last == QLatin1Char('d') || last == QLatin1Char('D');
-        if (leftScreen && asciiGrid)
-            emit loadGRDFile1(path);
-        else if (leftScreen)
-            emit loadFLTFile1(path);
-        else if (asciiGrid)
-            emit loadGRDFile2(path);
-        else
-            emit loadFLTFile2(path);
-    }
-    if (view->grid.hasData)
-        return true;
-    const QString reason = view->grid.lastError.isEmpty() ? QStringLiteral("the file could not be read")
-                                                          : view->grid.lastError;
-    showMessage(QStringLiteral("Terrain was not loaded due to: ") + reason);
-    return false;
 }

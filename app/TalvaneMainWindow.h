@@ -4,9 +4,15 @@
 #include <QPixmap>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
+#include "diagnostics/Progress.h"
+
 class GLGrid;
+class OperationRunner;
+class TerrainHistory;
+struct ScreenContent;
 class GLProfile;
 class QAction;
 class QButtonGroup;
@@ -37,6 +43,8 @@ class UserDialogs;
 //   MultiresolutionActions.cpp   scheme toggles, refine/coarsen, quilting options
 //   SynthesisActions.cpp         "Go": detail quilting or multifractal mapping
 //   ConversionActions.cpp        PNG to ASCII grid
+//   TerrainOperations.cpp        running operations off the GUI thread, recording them for undo
+//   EditActions.cpp              the Edit menu, size changes through the spin boxes, block pastes
 // Widgets, layouts and actions are public and owned by the Qt parent chain.
 class TalvaneMainWindow : public QMainWindow {
     Q_OBJECT
@@ -63,6 +71,11 @@ public:
 
     // 1 Chaikin, 2 the fractal scheme ("Traditional"), 3 Faber, 0 none.
     int schemeNumber() const;
+
+    // The long operations run here, one at a time, off the GUI thread.
+    OperationRunner* operationRunner() const { return runner; }
+    // The undo history of both screens.
+    TerrainHistory* terrainHistory() const { return history; }
 
     // --- Central widget: screens ---
     QWidget* centralWidgetHolder = nullptr;
@@ -169,6 +182,8 @@ public:
     QAction* multiresolutionChaikinAction = nullptr;
     QAction* fileConvert_PNGAction = nullptr;
     QAction* multiresolutionFaberAction = nullptr;
+    QAction* editUndoAction = nullptr; // made by the undo stack, text "&Undo <operation>"
+    QAction* editRedoAction = nullptr;
 
     // --- Menus (kept as pointers where the form once used menu ids) ---
     QMenu* fileMenu = nullptr;
@@ -179,6 +194,7 @@ public:
     QMenu* fileLoadTerrainMenu = nullptr;
     QMenu* fileLoadDetailsMenu = nullptr;
     QMenu* multiresolutionMenu = nullptr;
+    QMenu* editMenu = nullptr;
 
     // --- Icons ---
     QPixmap refineIcon;
@@ -237,9 +253,30 @@ private:
     bool openTerrain(GLGrid* view, const QString& path, bool leftScreen);
     // A raster read through GDAL (RasterOpening.cpp): the screen changes only when it loads.
     bool openRaster(GLGrid* view, const QString& path);
-    bool refineView(GLGrid* view, const QString& busyText);
+    void coarsenScreen(GLGrid* view, const QString& step, const QString& undoText);
+    void refineScreen(GLGrid* view, const QString& step, const QString& undoText, const QString& refusal);
+    void resizeScreen(GLGrid* view, int width, int height, const QString& undoText);
+    // Runs work in the operation runner with the step in the status bar; true when it
+    // finished (a failure is reported, a cancel says nothing).
+    bool runOperation(const QString& step, const std::function<void(const diagnostics::Progress&)>& work);
+    // Puts content on a screen and records the change under the text.
+    void showAndRecord(const QString& undoText, GLGrid* view, ScreenContent content);
+    void showAndRecord(const QString& undoText, ScreenContent left, ScreenContent right);
+    void setOperationRunning(bool running);
+    void buildEditMenu();
+    // Size changes through a screen's width and height spin boxes (undoable).
+    void changeLeftWidth(int width);
+    void changeLeftHeight(int height);
+    void changeRightWidth(int width);
+    void changeRightHeight(int height);
+    void watchBlockPastes();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void recordBlockPaste();
     void saveDetailsOf(GLGrid* view);
     void showMessage(const QString& text);
 
     std::unique_ptr<UserDialogs> dialogs;
+    OperationRunner* runner = nullptr;
+    TerrainHistory* history = nullptr;
+    std::unique_ptr<ScreenContent> leftBeforePaste; // the left screen as a block paste found it
 };

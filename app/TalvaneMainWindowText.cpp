@@ -95,4 +95,5 @@ void TalvaneMainWindow::languageChange()
 
     fileMenu->setTitle(translated("&File"));
     multiresolutionMenu->setTitle(translated("&Multiresolution"));
+    editMenu->setTitle(translated("&Edit"));
 }

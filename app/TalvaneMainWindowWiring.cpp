@@ -49,10 +49,11 @@ void TalvaneMainWindow::makeConnections()
     connect(gLGrid2, &GLGrid::sendCurve, gLProfile2a, &GLProfile::setCurve);
     connect(gLGrid2, &GLGrid::freqChanged, grid2FrequencySB, &QSpinBox::setValue);
     connect(gLGrid2, heightChangedInt, grid2HeightSpinBox, &QSpinBox::setValue);
-    connect(grid1HeightSpinBox, &QSpinBox::valueChanged, gLGrid1, &GLGrid::changeHeight);
-    connect(grid1WidthSpinBox, &QSpinBox::valueChanged, gLGrid1, &GLGrid::changeWidth);
-    connect(grid2HeightSpinBox, &QSpinBox::valueChanged, gLGrid2, &GLGrid::changeHeight);
-    connect(grid2WidthspinBox, &QSpinBox::valueChanged, gLGrid2, &GLGrid::changeWidth);
+    // Size changes go through the window, which makes them undoable.
+    connect(grid1HeightSpinBox, &QSpinBox::valueChanged, this, &Window::changeLeftHeight);
+    connect(grid1WidthSpinBox, &QSpinBox::valueChanged, this, &Window::changeLeftWidth);
+    connect(grid2HeightSpinBox, &QSpinBox::valueChanged, this, &Window::changeRightHeight);
+    connect(grid2WidthspinBox, &QSpinBox::valueChanged, this, &Window::changeRightWidth);
     connect(multiresolutionChaikinAction, &QAction::triggered, this, &Window::toggleOnChaikin);
     connect(multiresolutionFaberAction, &QAction::triggered, this, &Window::toggleOnFaber);
     connect(multiresolutionTraditionalAction, &QAction::triggered, this, &Window::toggleOnTraditional);

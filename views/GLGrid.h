@@ -18,6 +18,7 @@ class QMouseEvent;
 //   GLGridMouse.cpp         mouse pan / dolly / selection and picking of samples
 //   GLGridBlockTransfer.cpp the middle-button block transfer between two views
 //   GLGridCommands.cpp      file, multiresolution, refresh, marking and movie commands
+//   TerrainSteps.cpp        their OpenGL-free part: scheme steps and marks on any grid
 class GLGrid : public QOpenGLWidget {
     Q_OBJECT
 
@@ -147,12 +148,10 @@ private:
     void coarsenAndSendBlock();
     void pasteBlockDetails();
 
-    // --- Refresh helpers and mark scaling (GLGridCommands.cpp) ---
+    // --- Refresh helpers (GLGridCommands.cpp) ---
     void emitWidth();
     void emitHeight();
     void emitCurve();
     void emitDetails();
-    void doubleMarks();
-    void halveMarks();
     // --- end of the refresh helpers ---
 };

@@ -5,9 +5,8 @@
 #include "diagnostics/Diagnostics.h"
 #include "views/GLGrid.h"
 
-#include "multires/Chaikin.h"
-#include "multires/Faber.h"
 #include "multires/Fractal.h"
+#include "views/TerrainSteps.h"
 
 #include <QString>
 
@@ -25,18 +24,6 @@ QString noDataText()
     return QStringLiteral("Grid has no data");
 }
 
-// Marks are kept flat: x, y, width, height of each rectangle in turn.
-constexpr std::size_t valuesPerMark = 4;
-
-int clampToInt(long long value)
-{
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
-}
-
 // The resolution spin box takes whole metres; a cell size that is not a
 // number or does not fit an int must not reach the conversion.
 int truncatedCellSize(float cellSize)
@@ -48,13 +35,6 @@ int truncatedCellSize(float cellSize)
     if (cellSize <= static_cast<float>(INT_MIN))
         return INT_MIN;
     return static_cast<int>(cellSize);
-}
-
-// A right or bottom edge (start + extent) lies inside a grid side when
-// 0 <= edge < side: the comparison of the sum as unsigned against the side.
-bool edgeInside(long long edge, int side)
-{
-    return edge >= 0 && edge < side;
 }
 
 } // namespace
@@ -131,76 +111,14 @@ void GLGrid::saveOBJ(const QString& f)
 
 void GLGrid::subdivide(int subdivisiontype)
 {
-    diagnostics::reportf("GLGRID::subdivide\n");
-    bool refined = true;
-    switch (subdivisiontype) {
-    case 1:
-        diagnostics::reportf("*** CALLING CHAIKIN *** \n");
-        refined = subdivideChaikin(grid);
-        break;
-    case 2:
-        diagnostics::reportf("*** CALLING FRACTAL ***\n");
-        refined = subdivideFractal(grid);
-        break;
-    case 3:
-        diagnostics::reportf("*** CALLING FABER ***\n");
-        refined = subdivideFaber(grid);
-        break;
-    default:
-        break;
-    }
-    // A refused refinement left the grid as it was, so its marks still fit it.
-    if (refined)
-        doubleMarks();
+    subdivideTerrain(grid, marks, subdivisiontype);
     updateGUI();
 }
 
 void GLGrid::unsubdivide(int subdivisiontype)
 {
-    diagnostics::reportf("GLGRID::unsubdivide\n");
-    bool coarsened = true;
-    switch (subdivisiontype) {
-    case 1:
-        coarsened = reverseChaikin(grid);
-        break;
-    case 2:
-        coarsened = unsubdivideFractal(grid);
-        break;
-    case 3:
-        coarsened = reverseFaber(grid);
-        break;
-    default:
-        break;
-    }
-    if (coarsened)
-        halveMarks();
+    unsubdivideTerrain(grid, marks, subdivisiontype);
     updateGUI();
-}
-
-void GLGrid::doubleMarks()
-{
-    for (std::size_t k = 0; k + valuesPerMark <= marks.size(); k += valuesPerMark) {
-        const long long x = 2LL * marks[k];
-        const long long y = 2LL * marks[k + 1];
-        long long markWidth = 2LL * marks[k + 2];
-        long long markHeight = 2LL * marks[k + 3];
-        // Shrink the doubled rectangle until its far edges are inside the refined grid.
-        if (x + markWidth >= 0 && x + markWidth > grid.width)
-            markWidth = grid.width - x;
-        if (y + markHeight >= 0 && y + markHeight > grid.height)
-            markHeight = grid.height - y;
-        marks[k] = clampToInt(x);
-        marks[k + 1] = clampToInt(y);
-        marks[k + 2] = clampToInt(markWidth);
-        marks[k + 3] = clampToInt(markHeight);
-    }
-}
-
-void GLGrid::halveMarks()
-{
-    // Integer division truncates toward zero, as the coarsening halves sizes.
-    for (int& value : marks)
-        value /= 2;
 }
 
 // --- Refresh and the signals it sends ---
@@ -315,34 +233,7 @@ void GLGrid::setMarked(bool a)
 
 void GLGrid::addMarked(int x, int y, int width, int height)
 {
-    const long long right = static_cast<long long>(x) + width;
-    const long long bottom = static_cast<long long>(y) + height;
-    const bool fitsAcross = edgeInside(right, grid.width);
-    const bool fitsDown = edgeInside(bottom, grid.height);
-    // A rectangle starting left of or above the grid would be drawn from samples that do not exist.
-    const bool startsInside = x >= 0 && y >= 0;
-    if (fitsAcross && fitsDown && width > 0 && height > 0 && startsInside) {
-        diagnostics::reportf("Marking %i %i %i %i\n", x, y, width, height);
-        marks.push_back(x);
-        marks.push_back(y);
-        marks.push_back(width);
-        marks.push_back(height);
-        update();
-        return;
-    }
-    diagnostics::reportf("Error in marking . . . ");
-    if (!fitsAcross)
-        diagnostics::reportf("%i w >= %i\n", static_cast<int>(right), grid.width);
-    if (!fitsDown)
-        diagnostics::reportf("%i h >= %i\n", static_cast<int>(bottom), grid.height);
-    if (width < 1)
-        diagnostics::reportf("width = 0\n");
-    if (height < 1)
-        diagnostics::reportf("height = 0\n");
-    if (x < 0)
-        diagnostics::reportf("%i x < 0\n", x);
-    if (y < 0)
-        diagnostics::reportf("%i y < 0\n", y);
+    addTerrainMark(grid, marks, x, y, width, height);
     update();
 }
 

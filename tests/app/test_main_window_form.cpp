@@ -402,10 +402,15 @@ private slots:
         TalvaneMainWindow window;
         QMenuBar* bar = window.menuBar();
         QCOMPARE(bar->objectName(), QStringLiteral("MenuBarEditor"));
-        QCOMPARE(bar->actions().size(), 2);
+        QCOMPARE(bar->actions().size(), 3);
         QCOMPARE(bar->actions().at(0)->menu(), window.fileMenu);
-        QCOMPARE(bar->actions().at(1)->menu(), window.multiresolutionMenu);
+        QCOMPARE(bar->actions().at(1)->menu(), window.editMenu);
+        QCOMPARE(bar->actions().at(2)->menu(), window.multiresolutionMenu);
         QCOMPARE(window.fileMenu->title(), QStringLiteral("&File"));
+        QCOMPARE(window.editMenu->title(), QStringLiteral("&Edit"));
+        QCOMPARE(window.editMenu->actions(), (QList<QAction*>{window.editUndoAction, window.editRedoAction}));
+        QCOMPARE(window.editUndoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+        QCOMPARE(window.editRedoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
         QCOMPARE(window.multiresolutionMenu->title(), QStringLiteral("&Multiresolution"));
 
         QCOMPARE(actionTexts(window.fileMenu),

@@ -1,0 +1,93 @@
+// The Edit menu's undo and redo, and the two changes of a screen that do not
+// start from a menu or a button: a size typed into a screen's spin boxes and a
+// block of detail pasted onto the left screen with the middle mouse button.
+
+#include "app/TalvaneMainWindow.h"
+
+#include "app/OperationRunner.h"
+#include "app/ScreenContent.h"
+#include "app/TerrainHistory.h"
+#include "views/GLGrid.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QUndoStack>
+
+void TalvaneMainWindow::buildEditMenu()
+{
+    QUndoStack* stack = history->stack();
+    editUndoAction = stack->createUndoAction(this, QStringLiteral("&Undo"));
+    editUndoAction->setObjectName(QStringLiteral("editUndoAction"));
+    editUndoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    editRedoAction = stack->createRedoAction(this, QStringLiteral("&Redo"));
+    editRedoAction->setObjectName(QStringLiteral("editRedoAction"));
+    editRedoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+
+    editMenu = new QMenu(this);
+    editMenu->setObjectName(QStringLiteral("editMenu"));
+    editMenu->addAction(editUndoAction);
+    editMenu->addAction(editRedoAction);
+    menuBar()->insertMenu(multiresolutionMenu->menuAction(), editMenu);
+}
+
+void TalvaneMainWindow::changeLeftWidth(int width)
+{
+    resizeScreen(gLGrid1, width, gLGrid1->grid.height, QStringLiteral("Size Change (Left Screen)"));
+}
+
+void TalvaneMainWindow::changeLeftHeight(int height)
+{
+    resizeScreen(gLGrid1, gLGrid1->grid.width, height, QStringLiteral("Size Change (Left Screen)"));
+}
+
+void TalvaneMainWindow::changeRightWidth(int width)
+{
+    resizeScreen(gLGrid2, width, gLGrid2->grid.height, QStringLiteral("Size Change (Right Screen)"));
+}
+
+void TalvaneMainWindow::changeRightHeight(int height)
+{
+    resizeScreen(gLGrid2, gLGrid2->grid.width, height, QStringLiteral("Size Change (Right Screen)"));
+}
+
+// The left view pastes a received block when the middle button is released over
+// it. The window keeps the screen as the release found it and, once the view has
+// handled the release, records the paste.
+void TalvaneMainWindow::watchBlockPastes()
+{
+    gLGrid1->installEventFilter(this);
+    gLGrid2->installEventFilter(this);
+}
+
+bool TalvaneMainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* view = qobject_cast<GLGrid*>(watched);
+    if (view == nullptr || (view != gLGrid1 && view != gLGrid2))
+        return QMainWindow::eventFilter(watched, event);
+    const bool middleButton = (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
+        && static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
+    // A block sent or pasted while an operation runs would change a terrain under it.
+    if (middleButton && runner->isBusy())
+        return true;
+    if (middleButton && event->type() == QEvent::MouseButtonRelease && view == gLGrid1
+        && !gLGrid1->blockDetails.empty() && gLGrid1->grid.hasData && !leftBeforePaste) {
+        leftBeforePaste = std::make_unique<ScreenContent>(copyOfScreen(*gLGrid1));
+        QTimer::singleShot(0, this, &TalvaneMainWindow::recordBlockPaste);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TalvaneMainWindow::recordBlockPaste()
+{
+    if (!leftBeforePaste)
+        return;
+    TerrainChange change;
+    change.swaps.emplace_back(*gLGrid1, std::move(*leftBeforePaste));
+    leftBeforePaste.reset();
+    history->push(QStringLiteral("Block Paste"), std::move(change));
+}

@@ -1,0 +1,81 @@
+#include "app/ScreenSwap.h"
+
+#include "views/GLGrid.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace {
+
+std::int64_t matrixBytes(const FloatMatrix& matrix)
+{
+    std::int64_t bytes = 0;
+    for (const auto& row : matrix)
+        bytes += static_cast<std::int64_t>(row.size() * sizeof(float) + sizeof(row));
+    return bytes;
+}
+
+std::size_t sharedBottom(const std::vector<FloatMatrix>& a, const std::vector<FloatMatrix>& b)
+{
+    const auto firstDifference = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return static_cast<std::size_t>(std::distance(a.begin(), firstDifference.first));
+}
+
+// Moves the matrices above the shared ones out of the stack.
+std::vector<FloatMatrix> takeTop(std::vector<FloatMatrix>& stack, std::size_t shared)
+{
+    std::vector<FloatMatrix> top(std::make_move_iterator(stack.begin() + static_cast<std::ptrdiff_t>(shared)),
+                                 std::make_move_iterator(stack.end()));
+    stack.resize(shared);
+    return top;
+}
+
+} // namespace
+
+ScreenSwap::ScreenSwap(GLGrid& screen, ScreenContent earlier) : view(&screen), kept(std::move(earlier))
+{
+    sharedDetails = sharedBottom(kept.grid.details, view->grid.details);
+    takeTop(kept.grid.details, sharedDetails);
+    dropSurfaceData(kept.grid);
+    sharedHeights = kept.grid.heights == view->grid.heights;
+    if (sharedHeights)
+        FloatMatrix().swap(kept.grid.heights);
+}
+
+void ScreenSwap::exchange()
+{
+    std::vector<FloatMatrix> shownTop = takeTop(view->grid.details, sharedDetails);
+    ScreenContent leaving = takeScreen(*view);
+    // The shared bottom of the stack stays; the kept top goes on it.
+    std::vector<FloatMatrix> stack = std::move(leaving.grid.details);
+    std::move(kept.grid.details.begin(), kept.grid.details.end(), std::back_inserter(stack));
+    kept.grid.details = std::move(stack);
+    if (sharedHeights) {
+        // The same heights, so the same surface data: both stay on the screen.
+        kept.grid.heights = std::move(leaving.grid.heights);
+        kept.grid.normals = std::move(leaving.grid.normals);
+        kept.grid.curvature = std::move(leaving.grid.curvature);
+        kept.grid.slope = std::move(leaving.grid.slope);
+        kept.grid.normalsValid = leaving.grid.normalsValid;
+        kept.grid.surfaceValid = leaving.grid.surfaceValid;
+        FloatMatrix().swap(leaving.grid.heights);
+    }
+    dropSurfaceData(leaving.grid);
+    putScreen(*view, std::move(kept));
+    // Kept content has no surface data; the operations that follow need it.
+    if (!sharedHeights)
+        view->grid.calculateNormals();
+    leaving.grid.details = std::move(shownTop);
+    kept = std::move(leaving);
+    view->updateGUI();
+}
+
+std::int64_t ScreenSwap::cost() const
+{
+    std::int64_t bytes = matrixBytes(kept.grid.heights);
+    for (const FloatMatrix& matrix : kept.grid.details)
+        bytes += matrixBytes(matrix);
+    bytes += static_cast<std::int64_t>(kept.marks.size() * sizeof(int));
+    return bytes;
+}
