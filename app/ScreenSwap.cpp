@@ -36,7 +36,7 @@ std::vector<FloatMatrix> takeTop(std::vector<FloatMatrix>& stack, std::size_t sh
 ScreenSwap::ScreenSwap(GLGrid& screen, ScreenContent earlier) : view(&screen), kept(std::move(earlier))
 {
     sharedDetails = sharedBottom(kept.grid.details, view->grid.details);
-    takeTop(kept.grid.details, sharedDetails);
+    kept.grid.details = takeTop(kept.grid.details, sharedDetails);
     dropSurfaceData(kept.grid);
     sharedHeights = kept.grid.heights == view->grid.heights;
     if (sharedHeights)

@@ -28,7 +28,10 @@ TalvaneMainWindow::TalvaneMainWindow(QWidget* parent, const char* name, Qt::Wind
     makeConnections();
     watchBlockPastes();
     connect(runner, &OperationRunner::busyChanged, this, &TalvaneMainWindow::setOperationRunning);
-    connect(history, &TerrainHistory::dropped, this, [this](const QString& text) { statusBar()->showMessage(text); });
+    // Queued: the operation's own status text is taken away first.
+    connect(
+        history, &TerrainHistory::dropped, this, [this](const QString& text) { statusBar()->showMessage(text); },
+        Qt::QueuedConnection);
     history->setLimitBytes(QSettings().value(QStringLiteral("undo/limitBytes"), QVariant::fromValue<qlonglong>(TerrainHistory::defaultLimitBytes))
                                .toLongLong());
     init();

@@ -1,4 +1,4 @@
-// Block detail transfer: the sending view coarsens its grid, cuts a selected
+// Block detail transfer: the sending view coarsens a copy of its grid, cuts a selected
 // block out of every detail matrix it produced and sends the blocks; the
 // receiving view keeps them and pastes them into its own details where the
 // user releases the middle button, then refines back to full resolution.
@@ -124,23 +124,23 @@ void GLGrid::coarsenAndSendBlock()
     const int sentWidth = x2 - x1;
     const int sentHeight = y2 - y1;
 
-    int levelsCoarsened = 0;
+    // The levels are cut from a coarsened copy: coarsening the sender's own grid
+    // and refining it back would leave the rounding of both steps in its heights.
+    VeskGrid coarse = grid;
     for (int level = 0; level < numDeets; ++level) {
-        const std::size_t columnDetailsIndex = grid.details.size();
-        if (!coarsenOneLevel(grid)) {
+        const std::size_t columnDetailsIndex = coarse.details.size();
+        if (!coarsenOneLevel(coarse)) {
             diagnostics::reportf("Danger, unable to coarsen!  Only %i levels of details copied.\n", level);
             break;
         }
-        ++levelsCoarsened;
-
-        const FloatMatrix& columnDetails = grid.details[columnDetailsIndex];
+        const FloatMatrix& columnDetails = coarse.details[columnDetailsIndex];
         stepBeforeColumnDetails(x1, y1);
         stepBeforeColumnDetails(x2, y2);
         diagnostics::reportf("col details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
                     firstRowLength(columnDetails), static_cast<int>(columnDetails.size()));
         blockDetails.push_back(cutBlock(columnDetails, x1, y1, x2, y2));
 
-        const FloatMatrix& rowDetails = grid.details[columnDetailsIndex + 1];
+        const FloatMatrix& rowDetails = coarse.details[columnDetailsIndex + 1];
         stepBeforeRowDetails(x1, y1);
         stepBeforeRowDetails(x2, y2);
         diagnostics::reportf("row details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
@@ -155,10 +155,6 @@ void GLGrid::coarsenAndSendBlock()
     blockListInFlight = &blockDetails;
     emit sendBlockDetails(reinterpret_cast<float*>(&blockDetails), sentWidth, sentHeight);
     blockListInFlight = nullptr;
-
-    // Pops exactly the matrices pushed above.
-    for (int level = 0; level < levelsCoarsened; ++level)
-        subdivideChaikin(grid);
     blockDetails.clear();
 }
 

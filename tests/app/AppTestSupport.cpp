@@ -1,6 +1,8 @@
 #include "AppTestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QSettings>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -63,4 +65,16 @@ QByteArray readWholeFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+IsolatedSettings::IsolatedSettings() : directory(QDir::tempPath() + QStringLiteral("/talvanesettings-XXXXXX"))
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("TalvaneTest"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, directory.path());
+}
+
+void IsolatedSettings::clear()
+{
+    QSettings().clear();
 }

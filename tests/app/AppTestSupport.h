@@ -43,6 +43,16 @@ void processEventsFor(int milliseconds);
 bool writeTextFile(const QString& path, const QByteArray& text);
 QByteArray readWholeFile(const QString& path);
 
+// Settings (recent files, window geometry, the undo bound) kept in a fresh folder
+// under a test organisation for the test program's life, so that no test reads
+// what a person's Talvane or another test stored.
+struct IsolatedSettings {
+    QTemporaryDir directory;
+    IsolatedSettings();
+    // Forgets everything stored so far.
+    static void clear();
+};
+
 // The Qt Test entry point of every main window test: the default surface format
 // must be set before the application object exists.
 #define TALVANE_APP_TEST_MAIN(TestClass)                                                                    \
@@ -50,6 +60,7 @@ QByteArray readWholeFile(const QString& path);
     {                                                                                                      \
         installDefaultSurfaceFormat();                                                                     \
         QApplication application(argc, argv);                                                              \
+        IsolatedSettings settings;                                                                         \
         TestClass test;                                                                                    \
         return QTest::qExec(&test, argc, argv);                                                            \
     }

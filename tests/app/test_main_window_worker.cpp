@@ -1,0 +1,133 @@
+// Long operations run off the GUI thread: the event loop keeps going while they
+// run, the controls that would conflict are disabled, a progress dialog follows
+// the work, and Cancel leaves both screens exactly as they were.
+
+#include "AppTestSupport.h"
+#include "ScreenStates.h"
+
+#include "app/OperationRunner.h"
+#include "app/TerrainHistory.h"
+#include "views/GLGrid.h"
+#include "views/SurfaceFormat.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QUndoStack>
+
+#include <algorithm>
+
+namespace {
+
+QPushButton* cancelButtonOf(QProgressDialog* dialog)
+{
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("Cancel"))
+            return button;
+    return nullptr;
+}
+
+// Watches the GUI thread from a 10 ms timer while an operation runs.
+struct Heartbeat {
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 lastBeat = 0;
+    qint64 longestGap = 0;
+    int beats = 0;
+
+    explicit Heartbeat(const std::function<void()>& onBeat)
+    {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this, onBeat] {
+            const qint64 now = clock.elapsed();
+            longestGap = std::max(longestGap, now - lastBeat);
+            lastBeat = now;
+            ++beats;
+            onBeat();
+        });
+        clock.start();
+        timer.start();
+    }
+};
+
+} // namespace
+
+class MainWindowWorkerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { IsolatedSettings::clear(); }
+
+    // The base is the sample refined twice (1606 x 1370), the example the sample
+    // coarsened once, matched with the refined search: a "Go" of a few seconds.
+    void cancellingGoHalfWayLeavesBothScreensAsTheyWere()
+    {
+        ScriptedWindow scripted;
+        QVERIFY(scripted.exposed);
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        QVERIFY(window->openTerrainLeft(sample.grd()));
+        window->refineLeftButton->click();
+        window->refineLeftButton->click();
+        QCOMPARE(window->gLGrid1->grid.width, 1606);
+        QVERIFY(window->openTerrainRight(sample.grd()));
+        window->coarsenRightButton->click();
+        window->refineMatchesCB->setChecked(true);
+        const WindowState before = stateOf(*window);
+        const int changes = window->terrainHistory()->stack()->count();
+
+        OperationRunner* runner = window->operationRunner();
+        bool cancelled = false;
+        bool controlsWereDisabled = true;
+        int valueAtCancel = -1;
+        QString label;
+        qint64 cancelledAt = 0;
+        Heartbeat heartbeat([&] {
+            if (!runner->isBusy())
+                return;
+            controlsWereDisabled = controlsWereDisabled && !window->pushButton6->isEnabled()
+                && !window->refineLeftButton->isEnabled() && !window->fileLoadTerrainLeft_ScreenAction->isEnabled()
+                && !window->editUndoAction->isEnabled() && !window->grid1WidthSpinBox->isEnabled();
+            QProgressDialog* dialog = runner->progressDialog();
+            if (cancelled || dialog == nullptr || !dialog->isVisible() || dialog->maximum() <= 0)
+                return;
+            if (dialog->value() * 2 < dialog->maximum())
+                return;
+            valueAtCancel = dialog->value() * 100 / dialog->maximum();
+            label = dialog->labelText();
+            QPushButton* cancel = cancelButtonOf(dialog);
+            QVERIFY(cancel != nullptr);
+            cancelledAt = heartbeat.clock.elapsed();
+            QTest::mouseClick(cancel, Qt::LeftButton);
+            cancelled = true;
+        });
+        window->pushButton6->click(); // returns once the "Go" has ended
+        const qint64 ended = heartbeat.clock.elapsed();
+        heartbeat.timer.stop();
+        qInfo("cancelled at %d %% after %lld ms, ended after %lld ms, %d beats, longest gap %lld ms", valueAtCancel,
+              static_cast<long long>(cancelledAt), static_cast<long long>(ended), heartbeat.beats,
+              static_cast<long long>(heartbeat.longestGap));
+
+        QVERIFY(cancelled);
+        QVERIFY2(valueAtCancel >= 50 && valueAtCancel < 75, qPrintable(QString::number(valueAtCancel)));
+        QVERIFY(label.startsWith(QStringLiteral("Quilting")));
+        QVERIFY(controlsWereDisabled);
+        QVERIFY(heartbeat.beats > 10);
+        QCOMPARE(differenceBetween(before, stateOf(*window)), QString());
+        QCOMPARE(window->terrainHistory()->stack()->count(), changes);
+        QVERIFY(scripted.log.messages.isEmpty());
+        QVERIFY(window->pushButton6->isEnabled());
+        QVERIFY(!runner->isBusy());
+    }
+};
+
+TALVANE_APP_TEST_MAIN(MainWindowWorkerTest)
+#include "test_main_window_worker.moc"
