@@ -22,6 +22,8 @@
 #include "grid/DetailLevelShape.h"
 #include "grid/DetailSplicing.h"
 #include "grid/VeskGrid.h"
+#include "io/AtomicFileWrite.h"
+#include "io/SampleLimit.h"
 
 #include <QFile>
 
@@ -39,10 +41,17 @@
 namespace {
 
 // The most detail values (both matrices together) a level may hold, as read
-// and once stretched to the grid: 2^28 floats, 1 GiB, the same bound as the
-// largest terrain. A 4097 x 4097 coarse level needs about 50 million. Any
-// header beyond this is refused before anything is allocated.
-constexpr std::int64_t kMaxDetailValues = std::int64_t{1} << 28;
+// and once stretched to the grid: the sample limit (2^28 floats, 1 GiB, by
+// default), the same bound as the largest terrain. A 4097 x 4097 coarse level
+// needs about 50 million. Any header beyond this is refused before anything is
+// allocated.
+std::int64_t maxDetailValues()
+{
+    return io::sampleLimit();
+}
+
+// Every value takes at least two characters: a digit and the blank after it.
+constexpr std::int64_t kMinBytesPerValue = 2;
 
 // Smallest coarse size: the splicing search needs ten distinct columns (rows).
 constexpr std::int64_t kMinDetailSize = 12;
@@ -146,7 +155,12 @@ bool startsWithSourceKey(std::string_view token)
     return token.substr(0, 3) == "sou";
 }
 
-enum class MatrixRead { Complete, Incomplete, NotANumber };
+enum class MatrixRead { Complete, Incomplete, NotANumber, BeyondFloatRange };
+
+bool isRefusedValue(MatrixRead read)
+{
+    return read == MatrixRead::NotANumber || read == MatrixRead::BeyondFloatRange;
+}
 
 // Skips the matrix label, then fills `matrix` (already sized) row by row.
 MatrixRead readMatrix(DetailTokens& tokens, FloatMatrix& matrix, std::string& badToken)
@@ -164,7 +178,12 @@ MatrixRead readMatrix(DetailTokens& tokens, FloatMatrix& matrix, std::string& ba
                 badToken = std::string(*token);
                 return MatrixRead::NotANumber;
             }
+            // Details are floats: a number beyond their range would become infinite.
             value = static_cast<float>(*number);
+            if (!std::isfinite(value)) {
+                badToken = std::string(*token);
+                return MatrixRead::BeyondFloatRange;
+            }
         }
     }
     return MatrixRead::Complete;
@@ -307,7 +326,8 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
         return false;
     }
 
-    std::FILE* file = std::fopen(path.constData(), "w");
+    io::AtomicFileWrite save(path.toStdString());
+    std::FILE* file = save.stream();
     if (!file) {
         diagnostics::reportf("*** Error *** fopen returned NULL when writing detail for file %s.\n", path.constData());
         error = QStringLiteral("*** Error *** fopen returned NULL when writing detail for file ") + fileName;
@@ -344,10 +364,9 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
                     static_cast<double>(mean), standardDeviation(columnDetails, mean, columns.count));
         out.text("\n");
     }
-    const bool streamFailed = std::ferror(file) != 0;
-    const bool written = (std::fclose(file) == 0) && !streamFailed;
-    // A full disk shows only here; a half-written file must not be reported as saved.
-    if (!written) {
+    // A full disk shows only here; a half-written file must not be reported as saved,
+    // nor replace the file that was there.
+    if (!save.commit()) {
         diagnostics::reportf("*** Error *** could not finish writing detail file %s.\n", path.constData());
         error = QStringLiteral("*** Error *** could not finish writing detail file ") + fileName;
         return false;
@@ -368,6 +387,12 @@ QString prematureEnd()
     return QStringLiteral("VeskGrid:: *Error* - Premature end of details file.");
 }
 
+QString incompleteDetails(const QString& fileName)
+{
+    diagnostics::reportf("VeskGRrid::Error in details file, incomplete number of details values were provided.\n");
+    return QStringLiteral("VeskGRrid::Error in details file ") + fileName +
+           QStringLiteral(", incomplete number of details values were provided.");
+}
 
 // The source key and the two sizes after it. A source name may itself begin
 // with "sou", so the key is the first such token followed by a whole number.
@@ -450,31 +475,31 @@ Refusal checkSizes(const DetailLevelShape& header, const QString& fileName, int 
     }
     const QByteArray path = QFile::encodeName(fileName);
     // Each side alone is bounded first, so the products cannot overflow.
-    if (header.columns > kMaxDetailValues || header.rows > kMaxDetailValues ||
-        header.values() > kMaxDetailValues) {
+    if (header.columns > maxDetailValues() || header.rows > maxDetailValues() ||
+        header.values() > maxDetailValues()) {
         diagnostics::reportf("Error, the details file %s asks for %lld X %lld details, more than the %lld values a "
                     "details file may hold\n",
                     path.constData(), static_cast<long long>(header.columns), static_cast<long long>(header.rows),
-                    static_cast<long long>(kMaxDetailValues));
+                    static_cast<long long>(maxDetailValues()));
         return QStringLiteral("Error, the details file ") + fileName +
                QStringLiteral(" asks for %1 X %2 details, more than the %3 values a details file may hold")
                    .arg(header.columns)
                    .arg(header.rows)
-                   .arg(kMaxDetailValues);
+                   .arg(maxDetailValues());
     }
     // A grid whose refinement is a terrain this tool can hold always fits: its
     // level is about three quarters of that terrain.
     const std::int64_t splicedColumns = std::max<std::int64_t>(header.columns, width);
     const std::int64_t splicedRows = std::max<std::int64_t>(header.rows, height);
-    if (header.resizedTo(splicedColumns, splicedRows).values() > kMaxDetailValues) {
+    if (header.resizedTo(splicedColumns, splicedRows).values() > maxDetailValues()) {
         diagnostics::reportf("Error, the details of %s stretched to a %i X %i grid would exceed the %lld values a details "
                     "level may hold\n",
-                    path.constData(), width, height, static_cast<long long>(kMaxDetailValues));
+                    path.constData(), width, height, static_cast<long long>(maxDetailValues()));
         return QStringLiteral("Error, the details of ") + fileName +
                QStringLiteral(" stretched to a %1 X %2 grid would exceed the %3 values a details level may hold")
                    .arg(width)
                    .arg(height)
-                   .arg(kMaxDetailValues);
+                   .arg(maxDetailValues());
     }
     return std::nullopt;
 }
@@ -570,6 +595,34 @@ bool VeskGrid::loadDetail(QString fileName)
     clearDetails();
     lastError.clear();
 
+    std::string text;
+    bool opened = false;
+    if (!readWholeFile(path.constData(), text, opened)) {
+        if (!opened) {
+            diagnostics::reportf("Error, %s was not found\n", path.constData());
+            lastError = QStringLiteral("Error, ") + fileName + QStringLiteral(" was not found");
+            return false;
+        }
+        diagnostics::reportf("Error, %s could not be read\n", path.constData());
+        lastError = QStringLiteral("Error, ") + fileName + QStringLiteral(" could not be read");
+        return false;
+    }
+    return readDetailText(text, fileName);
+}
+
+bool VeskGrid::loadDetailText(std::string_view text, QString fileName)
+{
+    diagnostics::reportf("Loading details file %s\n", QFile::encodeName(fileName).constData());
+    clearDetails();
+    lastError.clear();
+    return readDetailText(text, fileName);
+}
+
+bool VeskGrid::readDetailText(std::string_view text, const QString& fileName)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    diagnostics::reportf("file %s has been opened\n", path.constData());
+
     // Every refusal leaves the stack empty and says why.
     const auto refuse = [this](const QString& reason) {
         clearDetails();
@@ -577,24 +630,20 @@ bool VeskGrid::loadDetail(QString fileName)
         return false;
     };
 
-    std::string text;
-    bool opened = false;
-    if (!readWholeFile(path.constData(), text, opened)) {
-        if (!opened) {
-            diagnostics::reportf("Error, %s was not found\n", path.constData());
-            return refuse(QStringLiteral("Error, ") + fileName + QStringLiteral(" was not found"));
-        }
-        diagnostics::reportf("Error, %s could not be read\n", path.constData());
-        return refuse(QStringLiteral("Error, ") + fileName + QStringLiteral(" could not be read"));
-    }
-    diagnostics::reportf("file %s has been opened\n", path.constData());
-
     DetailTokens tokens(text);
     DetailLevelShape header;
     if (const Refusal refusal = readHeader(tokens, fileName, header))
         return refuse(*refusal);
     if (const Refusal refusal = checkSizes(header, fileName, width, height))
         return refuse(*refusal);
+    // A header may claim far more values than the rest of the text can hold; such a
+    // file is cut short whatever follows, and is refused before the matrices it claims
+    // are allocated (a 100-byte file never asks for a gigabyte).
+    const std::int64_t textLeft = static_cast<std::int64_t>(text.size() - tokens.position());
+    if (header.values() > textLeft / kMinBytesPerValue) {
+        prematureEnd();
+        return refuse(incompleteDetails(fileName));
+    }
 
     FloatMatrix rowDetails(static_cast<std::size_t>(header.rowDetailRows()),
                            std::vector<float>(static_cast<std::size_t>(header.rowDetailValues()), 0.0f));
@@ -603,14 +652,18 @@ bool VeskGrid::loadDetail(QString fileName)
 
     std::string badToken;
     const MatrixRead rowRead = readMatrix(tokens, rowDetails, badToken);
-    const MatrixRead columnRead =
-        rowRead == MatrixRead::NotANumber ? rowRead : readMatrix(tokens, columnDetails, badToken);
-    if (rowRead == MatrixRead::NotANumber || columnRead == MatrixRead::NotANumber) {
+    const MatrixRead columnRead = isRefusedValue(rowRead) ? rowRead : readMatrix(tokens, columnDetails, badToken);
+    if (isRefusedValue(rowRead) || isRefusedValue(columnRead)) {
         // Refused outright: a value that is not a number is never guessed.
-        diagnostics::reportf("VeskGrid::Error in details file %s, \"%s\" is not a number.\n", path.constData(),
-                    badToken.c_str());
+        const char* problem =
+            (rowRead == MatrixRead::BeyondFloatRange || columnRead == MatrixRead::BeyondFloatRange)
+                ? "is beyond the range of a detail value"
+                : "is not a number";
+        diagnostics::reportf("VeskGrid::Error in details file %s, \"%s\" %s.\n", path.constData(), badToken.c_str(),
+                             problem);
         return refuse(QStringLiteral("VeskGrid::Error in details file ") + fileName + QStringLiteral(", \"") +
-                      QString::fromLocal8Bit(badToken.c_str()) + QStringLiteral("\" is not a number."));
+                      QString::fromLocal8Bit(badToken.c_str()) + QStringLiteral("\" ") + QLatin1String(problem) +
+                      QStringLiteral("."));
     }
     // A short file is still spliced before it is refused, so its messages show.
     const bool incomplete = rowRead == MatrixRead::Incomplete || columnRead == MatrixRead::Incomplete;
@@ -619,11 +672,8 @@ bool VeskGrid::loadDetail(QString fileName)
     if (const Refusal refusal = spliceToGrid(rowDetails, columnDetails, header, width, height, fileName))
         return refuse(*refusal);
 
-    if (incomplete) {
-        diagnostics::reportf("VeskGRrid::Error in details file, incomplete number of details values were provided.\n");
-        return refuse(QStringLiteral("VeskGRrid::Error in details file ") + fileName +
-                      QStringLiteral(", incomplete number of details values were provided."));
-    }
+    if (incomplete)
+        return refuse(incompleteDetails(fileName));
 
     details.push_back(std::move(columnDetails));
     details.push_back(std::move(rowDetails));

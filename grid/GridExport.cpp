@@ -1,6 +1,7 @@
 #include "grid/GridExport.h"
 
 #include "grid/CellSize.h"
+#include "io/AtomicFileWrite.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -19,19 +20,17 @@ namespace {
 // Text and samples are gathered in memory and handed to the file a megabyte at a time.
 constexpr std::size_t kFlushThreshold = std::size_t{1} << 20;
 
-// One output file written through a buffer. Any failure (open, write, close) is kept,
-// and an unfinished file is removed, so callers never leave a truncated grid behind.
+// One output file written through a buffer and saved atomically: any failure (open,
+// write, sync) is kept, and a file that is not committed leaves the old one as it was.
 class BufferedOutputFile {
 public:
-    BufferedOutputFile(const QString& fileName, const char* mode)
-        : encodedName(QFile::encodeName(fileName))
+    explicit BufferedOutputFile(const QString& fileName)
+        : save(QFile::encodeName(fileName).toStdString())
     {
-        file = std::fopen(encodedName.constData(), mode);
+        file = save.stream();
         failed = file == nullptr;
         buffer.reserve(kFlushThreshold + 4096);
     }
-
-    ~BufferedOutputFile() { discard(); }
 
     BufferedOutputFile(const BufferedOutputFile&) = delete;
     BufferedOutputFile& operator=(const BufferedOutputFile&) = delete;
@@ -50,29 +49,23 @@ public:
         flushWhenFull();
     }
 
-    // Flushes and closes; true when every byte reached the file.
+    // Flushes and syncs the new file without replacing the old one yet; true when every
+    // byte reached the disk.
     bool finish()
     {
         if (file == nullptr)
             return false;
         flush();
-        if (std::fclose(file) != 0)
-            failed = true;
         file = nullptr;
-        if (failed)
-            std::remove(encodedName.constData());
+        if (failed || !save.finishWriting()) {
+            save.discard();
+            failed = true;
+        }
         return !failed;
     }
 
-    // Closes without keeping anything (a write that was abandoned or failed).
-    void discard()
-    {
-        if (file != nullptr) {
-            std::fclose(file);
-            file = nullptr;
-            std::remove(encodedName.constData());
-        }
-    }
+    // Puts the finished file in place of the old one.
+    bool commit() { return !failed && save.commit(); }
 
 private:
     void flushWhenFull()
@@ -89,7 +82,7 @@ private:
         buffer.clear();
     }
 
-    QByteArray encodedName;
+    io::AtomicFileWrite save;
     std::FILE* file = nullptr;
     std::string buffer;
     bool failed = false;
@@ -161,7 +154,7 @@ bool writeEsriAsciiGrid(const VeskGrid& grid, const QString& fileName, QString& 
     if (refuseEmptyGrid(grid, errorText) || refuseRaggedGrid(grid, errorText))
         return false;
 
-    BufferedOutputFile output(fileName, "w");
+    BufferedOutputFile output(fileName);
     if (!output.isOpen()) {
         errorText = cannotOpenText(fileName);
         return false;
@@ -186,7 +179,7 @@ bool writeEsriAsciiGrid(const VeskGrid& grid, const QString& fileName, QString& 
         output.append(line);
     }
 
-    if (!output.finish()) {
+    if (!output.finish() || !output.commit()) {
         errorText = incompleteWriteText(fileName);
         return false;
     }
@@ -204,7 +197,7 @@ bool writeGridFloat(const VeskGrid& grid, const QString& dataFileName, QString& 
         return false;
     }
 
-    BufferedOutputFile data(dataFileName, "wb");
+    BufferedOutputFile data(dataFileName);
     if (!data.isOpen()) {
         errorText = cannotOpenText(dataFileName);
         return false;
@@ -228,10 +221,10 @@ bool writeGridFloat(const VeskGrid& grid, const QString& dataFileName, QString& 
         data.appendBytes(rowBytes.data(), rowBytes.size());
     }
 
-    BufferedOutputFile header(headerName, "w");
+    BufferedOutputFile header(headerName);
     if (!header.isOpen()) {
         errorText = cannotOpenText(headerName);
-        return false; // the data file is removed as it goes out of scope unfinished
+        return false; // the new data file goes with it; the old one stays
     }
     char headerText[512];
     std::snprintf(headerText, sizeof headerText,
@@ -251,7 +244,15 @@ bool writeGridFloat(const VeskGrid& grid, const QString& dataFileName, QString& 
     }
     if (!header.finish()) {
         errorText = incompleteWriteText(headerName);
-        QFile::remove(dataFileName);
+        return false;
+    }
+    // Both files are whole on the disk before either replaces its old one.
+    if (!data.commit()) {
+        errorText = incompleteWriteText(dataFileName);
+        return false;
+    }
+    if (!header.commit()) {
+        errorText = incompleteWriteText(headerName);
         return false;
     }
     return true;

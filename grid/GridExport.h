@@ -8,7 +8,8 @@
 // (GDAL, QGIS, GRASS). Both write the heights exactly as held in memory and the cell
 // size in degrees, converted as our readers convert it back (metres x 1/108000).
 // Each returns false with errorText set when the grid has no data or a file cannot be
-// written completely; a failed write removes what it had begun, so no partial file stays.
+// written completely; a failed write leaves the files that were there as they were
+// (each is saved through io::AtomicFileWrite), so no partial file stays.
 
 // Standard ESRI ASCII grid: ncols, nrows, xllcorner 0, yllcorner 0, cellsize,
 // NODATA_value -9999, then one line per row, first row first. Heights are written with

@@ -92,6 +92,22 @@ void appendRow(VeskGrid& grid, const std::vector<float>& row)
     grid.heights.emplace_back(row.begin(), row.end());
 }
 
+// The header beside a float grid: the data file's name without ".flt", plus ".hdr".
+QString gridFloatHeaderFor(const QString& fileName)
+{
+    QString headerName = fileName;
+    headerName.remove(QStringLiteral(".flt"));
+    headerName.remove(QStringLiteral(".FLT"));
+    headerName.append(QStringLiteral(".hdr"));
+    return headerName;
+}
+
+// Bytes in memory that could not be given a stream (no memory for it).
+bool refuseMemoryStream(VeskGrid& grid, const QString& fileName)
+{
+    return printAndRefuseLoad(grid, QStringLiteral("VeskGrid:: *Error* - %1 could not be read from memory.").arg(fileName));
+}
+
 } // namespace
 
 bool VeskGrid::loadGRDFile(QString fileName)
@@ -103,6 +119,20 @@ bool VeskGrid::loadGRDFile(QString fileName)
         diagnostics::reportf("Error, %s was not found\n", printable(fileName).constData());
         return refuseLoad(*this, QStringLiteral("Error, %1 was not found").arg(fileName));
     }
+    return readGRDStream(file, fileName);
+}
+
+bool VeskGrid::loadGRDBuffer(std::string_view bytes, QString fileName)
+{
+    startLoad(*this, "ASCII");
+    StdioFile file = openMemoryStream(bytes);
+    if (!file)
+        return refuseMemoryStream(*this, fileName);
+    return readGRDStream(file, fileName);
+}
+
+bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
+{
     const long long fileSize = stdioFileSize(file.get());
 
     TokenReader reader(file.get());
@@ -168,10 +198,7 @@ bool VeskGrid::loadFLTFile(QString fileName)
 {
     startLoad(*this, "Binary");
 
-    QString headerName = fileName;
-    headerName.remove(QStringLiteral(".flt"));
-    headerName.remove(QStringLiteral(".FLT"));
-    headerName.append(QStringLiteral(".hdr"));
+    const QString headerName = gridFloatHeaderFor(fileName);
 
     GridFloatHeader header;
     {
@@ -180,12 +207,43 @@ bool VeskGrid::loadFLTFile(QString fileName)
             diagnostics::reportf("Error - %s was not found\n", printable(headerName).constData());
             return refuseLoad(*this, QStringLiteral("Error - %1 was not found").arg(headerName));
         }
-        QString problem;
-        if (!readGridFloatHeader(headerFile.get(), header, problem)) {
-            return printAndRefuseLoad(
-                *this, QStringLiteral("VeskGrid:: *Error* - %1 is not a float grid header that can be read: %2.")
-                           .arg(headerName, problem));
-        }
+        if (!readFLTHeader(headerFile, headerName, header))
+            return false;
+    }
+
+    StdioFile file = openStdioFile(fileName, "rb");
+    if (!file) {
+        diagnostics::reportf("Error, %s was not found\n", printable(fileName).constData());
+        return refuseLoad(*this, QStringLiteral("Error, %1 was not found").arg(fileName));
+    }
+    return readFLTData(file, fileName, header);
+}
+
+bool VeskGrid::loadFLTBuffers(std::string_view headerBytes, std::string_view dataBytes, QString fileName)
+{
+    startLoad(*this, "Binary");
+    const QString headerName = gridFloatHeaderFor(fileName);
+    GridFloatHeader header;
+    {
+        StdioFile headerFile = openMemoryStream(headerBytes);
+        if (!headerFile)
+            return refuseMemoryStream(*this, headerName);
+        if (!readFLTHeader(headerFile, headerName, header))
+            return false;
+    }
+    StdioFile file = openMemoryStream(dataBytes);
+    if (!file)
+        return refuseMemoryStream(*this, fileName);
+    return readFLTData(file, fileName, header);
+}
+
+bool VeskGrid::readFLTHeader(StdioFile& headerFile, const QString& headerName, GridFloatHeader& header)
+{
+    QString problem;
+    if (!readGridFloatHeader(headerFile.get(), header, problem)) {
+        return printAndRefuseLoad(
+            *this, QStringLiteral("VeskGrid:: *Error* - %1 is not a float grid header that can be read: %2.")
+                       .arg(headerName, problem));
     }
     const float fileCellSize = cellSizeFromDegrees(header.cellSizeDegrees);
     diagnostics::reportf("frequency sampled is %1.3f\n", fileCellSize);
@@ -193,13 +251,13 @@ bool VeskGrid::loadFLTFile(QString fileName)
 
     if (!isAcceptableGridSize(header.columns, header.rows))
         return printAndRefuseLoad(*this, unacceptableGridSizeMessage(headerName, header.columns, header.rows));
-    const long long expected = header.columns * header.rows;
+    return true;
+}
 
-    StdioFile file = openStdioFile(fileName, "rb");
-    if (!file) {
-        diagnostics::reportf("Error, %s was not found\n", printable(fileName).constData());
-        return refuseLoad(*this, QStringLiteral("Error, %1 was not found").arg(fileName));
-    }
+bool VeskGrid::readFLTData(StdioFile& file, const QString& fileName, const GridFloatHeader& header)
+{
+    const float fileCellSize = cellSizeFromDegrees(header.cellSizeDegrees);
+    const long long expected = header.columns * header.rows;
     const long long fileSize = stdioFileSize(file.get());
     if (fileSize >= 0 && fileSize < 4 * expected)
         return refusePrematureEnd(*this, fileName, fileSize / 4, expected);

@@ -4,13 +4,15 @@
 #include "grid/HeightRowText.h"
 #include "grid/StdioFile.h"
 #include "grid/VeskGrid.h"
+#include "io/AtomicFileWrite.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <span>
 
 // Writing terrains: ASCII grids, the two halves of a terrain, Wavefront OBJ meshes.
-// A writer that fails prints why, hands the reason back and returns false.
+// A writer that fails prints why, hands the reason back and returns false; the file that
+// was there before stays as it was (each file is saved through io::AtomicFileWrite).
 
 namespace {
 
@@ -45,12 +47,16 @@ void writeGridHeader(FixedFormatWriter& out, long long columns, long long rows, 
 }
 
 
-// Flushes and closes; false if any byte did not reach the file.
-bool finishFile(FixedFormatWriter& out, StdioFile& file)
+io::AtomicFileWrite saveFile(const QString& fileName)
 {
-    const bool written = out.finish();
-    const bool closed = closeStdioFile(file);
-    return written && closed;
+    return io::AtomicFileWrite(QFile::encodeName(fileName).toStdString());
+}
+
+// Flushes what is buffered and puts the new file in place of the old; false if any byte
+// did not reach the file, and the old file is then untouched.
+bool finishFile(FixedFormatWriter& out, io::AtomicFileWrite& file)
+{
+    return out.finish() && file.commit();
 }
 
 } // namespace
@@ -61,8 +67,8 @@ bool VeskGrid::writeTerrain(QString& fileName)
         ? fileName
         : QStringLiteral("%1_w%2_h%3.grd").arg(name).arg(width).arg(height);
 
-    StdioFile file = openStdioFile(target, "wb");
-    if (!file) {
+    io::AtomicFileWrite file = saveFile(target);
+    if (!file.isOpen()) {
         fileName = reportOpenFailure(target);
         lastError = fileName;
         return false;
@@ -70,7 +76,7 @@ bool VeskGrid::writeTerrain(QString& fileName)
 
     // Every row as long as the first, as the header says.
     const std::size_t columns = heights.empty() ? 0 : heights.front().size();
-    FixedFormatWriter out(file.get());
+    FixedFormatWriter out(file.stream());
     writeGridHeader(out, width, height, degreesFromCellSize(cellSize));
     writeHeightRows(out, heights.size(), [&](std::size_t row) {
         return std::span<const float>(heights[row].data(), std::min(columns, heights[row].size()));
@@ -97,14 +103,14 @@ bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
     const QString left = base + QStringLiteral("LEFT.grd");
     const QString right = base + QStringLiteral("RIGHT.grd");
 
-    StdioFile leftFile = openStdioFile(left, "wb");
-    if (!leftFile) {
+    io::AtomicFileWrite leftFile = saveFile(left);
+    if (!leftFile.isOpen()) {
         leftName = reportOpenFailure(left);
         lastError = leftName;
         return false;
     }
-    StdioFile rightFile = openStdioFile(right, "wb");
-    if (!rightFile) {
+    io::AtomicFileWrite rightFile = saveFile(right);
+    if (!rightFile.isOpen()) {
         leftName = reportOpenFailure(right);
         lastError = leftName;
         return false;
@@ -112,8 +118,8 @@ bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
 
     // The halves print the spacing rounded to single precision.
     const double spacing = static_cast<float>(degreesFromCellSize(cellSize));
-    FixedFormatWriter leftOut(leftFile.get());
-    FixedFormatWriter rightOut(rightFile.get());
+    FixedFormatWriter leftOut(leftFile.stream());
+    FixedFormatWriter rightOut(rightFile.stream());
     writeGridHeader(leftOut, halfWidth, height, spacing);
     writeGridHeader(rightOut, halfWidth, height, spacing);
     const std::size_t half = static_cast<std::size_t>(halfWidth);
@@ -127,10 +133,13 @@ bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
     });
     leftOut.character('\n');
     rightOut.character('\n');
-    const bool leftWritten = finishFile(leftOut, leftFile);
-    const bool rightWritten = finishFile(rightOut, rightFile);
-    if (!leftWritten || !rightWritten) {
-        const QString failed = leftWritten ? right : left;
+    // Both halves are whole on the disk before either replaces its old file, so a write
+    // that fails leaves both old halves as they were.
+    const bool leftWritten = leftOut.finish() && leftFile.finishWriting();
+    const bool rightWritten = leftWritten && rightOut.finish() && rightFile.finishWriting();
+    const bool leftCommitted = rightWritten && leftFile.commit();
+    if (!leftCommitted || !rightFile.commit()) {
+        const QString failed = !leftWritten || (rightWritten && !leftCommitted) ? left : right;
         leftName = reportWriteFailure(failed);
         lastError = leftName;
         return false;
@@ -146,13 +155,13 @@ bool VeskGrid::writeTerrainSplit(QString& leftName, QString& rightName)
 
 bool VeskGrid::saveOBJ(const QString& fileName)
 {
-    StdioFile file = openStdioFile(fileName, "wb");
-    if (!file) {
+    io::AtomicFileWrite file = saveFile(fileName);
+    if (!file.isOpen()) {
         lastError = reportOpenFailure(fileName);
         return false;
     }
 
-    FixedFormatWriter out(file.get());
+    FixedFormatWriter out(file.stream());
     out.text("# A terrain obj produced by Talvane\n\n");
     for (std::size_t row = 0; row < heights.size(); ++row) {
         const float y = static_cast<float>(row) * cellSize;

@@ -1,12 +1,10 @@
 #include "grid/GridSizeLimit.h"
 
+#include "io/SampleLimit.h"
+
 bool isAcceptableGridSize(long long columns, long long rows)
 {
-    if (columns < 1 || rows < 1)
-        return false;
-    if (columns > kMaxGridSamples || rows > kMaxGridSamples)
-        return false;
-    return columns <= kMaxGridSamples / rows;
+    return io::withinSampleLimit(columns, rows);
 }
 
 QString unacceptableGridSizeMessage(const QString& fileName, long long columns, long long rows)
@@ -16,5 +14,5 @@ QString unacceptableGridSizeMessage(const QString& fileName, long long columns, 
         .arg(fileName)
         .arg(columns)
         .arg(rows)
-        .arg(kMaxGridSamples);
+        .arg(static_cast<long long>(io::sampleLimit()));
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdio>
 #include <memory>
+#include <stdio.h>
+#include <string_view>
 
 // A C stream closed when it goes out of scope; grid files are opened, read or
 // written and closed within one call.
@@ -19,6 +21,16 @@ using StdioFile = std::unique_ptr<std::FILE, StdioFileCloser>;
 inline StdioFile openStdioFile(const QString& fileName, const char* mode)
 {
     return StdioFile(std::fopen(QFile::encodeName(fileName).constData(), mode));
+}
+
+// A read-only stream over bytes in memory (which must outlive it), so that the
+// readers parse a buffer exactly as they parse a file.
+inline StdioFile openMemoryStream(std::string_view bytes)
+{
+    // fmemopen wants a buffer even for no bytes; the stream never writes to it.
+    static char noBytes = 0;
+    char* data = bytes.empty() ? &noBytes : const_cast<char*>(bytes.data());
+    return StdioFile(::fmemopen(data, bytes.size(), "rb"));
 }
 
 // Closes the stream and reports whether everything written reached the file.

@@ -2,11 +2,14 @@
 
 #include "grid/FloatMatrix.h"
 #include "grid/GeoReference.h"
+#include "grid/GridFloatHeader.h"
+#include "grid/StdioFile.h"
 #include "grid/Vector3.h"
 
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 // The terrain: a regular grid of heights with everything derived from it.
@@ -30,6 +33,10 @@ public:
     // grid is empty and lastError says why.
     bool loadGRDFile(QString fileName);
     bool loadFLTFile(QString fileName);
+    // The same loads from a file's bytes held in memory (fileName names them in the
+    // messages and becomes the grid's name, as a loaded file's would).
+    bool loadGRDBuffer(std::string_view bytes, QString fileName);
+    bool loadFLTBuffers(std::string_view headerBytes, std::string_view dataBytes, QString fileName);
     bool writeTerrain(QString& fileName);
     bool writeTerrainSplit(QString& leftName, QString& rightName);
     bool saveOBJ(const QString& fileName);
@@ -39,6 +46,8 @@ public:
     bool writeDetail(FloatMatrix rowDetails, FloatMatrix columnDetails, QString fileName,
                      float detailCellSize, QString nextFileName);
     bool loadDetail(QString fileName);
+    // The same from the file's text held in memory.
+    bool loadDetailText(std::string_view text, QString fileName);
 
     // --- Surface analysis (SurfaceAnalysis.cpp) ---
     // Derived data are made on first use, never by loading or resizing: a terrain that
@@ -74,4 +83,11 @@ public:
 
     // Present only for a terrain read from a georeferenced raster; every load resets it.
     std::optional<GeoReference> georeference;
+
+private:
+    // The loaders' steps over an open stream, shared by the file and memory entries.
+    bool readGRDStream(StdioFile& file, const QString& fileName);
+    bool readFLTHeader(StdioFile& headerFile, const QString& headerName, GridFloatHeader& header);
+    bool readFLTData(StdioFile& file, const QString& fileName, const GridFloatHeader& header);
+    bool readDetailText(std::string_view text, const QString& fileName);
 };

@@ -68,65 +68,72 @@ int PngDecoder::decodeFile(const QString& path)
     const long fileSize = std::ftell(file.get());
     if (fileSize < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
         return -1;
-
-    unsigned char signature[8];
-    if (!readExactly(file.get(), signature, 8) || std::memcmp(signature, pngSignature, 8) != 0) {
-        diagnostics::reportf("The file does not have PNG signature.\n");
-        return -1;
-    }
-    // The image data is handed to inflate with an int length.
+    // The image data is handed to inflate with an int length; the signature is
+    // checked first all the same, so a text file gets the signature message.
     if (fileSize > INT_MAX) {
+        unsigned char signature[8];
+        if (!readExactly(file.get(), signature, 8) || std::memcmp(signature, pngSignature, 8) != 0) {
+            diagnostics::reportf("The file does not have PNG signature.\n");
+            return -1;
+        }
         diagnostics::reportf("The file is too large (%ld bytes).\n", fileSize);
         return -1;
     }
 
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(fileSize));
+    const std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file.get());
+    bytes.resize(got);
+    file.reset();
+    return decodeBuffer(bytes.data(), bytes.size());
+}
+
+int PngDecoder::decodeBuffer(const unsigned char* bytes, std::size_t size)
+{
+    if (size < 8 || std::memcmp(bytes, pngSignature, 8) != 0) {
+        diagnostics::reportf("The file does not have PNG signature.\n");
+        return -1;
+    }
+    if (size > static_cast<std::size_t>(INT_MAX)) {
+        diagnostics::reportf("The file is too large (%ld bytes).\n", static_cast<long>(size));
+        return -1;
+    }
+
     // All IDAT data together is smaller than the file, so it always fits here.
-    auto imageData = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(fileSize));
-    int imageDataLength = 0;
-    std::vector<unsigned char> chunkData;
-    long position = 8;
+    std::vector<unsigned char> imageData;
+    imageData.reserve(size);
+    std::size_t position = 8;
 
     for (;;) {
-        unsigned char chunkHeader[8];
-        if (!readExactly(file.get(), chunkHeader, 8))
+        if (size - position < 8)
             break;
-        position += 8;
-        const unsigned int length = bigEndian32(chunkHeader);
+        const unsigned int length = bigEndian32(bytes + position);
         char type[4];
-        std::memcpy(type, chunkHeader + 4, 4);
+        std::memcpy(type, bytes + position + 4, 4);
+        position += 8;
         diagnostics::reportf("Chunk name=%c%c%c%c\n", type[0], type[1], type[2], type[3]);
 
-        // A length beyond the rest of the file cannot be read whole: treat it as the
-        // short read it would be, without asking for that much memory.
-        if (length > static_cast<unsigned long>(fileSize - position))
+        // A chunk whose data or CRC runs past the end cannot be read whole: the chunk
+        // stream ends there.
+        if (length > size - position || size - position - length < 4)
             break;
-        const bool isImageData = std::memcmp(type, "IDAT", 4) == 0;
-        unsigned char* destination = nullptr;
-        if (isImageData) {
-            destination = imageData.get() + imageDataLength;
-        } else {
-            chunkData.resize(length);
-            destination = chunkData.data();
-        }
-        unsigned char crc[4];
-        if (!readExactly(file.get(), destination, length) || !readExactly(file.get(), crc, 4))
-            break;
-        position += static_cast<long>(length) + 4;
+        const unsigned char* data = bytes + position;
+        position += static_cast<std::size_t>(length) + 4; // the data and the unchecked CRC
 
-        if (isImageData) {
-            imageDataLength += static_cast<int>(length);
+        if (std::memcmp(type, "IDAT", 4) == 0) {
+            imageData.insert(imageData.end(), data, data + length);
             continue;
         }
         if (std::memcmp(type, "IEND", 4) == 0)
             break;
         if (std::memcmp(type, "PLTE", 4) == 0 && length % 3 != 0)
             return -1;
-        readChunk(chunkData.data(), length, type);
+        readChunk(data, length, type);
     }
 
+    compressedLength = static_cast<std::int64_t>(imageData.size());
     if (beginImage() == 1) {
         InflateDecoder inflater(*this);
-        inflateResult = inflater.inflate(imageData.get(), imageDataLength);
+        inflateResult = inflater.inflate(imageData.data(), static_cast<int>(imageData.size()));
         endImage();
     }
     return 1;

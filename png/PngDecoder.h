@@ -3,11 +3,13 @@
 #include "png/InflateSink.h"
 
 #include <QString>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 // Walks the chunks of a PNG file (ISO/IEC 15948): keeps the header, palette,
 // transparency and gamma, gathers the compressed image data, and then drives three
-// hooks around its decompression. Decompressed bytes reach putByte one at a time.
+// hooks around its decompression. Decompressed bytes reach the sink in runs.
 // This class only reads the file; PngImageDecoder turns the bytes into pixels.
 class PngDecoder : public InflateSink {
 public:
@@ -23,6 +25,8 @@ public:
     // is not a multiple of 3, or is too large to hold in memory (over 2 GiB); otherwise 1.
     // A 1 does not mean the image was decoded: see the hooks of the derived decoder.
     int decodeFile(const QString& path);
+    // The same for a file's bytes held in memory (decodeFile reads the file and calls this).
+    int decodeBuffer(const unsigned char* bytes, std::size_t size);
 
     // IHDR, all zero until one is read. Width and height are stored as read; a value
     // of 2^31 or more shows up negative and is refused by the image decoder.
@@ -51,6 +55,10 @@ public:
     int inflateResult = -1;
 
 protected:
+    // Bytes of image data (all IDAT chunks) gathered, known when beginImage is called: it
+    // bounds how much image the data can describe.
+    std::int64_t compressedLength = 0;
+
     // The hooks, called in this order. Here they do nothing and return 1.
     virtual int beginImage();
     int putByte(unsigned char byte) override;

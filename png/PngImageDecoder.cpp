@@ -4,6 +4,8 @@
 #include "png/PngAdam7.h"
 #include "png/PngScanlineFilter.h"
 
+#include "io/SampleLimit.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +35,22 @@ int PngImageDecoder::beginImage()
         diagnostics::reportf("Image size %lld x %lld is not supported (each side 1 to %lld, at most %lld pixels).\n",
                     static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),
                     static_cast<long long>(maxImageSide), static_cast<long long>(maxImagePixels));
+        return 0;
+    }
+
+    if (requestedWidth * requestedHeight > io::sampleLimit()) {
+        diagnostics::reportf("Image size %lld x %lld is more than the %lld pixels an image may hold.\n",
+                             static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),
+                             static_cast<long long>(io::sampleLimit()));
+        return 0;
+    }
+    // What the image's pixels take decompressed, without filter bytes or padding: the
+    // image data can describe no more than maxInflateRatio times its own size.
+    const std::int64_t pixelDataBytes = requestedWidth * requestedHeight * format.bitsPerPixel() / 8;
+    if (pixelDataBytes > maxInflateRatio * (compressedLength + 1)) {
+        diagnostics::reportf("Image size %lld x %lld needs more than its %lld bytes of image data can hold.\n",
+                             static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),
+                             static_cast<long long>(compressedLength));
         return 0;
     }
 

@@ -22,6 +22,12 @@ public:
     static constexpr std::int64_t maxImageSide = std::int64_t{1} << 20;
     static constexpr std::int64_t maxImagePixels = std::int64_t{1} << 27;
 
+    // Format notes: DEFLATE expands at most about 1032 to 1: its longest match, 258 bytes,
+    // costs at least two bits (a one-bit length code and a one-bit distance code). An
+    // image whose pixels need more bytes than that times its image data is refused before
+    // its buffer is allocated: the data could never fill it.
+    static constexpr std::int64_t maxInflateRatio = 1032;
+
     int imageWidth = 0;
     int imageHeight = 0;
     // RGBA, rows top to bottom; cleared to zero before decoding. A 16-bit sample

@@ -3,17 +3,14 @@
 #include "png/PngGridText.h"
 #include "png/PngImageDecoder.h"
 
+#include "io/AtomicFileWrite.h"
+
 #include <QFile>
 
 #include <cstdio>
-#include <memory>
 #include <utility>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // The text is produced row by row and handed to the file in pieces of about this size.
 constexpr std::size_t writeChunkBytes = 1 << 20;
@@ -31,12 +28,15 @@ float pngGrey16Height(std::uint16_t sample)
     return static_cast<float>(static_cast<double>(sample) * 1000.0 / 65535.0);
 }
 
-bool readPngHeightImage(const QString& pngPath, PngHeightImage& image, QString& errorText)
+namespace {
+
+// The heights of a decoded image (its 16-bit samples move into the image); false when
+// it could not be decoded at all.
+bool takeHeights(PngImageDecoder& decoder, int result, const QString& pngName, PngHeightImage& image,
+                 QString& errorText)
 {
-    PngImageDecoder decoder;
-    const int result = decoder.decodeFile(pngPath);
     if (result != 1 || decoder.imageWidth == 0 || decoder.imageHeight == 0 || decoder.pixelsWritten() == 0) {
-        errorText = QStringLiteral("Could not decode the PNG file ") + pngPath;
+        errorText = QStringLiteral("Could not decode the PNG file ") + pngName;
         return false;
     }
 
@@ -63,6 +63,23 @@ bool readPngHeightImage(const QString& pngPath, PngHeightImage& image, QString& 
     return true;
 }
 
+} // namespace
+
+bool readPngHeightImage(const QString& pngPath, PngHeightImage& image, QString& errorText)
+{
+    PngImageDecoder decoder;
+    const int result = decoder.decodeFile(pngPath);
+    return takeHeights(decoder, result, pngPath, image, errorText);
+}
+
+bool readPngHeightImage(std::string_view pngBytes, const QString& pngName, PngHeightImage& image, QString& errorText)
+{
+    PngImageDecoder decoder;
+    const int result =
+        decoder.decodeBuffer(reinterpret_cast<const unsigned char*>(pngBytes.data()), pngBytes.size());
+    return takeHeights(decoder, result, pngName, image, errorText);
+}
+
 std::string pngGridText(const PngHeightImage& image)
 {
     std::string text;
@@ -79,8 +96,9 @@ bool convertPngToGrid(const QString& pngPath, const QString& gridPath, QString& 
         return false;
 
     const QString writeError = QStringLiteral("Error when attempting to write to ") + gridPath;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(QFile::encodeName(gridPath).constData(), "w"));
-    if (!file) {
+    // The grid replaces any file of that name only once it is whole on the disk.
+    io::AtomicFileWrite file(QFile::encodeName(gridPath).toStdString());
+    if (!file.isOpen()) {
         errorText = writeError;
         return false;
     }
@@ -92,13 +110,12 @@ bool convertPngToGrid(const QString& pngPath, const QString& gridPath, QString& 
     for (const std::vector<float>& row : image.heights) {
         appendPngGridRow(text, row.data(), static_cast<int>(row.size()));
         if (text.size() >= writeChunkBytes) {
-            written = written && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+            written = written && std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size();
             text.clear();
         }
     }
-    written = written && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    written = std::fclose(file.release()) == 0 && written;
-    if (!written) {
+    written = written && std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size();
+    if (!written || !file.commit()) {
         errorText = writeError;
         return false;
     }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Turns a PNG height image into terrain heights and an ASCII grid. The window's
 // "Convert PNG" action and the command-line tool both call these.
@@ -34,12 +35,15 @@ struct PngHeightImage {
 // PNG, unsupported format or size, no pixel decoded) is refused: false and an error
 // text; the decoder's own lines on standard output say why.
 bool readPngHeightImage(const QString& pngPath, PngHeightImage& image, QString& errorText);
+// The same for a PNG file's bytes held in memory; pngName names them in the error text.
+bool readPngHeightImage(std::string_view pngBytes, const QString& pngName, PngHeightImage& image, QString& errorText);
 
 // The whole grid text of an image, as convertPngToGrid writes it.
 std::string pngGridText(const PngHeightImage& image);
 
 // Decodes pngPath and writes the grid to gridPath (the name as given). The PNG is
-// decoded first, so a refused PNG creates no file. On failure returns false with the
+// decoded first, so a refused PNG creates no file, and a write that fails leaves the
+// file that was at gridPath as it was. On failure returns false with the
 // error text for the user.
 bool convertPngToGrid(const QString& pngPath, const QString& gridPath, QString& errorText);
 

@@ -1,19 +1,25 @@
 #include "tools/OutputTransaction.h"
 
+#include "io/AtomicFileWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <unistd.h>
+#include <string>
 
 namespace {
 
-QString uniqueTag(int serial)
+std::string encoded(const QString& name)
 {
-    return QStringLiteral("part-%1-%2").arg(::getpid()).arg(serial);
+    return QFile::encodeName(name).toStdString();
+}
+
+QString decoded(const std::string& name)
+{
+    return QFile::decodeName(QByteArray::fromStdString(name));
 }
 
 } // namespace
@@ -33,18 +39,13 @@ QString OutputTransaction::temporaryNameFor(const QString& finalName)
 
 QString OutputTransaction::temporaryNameFor(const QString& finalName, const QString& extension)
 {
-    const QFileInfo info(finalName);
-    QString name = QStringLiteral(".") + info.completeBaseName() + QLatin1Char('.') + uniqueTag(++serial);
-    if (!extension.isEmpty())
-        name += QLatin1Char('.') + extension;
-    return info.dir().filePath(name);
+    return decoded(io::temporaryPathBeside(encoded(finalName), encoded(extension)));
 }
 
 QString OutputTransaction::temporaryFolderFor(const QString& finalName, QString& errorText)
 {
     const QFileInfo info(finalName);
-    const QString folder =
-        info.dir().filePath(QStringLiteral(".") + info.completeBaseName() + QLatin1Char('.') + uniqueTag(++serial));
+    const QString folder = decoded(io::temporaryPathBeside(encoded(finalName), std::string_view()));
     if (!QDir().mkdir(folder)) {
         errorText = QStringLiteral("cannot create files in %1").arg(info.dir().path());
         return {};
@@ -60,10 +61,12 @@ void OutputTransaction::adopt(const QString& temporaryName, const QString& final
 
 namespace {
 
+// rename(2) replaces an existing file atomically (QFile::rename would refuse to) and the
+// folder is synced after, as every save does.
 bool renameFile(const QString& from, const QString& to)
 {
-    // rename(2) replaces an existing file atomically; QFile::rename would refuse to.
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    std::string ignored;
+    return io::replaceFile(encoded(from), encoded(to), ignored);
 }
 
 } // namespace

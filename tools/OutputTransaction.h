@@ -8,7 +8,8 @@
 
 // All files of one command appear together or not at all. Writers write to temporary
 // names beside their final names (same folder, so the final rename is atomic and never
-// crosses file systems); commit() renames them into place. Anything not committed
+// crosses file systems); commit() renames them into place. Names and renames are the
+// core's atomic save (io/AtomicFileWrite.h), which every writer also saves through. Anything not committed
 // is removed when the transaction ends, and a commit that fails halfway puts back every
 // file it had replaced.
 class OutputTransaction {
@@ -45,5 +46,4 @@ private:
     std::vector<std::pair<QString, QString>> pending; // temporary name, final name
     QStringList temporaryFolders;
     QStringList committed;
-    int serial = 0;
 };

@@ -1,5 +1,6 @@
 #include "diagnostics/CollectingSink.h"
 #include "grid/VeskGrid.h"
+#include "io/SampleLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -586,6 +587,39 @@ TEST_F(DetailsFileBadInput, ValueThatIsNotANumberIsRefused)
         EXPECT_TRUE(contains(output, "\"" + bad + "\" is not a number.")) << output;
         EXPECT_FALSE(contains(output, "Width and height of current grid")) << output;
     }
+}
+
+TEST_F(DetailsFileBadInput, ValueBeyondFloatRangeIsRefused)
+{
+    // Found by fuzzing: a value of 59 digits is a finite double but no float.
+    const DetailLevel level = randomLevel(12, 12, 18);
+    const std::string good = fileText(level, 12, 12, "terrain");
+    for (const std::string& bad : {std::string(59, '8') + ".3", std::string("1e39"), std::string("-3.5e38")}) {
+        std::string text = good;
+        const auto spot = text.find("height_details\n") + 15;
+        text.replace(spot, text.find(' ', spot) - spot, bad);
+        const std::string output = expectRefused(text);
+        EXPECT_TRUE(contains(output, "\"" + bad + "\" is beyond the range of a detail value.")) << output;
+    }
+}
+
+TEST_F(DetailsFileBadInput, HeaderClaimingMoreValuesThanTheTextHoldsIsRefusedBeforeAllocating)
+{
+    // 4096 x 4096 is within the limit (about 50 million values, 200 MB), but a file of a
+    // few hundred bytes cannot hold them: refused before the matrices are made.
+    const std::string text = headerText("4096", "4096") + "width_details\n1 2 3 4 5 6 7 8\n";
+    const std::string output = expectRefused(text);
+    EXPECT_TRUE(contains(output, "VeskGrid:: *Error* - Premature end of details file.\n")) << output;
+    EXPECT_TRUE(contains(output, "incomplete number of details values were provided.\n")) << output;
+    EXPECT_FALSE(contains(output, "Width and height of current grid")) << output;
+}
+
+TEST_F(DetailsFileBadInput, LevelAboveTheSampleLimitInForceIsRefused)
+{
+    const QString fileName = writeLevel(randomLevel(12, 12, 20), path(QStringLiteral("limited.dtl")));
+    const io::ScopedSampleLimit limit(300); // a 12 x 12 level holds 120 + 220 values
+    const std::string output = expectRefusedFile(fileName);
+    EXPECT_TRUE(contains(output, "more than the 300 values a details file may hold")) << output;
 }
 
 TEST_F(DetailsFileBadInput, HeaderCutShortOrMalformedCellSize)

@@ -3,6 +3,8 @@
 // image (the sanitizer build checks that nothing is read outside the data).
 #include "PngTestSupport.h"
 
+#include "io/SampleLimit.h"
+
 #include <zlib.h>
 
 #include <gmock/gmock.h>
@@ -12,12 +14,12 @@ namespace {
 using testing::HasSubstr;
 using testing::Not;
 
-std::vector<unsigned char> deflateOfZeros(std::size_t count)
+std::vector<unsigned char> deflateOfZeros(std::size_t count, int level = 9)
 {
     const std::vector<unsigned char> zeros(count, 0);
     uLongf size = compressBound(static_cast<uLong>(count));
     std::vector<unsigned char> stream(size);
-    compress2(stream.data(), &size, zeros.data(), static_cast<uLong>(count), 9);
+    compress2(stream.data(), &size, zeros.data(), static_cast<uLong>(count), level);
     stream.resize(size);
     return stream;
 }
@@ -93,8 +95,9 @@ TEST(PngBadFile, SizesThatOverflowOrAreZero)
 TEST(PngBadFile, LargestAcceptedShapesStillDecodeTheirData)
 {
     // One long line at the side limit: the data runs out early, the rest stays zero.
+    // The data is stored, not compressed, so that it could describe the whole image.
     const std::string path = testFilePath("long_line.png");
-    writeBytes(path, fileWithIdat(1u << 20, 2, 8, 0, deflateOfZeros(1000)));
+    writeBytes(path, fileWithIdat(1u << 20, 2, 8, 0, deflateOfZeros(4000, 0)));
     const OurDecode ours = decodeWithOurs(path);
     EXPECT_EQ(ours.width, 1 << 20);
     EXPECT_EQ(ours.height, 2);
@@ -227,4 +230,133 @@ TEST(PngBadFile, NoImageDataAtAll)
     EXPECT_EQ(ours.result, 1);
     EXPECT_THAT(ours.printed, HasSubstr("Buffer overflow\n"));
     EXPECT_EQ(ours.pixels, std::vector<unsigned char>(36, 0));
+}
+
+// ------------------------------------------------------------ hostile sizes and slow streams
+
+namespace {
+
+std::vector<unsigned char> deflated(const std::vector<unsigned char>& raw, int level)
+{
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<unsigned char> stream(size);
+    compress2(stream.data(), &size, raw.data(), static_cast<uLong>(raw.size()), level);
+    stream.resize(size);
+    return stream;
+}
+
+// Every line of a grey image: filter type 0 and width zeros.
+std::vector<unsigned char> zeroGreyLines(std::size_t width, std::size_t height)
+{
+    return std::vector<unsigned char>(height * (width + 1), 0);
+}
+
+} // namespace
+
+TEST(PngBadFile, HeaderClaimingMorePixelsThanItsDataCanHoldIsRefusedBeforeAllocating)
+{
+    // 11585 x 11585 grey is within the size limits (2^27 pixels, 512 MiB of RGBA), but
+    // a kilobyte of image data can describe at most about a megabyte of pixels.
+    const std::string path = testFilePath("claims_too_much.png");
+    writeBytes(path, fileWithIdat(11585, 11585, 8, 0, deflateOfZeros(1000, 0)));
+    const OurDecode ours = decodeWithOurs(path);
+    EXPECT_EQ(ours.result, 1);
+    EXPECT_THAT(ours.printed, HasSubstr("Image size 11585 x 11585 needs more than its"));
+    EXPECT_EQ(ours.width, 0);
+    EXPECT_TRUE(ours.pixels.empty());
+    EXPECT_EQ(ours.inflateResult, -1);
+}
+
+TEST(PngBadFile, OneBitImageAtTheLimitOfWhatItsDataCanHoldIsAccepted)
+{
+    // The bound counts bits: 8 one-bit pixels per decompressed byte.
+    const std::uint32_t side = 2000;
+    const std::vector<unsigned char> stream = deflated(zeroGreyLines(side / 8, side), 9);
+    ASSERT_LT(stream.size() * 1032, std::size_t{side} * side) << "the bound in bytes would refuse it";
+    const std::string path = testFilePath("one_bit.png");
+    writeBytes(path, fileWithIdat(side, side, 1, 0, stream));
+    const OurDecode ours = decodeWithOurs(path);
+    EXPECT_EQ(ours.width, static_cast<int>(side));
+    EXPECT_TRUE(ours.complete);
+}
+
+TEST(PngBadFile, ImageAboveTheSampleLimitInForceIsRefused)
+{
+    const std::string path = testFilePath("over_limit.png");
+    writeBytes(path, fileWithIdat(4, 4, 8, 0, deflated(zeroGreyLines(4, 4), 9)));
+    const io::ScopedSampleLimit limit(15);
+    const OurDecode ours = decodeWithOurs(path);
+    EXPECT_THAT(ours.printed, HasSubstr("Image size 4 x 4 is more than the 15 pixels an image may hold.\n"));
+    EXPECT_EQ(ours.width, 0);
+    EXPECT_TRUE(ours.pixels.empty());
+}
+
+TEST(PngBadFile, HighlyCompressedStreamDecodesWhole)
+{
+    // About a thousand to one: 4 MiB of lines from 4 KiB of data.
+    const std::size_t side = 2048;
+    const std::vector<unsigned char> stream = deflated(zeroGreyLines(side, side), 9);
+    ASSERT_LT(stream.size(), std::size_t{8192});
+    const std::string path = testFilePath("compressed.png");
+    writeBytes(path, fileWithIdat(side, side, 8, 0, stream));
+    const OurDecode ours = decodeWithOurs(path);
+    ASSERT_EQ(ours.width, static_cast<int>(side));
+    EXPECT_TRUE(ours.complete);
+    EXPECT_EQ(ours.inflateResult, 1);
+    EXPECT_EQ(ours.pixels[3], 255);
+    EXPECT_EQ(ours.pixels[ours.pixels.size() - 4], 0);
+    EXPECT_EQ(ours.pixels.back(), 255);
+}
+
+TEST(PngBadFile, ManyOneByteImageDataChunksDecodeAsOne)
+{
+    PngLayout layout;
+    layout.width = 23;
+    layout.height = 17;
+    const std::vector<unsigned char> rows = randomPngRows(layout, 5);
+    const std::string whole = testFilePath("one_idat.png");
+    ASSERT_TRUE(writePngWithLibpng(whole, layout, rows));
+    const OurDecode reference = decodeWithOurs(whole);
+
+    // The same file with its image data cut into chunks of one byte each.
+    std::vector<unsigned char> stream;
+    const std::vector<unsigned char> original = readBytes(whole);
+    std::size_t position = 8;
+    std::vector<unsigned char> rebuilt(original.begin(), original.begin() + 8);
+    while (position + 8 <= original.size()) {
+        const std::size_t length = (std::size_t{original[position]} << 24) | (std::size_t{original[position + 1]} << 16) |
+                                   (std::size_t{original[position + 2]} << 8) | original[position + 3];
+        const std::string type(original.begin() + position + 4, original.begin() + position + 8);
+        const std::vector<unsigned char> data(original.begin() + position + 8, original.begin() + position + 8 + length);
+        position += 12 + length;
+        if (type == "IDAT") {
+            stream.insert(stream.end(), data.begin(), data.end());
+            continue;
+        }
+        if (type == "IEND") {
+            for (const unsigned char byte : stream) {
+                const auto chunk = pngChunk("IDAT", {byte});
+                rebuilt.insert(rebuilt.end(), chunk.begin(), chunk.end());
+            }
+        }
+        const auto chunk = pngChunk(type, data);
+        rebuilt.insert(rebuilt.end(), chunk.begin(), chunk.end());
+    }
+    ASSERT_GT(stream.size(), 100u);
+    const std::string pieces = testFilePath("many_idat.png");
+    writeBytes(pieces, rebuilt);
+    const OurDecode ours = decodeWithOurs(pieces);
+    EXPECT_TRUE(ours.complete);
+    EXPECT_EQ(ours.pixels, reference.pixels);
+}
+
+TEST(PngBadFile, EmptyImageDataEndsAtOnce)
+{
+    const std::string path = testFilePath("no_data.png");
+    writeBytes(path, fileWithIdat(4, 4, 8, 0, {}));
+    const OurDecode ours = decodeWithOurs(path);
+    EXPECT_EQ(ours.result, 1);
+    EXPECT_EQ(ours.inflateResult, 0);
+    EXPECT_FALSE(ours.complete);
+    EXPECT_THAT(ours.printed, HasSubstr("Buffer overflow\n"));
 }

@@ -1,0 +1,140 @@
+#!/usr/bin/env python3
+"""Remakes the hand-made seed inputs in fuzz/corpus/: small files of every layout each
+reader knows, cut from the shipped sample terrain where a terrain is wanted. Inputs a
+fuzzer found (crash-*, leak-*, timeout-*, oom-* and the regression seeds) are kept as
+they are; run from anywhere: python3 fuzz/make_seeds.py"""
+
+import os
+import struct
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SAMPLE = os.path.join(HERE, "..", "tests", "data", "jacksboro.grd")
+
+
+def put(reader, name, data):
+    folder = os.path.join(HERE, "corpus", reader)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as out:
+        out.write(data if isinstance(data, bytes) else data.encode())
+
+
+def sample_heights(columns, rows):
+    with open(SAMPLE) as sample:
+        tokens = sample.read().split()
+    values = [float(t) for t in tokens[14:14 + 403 * 344]]
+    return [[values[r * 403 + c] for c in range(columns)] for r in range(rows)]
+
+
+def grid_rows(heights):
+    return "".join(" ".join("%1.2f" % v for v in row) + " \n" for row in heights)
+
+
+def ascii_grids():
+    heights = sample_heights(20, 15)
+    put("ascii_grid", "own_layout.grd",
+        "ncols\t20\nnrows\t15\nxllcorner\t0\nyllcorner\t0\nxdim\t0.000833333333333333\n"
+        "ydim\t0.000833333333333333\nNODATA_value\t-9999\n" + grid_rows(heights) + "\n")
+    put("ascii_grid", "esri_layout.asc",
+        "ncols 20\nnrows 15\nxllcorner -84.41375\nyllcorner 36.44625\ncellsize 0.000833333333333333\n"
+        "NODATA_value -9999\n" + grid_rows(heights))
+    put("ascii_grid", "esri_centers_dxdy.asc",
+        "NCOLS 3\nNROWS 2\nXLLCENTER 0\nYLLCENTER 0\nDX 0.00083333\nDY 0.00083333\n"
+        "1 2 3\n-9999 5e2 6.25\n")
+    put("ascii_grid", "tiny.grd", "ncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 0.0003\n7\n")
+
+
+def float_grids():
+    heights = sample_heights(12, 9)
+    header = ("ncols         12\nnrows         9\nxllcorner     -84.41375\nyllcorner     36.44625\n"
+              "cellsize      0.0008333333333333\nNODATA_value  -9999\nbyteorder     LSBFIRST\n").encode()
+    data = b"".join(struct.pack("<f", v) for row in heights for v in row)
+    put("grid_float", "usgs_layout", struct.pack("<H", len(header)) + header + data)
+    header = b"NROWS 2\nNCOLS 2\nXDIM 0.0003\nBYTEORDER M\nNBITS 32\nPIXELTYPE FLOAT\nLAYOUT BIL\nNBANDS 1\n"
+    data = b"".join(struct.pack(">f", v) for v in (1.5, -9999.0, 250.0, 0.0))
+    put("grid_float", "big_endian_keys", struct.pack("<H", len(header)) + header + data)
+
+
+def details_text(columns, rows, cell_size):
+    lines = ["fuzzsource\tsource", "%i\tnum_cols" % columns, "%i\tnum_rows" % rows,
+             "%i\tresulting_num_cols" % (2 * columns - 2), "%i\tresulting_num_rows" % (2 * rows - 2),
+             ("%f" % cell_size if cell_size > 0 else "-1") + "\tcellsize(m)", "null\tnext_file", "", "",
+             "width_details"]
+    text = "\n".join(lines) + "\n"
+    text += "".join(" ".join("%1.5f" % (((r * 7 + c * 3) % 11) * 0.1 - 0.5) for c in range(columns - 2)) + " \n"
+                    for r in range(rows))
+    text += "\nheight_details\n"
+    text += "".join(" ".join("%1.5f" % (((r * 5 + c) % 13) * 0.05 - 0.3) for c in range(2 * columns - 2)) + " \n"
+                    for r in range(rows - 2))
+    return text + "\n"
+
+
+def details_files():
+    # The first byte picks the grid the level is spliced into (see fuzz_details_file.cpp).
+    put("details_file", "level_12_into_none", b"\x00" + details_text(12, 12, 60.0).encode())
+    put("details_file", "level_12_into_20x16", b"\x02" + details_text(12, 12, 60.0).encode())
+    put("details_file", "level_14x13_into_40x24", b"\x03" + details_text(14, 13, -1).encode())
+    put("details_file", "level_12_into_12", b"\x01" + details_text(12, 12, 15.0).encode())
+
+
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def png(width, height, color_type, depth, raw_lines, interlace=0, extra=b"", idat_pieces=1, level=9):
+    header = struct.pack(">IIBBBBB", width, height, depth, color_type, 0, 0, interlace)
+    stream = zlib.compress(raw_lines, level)
+    step = max(1, (len(stream) + idat_pieces - 1) // idat_pieces)
+    idats = b"".join(chunk(b"IDAT", stream[i:i + step]) for i in range(0, len(stream), step))
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + extra + idats + chunk(b"IEND", b"")
+
+
+def lines(width, height, bytes_per_line, filters=(0, 1, 2, 3, 4)):
+    out = b""
+    for y in range(height):
+        out += bytes([filters[y % len(filters)]]) + bytes((x * 37 + y * 11) % 256 for x in range(bytes_per_line))
+    return out
+
+
+def pngs():
+    images = {
+        "grey8.png": png(5, 4, 0, 8, lines(5, 4, 5)),
+        "grey1.png": png(11, 3, 0, 1, lines(11, 3, 2)),
+        "rgb8_trns_gama.png": png(3, 2, 2, 8, lines(3, 2, 9),
+                                  extra=chunk(b"gAMA", struct.pack(">I", 45455)) + chunk(b"tRNS", b"\x00\x01\x00\x02\x00\x03")),
+        "rgb16.png": png(2, 2, 2, 16, lines(2, 2, 12)),
+        "palette4.png": png(7, 3, 3, 4, lines(7, 3, 4),
+                            extra=chunk(b"PLTE", bytes(range(48))) + chunk(b"tRNS", b"\x10\x20\x30")),
+        "palette8.png": png(4, 4, 3, 8, lines(4, 4, 4), extra=chunk(b"PLTE", bytes(range(30)))),
+        "grey_alpha8.png": png(3, 3, 4, 8, lines(3, 3, 6)),
+        "rgba8_interlaced.png": png(9, 9, 6, 8, b"".join(
+            bytes([1]) + bytes((i * 13) % 256 for i in range(4 * w)) for w, h in
+            [(2, 2), (1, 2), (3, 1), (2, 3), (5, 2), (4, 5), (9, 4)] for _ in range(h)), interlace=1),
+        "grey8_many_idat.png": png(16, 16, 0, 8, lines(16, 16, 16), idat_pieces=40, level=1),
+        "grey8_stored.png": png(6, 2, 0, 8, lines(6, 2, 6), level=0),
+    }
+    for name, data in images.items():
+        put("png_image", name, data)
+        put("png_to_grid", name, data)
+
+
+def deflate(data, level=9, window_bits=15, strategy=zlib.Z_DEFAULT_STRATEGY):
+    compressor = zlib.compressobj(level, zlib.DEFLATED, window_bits, 9, strategy)
+    return compressor.compress(data) + compressor.flush()
+
+
+def inflate_streams():
+    text = b"Terrain synthesis by example: terrain, terrain, terrain." * 3
+    put("inflate", "stored", zlib.compress(text, 0))
+    put("inflate", "fixed", deflate(text, strategy=zlib.Z_FIXED))
+    put("inflate", "dynamic", zlib.compress(bytes((i * i) % 251 for i in range(3000)), 9))
+    put("inflate", "small_window", deflate(text * 4, 6, 9))
+    put("inflate", "long_runs", zlib.compress(b"\x00" * 20000 + b"\x01" * 300, 9))
+
+
+if __name__ == "__main__":
+    ascii_grids()
+    float_grids()
+    details_files()
+    pngs()
+    inflate_streams()
