@@ -46,7 +46,6 @@ void writeGridHeader(FixedFormatWriter& out, long long columns, long long rows, 
     out.text("\nNODATA_value\t-9999\n");
 }
 
-
 io::AtomicFileWrite saveFile(const QString& fileName)
 {
     return io::AtomicFileWrite(QFile::encodeName(fileName).toStdString());
