@@ -157,9 +157,16 @@ bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
     HeightTally tally;
     std::vector<float> rowValues;
     rowValues.reserve(static_cast<std::size_t>(width));
+    // Heights are floats: a number beyond their range would become infinite. The first
+    // such height is remembered and the load refused once the text is read.
+    long long firstBeyondRange = -1;
+    long long taken = 0;
     const HeightTextOutcome outcome = readHeightText(reader, file.get(), expected, [&](const double* values, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) {
-            rowValues.push_back(static_cast<float>(values[i]));
+        for (std::size_t i = 0; i < count; ++i, ++taken) {
+            const float value = static_cast<float>(values[i]);
+            if (!std::isfinite(value) && firstBeyondRange < 0)
+                firstBeyondRange = taken;
+            rowValues.push_back(value);
             tally.add(values[i]);
             if (rowValues.size() == static_cast<std::size_t>(width)) {
                 appendRow(*this, rowValues);
@@ -168,6 +175,15 @@ bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
         }
     });
     const long long read = outcome.heightsRead;
+    if (firstBeyondRange >= 0) {
+        return printAndRefuseLoad(
+            *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is beyond the range of a "
+                                  "height.")
+                       .arg(firstBeyondRange + 1)
+                       .arg(fileName)
+                       .arg(firstBeyondRange / width)
+                       .arg(firstBeyondRange % width));
+    }
     switch (outcome.status) {
     case HeightTextOutcome::Status::Complete:
         break;

@@ -257,3 +257,15 @@ TEST_F(GridFilesBadInputTest, WritersReportAFullDisk)
     EXPECT_NE(output.find("could not write all of file /dev/full"), std::string::npos) << output;
     EXPECT_FALSE(grid.lastError.isEmpty());
 }
+
+TEST_F(GridFilesBadInputTest, AsciiGridWithHeightBeyondFloatRange)
+{
+    // Found by fuzzing: "-9996e293" is a finite double but no float.
+    const std::string header = "ncols 3\nnrows 2\nxllcorner 0\nyllcorner 0\ncellsize 0.00083333\n";
+    for (const std::string bad : {"-9996e293", "1e39", "3.5e38"}) {
+        SCOPED_TRACE(bad);
+        expectRefusedAscii(header + "1 2 3\n4 " + bad + " 6\n",
+                           "height 5 of " + path("bad.grd").toStdString() +
+                               " (row 1, column 1) is beyond the range of a height.");
+    }
+}
