@@ -1,9 +1,10 @@
-// The details file reader, spliced into grids of a few sizes: the first byte picks the
+// The details file reader (Chaikin and Faber levels), spliced into grids of a few sizes: the first byte picks the
 // grid (no terrain, 12 x 12, 20 x 16 or 40 x 24), the rest is the file. An accepted level
 // must have the shapes the header and the grid give it, finite values, and must read
 // back the same from the file written from it.
 
 #include "fuzz/FuzzSupport.h"
+#include "grid/DetailLevelShape.h"
 #include "grid/VeskGrid.h"
 
 #include <algorithm>
@@ -49,14 +50,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(grid.details.size() == 2, "a details file gives one level");
     const FloatMatrix& columnDetails = grid.details[0];
     const FloatMatrix& rowDetails = grid.details[1];
-    // The level as read (N x M) stretched to the grid, never cropped.
-    const std::size_t columns = valuesPerRow(rowDetails) + 2;
-    const std::size_t rows = rowDetails.size();
-    fuzz::require(columns >= 12 && rows >= 12, "a level is at least 12 x 12");
-    fuzz::require(columns >= static_cast<std::size_t>(gridSize.width) && rows >= static_cast<std::size_t>(gridSize.height),
+    // The level as read (N x M) stretched to the grid, never cropped, in either scheme
+    // that keeps details (Chaikin or Faber, told apart by the matrices' widths).
+    const DetailLevelShape shape =
+        detailLevelShapeOf(static_cast<std::int64_t>(rowDetails.size()), static_cast<std::int64_t>(valuesPerRow(rowDetails)),
+                           static_cast<std::int64_t>(valuesPerRow(columnDetails)));
+    fuzz::require(shape.columns >= 12 && shape.rows >= 12, "a level is at least 12 x 12");
+    fuzz::require(shape.columns >= gridSize.width && shape.rows >= gridSize.height,
                   "a level is spliced to at least the grid's size");
-    fuzz::checkMatrix(rowDetails, rows, columns - 2);
-    fuzz::checkMatrix(columnDetails, rows - 2, 2 * columns - 2);
+    fuzz::checkMatrix(rowDetails, static_cast<std::size_t>(shape.rowDetailRows()),
+                      static_cast<std::size_t>(shape.rowDetailValues()));
+    fuzz::checkMatrix(columnDetails, static_cast<std::size_t>(shape.columnDetailRows()),
+                      static_cast<std::size_t>(shape.columnDetailValues()));
 
     const QString written = fuzz::scratchFile("level.dtl");
     fuzz::require(grid.writeDetail(rowDetails, columnDetails, written, grid.cellSize, QStringLiteral("null")),

@@ -55,17 +55,19 @@ def float_grids():
     put("grid_float", "big_endian_keys", struct.pack("<H", len(header)) + header + data)
 
 
-def details_text(columns, rows, cell_size):
+def details_text(columns, rows, cell_size, shortfall=2):
+    # shortfall 2 is a Chaikin level (N - 2 details a line), 1 a Faber level (N - 1).
     lines = ["fuzzsource\tsource", "%i\tnum_cols" % columns, "%i\tnum_rows" % rows,
-             "%i\tresulting_num_cols" % (2 * columns - 2), "%i\tresulting_num_rows" % (2 * rows - 2),
+             "%i\tresulting_num_cols" % (2 * columns - shortfall),
+             "%i\tresulting_num_rows" % (2 * rows - shortfall),
              ("%f" % cell_size if cell_size > 0 else "-1") + "\tcellsize(m)", "null\tnext_file", "", "",
              "width_details"]
     text = "\n".join(lines) + "\n"
-    text += "".join(" ".join("%1.5f" % (((r * 7 + c * 3) % 11) * 0.1 - 0.5) for c in range(columns - 2)) + " \n"
+    text += "".join(" ".join("%1.5f" % (((r * 7 + c * 3) % 11) * 0.1 - 0.5) for c in range(columns - shortfall)) + " \n"
                     for r in range(rows))
     text += "\nheight_details\n"
-    text += "".join(" ".join("%1.5f" % (((r * 5 + c) % 13) * 0.05 - 0.3) for c in range(2 * columns - 2)) + " \n"
-                    for r in range(rows - 2))
+    text += "".join(" ".join("%1.5f" % (((r * 5 + c) % 13) * 0.05 - 0.3) for c in range(2 * columns - shortfall)) + " \n"
+                    for r in range(rows - shortfall))
     return text + "\n"
 
 
@@ -75,6 +77,7 @@ def details_files():
     put("details_file", "level_12_into_20x16", b"\x02" + details_text(12, 12, 60.0).encode())
     put("details_file", "level_14x13_into_40x24", b"\x03" + details_text(14, 13, -1).encode())
     put("details_file", "level_12_into_12", b"\x01" + details_text(12, 12, 15.0).encode())
+    put("details_file", "faber_level_13x12_into_20x16", b"\x02" + details_text(13, 12, 30.0, shortfall=1).encode())
 
 
 def chunk(kind, data):
