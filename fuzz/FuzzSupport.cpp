@@ -116,6 +116,17 @@ void checkRewriteRoundTrip(const VeskGrid& grid)
     require(fileBytes(firstName) == fileBytes(secondName), "writing the re-read terrain gives the same bytes");
 }
 
+void checkLoadOutcome(const VeskGrid& grid, bool loaded)
+{
+    if (loaded) {
+        checkLoadedTerrain(grid);
+        checkRewriteRoundTrip(grid);
+        return;
+    }
+    require(!grid.hasData && grid.heights.empty(), "a refused terrain leaves the grid empty");
+    require(!grid.lastError.isEmpty(), "a refused terrain says why");
+}
+
 void checkMatrix(const FloatMatrix& matrix, std::size_t rows, std::size_t values)
 {
     require(matrix.size() == rows, "the matrix has the rows its shape says");

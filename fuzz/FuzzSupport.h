@@ -39,6 +39,10 @@ void checkLoadedTerrain(const VeskGrid& grid);
 // the heights to two decimals, and writing the re-read terrain gives the same bytes.
 void checkRewriteRoundTrip(const VeskGrid& grid);
 
+// After a terrain load: an accepted terrain passes both checks above, a refused one
+// leaves the grid empty and says why.
+void checkLoadOutcome(const VeskGrid& grid, bool loaded);
+
 // Every row of the matrix as long as the first, every value finite.
 void checkMatrix(const FloatMatrix& matrix, std::size_t rows, std::size_t values);
 
