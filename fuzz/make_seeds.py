@@ -6,6 +6,8 @@ they are; run from anywhere: python3 fuzz/make_seeds.py"""
 
 import os
 import struct
+import subprocess
+import tempfile
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -135,9 +137,31 @@ def inflate_streams():
     put("inflate", "long_runs", zlib.compress(b"\x00" * 20000 + b"\x01" * 300, 9))
 
 
+def gdal_rasters():
+    # Small cuts of the sample GeoTIFF through gdal_translate, each behind the byte that
+    # picks its name's extension in fuzz_gdal_raster.cpp (0 .tif, 1 .asc). An Erdas
+    # Imagine file is 20 KiB even for a few samples, too long for a seed.
+    source = os.path.join(HERE, "..", "tests", "data", "jacksboro_utm16.tif")
+    cuts = [
+        ("geotiff_deflate_8x6", 0, "GTiff", ["-co", "COMPRESS=DEFLATE", "-co", "PREDICTOR=3"], "tif"),
+        ("geotiff_int16_tiled_16x16", 0, "GTiff", ["-ot", "Int16", "-co", "TILED=YES", "-co", "BLOCKXSIZE=16",
+                                                   "-co", "BLOCKYSIZE=16", "-a_nodata", "-9999"], "tif"),
+        ("esri_ascii_8x6", 1, "AAIGrid", [], "asc"),
+    ]
+    with tempfile.TemporaryDirectory() as scratch:
+        for name, picker, driver, options, extension in cuts:
+            size = ["16", "16"] if "16x16" in name else ["8", "6"]
+            target = os.path.join(scratch, name + "." + extension)
+            subprocess.run(["gdal_translate", "-q", "-of", driver, "-srcwin", "100", "100"] + size + options +
+                           [source, target], check=True)
+            with open(target, "rb") as raster:
+                put("gdal_raster", name, bytes([picker]) + raster.read())
+
+
 if __name__ == "__main__":
     ascii_grids()
     float_grids()
     details_files()
     pngs()
     inflate_streams()
+    gdal_rasters()
