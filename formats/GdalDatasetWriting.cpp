@@ -7,26 +7,47 @@
 #include <cpl_vsi.h>
 #include <gdal_priv.h>
 
-void removeExportedFile(const QString& path)
+GdalExportFile::GdalExportFile(const QString& path) : path_(path), save_(QFile::encodeName(path).toStdString())
 {
-    const QByteArray name = QFile::encodeName(path);
-    VSIUnlink(name.constData());
-    VSIUnlink((name + ".aux.xml").constData());
+}
+
+bool GdalExportFile::isOpen(QString& errorText) const
+{
+    if (save_.isOpen())
+        return true;
+    errorText = exportFailureText(path_, QString::fromLocal8Bit(save_.errorText().c_str()));
+    return false;
+}
+
+QByteArray GdalExportFile::stagingName() const
+{
+    return QByteArray::fromStdString(save_.temporaryPath());
+}
+
+void GdalExportFile::removeGdalSidecar() const
+{
+    // GDAL may keep statistics or metadata in "<name>.aux.xml"; none is wanted beside a
+    // temporary name.
+    VSIUnlink((stagingName() + ".aux.xml").constData());
+}
+
+bool GdalExportFile::close(GDALDataset* dataset, bool written, const GdalErrorCapture& errors, QString& errorText)
+{
+    if (dataset)
+        GDALClose(dataset);
+    removeGdalSidecar();
+    if (written && dataset && !errors.failed()) {
+        if (save_.commit())
+            return true;
+        errorText = exportFailureText(path_, QString::fromLocal8Bit(save_.errorText().c_str()));
+        return false;
+    }
+    save_.discard();
+    errorText = exportFailureText(path_, errors.lastFailure(QStringLiteral("GDAL could not write it")));
+    return false;
 }
 
 QString exportFailureText(const QString& path, const QString& reason)
 {
     return QStringLiteral("%1 could not be written: %2").arg(path, reason);
-}
-
-bool closeExportedDataset(GDALDataset* dataset, const QString& path, bool written, const GdalErrorCapture& errors,
-                          QString& errorText)
-{
-    if (dataset)
-        GDALClose(dataset);
-    if (written && dataset && !errors.failed())
-        return true;
-    removeExportedFile(path);
-    errorText = exportFailureText(path, errors.lastFailure(QStringLiteral("GDAL could not write it")));
-    return false;
 }

@@ -1,22 +1,40 @@
 #pragma once
 
+#include "io/AtomicFileWrite.h"
+
+#include <QByteArray>
 #include <QString>
 
 class GDALDataset;
 class GdalErrorCapture;
 
-// Steps the GDAL writers share. A writer writes only to the path it is given and,
-// when it fails, removes what it had written there (and any sidecar GDAL made), so a
-// failed export leaves nothing behind.
+// Steps the GDAL writers share. GDAL writes files by name, so an export writes the
+// temporary of an atomic save (io/AtomicFileWrite.h) beside its target; only a dataset
+// closed without any failure replaces the target, so a failed export leaves the old
+// file byte for byte and no temporary behind.
+class GdalExportFile {
+public:
+    explicit GdalExportFile(const QString& path);
 
-// Closes the dataset, which writes whatever is pending; when that or anything before
-// it failed (`written` false or a failure caught by `errors`), removes the file and
-// returns false with errorText naming the path and GDAL's reason.
-bool closeExportedDataset(GDALDataset* dataset, const QString& path, bool written, const GdalErrorCapture& errors,
-                          QString& errorText);
+    // False (errorText set) when the temporary could not be created beside the target.
+    bool isOpen(QString& errorText) const;
 
-// Removes a file an export had started, and GDAL's ".aux.xml" beside it.
-void removeExportedFile(const QString& path);
+    // The name GDAL is to create the dataset under.
+    QByteArray stagingName() const;
+
+    // Closes the dataset, which writes whatever is pending; when that and everything
+    // before it worked (`written` true, no failure caught by `errors`), syncs the new
+    // file and puts it in the target's place. Otherwise removes the temporary (and any
+    // sidecar GDAL made beside it) and returns false with errorText naming the target
+    // and GDAL's reason.
+    bool close(GDALDataset* dataset, bool written, const GdalErrorCapture& errors, QString& errorText);
+
+private:
+    void removeGdalSidecar() const;
+
+    QString path_;
+    io::AtomicFileWrite save_;
+};
 
 // The refusal text for an export to path that failed for `reason`.
 QString exportFailureText(const QString& path, const QString& reason);

@@ -5,8 +5,6 @@
 #include "formats/RasterGeoreferencing.h"
 #include "formats/RasterNoData.h"
 
-#include <QFile>
-
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 
@@ -50,15 +48,18 @@ bool writeGeoTiff(const VeskGrid& grid, const QString& path, QString& errorText)
         errorText = exportFailureText(path, QStringLiteral("this GDAL has no GeoTIFF driver"));
         return false;
     }
+    GdalExportFile file(path);
+    if (!file.isOpen(errorText))
+        return false;
     const char* const options[] = {"TILED=YES", "COMPRESS=DEFLATE", "PREDICTOR=3", "BIGTIFF=IF_SAFER", nullptr};
-    GDALDataset* dataset = driver->Create(QFile::encodeName(path).constData(), grid.width, grid.height, 1,
-                                          GDT_Float32, const_cast<char**>(options));
+    GDALDataset* dataset = driver->Create(file.stagingName().constData(), grid.width, grid.height, 1, GDT_Float32,
+                                          const_cast<char**>(options));
     if (!dataset)
-        return closeExportedDataset(nullptr, path, false, errors, errorText);
+        return file.close(nullptr, false, errors, errorText);
 
     const ExportPlacement placement = exportPlacementOf(grid);
     GDALRasterBand& band = *dataset->GetRasterBand(1);
     const bool written = placeDataset(*dataset, placement) && band.SetNoDataValue(kNoDataHeight) == CE_None &&
                          writeHeights(band, grid, placement.flipRows);
-    return closeExportedDataset(dataset, path, written, errors, errorText);
+    return file.close(dataset, written, errors, errorText);
 }

@@ -2,9 +2,11 @@
 
 #include "formats/GdalDatasetWriting.h"
 #include "formats/GdalSession.h"
+#include "io/AtomicFileWrite.h"
 
 #include <QFile>
 
+#include <cpl_vsi.h>
 #include <gdal_priv.h>
 
 #include <cstdio>
@@ -23,6 +25,41 @@ bool hasSamples(const VeskGrid& grid, QString& errorText)
     errorText = QStringLiteral("Grid has no data");
     return false;
 }
+
+// Saves the bytes at path through the atomic save: the old file stays unless all of
+// them reached the disk.
+bool saveBytes(const QString& path, const void* bytes, std::size_t size, QString& errorText)
+{
+    io::AtomicFileWrite file(QFile::encodeName(path).toStdString());
+    if (!file.isOpen()) {
+        errorText = exportFailureText(path, QString::fromLocal8Bit(file.errorText().c_str()));
+        return false;
+    }
+    if (std::fwrite(bytes, 1, size, file.stream()) != size || !file.commit()) {
+        errorText = exportFailureText(path, QStringLiteral("the disk refused the samples"));
+        return false;
+    }
+    return true;
+}
+
+// A file of GDAL's memory file system, removed with its metadata sidecar when it goes.
+class MemoryFileName {
+public:
+    MemoryFileName() : name_("/vsimem/talvane-heightmap-" + QByteArray::number(reinterpret_cast<quintptr>(this)) + ".png")
+    {
+    }
+    ~MemoryFileName()
+    {
+        VSIUnlink(name_.constData());
+        VSIUnlink((name_ + ".aux.xml").constData());
+    }
+    MemoryFileName(const MemoryFileName&) = delete;
+    MemoryFileName& operator=(const MemoryFileName&) = delete;
+    const char* name() const { return name_.constData(); }
+
+private:
+    QByteArray name_;
+};
 
 } // namespace
 
@@ -49,10 +86,21 @@ bool writePng16Heightmap(const VeskGrid& grid, const HeightmapRange& range, cons
         errorText = exportFailureText(path, errors.lastFailure(QStringLiteral("no memory for the samples")));
         return false;
     }
+    // GDAL's PNG driver reports success for a file the disk cut short, so the image is
+    // made in memory and saved by us.
+    const MemoryFileName image;
     const char* const options[] = {"ZLEVEL=6", nullptr};
-    GDALDataset* written = png->CreateCopy(QFile::encodeName(path).constData(), staged.get(), FALSE,
-                                           const_cast<char**>(options), nullptr, nullptr);
-    return closeExportedDataset(written, path, written != nullptr, errors, errorText);
+    GDALDataset* written =
+        png->CreateCopy(image.name(), staged.get(), FALSE, const_cast<char**>(options), nullptr, nullptr);
+    if (written)
+        GDALClose(written);
+    vsi_l_offset length = 0;
+    const GByte* bytes = written ? VSIGetMemFileBuffer(image.name(), &length, FALSE) : nullptr;
+    if (!bytes || errors.failed()) {
+        errorText = exportFailureText(path, errors.lastFailure(QStringLiteral("GDAL could not write it")));
+        return false;
+    }
+    return saveBytes(path, bytes, static_cast<std::size_t>(length), errorText);
 }
 
 bool writeRaw16Heightmap(const VeskGrid& grid, const HeightmapRange& range, const QString& path, QString& errorText)
@@ -65,16 +113,5 @@ bool writeRaw16Heightmap(const VeskGrid& grid, const HeightmapRange& range, cons
         bytes[2 * i] = static_cast<unsigned char>(samples[i] & 0xFF);
         bytes[2 * i + 1] = static_cast<unsigned char>(samples[i] >> 8);
     }
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (!file) {
-        errorText = exportFailureText(path, QStringLiteral("it cannot be created"));
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(QFile::encodeName(path).constData());
-        errorText = exportFailureText(path, QStringLiteral("the disk refused the samples"));
-        return false;
-    }
-    return true;
+    return saveBytes(path, bytes.data(), bytes.size(), errorText);
 }

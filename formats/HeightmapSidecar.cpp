@@ -1,11 +1,14 @@
 #include "formats/HeightmapSidecar.h"
 
+#include "io/AtomicFileWrite.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cmath>
+#include <cstdio>
 
 QString heightmapSidecarName(const QString& heightmapPath)
 {
@@ -23,12 +26,12 @@ bool writeHeightmapSidecar(const QString& path, const HeightmapSidecar& sidecar,
         {QStringLiteral("sampleRange"), QJsonArray{0, 65535}},
     };
     const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);
-    QFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) == text.size() &&
-                         file.flush();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        QFile::remove(path);
+    io::AtomicFileWrite file(QFile::encodeName(path).toStdString());
+    const bool written = file.isOpen() &&
+                         std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), file.stream()) ==
+                             static_cast<std::size_t>(text.size()) &&
+                         file.commit();
+    if (!written) {
         errorText = QStringLiteral("%1 could not be written").arg(path);
         return false;
     }
