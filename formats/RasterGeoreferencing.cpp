@@ -63,6 +63,10 @@ bool placeRaster(const std::optional<GeoTransform>& transform, const OGRSpatialR
         const double metresPerUnit = crs && crs->IsProjected() ? crs->GetLinearUnits() : 1.0;
         metres = wholeMetres(pixelWidth * metresPerUnit);
     }
+    if (!std::isfinite(metres)) {
+        problem = QStringLiteral("its pixel size %1 is beyond the range of a cell size").arg(pixelWidth);
+        return false;
+    }
     // Finer than a metre floors to nothing; such a terrain still needs a spacing.
     placement.cellSize = metres >= 1.0f ? metres : 1.0f;
     placement.flipRows = t[5] > 0.0;

@@ -1,5 +1,7 @@
 #include "grid/AsciiGridHeader.h"
 
+#include "grid/CellSize.h"
+
 #include <array>
 #include <string>
 
@@ -132,5 +134,6 @@ bool readAsciiGridHeader(TokenReader& reader, AsciiGridHeader& header, QString& 
         return false;
     }
     header.cellSizeDegrees = haveCellSize ? cellSize : xSpacing;
-    return true;
+    problem = unusableSpacingProblem(header.cellSizeDegrees);
+    return problem.isEmpty();
 }

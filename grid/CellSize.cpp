@@ -30,3 +30,10 @@ double degreesFromCellSize(float cellSize)
 {
     return static_cast<double>(cellSize) * kDegreesPerMetre;
 }
+
+QString unusableSpacingProblem(double degrees)
+{
+    if (std::isfinite(cellSizeFromDegrees(degrees)))
+        return {};
+    return QStringLiteral("the cell size %1 is beyond the range of a spacing").arg(degrees);
+}

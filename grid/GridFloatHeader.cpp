@@ -1,5 +1,6 @@
 #include "grid/GridFloatHeader.h"
 
+#include "grid/CellSize.h"
 #include "grid/TokenReader.h"
 
 #include <string>
@@ -91,5 +92,6 @@ bool readGridFloatHeader(std::FILE* file, GridFloatHeader& header, QString& prob
         return false;
     }
     header.cellSizeDegrees = haveCellSize ? cellSize : xSpacing;
-    return true;
+    problem = unusableSpacingProblem(header.cellSizeDegrees);
+    return problem.isEmpty();
 }

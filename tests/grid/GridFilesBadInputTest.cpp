@@ -269,3 +269,14 @@ TEST_F(GridFilesBadInputTest, AsciiGridWithHeightBeyondFloatRange)
                                " (row 1, column 1) is beyond the range of a height.");
     }
 }
+
+TEST_F(GridFilesBadInputTest, HeadersWithCellSizeBeyondFloatRange)
+{
+    // Found by fuzzing: 1.1e44 degrees is a finite double but its metres are no float.
+    const std::string beyond = "11111111111111111111111111111111111111111101111111111111111111111111111111100";
+    expectRefusedAscii("ncols 1\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize " + beyond + "\n7\n",
+                       "the cell size 1.11111e+76 is beyond the range of a spacing");
+    writeTextFile(path("wide.hdr"), "NROWS 1\nNCOLS 1\nXDIM 7e77\nBYTEORDER LSBFIRST\n");
+    writeTextFile(path("wide.flt"), std::string("\0\0\x80\x3f", 4));
+    expectRefused(path("wide.flt"), true, "the cell size 7e+77 is beyond the range of a spacing");
+}
