@@ -2,17 +2,47 @@
 
 #include <algorithm>
 
+#include <immintrin.h>
+
 namespace {
 
 constexpr int lanes = 8;
 using FloatLanes = float __attribute__((vector_size(lanes * sizeof(float))));
 
+bool haveAvx2()
+{
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
+}
+
+// The error pass of eight candidates whose blocks start at samples[starts[k]]:
+// each lane subtracts, squares and adds in the order and types of blockError.
+__attribute__((target("avx2"))) void gatherErrors(const float* samples, int stride, const int* starts,
+                                                  const float* means, const float* shape, int blockWidth,
+                                                  int blockHeight, float* errors)
+{
+    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(starts));
+    const __m256 mean = _mm256_loadu_ps(means);
+    __m256 error = _mm256_setzero_ps();
+    for (int i = 0; i < blockHeight; ++i) {
+        const __m256i rowStart = _mm256_add_epi32(first, _mm256_set1_epi32(i * stride));
+        for (int j = 0; j < blockWidth; ++j) {
+            const __m256 heights = _mm256_i32gather_ps(samples, _mm256_add_epi32(rowStart, _mm256_set1_epi32(j)), 4);
+            const __m256 difference = _mm256_sub_ps(_mm256_sub_ps(heights, mean), _mm256_set1_ps(*shape++));
+            error = _mm256_add_ps(error, _mm256_mul_ps(difference, difference));
+        }
+    }
+    _mm256_storeu_ps(errors, error);
+}
+
 } // namespace
 
 CandidateScorer::CandidateScorer(const FloatMatrix& tiled, BlockPosition tiledPosition, int blockWidth,
-                                 int blockHeight, const FloatMatrix& example, const ExampleBlockSums& exampleSums)
+                                 int blockHeight, const FloatMatrix& example, const ExampleBlockSums& exampleSums,
+                                 const PackedExample* packed)
     : example_(&example),
       exampleSums_(&exampleSums),
+      packed_(packed != nullptr && !packed->empty() && haveAvx2() ? packed : nullptr),
       blockWidth_(blockWidth),
       blockHeight_(blockHeight),
       sampleCount_(static_cast<float>(blockWidth * blockHeight))
@@ -53,26 +83,59 @@ void CandidateScorer::scoreAll(const BlockPosition* candidates, int count, float
         // A short last group repeats its last candidate in the spare lanes.
         const int used = std::min(lanes, count - first);
         BlockPosition group[lanes];
-        FloatLanes means;
-        for (int k = 0; k < lanes; ++k) {
+        for (int k = 0; k < lanes; ++k)
             group[k] = candidates[first + std::min(k, used - 1)];
-            means[k] = exampleMean(group[k]);
-        }
-        FloatLanes error = {};
-        const float* shape = tiledShape_.data();
-        for (int i = 0; i < blockHeight_; ++i) {
-            const float* rows[lanes];
-            for (int k = 0; k < lanes; ++k)
-                rows[k] = (*example_)[group[k].y + i].data() + group[k].x;
-            for (int j = 0; j < blockWidth_; ++j) {
-                FloatLanes heights;
-                for (int k = 0; k < lanes; ++k)
-                    heights[k] = rows[k][j];
-                const FloatLanes difference = (heights - means) - *shape++;
-                error += difference * difference;
-            }
-        }
-        for (int k = 0; k < used; ++k)
-            scores[first + k] = error[k];
+        // Candidates lie anywhere in the example: fetch the next group's rows while this one is scored.
+        if (packed_ != nullptr)
+            for (int k = first + lanes; k < std::min(count, first + 2 * lanes); ++k)
+                prefetchBlock(candidates[k]);
+        float errors[lanes];
+        scoreGroup(group, errors);
+        std::copy(errors, errors + used, scores + first);
     }
+}
+
+void CandidateScorer::prefetchBlock(BlockPosition candidate) const
+{
+    const float* start = packed_->samples.data() + static_cast<std::size_t>(candidate.y) * packed_->width + candidate.x;
+    for (int i = 0; i < blockHeight_; ++i) {
+        __builtin_prefetch(start);
+        __builtin_prefetch(start + blockWidth_ - 1);
+        start += packed_->width;
+    }
+    exampleSums_->prefetch(candidate.x, candidate.y, blockWidth_, blockHeight_);
+}
+
+void CandidateScorer::scoreGroup(const BlockPosition* group, float* errors) const
+{
+    float means[lanes];
+    for (int k = 0; k < lanes; ++k)
+        means[k] = exampleMean(group[k]);
+    if (packed_ != nullptr) {
+        int starts[lanes];
+        for (int k = 0; k < lanes; ++k)
+            starts[k] = group[k].y * packed_->width + group[k].x;
+        gatherErrors(packed_->samples.data(), packed_->width, starts, means, tiledShape_.data(), blockWidth_,
+                     blockHeight_, errors);
+        return;
+    }
+    FloatLanes mean;
+    for (int k = 0; k < lanes; ++k)
+        mean[k] = means[k];
+    FloatLanes error = {};
+    const float* shape = tiledShape_.data();
+    for (int i = 0; i < blockHeight_; ++i) {
+        const float* rows[lanes];
+        for (int k = 0; k < lanes; ++k)
+            rows[k] = (*example_)[group[k].y + i].data() + group[k].x;
+        for (int j = 0; j < blockWidth_; ++j) {
+            FloatLanes heights;
+            for (int k = 0; k < lanes; ++k)
+                heights[k] = rows[k][j];
+            const FloatLanes difference = (heights - mean) - *shape++;
+            error += difference * difference;
+        }
+    }
+    for (int k = 0; k < lanes; ++k)
+        errors[k] = error[k];
 }

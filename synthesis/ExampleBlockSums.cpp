@@ -96,6 +96,19 @@ long double ExampleBlockSums::sum(int x, int y, int width, int height) const
     return std::ldexp(static_cast<long double>(static_cast<std::int64_t>(units)), quantumExponent_);
 }
 
+void ExampleBlockSums::prefetch(int x, int y, int width, int height) const
+{
+    if (table_.empty())
+        return;
+    const std::size_t stride = static_cast<std::size_t>(columns_) + 1;
+    const std::uint64_t* top = table_.data() + static_cast<std::size_t>(y) * stride + x;
+    const std::uint64_t* bottom = table_.data() + static_cast<std::size_t>(y + height) * stride + x;
+    __builtin_prefetch(top);
+    __builtin_prefetch(top + width);
+    __builtin_prefetch(bottom);
+    __builtin_prefetch(bottom + width);
+}
+
 long double ExampleBlockSums::runningSum(int x, int y, int width, int height) const
 {
     return runningBlockSum(*heights_, x, y, width, height);

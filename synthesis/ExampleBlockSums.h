@@ -26,6 +26,8 @@ public:
     long double sum(int x, int y, int width, int height) const;
 
     bool usesTable() const { return !table_.empty(); }
+    // Asks the processor to fetch the table entries sum() will read for this block.
+    void prefetch(int x, int y, int width, int height) const;
 
 private:
     explicit ExampleBlockSums(const FloatMatrix& heights) : heights_(&heights) {}

@@ -7,11 +7,13 @@
 #include "synthesis/CandidateRange.h"
 #include "synthesis/CandidateScorer.h"
 #include "synthesis/ExampleBlockSums.h"
+#include "synthesis/PackedExample.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <map>
 
 namespace {
 
@@ -46,6 +48,44 @@ std::vector<std::uint64_t> drawOffsets(const std::vector<TiledBlock>& blocks, in
     return offsets;
 }
 
+// For each last candidate start the blocks use, the truncated value getRand(1, last)
+// gives for every raw value: a look-up instead of the double arithmetic per draw.
+class DrawTables {
+public:
+    DrawTables(const std::vector<TiledBlock>& blocks, int exampleWidth, int exampleHeight)
+    {
+        for (const TiledBlock& block : blocks) {
+            const CandidateRange range = candidateRange(exampleWidth, exampleHeight, block.width, block.height);
+            add(range.lastX);
+            add(range.lastY);
+        }
+    }
+
+    // The table for getRand(1, last), last > 1.
+    const std::vector<int>& of(int last) const { return tables_.at(last); }
+
+private:
+    static constexpr int rawValues = 32768;
+
+    void add(int last)
+    {
+        if (last <= 1 || tables_.count(last) != 0)
+            return;
+        std::vector<int>& table = tables_[last];
+        table.resize(rawValues);
+        for (int raw = 0; raw < rawValues; ++raw)
+            table[raw] = static_cast<int>(rawToRange(raw, 1.0f, static_cast<float>(last)));
+    }
+
+    std::map<int, std::vector<int>> tables_;
+};
+
+// One coordinate of a candidate: a range of one value draws nothing and gives 1.
+int drawStart(RandomRangeStream& stream, const std::vector<int>* table)
+{
+    return table == nullptr ? 1 : (*table)[stream.nextRaw()];
+}
+
 struct BlockWinner {
     bool found = false;
     bool cancelled = false;
@@ -53,13 +93,23 @@ struct BlockWinner {
     float error = 0.0f;
 };
 
-BlockWinner searchBlock(const FloatMatrix& tiled, const FloatMatrix& example, const ExampleBlockSums& sums,
-                        const TiledBlock& block, int candidateCount, RandomRangeStream stream,
+struct SearchData {
+    const FloatMatrix& tiled;
+    const FloatMatrix& example;
+    const ExampleBlockSums& sums;
+    const PackedExample& packed;
+    const DrawTables& tables;
+};
+
+BlockWinner searchBlock(const SearchData& data, const TiledBlock& block, int candidateCount, RandomRangeStream stream,
                         const BlockProgress& progress)
 {
-    const CandidateRange range = candidateRange(exampleWidthOf(example), static_cast<int>(example.size()),
+    const CandidateRange range = candidateRange(exampleWidthOf(data.example), static_cast<int>(data.example.size()),
                                                 block.width, block.height);
-    const CandidateScorer scorer(tiled, {block.x, block.y}, block.width, block.height, example, sums);
+    const std::vector<int>* rowTable = range.lastY > 1 ? &data.tables.of(range.lastY) : nullptr;
+    const std::vector<int>* columnTable = range.lastX > 1 ? &data.tables.of(range.lastX) : nullptr;
+    const CandidateScorer scorer(data.tiled, {block.x, block.y}, block.width, block.height, data.example, data.sums,
+                                 &data.packed);
     BlockPosition candidates[candidatesPerBatch];
     float scores[candidatesPerBatch];
     BlockWinner winner;
@@ -70,8 +120,8 @@ BlockWinner searchBlock(const FloatMatrix& tiled, const FloatMatrix& example, co
         }
         const int count = std::min(candidatesPerBatch, candidateCount - first);
         for (int k = 0; k < count; ++k) {
-            const int y = static_cast<int>(stream.draw(1.0f, static_cast<float>(range.lastY)));
-            const int x = static_cast<int>(stream.draw(1.0f, static_cast<float>(range.lastX)));
+            const int y = drawStart(stream, rowTable);
+            const int x = drawStart(stream, columnTable);
             candidates[k] = {x, y};
         }
         scorer.scoreAll(candidates, count, scores);
@@ -101,6 +151,9 @@ BlockSearchOutcome searchRandomBlocks(const FloatMatrix& tiled, const FloatMatri
     const std::vector<std::uint64_t> offsets =
         drawOffsets(blocks, exampleWidthOf(example), static_cast<int>(example.size()), candidateCount, totalDraws);
     const ExampleBlockSums sums(example, tiling.blockSize * tiling.blockSize);
+    const PackedExample packed(example);
+    const DrawTables tables(blocks, exampleWidthOf(example), static_cast<int>(example.size()));
+    const SearchData data{tiled, example, sums, packed, tables};
 
     std::vector<BlockPosition> positions(blocks.size());
     std::vector<float> errors(blocks.size(), 0.0f);
@@ -110,8 +163,8 @@ BlockSearchOutcome searchRandomBlocks(const FloatMatrix& tiled, const FloatMatri
         for (int index = range.begin(); index != range.end(); ++index) {
             if (cancelled.load(std::memory_order_relaxed))
                 return;
-            const BlockWinner winner = searchBlock(tiled, example, sums, blocks[index], candidateCount,
-                                                   from.skipped(offsets[index]), progress);
+            const BlockWinner winner =
+                searchBlock(data, blocks[index], candidateCount, from.skipped(offsets[index]), progress);
             if (winner.cancelled) {
                 cancelled = true;
                 return;

@@ -20,7 +20,9 @@ int advance(std::uint32_t& state)
     return static_cast<int>((state / 65536u) % 32768u);
 }
 
-float spread(int raw, float min, float max)
+} // namespace
+
+float rawToRange(int raw, float min, float max)
 {
     // Dividing by the largest raw value (rather than multiplying by its
     // reciprocal) makes the top draw land exactly on max.
@@ -35,8 +37,6 @@ float spread(int raw, float min, float max)
     return stored;
 }
 
-} // namespace
-
 int nextRandom15()
 {
     return advance(randomState);
@@ -50,7 +50,7 @@ std::optional<float> getRand(float min, float max)
         diagnostics::reportf("Error in getRand, max=%1.3f, min=%1.3f\n", max, min);
         return std::nullopt;
     }
-    return spread(nextRandom15(), min, max);
+    return rawToRange(nextRandom15(), min, max);
 }
 
 void resetRandomRangeGenerator()
@@ -72,7 +72,12 @@ float RandomRangeStream::draw(float min, float max)
 {
     if (max == min)
         return max;
-    return spread(advance(state_), min, max);
+    return rawToRange(advance(state_), min, max);
+}
+
+int RandomRangeStream::nextRaw()
+{
+    return advance(state_);
 }
 
 RandomRangeStream RandomRangeStream::skipped(std::uint64_t draws) const

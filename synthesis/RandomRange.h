@@ -23,6 +23,10 @@ std::optional<float> getRand(float min, float max);
 // so a test can replay the sequence a fresh process would draw.
 void resetRandomRangeGenerator();
 
+// The value getRand gives in [min, max] (max > min) for the raw value `raw`: a
+// table of it for every raw value spares a loop of many draws the arithmetic.
+float rawToRange(int raw, float min, float max);
+
 // The process-wide generator as a value, for work that draws a known number of
 // values ahead of time (the parallel block matcher gives each block its own
 // stretch of the sequence). A RandomRangeStream draws exactly what getRand
@@ -36,6 +40,8 @@ public:
 
     // As getRand for a non-empty range (max >= min, both numbers): max == min draws nothing.
     float draw(float min, float max);
+    // The next raw value, as nextRandom15 gives it.
+    int nextRaw();
 
     // The stream after `draws` more raw values, in logarithmic time.
     RandomRangeStream skipped(std::uint64_t draws) const;

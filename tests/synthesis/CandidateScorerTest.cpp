@@ -17,12 +17,11 @@ bool sameBits(float first, float second)
     return std::memcmp(&first, &second, sizeof first) == 0;
 }
 
-// Every score of scorer, one by one and in groups, is blockError's, bit for bit.
-void expectBlockErrors(const VeskGrid& tiled, const VeskGrid& example, BlockPosition at, int width, int height,
-                       const ExampleBlockSums& sums)
+void expectBlockErrorsWith(const VeskGrid& tiled, const VeskGrid& example, BlockPosition at, int width, int height,
+                           const ExampleBlockSums& sums, const PackedExample* packed)
 {
     const BlockMapper mapper(tiled, example, 8, 1);
-    const CandidateScorer scorer(tiled.heights, at, width, height, example.heights, sums);
+    const CandidateScorer scorer(tiled.heights, at, width, height, example.heights, sums, packed);
     std::vector<BlockPosition> candidates;
     for (int y = 0; y + height <= example.height; y += 2)
         for (int x = 0; x + width <= example.width; x += 3)
@@ -41,6 +40,17 @@ void expectBlockErrors(const VeskGrid& tiled, const VeskGrid& example, BlockPosi
         }
         first += static_cast<std::size_t>(count);
     }
+}
+
+// Every score of scorer, one by one and in groups, is blockError's, bit for bit;
+// with the packed example (gathers where the processor has them) and without.
+void expectBlockErrors(const VeskGrid& tiled, const VeskGrid& example, BlockPosition at, int width, int height,
+                       const ExampleBlockSums& sums)
+{
+    const PackedExample packed(example.heights);
+    ASSERT_FALSE(packed.empty());
+    for (const PackedExample* layout : {static_cast<const PackedExample*>(nullptr), &packed})
+        expectBlockErrorsWith(tiled, example, at, width, height, sums, layout);
 }
 
 VeskGrid roughTerrain(int width, int height, std::uint32_t salt)
