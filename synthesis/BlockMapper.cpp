@@ -76,7 +76,9 @@ bool BlockMapper::mapBlocks(int candidateCount, std::vector<BlockPosition>& posi
     diagnostics::reportf("Performing mapping (bheight = %i, bs=%i, ol=%i, #cand=%i) ...\n", tiledHeight, blockSize,
                 overlap, candidateCount);
     const BlockTiling tiling = tileGrid(tiledWidth, tiledHeight, blockSize, overlap);
-    BlockProgress progress(search.progress, static_cast<std::int64_t>(tiling.blocks.size()));
+    // The refined search visits every block once more per sweep; its sweeps are most of the work.
+    const std::int64_t passes = search.mode == MatchSearch::Mode::refined ? 1 + refinementSweeps : 1;
+    BlockProgress progress(search.progress, passes * static_cast<std::int64_t>(tiling.blocks.size()));
     BlockMatches matches;
     RandomRangeStream end = RandomRangeStream::current();
     BlockSearchOutcome outcome;

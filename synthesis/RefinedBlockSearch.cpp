@@ -90,7 +90,7 @@ struct BlockRefiner {
 } // namespace
 
 bool refineBlockMatches(const FloatMatrix& tiled, const FloatMatrix& example, const BlockTiling& tiling,
-                        const BlockProgress& progress, BlockMatches& matches)
+                        BlockProgress& progress, BlockMatches& matches)
 {
     const ExampleBlockSums sums(example, tiling.blockSize * tiling.blockSize);
     const int exampleWidth = example.empty() ? 0 : static_cast<int>(example.front().size());
@@ -106,7 +106,10 @@ bool refineBlockMatches(const FloatMatrix& tiled, const FloatMatrix& example, co
             const int diagonal = sweep % 2 == 0 ? visit : diagonals - 1 - visit;
             const int firstRow = std::max(0, diagonal - (columns - 1));
             const int lastRow = std::min(rows - 1, diagonal);
-            tbb::parallel_for(firstRow, lastRow + 1, [&](int row) { refiner.refine(row, diagonal - row, sweep); });
+            tbb::parallel_for(firstRow, lastRow + 1, [&](int row) {
+                refiner.refine(row, diagonal - row, sweep);
+                progress.blockDone();
+            });
         }
     }
     return true;

@@ -25,4 +25,4 @@ constexpr int refinementSweeps = 4;
 
 // False when cancelled, with `matches` partly refined; the caller drops them then.
 bool refineBlockMatches(const FloatMatrix& tiled, const FloatMatrix& example, const BlockTiling& tiling,
-                        const BlockProgress& progress, BlockMatches& matches);
+                        BlockProgress& progress, BlockMatches& matches);

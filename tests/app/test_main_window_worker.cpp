@@ -66,7 +66,8 @@ private slots:
     void init() { IsolatedSettings::clear(); }
 
     // The base is the sample refined twice (1606 x 1370), the example the sample
-    // coarsened once, matched with the refined search: a "Go" of a few seconds.
+    // refined and coarsened again (a detail level on 806 x 688), matched with the refined
+    // search: a "Go" of a few seconds, long enough to be caught half way.
     void cancellingGoHalfWayLeavesBothScreensAsTheyWere()
     {
         ScriptedWindow scripted;
@@ -79,6 +80,7 @@ private slots:
         window->refineLeftButton->click();
         QCOMPARE(window->gLGrid1->grid.width, 1606);
         QVERIFY(window->openTerrainRight(sample.grd()));
+        window->refineRightButton->click();
         window->coarsenRightButton->click();
         window->refineMatchesCB->setChecked(true);
         const WindowState before = stateOf(*window);
