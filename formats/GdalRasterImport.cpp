@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cpl_string.h>
+#include <cpl_vsi.h>
 #include <gdal_priv.h>
 
 #include <memory>
@@ -22,6 +24,31 @@ struct DatasetCloser {
     void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
 };
 using DatasetHandle = std::unique_ptr<GDALDataset, DatasetCloser>;
+
+// A raster's bytes hold at most this many samples each: DEFLATE's ceiling of about
+// 1032 to 1, counted a sample a byte. A header claiming more over a tiny file (a sparse
+// GeoTIFF of a few hundred bytes claims millions of samples) is refused before its
+// terrain is allocated.
+constexpr long long kMaxSamplesPerByte = 1032;
+
+// The bytes of every file the dataset reads (a VRT lists its sources too); -1 when the
+// driver names none.
+long long inputBytes(GDALDataset& dataset)
+{
+    char** files = dataset.GetFileList();
+    if (files == nullptr || *files == nullptr) {
+        CSLDestroy(files);
+        return -1;
+    }
+    long long total = 0;
+    for (char** file = files; *file != nullptr; ++file) {
+        VSIStatBufL status;
+        if (VSIStatL(*file, &status) == 0)
+            total += static_cast<long long>(status.st_size);
+    }
+    CSLDestroy(files);
+    return total;
+}
 
 bool refuse(VeskGrid& grid, const QString& reason, QString& errorText)
 {
@@ -75,6 +102,17 @@ bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& 
     const long long rows = dataset->GetRasterYSize();
     if (!isAcceptableGridSize(columns, rows))
         return refuse(grid, unacceptableGridSizeMessage(fileName, columns, rows), errorText);
+
+    const long long bytes = inputBytes(*dataset);
+    if (bytes >= 0 && columns * rows > kMaxSamplesPerByte * (bytes + 1)) {
+        return refuse(grid,
+                      QStringLiteral("%1 claims %2 x %3 samples, more than its %4 bytes can hold")
+                          .arg(fileName)
+                          .arg(columns)
+                          .arg(rows)
+                          .arg(bytes),
+                      errorText);
+    }
 
     std::optional<GeoTransform> transform;
     GeoTransform values{};

@@ -45,8 +45,11 @@ int PngImageDecoder::beginImage()
         return 0;
     }
     // What the image's pixels take decompressed, without filter bytes or padding: the
-    // image data can describe no more than maxInflateRatio times its own size.
-    const std::int64_t pixelDataBytes = requestedWidth * requestedHeight * format.bitsPerPixel() / 8;
+    // image data can describe no more than maxInflateRatio times its own size. Packed
+    // pixels count a byte each, as each takes four here and a height after: a 1 KiB
+    // 1-bit image would otherwise claim 8 million pixels (some 100 MB decoded).
+    const std::int64_t bitsCounted = format.bitsPerPixel() < 8 ? 8 : format.bitsPerPixel();
+    const std::int64_t pixelDataBytes = requestedWidth * requestedHeight * bitsCounted / 8;
     if (pixelDataBytes > maxInflateRatio * (compressedLength + 1)) {
         diagnostics::reportf("Image size %lld x %lld needs more than its %lld bytes of image data can hold.\n",
                              static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),

@@ -267,12 +267,13 @@ TEST(PngBadFile, HeaderClaimingMorePixelsThanItsDataCanHoldIsRefusedBeforeAlloca
     EXPECT_EQ(ours.inflateResult, -1);
 }
 
-TEST(PngBadFile, OneBitImageAtTheLimitOfWhatItsDataCanHoldIsAccepted)
+TEST(PngBadFile, OneBitImageWhoseDataCouldHoldAByteAPixelIsAccepted)
 {
-    // The bound counts bits: 8 one-bit pixels per decompressed byte.
+    // The bound counts packed pixels a byte each; stored data of a 2000 x 2000 1-bit
+    // image is well within it.
     const std::uint32_t side = 2000;
-    const std::vector<unsigned char> stream = deflated(zeroGreyLines(side / 8, side), 9);
-    ASSERT_LT(stream.size() * 1032, std::size_t{side} * side) << "the bound in bytes would refuse it";
+    const std::vector<unsigned char> stream = deflated(zeroGreyLines(side / 8, side), 0);
+    ASSERT_GE(stream.size() * 1032, std::size_t{side} * side);
     const std::string path = testFilePath("one_bit.png");
     writeBytes(path, fileWithIdat(side, side, 1, 0, stream));
     const OurDecode ours = decodeWithOurs(path);
@@ -359,4 +360,21 @@ TEST(PngBadFile, EmptyImageDataEndsAtOnce)
     EXPECT_EQ(ours.inflateResult, 0);
     EXPECT_FALSE(ours.complete);
     EXPECT_THAT(ours.printed, HasSubstr("Buffer overflow\n"));
+}
+
+TEST(PngBadFile, OneBitImageOfZerosClaimingMillionsOfPixelsFromAKilobyte)
+{
+    // A 1-bit 2816 x 2816 image of zeros deflates to about 1 KiB but would take 32 MB of
+    // pixels decoded (and as much again as heights): refused before it is allocated.
+    const std::uint32_t side = 2816;
+    const std::vector<unsigned char> file = fileWithIdat(side, side, 1, 0, deflateOfZeros(side * (side / 8 + 1)));
+    ASSERT_LT(file.size(), 1200u);
+    const std::string path = testFilePath("one_bit_zeros.png");
+    writeBytes(path, file);
+    const OurDecode ours = decodeWithOurs(path);
+    EXPECT_EQ(ours.result, 1);
+    EXPECT_THAT(ours.printed, HasSubstr("Image size 2816 x 2816 needs more than its"));
+    EXPECT_EQ(ours.width, 0);
+    EXPECT_TRUE(ours.pixels.empty());
+    EXPECT_EQ(ours.inflateResult, -1);
 }

@@ -306,3 +306,21 @@ TEST(CliRasterFormats, FaberDetailsFilesRestoreTheRealDemThroughTwoLevels)
     // Five decimals per detail in the files, two levels of midpoints.
     EXPECT_LE(largestHeightDifference(fine, original), 2e-5);
 }
+
+TEST(CliRasterFormats, SparseGeoTiffClaimingMoreSamplesThanItsBytesIsRefused)
+{
+    if (!programOnPath("gdal_create"))
+        GTEST_SKIP() << "gdal_create is not installed";
+    // 8192 x 8192 float samples with no tile written: a file of a few hundred bytes that
+    // would take 256 MB as a terrain.
+    ScratchFolder folder;
+    const std::string sparse = folder.path("sparse.tif");
+    ASSERT_EQ(runProgram("gdal_create", {"-q", "-of", "GTiff", "-outsize", "8192", "8192", "-ot", "Float32", "-co",
+                                          "TILED=YES", "-co", "BLOCKXSIZE=1024", "-co", "BLOCKYSIZE=1024", "-co",
+                                          "SPARSE_OK=TRUE", sparse})
+                  .exitCode,
+              0);
+    const ProcessResult info = runCli({"info", sparse});
+    EXPECT_NE(info.exitCode, 0);
+    EXPECT_NE((info.out + info.err).find("claims 8192 x 8192 samples, more than its"), std::string::npos) << info.out;
+}
