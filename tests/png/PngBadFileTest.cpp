@@ -44,6 +44,16 @@ void expectRefusedSize(const OurDecode& ours)
     EXPECT_EQ(ours.inflateResult, -1);
 }
 
+// Refused before anything is allocated: more pixels than the image data can hold.
+void expectRefusedForItsData(const OurDecode& ours, const std::string& size)
+{
+    EXPECT_EQ(ours.result, 1);
+    EXPECT_THAT(ours.printed, HasSubstr("Image size " + size + " needs more than its"));
+    EXPECT_EQ(ours.width, 0);
+    EXPECT_TRUE(ours.pixels.empty());
+    EXPECT_EQ(ours.inflateResult, -1);
+}
+
 } // namespace
 
 TEST(PngBadFile, MissingFileIsRefusedSilently)
@@ -260,11 +270,7 @@ TEST(PngBadFile, HeaderClaimingMorePixelsThanItsDataCanHoldIsRefusedBeforeAlloca
     const std::string path = testFilePath("claims_too_much.png");
     writeBytes(path, fileWithIdat(11585, 11585, 8, 0, deflateOfZeros(1000, 0)));
     const OurDecode ours = decodeWithOurs(path);
-    EXPECT_EQ(ours.result, 1);
-    EXPECT_THAT(ours.printed, HasSubstr("Image size 11585 x 11585 needs more than its"));
-    EXPECT_EQ(ours.width, 0);
-    EXPECT_TRUE(ours.pixels.empty());
-    EXPECT_EQ(ours.inflateResult, -1);
+    expectRefusedForItsData(ours, "11585 x 11585");
 }
 
 TEST(PngBadFile, OneBitImageWhoseDataCouldHoldAByteAPixelIsAccepted)
@@ -372,9 +378,5 @@ TEST(PngBadFile, OneBitImageOfZerosClaimingMillionsOfPixelsFromAKilobyte)
     const std::string path = testFilePath("one_bit_zeros.png");
     writeBytes(path, file);
     const OurDecode ours = decodeWithOurs(path);
-    EXPECT_EQ(ours.result, 1);
-    EXPECT_THAT(ours.printed, HasSubstr("Image size 2816 x 2816 needs more than its"));
-    EXPECT_EQ(ours.width, 0);
-    EXPECT_TRUE(ours.pixels.empty());
-    EXPECT_EQ(ours.inflateResult, -1);
+    expectRefusedForItsData(ours, "2816 x 2816");
 }
