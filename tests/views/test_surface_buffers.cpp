@@ -1,0 +1,335 @@
+// The surface drawn from buffer objects against the immediate-mode drawing: on the
+// real sample DEM, for every colouring and both kinds of profile lines, the values
+// OpenGL's feedback mode reads back from the two paths are the same, bit for bit and
+// in the same order. Also: the parallel fill gives the serial fill's bytes, a
+// cancelled fill leaves nothing, and only the parts asked for are uploaded.
+
+#include "diagnostics/CollectingSink.h"
+#include "grid/VeskGrid.h"
+#include "support/GLTestContext.h"
+#include "support/TestGrids.h"
+#include "views/SurfaceArrays.h"
+#include "views/SurfaceBuffers.h"
+#include "views/SurfaceFormat.h"
+#include "views/SurfacePalette.h"
+
+#include <QtTest>
+
+#include <GL/gl.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct Lighting {
+    bool viewLight; // the view's directional light: lit colours depend on the normals
+};
+
+// Every value feedback mode returns for the drawing, in an orthographic box around the
+// whole terrain (nothing clipped), with a tilted model-view so that all three normal
+// components reach the lighting.
+std::vector<GLfloat> feedbackValues(const VeskGrid& grid, const Lighting& lighting, const std::function<void()>& draw)
+{
+    const double extent = std::max(grid.width, grid.height) * grid.cellSize * 0.0005 + 1.0;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glViewport(0, 0, 1000, 1000);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-2.0 * extent, 2.0 * extent, -2.0 * extent, 2.0 * extent, -4.0 * extent, 4.0 * extent);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glRotatef(-35.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(20.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    if (lighting.viewLight) {
+        const GLfloat position[4] = {-25.0f, 25.0f, 25.0f, 0.0f};
+        const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+        const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+        glLightfv(GL_LIGHT0, GL_POSITION, position);
+        glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+        glEnable(GL_LIGHT0);
+    } else {
+        // No light and a white ambient: each vertex carries exactly its material colour.
+        const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, white);
+        glDisable(GL_LIGHT0);
+    }
+
+    // A token and a count per triangle, seven values per vertex.
+    const std::size_t triangles = 2 * static_cast<std::size_t>(grid.width) * static_cast<std::size_t>(grid.height);
+    std::vector<GLfloat> values(triangles * 23 + 1024);
+    glFeedbackBuffer(static_cast<GLsizei>(values.size()), GL_3D_COLOR, values.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint used = glRenderMode(GL_RENDER);
+
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+    values.resize(used > 0 ? static_cast<std::size_t>(used) : 0);
+    return values;
+}
+
+bool sameBits(const std::vector<GLfloat>& a, const std::vector<GLfloat>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(GLfloat)) == 0;
+}
+
+// Where two feedback streams first differ, for the failure message.
+QString firstDifference(const std::vector<GLfloat>& immediate, const std::vector<GLfloat>& buffered)
+{
+    const std::size_t common = std::min(immediate.size(), buffered.size());
+    for (std::size_t i = 0; i < common; ++i)
+        if (std::memcmp(&immediate[i], &buffered[i], sizeof(GLfloat)) != 0)
+            return QStringLiteral("value %1: immediate %2, buffers %3 (sizes %4, %5)")
+                .arg(i).arg(immediate[i], 0, 'g', 9).arg(buffered[i], 0, 'g', 9).arg(immediate.size()).arg(buffered.size());
+    return QStringLiteral("sizes %1 and %2").arg(immediate.size()).arg(buffered.size());
+}
+
+bool sameTriples(const TripleArray& a, const TripleArray& b)
+{
+    return a.triples == b.triples && (a.empty() || std::memcmp(a.data(), b.data(), a.bytes()) == 0);
+}
+
+SurfaceRequest everything(SurfaceColouring colouring)
+{
+    return SurfaceRequest{true, true, colouring, true};
+}
+
+int immediateMode(SurfaceColouring colouring)
+{
+    switch (colouring) {
+    case SurfaceColouring::Height:
+        return 1;
+    case SurfaceColouring::Curvature:
+        return 2;
+    case SurfaceColouring::Slope:
+        return 3;
+    case SurfaceColouring::Plain:
+        break;
+    }
+    return 0;
+}
+
+constexpr SurfaceColouring kColourings[] = {SurfaceColouring::Plain, SurfaceColouring::Height,
+                                            SurfaceColouring::Curvature, SurfaceColouring::Slope};
+
+} // namespace
+
+class SurfaceBuffersTest : public QObject {
+    Q_OBJECT
+
+public:
+    static void initMain() { installDefaultSurfaceFormat(); }
+
+private:
+    GLTestContext context_;
+    VeskGrid dem_;
+
+    // The buffers of one colouring of the grid, filled and uploaded.
+    void uploadAll(const VeskGrid& grid, SurfaceColouring colouring, SurfaceBuffers& buffers)
+    {
+        SurfaceArrays arrays;
+        QVERIFY(fillSurfaceArrays(grid, everything(colouring), arrays, FillThreads::All));
+        QVERIFY(buffers.upload(arrays, everything(colouring)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(context_.create(), context_.error());
+        qInfo("GL_RENDERER %s", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        QVERIFY(dem_.loadGRDFile(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.grd")));
+        dem_.calculateCurvature();
+        QCOMPARE(dem_.width, 403);
+        QCOMPARE(dem_.height, 344);
+    }
+
+    void realDemSurfaceIsTheImmediateSurface_data()
+    {
+        QTest::addColumn<int>("colouring");
+        QTest::addColumn<bool>("viewLight");
+        for (const SurfaceColouring colouring : kColourings) {
+            const int index = static_cast<int>(colouring);
+            QTest::addRow("colouring %d, material colours", index) << index << false;
+            QTest::addRow("colouring %d, lit by the view's light", index) << index << true;
+        }
+    }
+
+    void realDemSurfaceIsTheImmediateSurface()
+    {
+        QFETCH(int, colouring);
+        QFETCH(bool, viewLight);
+        const auto chosen = static_cast<SurfaceColouring>(colouring);
+        SurfaceBuffers buffers;
+        uploadAll(dem_, chosen, buffers);
+        QCOMPARE(buffers.hasColours(), chosen != SurfaceColouring::Plain);
+
+        const std::vector<GLfloat> immediate =
+            feedbackValues(dem_, {viewLight}, [&] { dem_.render(immediateMode(chosen)); });
+        const std::vector<GLfloat> buffered = feedbackValues(dem_, {viewLight}, [&] { buffers.drawSurface(); });
+        buffers.destroy();
+        // Every triangle of the 343 strips of 2 x 403 - 2 triangles came through.
+        QCOMPARE(immediate.size(), std::size_t{343} * 804 * 23);
+        QVERIFY2(sameBits(immediate, buffered), qPrintable(firstDifference(immediate, buffered)));
+    }
+
+    void realDemCurvesAreTheImmediateCurves_data()
+    {
+        QTest::addColumn<bool>("uCurves");
+        QTest::addColumn<int>("spacing");
+        for (const bool u : {true, false})
+            for (const int spacing : {1, 7, 500, 0})
+                QTest::addRow("%s-curves, spacing %d", u ? "u" : "v", spacing) << u << spacing;
+    }
+
+    void realDemCurvesAreTheImmediateCurves()
+    {
+        QFETCH(bool, uCurves);
+        QFETCH(int, spacing);
+        SurfaceBuffers buffers;
+        uploadAll(dem_, SurfaceColouring::Plain, buffers);
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        const auto unlit = [](const std::function<void()>& draw) {
+            return [draw] {
+                glDisable(GL_LIGHTING);
+                glColor3f(0.0f, 0.0f, 0.0f);
+                draw();
+            };
+        };
+        const std::vector<GLfloat> immediate =
+            feedbackValues(dem_, {false}, unlit([&] { dem_.renderCurves(uCurves, spacing); }));
+        const std::vector<GLfloat> buffered =
+            feedbackValues(dem_, {false}, unlit([&] { buffers.drawCurves(uCurves, spacing); }));
+        buffers.destroy();
+        QVERIFY(!immediate.empty());
+        QVERIFY2(sameBits(immediate, buffered), qPrintable(firstDifference(immediate, buffered)));
+    }
+
+    void parallelFillGivesTheSerialBytes()
+    {
+        // The DEM, and a grid with heights that are not numbers and uneven cells.
+        VeskGrid odd;
+        fillTestGrid(
+            odd, 257, 131, 30.0f,
+            [](int r, int c) { return (r * 31 + c * 17) % 97 == 0 ? std::nanf("") : 0.37f * r - 0.11f * c * c; },
+            [](int r, int c) { return std::sin(0.1f * r * c); }, [](int r, int c) { return 0.001f * ((r + c) % 1000); });
+        for (const VeskGrid* grid : {&dem_, &odd}) {
+            for (const SurfaceColouring colouring : kColourings) {
+                SurfaceArrays serial;
+                SurfaceArrays parallel;
+                QVERIFY(fillSurfaceArrays(*grid, everything(colouring), serial, FillThreads::One));
+                QVERIFY(fillSurfaceArrays(*grid, everything(colouring), parallel, FillThreads::All));
+                QVERIFY(!serial.positions.empty() && !serial.curvePositions.empty());
+                QCOMPARE(serial.colours.empty(), colouring == SurfaceColouring::Plain);
+                QVERIFY(sameTriples(serial.positions, parallel.positions));
+                QVERIFY(sameTriples(serial.normals, parallel.normals));
+                QVERIFY(sameTriples(serial.colours, parallel.colours));
+                QVERIFY(sameTriples(serial.curvePositions, parallel.curvePositions));
+            }
+        }
+    }
+
+    void arraysHaveTheDocumentedSizes()
+    {
+        SurfaceArrays arrays;
+        QVERIFY(fillSurfaceArrays(dem_, everything(SurfaceColouring::Slope), arrays, FillThreads::All));
+        const std::size_t samples = 403 * 344;
+        QCOMPARE(arrays.positions.triples, samples);
+        QCOMPARE(arrays.normals.triples, samples);
+        QCOMPARE(arrays.colours.triples, std::size_t{2 * 403 * 343});
+        QCOMPARE(arrays.curvePositions.triples, samples);
+        // Strip b's upper block holds sample (b+1, i)'s height colour; spot-check one.
+        SurfaceArrays height;
+        QVERIFY(fillSurfaceArrays(dem_, everything(SurfaceColouring::Height), height, FillThreads::One));
+        const float* upper = height.colours.data() + (6 * 403 * 100 + 3 * 403) + 3 * 7;
+        const Rgba expected = heightColour(dem_.heights[101][7], dem_.minHeight, dem_.maxHeight);
+        QCOMPARE(upper[0], expected.red);
+        QCOMPARE(upper[1], expected.green);
+        QCOMPARE(upper[2], expected.blue);
+
+        const std::vector<std::uint32_t> strip = stripIndices(3);
+        QCOMPARE(strip, (std::vector<std::uint32_t>{0, 3, 1, 4, 2, 5}));
+        QCOMPARE(columnIndices(3, 4), (std::vector<std::uint32_t>{0, 3, 6, 9}));
+    }
+
+    void undrawableGridsFillNothing()
+    {
+        VeskGrid empty;
+        SurfaceArrays arrays;
+        QVERIFY(fillSurfaceArrays(empty, everything(SurfaceColouring::Height), arrays, FillThreads::All));
+        QVERIFY(arrays.positions.empty() && arrays.colours.empty() && arrays.curvePositions.empty());
+
+        VeskGrid narrow;
+        fillTestGrid(narrow, 1, 5, 10.0f, [](int r, int) { return float(r); });
+        QVERIFY(fillSurfaceArrays(narrow, everything(SurfaceColouring::Height), arrays, FillThreads::All));
+        QVERIFY(arrays.positions.empty() && arrays.colours.empty());
+        QCOMPARE(arrays.curvePositions.triples, std::size_t{5}); // a one-column grid still has its v-curve
+
+        // Curvature of the wrong shape: the vertices are drawn, the colours are not.
+        VeskGrid stale;
+        fillTestGrid(stale, 6, 6, 10.0f, [](int r, int c) { return float(r * c); });
+        stale.curvature.pop_back();
+        QVERIFY(fillSurfaceArrays(stale, everything(SurfaceColouring::Curvature), arrays, FillThreads::All));
+        QVERIFY(!arrays.positions.empty());
+        QVERIFY(arrays.colours.empty());
+        QVERIFY(!surfaceIsDrawable(stale, SurfaceColouring::Curvature));
+        QVERIFY(surfaceIsDrawable(stale, SurfaceColouring::Slope));
+    }
+
+    void cancelledFillLeavesNothing()
+    {
+        const std::atomic<bool> cancel{true};
+        for (const FillThreads threads : {FillThreads::One, FillThreads::All}) {
+            SurfaceArrays arrays;
+            QVERIFY(!fillSurfaceArrays(dem_, everything(SurfaceColouring::Height), arrays, threads, &cancel));
+            QVERIFY(arrays.positions.empty() && arrays.normals.empty() && arrays.colours.empty()
+                    && arrays.curvePositions.empty());
+        }
+    }
+
+    void onlyTheRequestedPartsAreUploaded()
+    {
+        SurfaceBuffers buffers;
+        uploadAll(dem_, SurfaceColouring::Height, buffers);
+        QCOMPARE(buffers.uploads().vertices, 1);
+        QCOMPARE(buffers.uploads().colours, 1);
+        const std::size_t samples = 403 * 344;
+        QCOMPARE(buffers.bytes(), samples * 12 * 2 + std::size_t{2 * 403 * 343} * 12 + 2 * 403 * 4 + samples * 12 + 344 * 4);
+
+        // A new colouring: colours only.
+        SurfaceArrays arrays;
+        const SurfaceRequest colours{false, true, SurfaceColouring::Slope, false};
+        QVERIFY(fillSurfaceArrays(dem_, colours, arrays, FillThreads::All));
+        QVERIFY(arrays.positions.empty());
+        QVERIFY(buffers.upload(arrays, colours));
+        QCOMPARE(buffers.uploads().vertices, 1);
+        QCOMPARE(buffers.uploads().colours, 2);
+        QVERIFY(buffers.hasVertices() && buffers.hasColours() && buffers.hasCurves());
+
+        // New vertices without colours or curves drop the old ones: they may be of another size.
+        const SurfaceRequest vertices{true, false, SurfaceColouring::Plain, false};
+        QVERIFY(fillSurfaceArrays(dem_, vertices, arrays, FillThreads::All));
+        QVERIFY(buffers.upload(arrays, vertices));
+        QCOMPARE(buffers.uploads().vertices, 2);
+        QVERIFY(buffers.hasVertices() && !buffers.hasColours() && !buffers.hasCurves());
+        buffers.destroy();
+        QCOMPARE(buffers.bytes(), std::size_t{0});
+        QVERIFY(!buffers.hasVertices());
+    }
+};
+
+QTEST_MAIN(SurfaceBuffersTest)
+#include "test_surface_buffers.moc"

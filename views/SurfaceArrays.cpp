@@ -1,0 +1,220 @@
+// oneTBB first: Qt's headers define emit as a macro, which oneTBB uses as a name.
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
+#include "views/SurfaceArrays.h"
+
+#include "grid/MatrixShape.h"
+#include "views/SurfaceCoordinates.h"
+#include "views/SurfacePalette.h"
+
+namespace {
+
+using namespace surface_coordinates;
+
+// Runs fillRow for rows 0 .. rows-1, each row on its own, and stops early when cancel
+// is raised. True when every row was filled.
+template <typename RowFill>
+bool forEachRow(int rows, FillThreads threads, const std::atomic<bool>* cancel, const RowFill& fillRow)
+{
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); };
+    if (threads == FillThreads::One) {
+        for (int row = 0; row < rows; ++row) {
+            if (cancelled())
+                return false;
+            fillRow(row);
+        }
+        return !cancelled();
+    }
+    tbb::parallel_for(tbb::blocked_range<int>(0, rows), [&](const tbb::blocked_range<int>& range) {
+        for (int row = range.begin(); row != range.end(); ++row) {
+            if (cancelled())
+                return;
+            fillRow(row);
+        }
+    });
+    return !cancelled();
+}
+
+void put(float* at, float x, float y, float z)
+{
+    at[0] = x;
+    at[1] = y;
+    at[2] = z;
+}
+
+void put(float* at, const Rgba& colour)
+{
+    put(at, colour.red, colour.green, colour.blue);
+}
+
+bool heightsHaveGridSize(const VeskGrid& grid)
+{
+    return matrixHasShape(grid.heights, grid.height, grid.width);
+}
+
+std::size_t sampleCount(const VeskGrid& grid)
+{
+    return static_cast<std::size_t>(grid.width) * static_cast<std::size_t>(grid.height);
+}
+
+bool fillVertices(const VeskGrid& grid, SurfaceArrays& arrays, FillThreads threads, const std::atomic<bool>* cancel)
+{
+    const std::size_t width = static_cast<std::size_t>(grid.width);
+    arrays.positions.allocate(sampleCount(grid));
+    arrays.normals.allocate(sampleCount(grid));
+    const double scale = cellScale(grid.cellSize);
+    return forEachRow(grid.height, threads, cancel, [&](int row) {
+        const std::vector<float>& heights = grid.heights[row];
+        const std::vector<Vector3>& normals = grid.normals[row];
+        float* position = arrays.positions.values.get() + 3 * width * row;
+        float* normal = arrays.normals.values.get() + 3 * width * row;
+        const float y = static_cast<float>(row * scale);
+        for (std::size_t column = 0; column < width; ++column) {
+            put(position + 3 * column, static_cast<float>(static_cast<double>(column) * scale), y,
+                static_cast<float>(heightAbove(heights[column], grid.minHeight)));
+            const Vector3& n = normals[column];
+            put(normal + 3 * column, static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
+        }
+    });
+}
+
+// Strip b's block: the lower row's colours, then the upper row's.
+bool fillColours(const VeskGrid& grid, SurfaceColouring colouring, SurfaceArrays& arrays, FillThreads threads,
+                 const std::atomic<bool>* cancel)
+{
+    const std::size_t width = static_cast<std::size_t>(grid.width);
+    const int strips = grid.height - 1;
+    arrays.colours.allocate(2 * width * static_cast<std::size_t>(strips));
+    return forEachRow(strips, threads, cancel, [&](int strip) {
+        float* lower = arrays.colours.values.get() + 6 * width * strip;
+        float* upper = lower + 3 * width;
+        for (std::size_t column = 0; column < width; ++column) {
+            const int i = static_cast<int>(column);
+            float cell = 0.0f;
+            switch (colouring) {
+            case SurfaceColouring::Height:
+                put(lower + 3 * column, heightColour(grid.heights[strip][column], grid.minHeight, grid.maxHeight));
+                put(upper + 3 * column, heightColour(grid.heights[strip + 1][column], grid.minHeight, grid.maxHeight));
+                continue;
+            case SurfaceColouring::Curvature:
+                put(lower + 3 * column, cellValue(grid.curvature, strip, i, cell) ? curvatureColour(cell)
+                                                                                  : kDefaultSurfaceColour);
+                break;
+            case SurfaceColouring::Slope:
+                put(lower + 3 * column, cellValue(grid.slope, strip, i, cell) ? slopeColour(cell)
+                                                                              : kDefaultSurfaceColour);
+                break;
+            case SurfaceColouring::Plain:
+                put(lower + 3 * column, kDefaultSurfaceColour);
+                break;
+            }
+            // Both vertices of a column take the colour of the cell whose lower-left corner is (strip, column).
+            put(upper + 3 * column, lower[3 * column], lower[3 * column + 1], lower[3 * column + 2]);
+        }
+    });
+}
+
+bool fillCurves(const VeskGrid& grid, SurfaceArrays& arrays, FillThreads threads, const std::atomic<bool>* cancel)
+{
+    const std::size_t width = static_cast<std::size_t>(grid.width);
+    arrays.curvePositions.allocate(sampleCount(grid));
+    return forEachRow(grid.height, threads, cancel, [&](int row) {
+        const std::vector<float>& heights = grid.heights[row];
+        float* position = arrays.curvePositions.values.get() + 3 * width * row;
+        const float y = static_cast<float>(row * kCurveSpacing);
+        for (std::size_t column = 0; column < width; ++column)
+            put(position + 3 * column, static_cast<float>(static_cast<double>(column) * kCurveSpacing), y,
+                static_cast<float>(heightAbove(heights[column], grid.minHeight)));
+    });
+}
+
+} // namespace
+
+void TripleArray::allocate(std::size_t count)
+{
+    values = std::make_unique_for_overwrite<float[]>(3 * count);
+    triples = count;
+}
+
+void TripleArray::release()
+{
+    values.reset();
+    triples = 0;
+}
+
+bool surfaceIsDrawable(const VeskGrid& grid, SurfaceColouring colouring)
+{
+    if (!grid.hasData || grid.width < 2 || grid.height < 2 || !heightsHaveGridSize(grid)
+        || !matrixHasShape(grid.normals, grid.height, grid.width))
+        return false;
+    if (colouring == SurfaceColouring::Curvature)
+        return matrixHasShape(grid.curvature, grid.height - 1, grid.width - 1);
+    if (colouring == SurfaceColouring::Slope)
+        return matrixHasShape(grid.slope, grid.height - 1, grid.width - 1);
+    return true;
+}
+
+bool curvesAreDrawable(const VeskGrid& grid)
+{
+    return grid.hasData && heightsHaveGridSize(grid);
+}
+
+bool fillSurfaceArrays(const VeskGrid& grid, const SurfaceRequest& request, SurfaceArrays& arrays,
+                       FillThreads threads, const std::atomic<bool>* cancel)
+{
+    arrays.width = grid.width;
+    arrays.height = grid.height;
+    bool finished = true;
+    if (request.vertices) {
+        arrays.positions.release();
+        arrays.normals.release();
+        if (surfaceIsDrawable(grid, SurfaceColouring::Plain))
+            finished = fillVertices(grid, arrays, threads, cancel);
+    }
+    if (request.colours && finished) {
+        arrays.colours.release();
+        if (request.colouring != SurfaceColouring::Plain && surfaceIsDrawable(grid, request.colouring))
+            finished = fillColours(grid, request.colouring, arrays, threads, cancel);
+    }
+    if (request.curves && finished) {
+        arrays.curvePositions.release();
+        if (curvesAreDrawable(grid))
+            finished = fillCurves(grid, arrays, threads, cancel);
+    }
+    if (!finished) {
+        if (request.vertices) {
+            arrays.positions.release();
+            arrays.normals.release();
+        }
+        if (request.colours)
+            arrays.colours.release();
+        if (request.curves)
+            arrays.curvePositions.release();
+    }
+    return finished;
+}
+
+std::vector<std::uint32_t> stripIndices(int width)
+{
+    std::vector<std::uint32_t> indices;
+    if (width < 1)
+        return indices;
+    indices.reserve(2 * static_cast<std::size_t>(width));
+    for (std::uint32_t column = 0; column < static_cast<std::uint32_t>(width); ++column) {
+        indices.push_back(column);
+        indices.push_back(static_cast<std::uint32_t>(width) + column);
+    }
+    return indices;
+}
+
+std::vector<std::uint32_t> columnIndices(int width, int height)
+{
+    std::vector<std::uint32_t> indices;
+    if (width < 1 || height < 1)
+        return indices;
+    indices.reserve(static_cast<std::size_t>(height));
+    for (std::uint32_t row = 0; row < static_cast<std::uint32_t>(height); ++row)
+        indices.push_back(row * static_cast<std::uint32_t>(width));
+    return indices;
+}
