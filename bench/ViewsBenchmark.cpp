@@ -1,0 +1,249 @@
+// Frame times of the terrain views on the machine's OpenGL (llvmpipe under Xvfb here):
+// the surface of 513², 1,025², 2,049² and 4,097² samples in all five render modes,
+// drawn from buffer objects and, as the yardstick, in immediate mode as the grid's own
+// drawing emits it; and the time to fill and upload the buffers. Each frame clears,
+// draws into an offscreen framebuffer of 800 x 600 through the view's camera framing
+// the terrain, and waits for OpenGL to finish.
+//
+// Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/ViewsBenchmark
+// (the GL renderer is printed in the context lines of the output).
+
+#include "diagnostics/CollectingSink.h"
+#include "grid/VeskGrid.h"
+#include "views/CameraFraming.h"
+#include "views/SurfaceArrays.h"
+#include "views/SurfaceBuffers.h"
+#include "views/SurfaceCoordinates.h"
+#include "views/SurfaceFormat.h"
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+
+#include <GL/gl.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr int kFrameWidth = 800;
+constexpr int kFrameHeight = 600;
+
+// The view's five render modes, by the ids of their radio buttons.
+enum ViewMode { kPlain = 0, kContours = 1, kHeight = 2, kCurvature = 3, kSlope = 4 };
+
+SurfaceColouring colouringOf(int mode)
+{
+    switch (mode) {
+    case kHeight:
+        return SurfaceColouring::Height;
+    case kCurvature:
+        return SurfaceColouring::Curvature;
+    case kSlope:
+        return SurfaceColouring::Slope;
+    default:
+        return SurfaceColouring::Plain;
+    }
+}
+
+// A rough terrain of side x side samples with everything each mode draws computed.
+const VeskGrid& terrain(int side)
+{
+    static std::map<int, std::unique_ptr<VeskGrid>> grids;
+    std::unique_ptr<VeskGrid>& grid = grids[side];
+    if (!grid) {
+        grids.clear(); // one terrain at a time: a 4,097² one holds well over a gigabyte
+        grid = std::make_unique<VeskGrid>();
+        grid->resize(side, side);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                std::uint32_t h = static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u;
+                h ^= h >> 13;
+                h *= 0x5bd1e995u;
+                h ^= h >> 15;
+                const double u = 6.0 * x / side;
+                const double v = 6.0 * y / side;
+                grid->heights[y][x] = static_cast<float>(500.0 + 300.0 * std::sin(u) * std::cos(v * 1.3)
+                                                         + 60.0 * std::sin(5.0 * u + v) + (h % 1000u) * 0.01);
+            }
+        grid->hasData = true;
+        grid->cellSize = 30.0f;
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        grid->computeStatistics();
+        grid->calculateNormals();
+        grid->calculateCurvature();
+    }
+    return *grid;
+}
+
+// The view's lighting and camera, the terrain framed in the frame buffer.
+void setUpView(const VeskGrid& grid, int mode)
+{
+    glViewport(0, 0, kFrameWidth, kFrameHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const double aspect = double(kFrameWidth) / kFrameHeight;
+    glFrustum(-aspect, aspect, -1.0, 1.0, camera_framing::kNearPlane, camera_framing::kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    const GLfloat lightPosition[4] = {-25.0f, 25.0f, 25.0f, 0.0f};
+    const GLfloat lightDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glEnable(GL_LIGHT0);
+    if (mode == kContours) {
+        glDisable(GL_LIGHTING);
+        glColor3f(0.0f, 0.0f, 0.0f);
+    } else {
+        glEnable(GL_LIGHTING);
+    }
+
+    const double spacing = mode == kContours ? surface_coordinates::kCurveSpacing
+                                             : surface_coordinates::cellScale(grid.cellSize);
+    const camera_framing::WorldBox box{(grid.width - 1) * spacing, (grid.height - 1) * spacing,
+                                       surface_coordinates::heightAbove(grid.maxHeight, grid.minHeight)};
+    const camera_framing::CameraRotation rotation{-50.0f, 0.0f, 20.0f};
+    camera_framing::CameraOffsets offsets;
+    camera_framing::frameBox(box, rotation, 2.0f, kFrameWidth, kFrameHeight, offsets);
+    glLoadIdentity();
+    glTranslatef(offsets.x - 1.5f, offsets.y - 3.0f, offsets.z - 5.0f);
+    glScalef(2.0f, 2.0f, 2.0f);
+    glRotatef(rotation.xDegrees, 1.0f, 0.0f, 0.0f);
+    glRotatef(rotation.zDegrees, 0.0f, 0.0f, 1.0f);
+}
+
+template <typename Draw>
+void timeFrames(benchmark::State& state, const Draw& draw)
+{
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw();
+        glFinish();
+    }
+}
+
+void BM_ImmediateFrame(benchmark::State& state)
+{
+    const int mode = static_cast<int>(state.range(1));
+    VeskGrid& grid = const_cast<VeskGrid&>(terrain(static_cast<int>(state.range(0))));
+    setUpView(grid, mode);
+    diagnostics::SilentSink quiet;
+    diagnostics::ScopedSink scope(quiet);
+    timeFrames(state, [&] {
+        if (mode == kContours)
+            grid.renderCurves(true, 1);
+        else
+            grid.render(mode == kPlain ? 0 : mode - 1);
+    });
+}
+
+void BM_BufferFrame(benchmark::State& state)
+{
+    const int mode = static_cast<int>(state.range(1));
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    const SurfaceRequest request{true, mode != kContours, colouringOf(mode), mode == kContours};
+    SurfaceArrays arrays;
+    fillSurfaceArrays(grid, request, arrays, FillThreads::All);
+    SurfaceBuffers buffers;
+    if (!buffers.upload(arrays, request)) {
+        state.SkipWithError("OpenGL could not hold the buffers");
+        return;
+    }
+    setUpView(grid, mode);
+    timeFrames(state, [&] {
+        if (mode == kContours)
+            buffers.drawCurves(true, 1);
+        else
+            buffers.drawSurface();
+    });
+    state.counters["buffer_bytes_per_sample"] = double(buffers.bytes()) / (double(grid.width) * grid.height);
+    buffers.destroy();
+}
+
+// Filling the buffers of a new terrain: positions, normals and height colours.
+void BM_BufferFill(benchmark::State& state)
+{
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    const FillThreads threads = state.range(1) != 0 ? FillThreads::All : FillThreads::One;
+    const SurfaceRequest request{true, true, SurfaceColouring::Height, false};
+    for (auto _ : state) {
+        SurfaceArrays arrays;
+        fillSurfaceArrays(grid, request, arrays, threads);
+        benchmark::DoNotOptimize(arrays.colours.data());
+    }
+}
+
+// Handing the filled arrays to OpenGL (the part that stays on the GUI thread).
+void BM_BufferUpload(benchmark::State& state)
+{
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    const SurfaceRequest request{true, true, SurfaceColouring::Height, false};
+    for (auto _ : state) {
+        state.PauseTiming();
+        SurfaceArrays arrays;
+        fillSurfaceArrays(grid, request, arrays, FillThreads::All);
+        SurfaceBuffers buffers;
+        state.ResumeTiming();
+        buffers.upload(arrays, request);
+        glFinish();
+        state.PauseTiming();
+        buffers.destroy();
+        state.ResumeTiming();
+    }
+}
+
+// Sizes outermost, so that each terrain is made once.
+void frameArguments(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->ArgNames({"side", "mode"});
+    for (const int side : {513, 1025, 2049, 4097})
+        for (int mode = kPlain; mode <= kSlope; ++mode)
+            benchmark->Args({side, mode});
+}
+
+} // namespace
+
+BENCHMARK(BM_BufferFrame)->Apply(frameArguments)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)
+    ->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_ImmediateFrame)->Apply(frameArguments)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)
+    ->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_BufferFill)->ArgNames({"side", "parallel"})->ArgsProduct({{513, 1025, 2049, 4097}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_BufferUpload)->ArgNames({"side"})->Args({513})->Args({1025})->Args({2049})->Args({4097})
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    installDefaultSurfaceFormat();
+    QGuiApplication application(argc, argv);
+    QOpenGLContext context;
+    context.setFormat(QSurfaceFormat::defaultFormat());
+    QOffscreenSurface surface;
+    surface.setFormat(QSurfaceFormat::defaultFormat());
+    surface.create();
+    if (!context.create() || !context.makeCurrent(&surface)) {
+        std::fprintf(stderr, "ViewsBenchmark: no OpenGL context (run it under xvfb-run)\n");
+        return 1;
+    }
+    QOpenGLFramebufferObject frame(kFrameWidth, kFrameHeight, QOpenGLFramebufferObject::Depth);
+    frame.bind();
+    benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    benchmark::AddCustomContext("GL_VERSION", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,145 @@
+#include "views/ViewSurface.h"
+
+#include "diagnostics/Diagnostics.h"
+#include "views/SurfaceData.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+ViewSurface::ViewSurface(QObject* parent) : QObject(parent)
+{
+    connect(&watcher_, &QFutureWatcher<void>::finished, this, [this] {
+        if (job_ != nullptr && job_->done && job_->filled)
+            emit fillReady();
+    });
+}
+
+ViewSurface::~ViewSurface()
+{
+    settle();
+}
+
+void ViewSurface::heightsChanged()
+{
+    settle();
+    verticesCurrent_ = false;
+    heldColouring_.reset();
+    curvesCurrent_ = false;
+}
+
+void ViewSurface::settle()
+{
+    if (job_ == nullptr)
+        return;
+    job_->cancel = true;
+    watcher_.waitForFinished();
+    job_.reset();
+}
+
+void ViewSurface::releaseBuffers()
+{
+    settle();
+    buffers_.destroy();
+    verticesCurrent_ = false;
+    heldColouring_.reset();
+    curvesCurrent_ = false;
+}
+
+void ViewSurface::paintSurface(VeskGrid& grid, SurfaceColouring colouring)
+{
+    bringUpToDate(grid, colouring, false);
+    buffers_.drawSurface();
+}
+
+void ViewSurface::paintCurves(VeskGrid& grid, bool uCurves, int spacing)
+{
+    if (grid.hasData)
+        diagnostics::reportf(uCurves ? "Rendering u-curves\n" : "rendering v-curves\n");
+    bringUpToDate(grid, std::nullopt, true);
+    buffers_.drawCurves(uCurves, spacing);
+}
+
+SurfaceRequest ViewSurface::missingParts(std::optional<SurfaceColouring> surfaceColouring, bool curves) const
+{
+    SurfaceRequest request;
+    request.vertices = !verticesCurrent_;
+    if (surfaceColouring) {
+        request.colouring = *surfaceColouring;
+        request.colours = request.vertices || heldColouring_ != surfaceColouring;
+    }
+    request.curves = curves && (request.vertices || !curvesCurrent_);
+    return request;
+}
+
+void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<SurfaceColouring> surfaceColouring, bool curves)
+{
+    if (job_ != nullptr) {
+        if (!job_->done)
+            return; // keep drawing what is held until the fill is ready
+        const std::shared_ptr<Job> finished = std::move(job_);
+        watcher_.waitForFinished();
+        if (finished->filled)
+            uploadFilled(finished->arrays, finished->request);
+    }
+    // Buffers the current mode does not draw are given back.
+    if (curves && heldColouring_ && *heldColouring_ != SurfaceColouring::Plain) {
+        buffers_.releaseColours();
+        heldColouring_.reset();
+    }
+    if (surfaceColouring && buffers_.hasCurves()) {
+        buffers_.releaseCurves();
+        curvesCurrent_ = false;
+    }
+
+    const SurfaceRequest request = missingParts(surfaceColouring, curves);
+    if (!request.vertices && !request.colours && !request.curves)
+        return;
+    if (!grid.hasData)
+        return; // a grid without data keeps showing what was last drawn
+    if (normalsNeedComputing(grid))
+        grid.calculateNormals();
+
+    const std::int64_t samples = std::int64_t{grid.width} * std::int64_t{grid.height};
+    if (samples > kLargestFillInPlace) {
+        startFill(grid, request);
+        return;
+    }
+    if (request.colours && cellValuesNeedComputing(grid, request.colouring))
+        grid.calculateCurvature();
+    SurfaceArrays arrays;
+    fillSurfaceArrays(grid, request, arrays, FillThreads::All);
+    uploadFilled(arrays, request);
+}
+
+void ViewSurface::uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request)
+{
+    const bool surface = request.vertices || request.colours;
+    if (surface)
+        diagnostics::reportf("Draw Grid . . . ");
+    buffers_.upload(arrays, request);
+    if (request.vertices)
+        verticesCurrent_ = true;
+    if (request.colours)
+        heldColouring_ = request.colouring;
+    else if (request.vertices)
+        heldColouring_.reset(); // new vertices drop colours of another size
+    if (request.curves)
+        curvesCurrent_ = true;
+    else if (request.vertices)
+        curvesCurrent_ = false;
+    if (surface)
+        diagnostics::reportf("Done\n");
+}
+
+void ViewSurface::startFill(VeskGrid& grid, const SurfaceRequest& request)
+{
+    auto job = std::make_shared<Job>();
+    job->request = request;
+    job_ = job;
+    VeskGrid* const target = &grid;
+    watcher_.setFuture(QtConcurrent::run([job, target] {
+        if (job->request.colours && cellValuesNeedComputing(*target, job->request.colouring))
+            target->calculateCurvature();
+        job->filled = !job->cancel && fillSurfaceArrays(*target, job->request, job->arrays, FillThreads::All, &job->cancel);
+        job->done = true;
+    }));
+}

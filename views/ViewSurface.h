@@ -1,0 +1,77 @@
+#pragma once
+
+#include "grid/VeskGrid.h"
+#include "views/SurfaceArrays.h"
+#include "views/SurfaceBuffers.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+// A view's surface in buffer objects, kept up to date with the view's grid and render
+// mode: a change of the heights rebuilds everything, a change of the colouring only
+// the colours, and the profile lines are built when they are first drawn. Small grids
+// are filled at once on the GUI thread; larger ones in a worker while the view keeps
+// drawing what it holds, and uploaded at the first paint after the fill. The worker
+// reads the grid (and may compute its curvature and slope), so whoever changes the
+// grid calls settle() first.
+class ViewSurface : public QObject {
+    Q_OBJECT
+
+public:
+    // Grids of at most this many samples are filled on the GUI thread: their fill
+    // takes a few tens of milliseconds at most.
+    static constexpr std::int64_t kLargestFillInPlace = 1 << 19;
+
+    explicit ViewSurface(QObject* parent = nullptr);
+    ~ViewSurface() override;
+
+    // The heights, size, cell size or minimum of the grid changed: rebuild everything.
+    void heightsChanged();
+
+    // Paint time, with the owning context current: bring the buffers up to date for
+    // what is drawn, then draw them.
+    void paintSurface(VeskGrid& grid, SurfaceColouring colouring);
+    void paintCurves(VeskGrid& grid, bool uCurves, int spacing);
+
+    // Cancels a running fill and waits for it.
+    void settle();
+    // A worker is filling (and perhaps computing the grid's curvature and slope).
+    bool filling() const { return job_ != nullptr && !job_->done; }
+
+    // Frees the buffer objects, with the owning context current.
+    void releaseBuffers();
+
+    const SurfaceBuffers::Uploads& uploads() const { return buffers_.uploads(); }
+    std::size_t bufferBytes() const { return buffers_.bytes(); }
+
+signals:
+    // A worker fill is ready: the next paint uploads and shows it.
+    void fillReady();
+
+private:
+    struct Job {
+        SurfaceRequest request;
+        SurfaceArrays arrays;
+        std::atomic<bool> cancel{false};
+        std::atomic<bool> done{false}; // set last by the worker: the arrays are then the GUI thread's
+        bool filled = false;
+    };
+
+    // What the buffers lack for drawing the surface in a colouring, or the curves.
+    SurfaceRequest missingParts(std::optional<SurfaceColouring> surfaceColouring, bool curves) const;
+    void bringUpToDate(VeskGrid& grid, std::optional<SurfaceColouring> surfaceColouring, bool curves);
+    void uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request);
+    void startFill(VeskGrid& grid, const SurfaceRequest& request);
+
+    SurfaceBuffers buffers_;
+    bool verticesCurrent_ = false;
+    std::optional<SurfaceColouring> heldColouring_;
+    bool curvesCurrent_ = false;
+    std::shared_ptr<Job> job_;
+    QFutureWatcher<void> watcher_;
+};
