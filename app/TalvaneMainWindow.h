@@ -34,7 +34,7 @@ class UserDialogs;
 
 // The main window: two terrain screens (left "gLGrid1", right "gLGrid2") with
 // their size controls and profile plots, the shared camera, rendering, contour,
-// quilting and block-size controls, and the File and Multiresolution menus.
+// quilting and block-size controls, and the File, Multiresolution and View menus.
 //   TalvaneMainWindow.cpp        construction, init(), the dialog seam, opening terrains
 //   TalvaneMainWindowForm.cpp    the widget tree, actions and menus
 //   TalvaneMainWindowText.cpp    languageChange(): every visible text
@@ -45,6 +45,7 @@ class UserDialogs;
 //   ConversionActions.cpp        PNG to ASCII grid
 //   TerrainOperations.cpp        running operations off the GUI thread, recording them for undo
 //   EditActions.cpp              the Edit menu, size changes through the spin boxes, block pastes
+//   ViewActions.cpp              the View menu: framing the terrain of a screen
 // Widgets, layouts and actions are public and owned by the Qt parent chain.
 class TalvaneMainWindow : public QMainWindow {
     Q_OBJECT
@@ -184,6 +185,7 @@ public:
     QAction* multiresolutionFaberAction = nullptr;
     QAction* editUndoAction = nullptr; // made by the undo stack, text "&Undo <operation>"
     QAction* editRedoAction = nullptr;
+    QAction* viewFit_TerrainAction = nullptr;
 
     // --- Menus (kept as pointers where the form once used menu ids) ---
     QMenu* fileMenu = nullptr;
@@ -195,6 +197,7 @@ public:
     QMenu* fileLoadDetailsMenu = nullptr;
     QMenu* multiresolutionMenu = nullptr;
     QMenu* editMenu = nullptr;
+    QMenu* viewMenu = nullptr;
 
     // --- Icons ---
     QPixmap refineIcon;
@@ -228,6 +231,8 @@ public slots:
     void quiltingrescalebefore(bool on);
     void quiltingrescaleafter(bool on);
     void changeRequestedBlockSize(int size);
+    // The screen under the mouse pointer, or both, frame their terrain.
+    void fitTerrain();
 
 protected slots:
     virtual void languageChange();
@@ -247,6 +252,7 @@ private:
     void buildBottomControls();
     void buildActions();
     void buildMenus();
+    void buildViewMenu();
     void makeConnections();
     void fitQuiltingBox();
 

@@ -447,6 +447,8 @@ void TalvaneMainWindow::buildMenus()
     multiresolutionMenu->addAction(multiresolutionChaikinAction);
     multiresolutionMenu->addAction(multiresolutionFaberAction);
     bar->addMenu(multiresolutionMenu);
+
+    buildViewMenu();
 }
 
 // The quilting check boxes sit at fixed places in a box without a layout. They

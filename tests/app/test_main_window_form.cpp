@@ -402,10 +402,15 @@ private slots:
         TalvaneMainWindow window;
         QMenuBar* bar = window.menuBar();
         QCOMPARE(bar->objectName(), QStringLiteral("MenuBarEditor"));
-        QCOMPARE(bar->actions().size(), 3);
+        QCOMPARE(bar->actions().size(), 4);
         QCOMPARE(bar->actions().at(0)->menu(), window.fileMenu);
         QCOMPARE(bar->actions().at(1)->menu(), window.editMenu);
         QCOMPARE(bar->actions().at(2)->menu(), window.multiresolutionMenu);
+        QCOMPARE(bar->actions().at(3)->menu(), window.viewMenu);
+        QCOMPARE(window.viewMenu->title(), QStringLiteral("View"));
+        QCOMPARE(window.viewMenu->actions(), QList<QAction*>{window.viewFit_TerrainAction});
+        QCOMPARE(window.viewFit_TerrainAction->text(), QStringLiteral("Fit Terrain"));
+        QCOMPARE(window.viewFit_TerrainAction->shortcut(), QKeySequence(Qt::Key_F));
         QCOMPARE(window.fileMenu->title(), QStringLiteral("&File"));
         QCOMPARE(window.editMenu->title(), QStringLiteral("&Edit"));
         QCOMPARE(window.editMenu->actions(), (QList<QAction*>{window.editUndoAction, window.editRedoAction}));

@@ -1,0 +1,231 @@
+// A view's surface in buffer objects: what a change rebuilds (uploads are counted),
+// large grids filled in a worker while the view keeps painting, the camera that
+// frames the terrain, and picking on the real DEM.
+
+#include "diagnostics/CollectingSink.h"
+#include "support/StdoutCapture.h"
+#include "support/TestGrids.h"
+#include "views/GLGrid.h"
+#include "views/SamplePicker.h"
+#include "views/SurfaceFormat.h"
+
+#include <QtTest>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<GLGrid> shownView(int width, int height)
+{
+    auto view = std::make_unique<GLGrid>(nullptr, "gLGridTest");
+    view->resize(width, height);
+    view->show();
+    if (!QTest::qWaitForWindowExposed(view.get()))
+        return nullptr;
+    view->grabFramebuffer();
+    return view;
+}
+
+QString sample()
+{
+    return QStringLiteral(TALVANE_TEST_DATA "/jacksboro.grd");
+}
+
+float hills(int row, int column)
+{
+    return 300.0f + 120.0f * std::sin(row * 0.03f) * std::cos(column * 0.025f) + 0.5f * column;
+}
+
+int nonWhitePixels(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) != 0xffffff)
+                ++count;
+    return count;
+}
+
+} // namespace
+
+class GLGridSurfaceTest : public QObject {
+    Q_OBJECT
+
+public:
+    static void initMain() { installDefaultSurfaceFormat(); }
+
+private slots:
+    void aRenderModeChangeUploadsColoursOnlyACoarseningEverything()
+    {
+        auto view = shownView(440, 310);
+        QVERIFY(view != nullptr);
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        view->loadGRDFile(sample());
+        view->grabFramebuffer();
+        QCOMPARE(view->surface.uploads().vertices, 1);
+        const int colourUploads = view->surface.uploads().colours;
+
+        for (const int mode : {2, 3, 4, 0}) {
+            view->setRenderMethod(mode);
+            view->grabFramebuffer();
+        }
+        QCOMPARE(view->surface.uploads().vertices, 1);
+        QCOMPARE(view->surface.uploads().colours, colourUploads + 4);
+
+        // Repaints, rotations and contour spacing upload nothing.
+        view->setXRotation(-30);
+        view->grabFramebuffer();
+        view->setRenderMethod(1);
+        view->grabFramebuffer();
+        QCOMPARE(view->surface.uploads().curves, 1);
+        view->setContourSpacing(5);
+        view->toggleRenderUCurves();
+        view->grabFramebuffer();
+        QCOMPARE(view->surface.uploads().curves, 1);
+        QCOMPARE(view->surface.uploads().vertices, 1);
+
+        view->setRenderMethod(2);
+        view->unsubdivide(1);
+        view->grabFramebuffer();
+        QCOMPARE(view->surface.uploads().vertices, 2);
+    }
+
+    void aSurfaceIsBuiltOncePerChangeWhateverItsSize_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("2,500 samples (50 x 50)") << 50 << 50;
+        QTest::newRow("2,501 samples (41 x 61)") << 41 << 61;
+    }
+
+    void aSurfaceIsBuiltOncePerChangeWhateverItsSize()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        auto view = shownView(200, 200);
+        QVERIFY(view != nullptr);
+        fillTestGrid(view->grid, width, height, 1.0f, [](int r, int c) { return 0.5f * ((r * 7 + c * 3) % 11); });
+        view->listDirty = true;
+        StdoutCapture first;
+        view->grabFramebuffer();
+        QCOMPARE(first.finish(), std::string("Draw Grid . . . Done\n"));
+        StdoutCapture second;
+        view->grabFramebuffer();
+        QCOMPARE(second.finish(), std::string());
+        view->setRenderMethod(2);
+        StdoutCapture third;
+        view->grabFramebuffer();
+        QCOMPARE(third.finish(), std::string("Draw Grid . . . Done\n"));
+    }
+
+    void aLargeGridIsFilledInAWorkerWhileTheViewPaints()
+    {
+        auto view = shownView(300, 300);
+        QVERIFY(view != nullptr);
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        view->loadGRDFile(sample());
+        view->grabFramebuffer();
+        const QImage small = view->grabFramebuffer();
+
+        fillTestGrid(view->grid, 1100, 900, 20.0f, hills);
+        view->updateGUI();
+        view->grabFramebuffer();
+        // The paint did not wait: it showed what the view held and left the fill running.
+        QVERIFY(view->surface.filling());
+        QCOMPARE(view->surface.uploads().vertices, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!view->surface.filling(), 60000);
+        const QImage large = view->grabFramebuffer();
+        QCOMPARE(view->surface.uploads().vertices, 2);
+        QVERIFY(nonWhitePixels(large) > 1000);
+        QVERIFY(large != small);
+    }
+
+    void changingTheGridWhileAFillRunsWaitsForIt()
+    {
+        auto view = shownView(300, 300);
+        QVERIFY(view != nullptr);
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        fillTestGrid(view->grid, 1200, 1000, 20.0f, hills);
+        view->setRenderMethod(3); // curvature: the worker also computes it
+        view->updateGUI();
+        view->grabFramebuffer();
+        QVERIFY(view->surface.filling());
+        // Each of these changes the grid under the running fill.
+        view->changeWidth(1100);
+        QVERIFY(!view->surface.filling());
+        view->grabFramebuffer();
+        view->loadGRDFile(sample());
+        QVERIFY(!view->surface.filling());
+        view->grabFramebuffer();
+        QCOMPARE(view->grid.width, 403);
+        QVERIFY(nonWhitePixels(view->grabFramebuffer()) > 1000);
+    }
+
+    void anEmptyScreenKeepsTheStartPose()
+    {
+        auto view = shownView(300, 200);
+        QVERIFY(view != nullptr);
+        view->fitTerrain();
+        QCOMPARE(view->xTrans, 0.0f);
+        QCOMPARE(view->yTrans, 0.0f);
+        QCOMPARE(view->zTrans, 0.0f);
+    }
+
+    void loadingFramesTheTerrainAndFitKeepsTheRotation()
+    {
+        auto view = shownView(440, 310);
+        QVERIFY(view != nullptr);
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        view->loadGRDFile(sample());
+        const float framedZ = view->zTrans;
+        QVERIFY(framedZ != 0.0f);
+        view->setXRotation(-50);
+        view->setScale(30);
+        view->fitTerrain();
+        QCOMPARE(view->xRot, -50.0f);
+        QCOMPARE(view->scale, 4.0f);
+        // A larger scale is framed from farther away.
+        QVERIFY(view->zTrans < framedZ);
+    }
+
+    void pickingTheRealDemGivesTheSampleOfProjectingEverySample()
+    {
+        auto view = shownView(440, 310);
+        QVERIFY(view != nullptr);
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        view->loadGRDFile(sample());
+        view->setXRotation(-45);
+        view->setZRotation(20);
+        view->fitTerrain();
+        view->grabFramebuffer();
+        view->makeCurrent();
+        PickCamera camera{};
+        glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
+        glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
+        glGetIntegerv(GL_VIEWPORT, camera.viewport);
+        camera.pixelRatio = view->devicePixelRatioF();
+        for (int y = 5; y < 310; y += 60)
+            for (int x = 5; x < 440; x += 70) {
+                int row = -2;
+                int column = -2;
+                view->pickVertex(x, y, row, column);
+                int expectedRow = -3;
+                int expectedColumn = -3;
+                SamplePicker::pickByProjectingEverySample(view->grid, camera, x, view->viewHeight - y, expectedRow,
+                                                          expectedColumn);
+                QCOMPARE(row, expectedRow);
+                QCOMPARE(column, expectedColumn);
+            }
+    }
+};
+
+QTEST_MAIN(GLGridSurfaceTest)
+#include "test_glgrid_surface.moc"
