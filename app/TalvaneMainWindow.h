@@ -70,6 +70,9 @@ public:
     // georeferenced. A plain method, not a slot: the form's slots are the design's.
     void saveTerrainGeoTiffLeft();
 
+    // "View > Fit Terrain": the screen under the mouse pointer, or both, frame their terrain.
+    void fitTerrain();
+
     // 1 Chaikin, 2 the fractal scheme ("Traditional"), 3 Faber, 0 none.
     int schemeNumber() const;
 
@@ -231,8 +234,6 @@ public slots:
     void quiltingrescalebefore(bool on);
     void quiltingrescaleafter(bool on);
     void changeRequestedBlockSize(int size);
-    // The screen under the mouse pointer, or both, frame their terrain.
-    void fitTerrain();
 
 protected slots:
     virtual void languageChange();

@@ -2,6 +2,7 @@
 
 #include "views/GLGrid.h"
 #include "diagnostics/Diagnostics.h"
+#include "views/CameraFraming.h"
 #include "views/GridDrawing.h"
 
 #include <QOpenGLContext>
@@ -13,14 +14,9 @@
 
 namespace {
 
-// Grids of more samples than this and fewer than kLargestListedSurface are compiled
-// once into the display list; smaller ones are cheap to redraw and larger ones would
-// make a list too big to be worth it.
-constexpr std::int64_t kLargestImmediateSurface = 2500;
-constexpr std::int64_t kLargestListedSurface = 1000000;
-
-constexpr double kNearPlane = 0.75;
-constexpr double kFarPlane = 450.0;
+using camera_framing::kBaseTranslation;
+using camera_framing::kFarPlane;
+using camera_framing::kNearPlane;
 
 // The message setRenderMethod(int) prints for each mode.
 const char* selectionMessage(RenderMode mode)
@@ -40,27 +36,52 @@ const char* selectionMessage(RenderMode mode)
     return "";
 }
 
+SurfaceColouring colouringOf(RenderMode mode)
+{
+    switch (mode) {
+    case RenderMode::HeightColours:
+        return SurfaceColouring::Height;
+    case RenderMode::Curvature:
+        return SurfaceColouring::Curvature;
+    case RenderMode::Slope:
+        return SurfaceColouring::Slope;
+    case RenderMode::Plain:
+    case RenderMode::Contours:
+        break;
+    }
+    return SurfaceColouring::Plain;
+}
+
 } // namespace
 
 GLGrid::GLGrid(QWidget* parent, const char* name) : QOpenGLWidget(parent)
 {
     if (name != nullptr)
         setObjectName(QString::fromLatin1(name));
+    connect(&surface, &ViewSurface::fillReady, this, qOverload<>(&QWidget::update));
 }
 
 GLGrid::~GLGrid()
 {
-    // The contexts of the views in one window share their list names, so the list
-    // is given back rather than left to the context.
-    if (displayList != 0 && context() != nullptr) {
+    // The views of one window share their buffer names, so the buffers are given
+    // back rather than left to the context.
+    surface.settle();
+    if (context() != nullptr) {
         makeCurrent();
-        releaseDisplayList();
+        surface.releaseBuffers();
         doneCurrent();
     }
 }
 
 void GLGrid::initializeGL()
 {
+    // A context that goes (the widget moved to another window) takes the buffers with it.
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+        makeCurrent();
+        surface.releaseBuffers();
+        doneCurrent();
+    });
+
     glLoadIdentity();
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_DEPTH_TEST);
@@ -105,6 +126,8 @@ void GLGrid::resizeGL(int w, int h)
     glFrustum(left, right, bottom, top, kNearPlane, kFarPlane);
     viewHeight = h;
     glMatrixMode(GL_MODELVIEW);
+    if (cameraFramesTerrain)
+        fitTerrain();
 }
 
 void GLGrid::applyViewTransform()
@@ -112,7 +135,8 @@ void GLGrid::applyViewTransform()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     glLoadIdentity();
-    glTranslatef(xTrans - 1.5f, yTrans - 3.0f, zTrans - 5.0f);
+    glTranslatef(xTrans + static_cast<float>(kBaseTranslation[0]), yTrans + static_cast<float>(kBaseTranslation[1]),
+                 zTrans + static_cast<float>(kBaseTranslation[2]));
     glScalef(scale, scale, scale);
     glRotatef(xRot, 1.0f, 0.0f, 0.0f);
     glRotatef(yRot, 0.0f, 1.0f, 0.0f);
@@ -124,6 +148,8 @@ void GLGrid::paintGL()
     glMatrixMode(GL_MODELVIEW);
     applyViewTransform();
 
+    if (listDirty)
+        takeHeightsChange();
     // Slope is also the fallback when no mode is set.
     const RenderMode mode = renderMode.value_or(RenderMode::Slope);
     if (mode == RenderMode::Contours)
@@ -134,15 +160,17 @@ void GLGrid::paintGL()
     paintOverlays();
 }
 
+void GLGrid::takeHeightsChange()
+{
+    surface.heightsChanged();
+    picker.invalidate();
+    listDirty = false;
+}
+
 void GLGrid::paintSurface(RenderMode surfaceMode)
 {
     glEnable(GL_LIGHTING);
-    if (displayList == 0 || listDirty) {
-        buildDisplayList(surfaceMode);
-        listDirty = false;
-    }
-    if (displayList != 0)
-        glCallList(displayList);
+    surface.paintSurface(grid, colouringOf(surfaceMode));
 }
 
 void GLGrid::paintCurves()
@@ -151,7 +179,7 @@ void GLGrid::paintCurves()
     glColor3f(0.0f, 0.0f, 0.0f);
     glLineWidth(1.0f);
     diagnostics::reportf("rendering contours (spacing=%i)\n", contourSpacing);
-    drawCurves(grid, renderUCurves, contourSpacing);
+    surface.paintCurves(grid, renderUCurves, contourSpacing);
 }
 
 void GLGrid::paintOverlays()
@@ -178,47 +206,6 @@ void GLGrid::paintOverlays()
     }
 }
 
-void GLGrid::releaseDisplayList()
-{
-    if (displayList != 0) {
-        glDeleteLists(displayList, 1);
-        displayList = 0;
-    }
-}
-
-void GLGrid::buildDisplayList(RenderMode surfaceMode)
-{
-    // Normally called from paintGL with the context current; from anywhere else it
-    // must first make its own context current (and cannot draw before it exists).
-    if (context() == nullptr)
-        return;
-    if (QOpenGLContext::currentContext() != context())
-        makeCurrent();
-    if (!grid.hasData)
-        return;
-    diagnostics::reportf("Draw Grid . . . ");
-    releaseDisplayList();
-    // Before any list is opened: the curvature it may compute prints, and draws nothing.
-    refreshSurfaceData(grid, surfaceMode);
-
-    const std::int64_t samples = std::int64_t{grid.width} * std::int64_t{grid.height};
-    if (samples <= kLargestImmediateSurface || samples >= kLargestListedSurface) {
-        drawSurface(grid, surfaceMode);
-    } else {
-        // A fresh name rather than a fixed one: every view of a window draws from one
-        // shared pool of list names.
-        displayList = glGenLists(1);
-        if (displayList != 0) {
-            glNewList(displayList, GL_COMPILE);
-            drawSurface(grid, surfaceMode);
-            glEndList();
-        } else {
-            drawSurface(grid, surfaceMode);
-        }
-    }
-    diagnostics::reportf("Done\n");
-}
-
 void GLGrid::setXRotation(int degrees)
 {
     xRot = static_cast<float>(degrees % 360);
@@ -240,18 +227,23 @@ void GLGrid::setZRotation(int degrees)
 void GLGrid::setScale(int val)
 {
     scale = static_cast<float>(val * 0.1 + 1.0);
+    cameraFramesTerrain = false; // a framing would undo the zoom
     update();
 }
 
 void GLGrid::setRenderMethod(int m)
 {
+    const bool wasContours = renderMode == RenderMode::Contours;
     diagnostics::reportf("rendering parameter is %i\n", m);
     renderMode = renderModeFromNumber(m);
     if (renderMode)
         diagnostics::report(selectionMessage(*renderMode));
     else
         diagnostics::reportf("Error - Unknown rendering parameter = %i\n", m);
-    listDirty = true;
+    // Only the colours are rebuilt (at the next paint); the profile lines lie on
+    // their own scale, so a framed camera frames them, or the surface, again.
+    if (cameraFramesTerrain && wasContours != (renderMode == RenderMode::Contours))
+        fitTerrain();
     update();
 }
 

@@ -3,6 +3,8 @@
 #include "grid/FloatMatrix.h"
 #include "grid/VeskGrid.h"
 #include "views/RenderMode.h"
+#include "views/SamplePicker.h"
+#include "views/ViewSurface.h"
 
 #include <QOpenGLWidget>
 #include <QString>
@@ -13,8 +15,12 @@
 class QMouseEvent;
 
 // The view of one terrain: owns a VeskGrid and shows it lit, in perspective, with
-// marked blocks and the mouse selection drawn over it.
+// marked blocks and the mouse selection drawn over it. The surface is drawn from
+// buffer objects (ViewSurface), filled in a worker for large grids: code that changes
+// grid other than through the view's slots calls surface.settle() first and
+// updateGUI() after.
 //   GLGrid.cpp              set-up, projection, camera, render modes, paint
+//   GLGridCamera.cpp        framing the terrain
 //   GLGridMouse.cpp         mouse pan / dolly / selection and picking of samples
 //   GLGridBlockTransfer.cpp the middle-button block transfer between two views
 //   GLGridCommands.cpp      file, multiresolution, refresh, marking and movie commands
@@ -33,9 +39,9 @@ public:
 
     // Clears the frame and applies the camera.
     void applyViewTransform();
-    // Draws the surface in a render mode, compiled into the view's display list
-    // for mid-sized grids.
-    void buildDisplayList(RenderMode surfaceMode);
+    // Centres the terrain and moves the camera so that all of it is in view, keeping
+    // the rotation and the scale. Nothing for a grid without data.
+    void fitTerrain();
 
     int viewHeight = 0;
     float xRot = 0.0f;
@@ -50,7 +56,7 @@ public:
     int lastY = 0;
     int pressButton = 0;
     VeskGrid grid;
-    unsigned displayList = 0;
+    // The heights changed: the surface is rebuilt at the next paint.
     bool listDirty = true;
     // None after setRenderMethod(int) with a number that names no mode; the view
     // then paints the slope surface.
@@ -68,6 +74,10 @@ public:
     int blockWidth = 0;
     int blockHeight = 0;
     int numDeets = 2;
+    ViewSurface surface;
+    SamplePicker picker;
+    // The camera was last placed by fitTerrain(): a new window size frames again.
+    bool cameraFramesTerrain = false;
 
     // --- Camera movie state, shared by every view of the process (GLGridMovie.cpp) ---
     static bool movieStartPending; // the next startmovie() only places the camera
@@ -140,7 +150,8 @@ private:
     void paintSurface(RenderMode surfaceMode);
     void paintCurves();
     void paintOverlays();
-    void releaseDisplayList();
+    // The surface and the picker follow a change of the heights.
+    void takeHeightsChange();
     // Picks at an event position and stores the selection corners the middle button asks for.
     bool pickAt(const QMouseEvent* event, int& row, int& column);
 

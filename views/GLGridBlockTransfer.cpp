@@ -111,6 +111,7 @@ bool coarsenOneLevel(VeskGrid& grid)
 
 void GLGrid::coarsenAndSendBlock()
 {
+    surface.settle(); // the grid is coarsened and refined back below
     // The release orders the corners; a selection reaching left of or above
     // the grid starts at its edge.
     int x1 = std::max(0, std::min(selX1, selX2));
@@ -175,6 +176,7 @@ void GLGrid::pasteBlockDetails()
     int column = selX1;
     int row = selY1;
 
+    surface.settle();
     grid.clearDetails();
     // A grid too small for another level stays as it is, so stop at the first refusal.
     int levelsCoarsened = 0;

@@ -43,20 +43,24 @@ int truncatedCellSize(float cellSize)
 
 void GLGrid::loadGRDFile(QString file)
 {
+    surface.settle();
     marked = false;
     marks.clear();
     grid.loadGRDFile(file);
     update();
     updateGUI();
+    fitTerrain();
 }
 
 void GLGrid::loadFLTFile(QString file)
 {
+    surface.settle();
     marked = false;
     marks.clear();
     grid.loadFLTFile(file);
     update();
     updateGUI();
+    fitTerrain();
 }
 
 void GLGrid::writeDetails(QString& status, int& numfiles)
@@ -83,6 +87,7 @@ void GLGrid::loadDetail(QString file)
 {
     if (!grid.hasData)
         return;
+    surface.settle();
     grid.loadDetail(file);
     updateGUI();
 }
@@ -111,14 +116,18 @@ void GLGrid::saveOBJ(const QString& f)
 
 void GLGrid::subdivide(int subdivisiontype)
 {
+    surface.settle();
     subdivideTerrain(grid, marks, subdivisiontype);
     updateGUI();
+    fitTerrain();
 }
 
 void GLGrid::unsubdivide(int subdivisiontype)
 {
+    surface.settle();
     unsubdivideTerrain(grid, marks, subdivisiontype);
     updateGUI();
+    fitTerrain();
 }
 
 // --- Refresh and the signals it sends ---
@@ -188,6 +197,8 @@ void GLGrid::emitDetails()
 
 void GLGrid::getGrid(VeskGrid*& g)
 {
+    // The caller may change the grid: no fill may be reading it then.
+    surface.settle();
     g = &grid;
 }
 
@@ -195,16 +206,20 @@ void GLGrid::changeWidth(int w)
 {
     if (w == grid.width)
         return;
+    surface.settle();
     grid.adjustSize(w, grid.height);
     updateGUI();
+    fitTerrain();
 }
 
 void GLGrid::changeHeight(int h)
 {
     if (h == grid.height)
         return;
+    surface.settle();
     grid.adjustSize(grid.width, h);
     updateGUI();
+    fitTerrain();
 }
 
 void GLGrid::clearDetails()

@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,10 +18,6 @@ namespace {
 // Mouse travel in pixels to camera travel.
 constexpr double kDragFactor = 0.12;
 
-// Drawing coordinates of a sample, as the grid draws its surface.
-constexpr double kSurfaceScale = 0.0005;
-constexpr double kHeightScale = 0.000625;
-
 QPoint eventPoint(const QMouseEvent* event)
 {
     return event->position().toPoint();
@@ -32,43 +27,14 @@ QPoint eventPoint(const QMouseEvent* event)
 
 void GLGrid::pickVertex(int mouseX, int mouseY, int& row, int& column)
 {
-    row = -1;
-    column = -1;
     makeCurrent();
-    GLdouble modelView[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-
+    PickCamera camera;
+    glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
+    glGetIntegerv(GL_VIEWPORT, camera.viewport);
     // The window coordinates are in device pixels; the mouse is in widget pixels.
-    const double pixelRatio = devicePixelRatioF();
-    const double cellScale = static_cast<double>(grid.cellSize) * kSurfaceScale;
-    const double targetX = mouseX;
-    const double targetY = viewHeight - mouseY;
-    double bestDistance = std::numeric_limits<double>::infinity();
-    const int rows = std::min(grid.height, static_cast<int>(grid.heights.size()));
-    for (int r = 0; r < rows; ++r) {
-        const std::vector<float>& heightRow = grid.heights[r];
-        const int columns = std::min(grid.width, static_cast<int>(heightRow.size()));
-        for (int c = 0; c < columns; ++c) {
-            GLdouble winX = 0.0;
-            GLdouble winY = 0.0;
-            GLdouble winZ = 0.0;
-            const double z = (static_cast<double>(heightRow[c]) - static_cast<double>(grid.minHeight)) * kHeightScale;
-            gluProject(c * cellScale, r * cellScale, z, modelView, projection, viewport, &winX, &winY, &winZ);
-            const double dx = targetX - winX / pixelRatio;
-            const double dy = targetY - winY / pixelRatio;
-            const double distance = dx * dx + dy * dy;
-            // Strictly smaller only: ties keep the earliest sample.
-            if (row < 0 || distance < bestDistance) {
-                bestDistance = distance;
-                row = r;
-                column = c;
-            }
-        }
-    }
+    camera.pixelRatio = devicePixelRatioF();
+    picker.pick(grid, camera, mouseX, viewHeight - mouseY, row, column);
 }
 
 bool GLGrid::pickAt(const QMouseEvent* event, int& row, int& column)
@@ -117,6 +83,7 @@ void GLGrid::mouseMoveEvent(QMouseEvent* event)
         // The scene follows the pointer.
         xTrans = static_cast<float>(xTrans + dx);
         yTrans = static_cast<float>(yTrans - dy);
+        cameraFramesTerrain = false;
     } else if (pressButton == Qt::MiddleButton && grid.hasData) {
         int row = -1;
         int column = -1;
@@ -133,6 +100,7 @@ void GLGrid::mouseMoveEvent(QMouseEvent* event)
     } else if (pressButton == Qt::RightButton) {
         // Dragging down brings the terrain closer.
         zTrans = static_cast<float>(zTrans + dy);
+        cameraFramesTerrain = false;
     }
     update();
 }

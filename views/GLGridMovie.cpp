@@ -67,6 +67,7 @@ void GLGrid::startmovie()
         xRot = static_cast<float>(startPose.xRot);
         yRot = static_cast<float>(startPose.yRot);
         zRot = static_cast<float>(startPose.zRot);
+        cameraFramesTerrain = false;
         movieStartPending = false;
         update();
         return;
@@ -102,4 +103,5 @@ void GLGrid::move(double xts, double yts, double zts, double xrs, double yrs, do
     xRot = static_cast<float>(xrs + t * (xrf - xrs));
     yRot = static_cast<float>(yrs + t * (yrf - yrs));
     zRot = static_cast<float>(zrs + t * (zrf - zrs));
+    cameraFramesTerrain = false;
 }

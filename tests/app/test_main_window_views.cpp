@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QImage>
+#include <QRadioButton>
 #include <QToolButton>
 #include <QtTest>
 

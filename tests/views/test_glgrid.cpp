@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(view.scale, 2.0f);
         QCOMPARE(view.xRot + view.yRot + view.zRot, 0.0f);
         QVERIFY(view.renderMode == RenderMode::Plain);
-        QVERIFY(view.listDirty && view.displayList == 0 && view.matchesShown && view.renderUCurves);
+        QVERIFY(view.listDirty && view.surface.bufferBytes() == 0 && view.matchesShown && view.renderUCurves);
         QCOMPARE(view.contourSpacing, 1);
         QCOMPARE(view.selX1, -1);
         QCOMPARE(view.selX2, -1);
@@ -218,7 +218,8 @@ private slots:
         QCOMPARE(view.renderMode.has_value(), known);
         if (known)
             QCOMPARE(static_cast<int>(*view.renderMode), mode);
-        QVERIFY(view.listDirty);
+        // A new mode rebuilds the colours at the next paint, not the whole surface.
+        QVERIFY(!view.listDirty);
     }
 
     void unknownModePaintsTheSlopeSurface()
@@ -244,45 +245,39 @@ private slots:
         QVERIFY(slope == unknown);
         QVERIFY(slope != plain);
         QVERIFY(slope != curvature);
-        QCOMPARE(printed, std::string("Draw Grid . . . Done\n"));
+        // The slope colours were already held: nothing was rebuilt for the unknown mode.
+        QCOMPARE(printed, std::string());
     }
 
-    void displayListForMidSizedGridsOnly_data()
+    void surfaceIsBuiltOncePerChangeWhateverItsSize_data()
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
-        QTest::addColumn<bool>("listed");
-        QTest::newRow("2,500 samples (50 x 50)") << 50 << 50 << false;
-        QTest::newRow("2,501 samples (41 x 61)") << 41 << 61 << true;
-        QTest::newRow("999,999 samples (999 x 1001)") << 999 << 1001 << true;
-        QTest::newRow("1,000,000 samples (1000 x 1000)") << 1000 << 1000 << false;
+        QTest::newRow("2,500 samples (50 x 50)") << 50 << 50;
+        QTest::newRow("2,501 samples (41 x 61)") << 41 << 61;
+        QTest::newRow("240,000 samples (400 x 600)") << 400 << 600;
     }
 
-    void displayListForMidSizedGridsOnly()
+    void surfaceIsBuiltOncePerChangeWhateverItsSize()
     {
         QFETCH(int, width);
         QFETCH(int, height);
-        QFETCH(bool, listed);
         auto view = shownView(200, 200);
         QVERIFY(view != nullptr);
         fillTestGrid(view->grid, width, height, 1.0f, [](int r, int c) { return 0.5f * ((r * 7 + c * 3) % 11); });
 
         QCOMPARE(paintCapturing(*view), std::string("Draw Grid . . . Done\n"));
         QVERIFY(!view->listDirty);
-        QCOMPARE(view->displayList != 0, listed);
-        view->makeCurrent();
-        if (listed) {
-            QVERIFY(glIsList(view->displayList));
-            QCOMPARE(view->displayList, 1u); // the first list of a window of its own
-        }
+        QVERIFY(view->surface.bufferBytes() > 0);
+        // The buffers are drawn again; nothing is rebuilt.
+        QCOMPARE(paintCapturing(*view), std::string());
+        QCOMPARE(view->surface.uploads().vertices, 1);
 
-        // A list is replayed; without one the surface is drawn again at every paint.
-        QCOMPARE(paintCapturing(*view), listed ? std::string() : std::string("Draw Grid . . . Done\n"));
-
-        // A new render mode marks the list dirty: rebuilt once, then replayed again.
+        // A new render mode rebuilds the colours once, then they are drawn again.
         view->setRenderMethod(2);
         QCOMPARE(paintCapturing(*view), std::string("Draw Grid . . . Done\n"));
-        QCOMPARE(view->displayList != 0, listed);
+        QCOMPARE(paintCapturing(*view), std::string());
+        QCOMPARE(view->surface.uploads().vertices, 1);
     }
 
     void gridWithoutDataCompilesNothing()
@@ -291,23 +286,22 @@ private slots:
         QVERIFY(view != nullptr);
         QImage image;
         QCOMPARE(paintCapturing(*view, &image), std::string());
-        QCOMPARE(view->displayList, 0u);
+        QCOMPARE(view->surface.bufferBytes(), std::size_t{0});
         QCOMPARE(countNonWhite(image), 0);
     }
 
-    void contourModeLeavesTheListAlone()
+    void contourModeLeavesTheSurfaceAlone()
     {
         auto view = shownView(200, 200);
         QVERIFY(view != nullptr);
         fillTestGrid(view->grid, 41, 61, 40.0f, hills);
         paintCapturing(*view);
-        const unsigned list = view->displayList;
-        QVERIFY(list != 0);
+        QCOMPARE(view->surface.uploads().vertices, 1);
         view->setRenderMethod(1);
         view->setContourSpacing(5);
         QImage image;
         QCOMPARE(paintCapturing(*view, &image), std::string("rendering contours (spacing=5)\nRendering u-curves\n"));
-        QCOMPARE(view->displayList, list);
+        QCOMPARE(view->surface.uploads().vertices, 1);
         view->toggleRenderUCurves();
         QCOMPARE(paintCapturing(*view), std::string("rendering contours (spacing=5)\nrendering v-curves\n"));
         QVERIFY(countNonWhite(image) > 100);
@@ -331,12 +325,9 @@ private slots:
         const QImage leftFirst = left->grabFramebuffer();
         const QImage rightFirst = right->grabFramebuffer();
         const QImage leftAgain = left->grabFramebuffer();
-        QVERIFY(left->displayList != 0 && right->displayList != 0);
+        QVERIFY(left->surface.bufferBytes() > 0 && right->surface.bufferBytes() > 0);
         const bool sharing = QOpenGLContext::areSharing(left->context(), right->context());
-        qInfo("the two views' contexts %s list names; lists %u and %u", sharing ? "share" : "do not share",
-              left->displayList, right->displayList);
-        if (sharing)
-            QVERIFY(left->displayList != right->displayList);
+        qInfo("the two views' contexts %s object names", sharing ? "share" : "do not share");
         QVERIFY(countNonWhite(leftFirst) > 1000);
         QVERIFY(leftFirst == leftAgain);
         QVERIFY(leftFirst != rightFirst);
@@ -577,8 +568,8 @@ private slots:
         view->selY2 = 3;
         QImage selected;
         const std::string selectedOutput = paintCapturing(*view, &selected);
-        // A small grid is redrawn at every paint; the outline itself prints nothing.
-        QCOMPARE(QString::fromStdString(selectedOutput), QStringLiteral("Draw Grid . . . Done\n"));
+        // The surface was built by the first paint; the outline itself prints nothing.
+        QCOMPARE(QString::fromStdString(selectedOutput), QString());
         QVERIFY(selected != bare);
         // The outline spans columns 1 to 3 and rows 1 to 2 (width x2 - x1, height y2 - y1);
         // its top edge, row 2, runs along widget y = 160 - 32 = 128.
@@ -591,7 +582,7 @@ private slots:
 
         // An empty selection is refused by the outline drawing, at every paint.
         view->selX2 = 1;
-        QCOMPARE(paintCapturing(*view), std::string("Draw Grid . . . Done\nBad parameters to render(1,1,0,2)\n"));
+        QCOMPARE(paintCapturing(*view), std::string("Bad parameters to render(1,1,0,2)\n"));
 
         // Marks are drawn only while marked and shown.
         view->selX1 = -1;
