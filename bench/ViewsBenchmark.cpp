@@ -77,8 +77,8 @@ const VeskGrid& terrain(int side)
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
         grid->computeStatistics();
-        grid->calculateNormals();
-        grid->calculateCurvature();
+        grid->ensureNormals();
+        grid->ensureSurfaceAnalysis();
     }
     return *grid;
 }

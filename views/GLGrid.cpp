@@ -184,6 +184,9 @@ void GLGrid::paintCurves()
 
 void GLGrid::paintOverlays()
 {
+    // The outlines read the normals a worker is making; they are back with the fill.
+    if (surface.makingNormals())
+        return;
     const bool marksShown = matchesShown && marked;
     const bool selectionShown = selX1 >= 0 && selX2 >= 0;
     if (marksShown || selectionShown)

@@ -1,7 +1,6 @@
 #include "views/ViewSurface.h"
 
 #include "diagnostics/Diagnostics.h"
-#include "views/SurfaceData.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -95,19 +94,28 @@ void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<SurfaceColouring> 
         return;
     if (!grid.hasData)
         return; // a grid without data keeps showing what was last drawn
-    if (normalsNeedComputing(grid))
-        grid.calculateNormals();
 
     const std::int64_t samples = std::int64_t{grid.width} * std::int64_t{grid.height};
     if (samples > kLargestFillInPlace) {
         startFill(grid, request);
         return;
     }
-    if (request.colours && cellValuesNeedComputing(grid, request.colouring))
-        grid.calculateCurvature();
     SurfaceArrays arrays;
-    fillSurfaceArrays(grid, request, arrays, FillThreads::All);
+    fill(grid, request, arrays, nullptr);
     uploadFilled(arrays, request);
+}
+
+bool ViewSurface::fill(VeskGrid& grid, const SurfaceRequest& request, SurfaceArrays& arrays,
+                       const std::atomic<bool>* cancel)
+{
+    // Derived data are made on first use; a grid too small for a surface has none to make.
+    const bool drawable = grid.width >= 2 && grid.height >= 2;
+    if (drawable && request.vertices)
+        grid.ensureNormals();
+    if (drawable && request.colours
+        && (request.colouring == SurfaceColouring::Curvature || request.colouring == SurfaceColouring::Slope))
+        grid.ensureSurfaceAnalysis();
+    return fillSurfaceArrays(grid, request, arrays, FillThreads::All, cancel);
 }
 
 void ViewSurface::uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request)
@@ -134,12 +142,11 @@ void ViewSurface::startFill(VeskGrid& grid, const SurfaceRequest& request)
 {
     auto job = std::make_shared<Job>();
     job->request = request;
+    job->makesNormals = request.vertices && (!grid.normalsValid || !surfaceIsDrawable(grid, SurfaceColouring::Plain));
     job_ = job;
     VeskGrid* const target = &grid;
     watcher_.setFuture(QtConcurrent::run([job, target] {
-        if (job->request.colours && cellValuesNeedComputing(*target, job->request.colouring))
-            target->calculateCurvature();
-        job->filled = !job->cancel && fillSurfaceArrays(*target, job->request, job->arrays, FillThreads::All, &job->cancel);
+        job->filled = fill(*target, job->request, job->arrays, &job->cancel);
         job->done = true;
     }));
 }

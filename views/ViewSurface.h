@@ -40,8 +40,10 @@ public:
 
     // Cancels a running fill and waits for it.
     void settle();
-    // A worker is filling (and perhaps computing the grid's curvature and slope).
+    // A worker is filling (and perhaps making the grid's normals, curvature and slope).
     bool filling() const { return job_ != nullptr && !job_->done; }
+    // A worker may be making the grid's normals: nothing else may read them now.
+    bool makingNormals() const { return filling() && job_->makesNormals; }
 
     // Frees the buffer objects, with the owning context current.
     void releaseBuffers();
@@ -60,6 +62,7 @@ private:
         std::atomic<bool> cancel{false};
         std::atomic<bool> done{false}; // set last by the worker: the arrays are then the GUI thread's
         bool filled = false;
+        bool makesNormals = false;
     };
 
     // What the buffers lack for drawing the surface in a colouring, or the curves.
@@ -67,6 +70,9 @@ private:
     void bringUpToDate(VeskGrid& grid, std::optional<SurfaceColouring> surfaceColouring, bool curves);
     void uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request);
     void startFill(VeskGrid& grid, const SurfaceRequest& request);
+    // Makes the derived data the request draws, then fills its arrays.
+    static bool fill(VeskGrid& grid, const SurfaceRequest& request, SurfaceArrays& arrays,
+                     const std::atomic<bool>* cancel);
 
     SurfaceBuffers buffers_;
     bool verticesCurrent_ = false;

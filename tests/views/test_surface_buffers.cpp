@@ -151,7 +151,8 @@ private slots:
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
         QVERIFY(dem_.loadGRDFile(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.grd")));
-        dem_.calculateCurvature();
+        dem_.ensureNormals();
+        dem_.ensureSurfaceAnalysis();
         QCOMPARE(dem_.width, 403);
         QCOMPARE(dem_.height, 344);
     }
