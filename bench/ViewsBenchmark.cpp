@@ -15,6 +15,7 @@
 #include "views/SurfaceBuffers.h"
 #include "views/SurfaceCoordinates.h"
 #include "views/SurfaceFormat.h"
+#include "views/ViewLighting.h"
 
 #include <QGuiApplication>
 #include <QOffscreenSurface>
@@ -26,8 +27,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdint>
-#include <map>
 #include <memory>
 
 namespace {
@@ -55,22 +54,20 @@ SurfaceColouring colouringOf(int mode)
 // A rough terrain of side x side samples with everything each mode draws computed.
 const VeskGrid& terrain(int side)
 {
-    static std::map<int, std::unique_ptr<VeskGrid>> grids;
-    std::unique_ptr<VeskGrid>& grid = grids[side];
-    if (!grid) {
-        grids.clear(); // one terrain at a time: a 4,097² one holds well over a gigabyte
+    // One terrain at a time: a 4,097² one holds well over a gigabyte.
+    static std::unique_ptr<VeskGrid> grid;
+    if (!grid || grid->width != side) {
+        grid.reset();
         grid = std::make_unique<VeskGrid>();
         grid->resize(side, side);
         for (int y = 0; y < side; ++y)
             for (int x = 0; x < side; ++x) {
-                std::uint32_t h = static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u;
-                h ^= h >> 13;
-                h *= 0x5bd1e995u;
-                h ^= h >> 15;
+                // Broad hills, ridges and a fine ripple, so that every colouring has bands to show.
                 const double u = 6.0 * x / side;
                 const double v = 6.0 * y / side;
                 grid->heights[y][x] = static_cast<float>(500.0 + 300.0 * std::sin(u) * std::cos(v * 1.3)
-                                                         + 60.0 * std::sin(5.0 * u + v) + (h % 1000u) * 0.01);
+                                                         + 60.0 * std::sin(5.0 * u + v)
+                                                         + 4.0 * std::sin(0.9 * x) * std::cos(0.7 * y));
             }
         grid->hasData = true;
         grid->cellSize = 30.0f;
@@ -95,18 +92,10 @@ void setUpView(const VeskGrid& grid, int mode)
     glEnable(GL_DEPTH_TEST);
     glShadeModel(GL_SMOOTH);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    const GLfloat lightPosition[4] = {-25.0f, 25.0f, 25.0f, 0.0f};
-    const GLfloat lightDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    glEnable(GL_LIGHT0);
+    applyViewLighting();
     if (mode == kContours) {
         glDisable(GL_LIGHTING);
         glColor3f(0.0f, 0.0f, 0.0f);
-    } else {
-        glEnable(GL_LIGHTING);
     }
 
     const double spacing = mode == kContours ? surface_coordinates::kCurveSpacing

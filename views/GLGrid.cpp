@@ -4,6 +4,7 @@
 #include "diagnostics/Diagnostics.h"
 #include "views/CameraFraming.h"
 #include "views/GridDrawing.h"
+#include "views/ViewLighting.h"
 
 #include <QOpenGLContext>
 
@@ -88,18 +89,7 @@ void GLGrid::initializeGL()
     glShadeModel(GL_SMOOTH);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
 
-    // One directional light from the upper left, plus a generous ambient term so
-    // that slopes facing away stay readable.
-    const GLfloat lightPosition[4] = {-25.0f, 25.0f, 25.0f, 0.0f};
-    const GLfloat lightDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    const GLfloat lightSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, lightDiffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, lightSpecular);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
+    applyViewLighting();
 }
 
 void GLGrid::resizeGL(int w, int h)

@@ -2,6 +2,7 @@
 // display list use, picking and the mouse.
 
 #include "diagnostics/CollectingSink.h"
+#include "support/ShownView.h"
 #include "support/TestGrids.h"
 #include "views/GLGrid.h"
 #include "views/SurfaceFormat.h"
@@ -19,18 +20,6 @@
 
 namespace {
 
-// A view shown as its own window at a known size, with a current-able context.
-std::unique_ptr<GLGrid> shownView(int width, int height)
-{
-    auto view = std::make_unique<GLGrid>(nullptr, "gLGridTest");
-    view->resize(width, height);
-    view->show();
-    if (!QTest::qWaitForWindowExposed(view.get()))
-        return nullptr;
-    view->grabFramebuffer(); // initialise and size the GL state now
-    return view;
-}
-
 // Paints the view once, synchronously, and returns what the paint printed.
 std::string paintCapturing(GLGrid& view, QImage* image = nullptr)
 {
@@ -46,16 +35,6 @@ std::string paintCapturing(GLGrid& view, QImage* image = nullptr)
 float hills(int row, int column)
 {
     return 300.0f + 120.0f * std::sin(row * 0.3f) * std::cos(column * 0.25f) + 4.0f * column;
-}
-
-int countNonWhite(const QImage& image)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xffffff) != 0xffffff)
-                ++count;
-    return count;
 }
 
 // The matrix glFrustum builds, column-major as OpenGL returns it.

@@ -3,6 +3,7 @@
 // frames the terrain, and picking on the real DEM.
 
 #include "diagnostics/CollectingSink.h"
+#include "support/ShownView.h"
 #include "support/TestGrids.h"
 #include "views/GLGrid.h"
 #include "views/SamplePicker.h"
@@ -14,38 +15,27 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace {
-
-std::unique_ptr<GLGrid> shownView(int width, int height)
-{
-    auto view = std::make_unique<GLGrid>(nullptr, "gLGridTest");
-    view->resize(width, height);
-    view->show();
-    if (!QTest::qWaitForWindowExposed(view.get()))
-        return nullptr;
-    view->grabFramebuffer();
-    return view;
-}
 
 QString sample()
 {
     return QStringLiteral(TALVANE_TEST_DATA "/jacksboro.grd");
 }
 
+// A shown view holding the sample DEM.
+std::unique_ptr<GLGrid> sampleView(int width, int height)
+{
+    auto view = shownView(width, height);
+    if (view != nullptr)
+        view->loadGRDFile(sample());
+    return view;
+}
+
 float hills(int row, int column)
 {
     return 300.0f + 120.0f * std::sin(row * 0.03f) * std::cos(column * 0.025f) + 0.5f * column;
-}
-
-int nonWhitePixels(const QImage& image)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xffffff) != 0xffffff)
-                ++count;
-    return count;
 }
 
 } // namespace
@@ -56,14 +46,19 @@ class GLGridSurfaceTest : public QObject {
 public:
     static void initMain() { installDefaultSurfaceFormat(); }
 
+private:
+    diagnostics::SilentSink quiet_;
+    std::optional<diagnostics::ScopedSink> quietScope_;
+
 private slots:
+    // The loads and multiresolution steps report a lot; none of it is checked here.
+    void init() { quietScope_.emplace(quiet_); }
+    void cleanup() { quietScope_.reset(); }
+
     void aRenderModeChangeUploadsColoursOnlyACoarseningEverything()
     {
-        auto view = shownView(440, 310);
+        auto view = sampleView(440, 310);
         QVERIFY(view != nullptr);
-        diagnostics::SilentSink quiet;
-        diagnostics::ScopedSink scope(quiet);
-        view->loadGRDFile(sample());
         view->grabFramebuffer();
         QCOMPARE(view->surface.uploads().vertices, 1);
         const int colourUploads = view->surface.uploads().colours;
@@ -95,11 +90,8 @@ private slots:
 
     void aLargeGridIsFilledInAWorkerWhileTheViewPaints()
     {
-        auto view = shownView(300, 300);
+        auto view = sampleView(300, 300);
         QVERIFY(view != nullptr);
-        diagnostics::SilentSink quiet;
-        diagnostics::ScopedSink scope(quiet);
-        view->loadGRDFile(sample());
         view->grabFramebuffer();
         const QImage small = view->grabFramebuffer();
 
@@ -111,7 +103,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!view->surface.filling(), 60000);
         const QImage large = view->grabFramebuffer();
         QCOMPARE(view->surface.uploads().vertices, 2);
-        QVERIFY(nonWhitePixels(large) > 1000);
+        QVERIFY(countNonWhite(large) > 1000);
         QVERIFY(large != small);
     }
 
@@ -119,8 +111,6 @@ private slots:
     {
         auto view = shownView(300, 300);
         QVERIFY(view != nullptr);
-        diagnostics::SilentSink quiet;
-        diagnostics::ScopedSink scope(quiet);
         fillTestGrid(view->grid, 1200, 1000, 20.0f, hills);
         view->setRenderMethod(3); // curvature: the worker also computes it
         view->updateGUI();
@@ -133,7 +123,7 @@ private slots:
         QVERIFY(!view->surface.filling());
         view->grabFramebuffer();
         QCOMPARE(view->grid.width, 403);
-        QVERIFY(nonWhitePixels(view->grabFramebuffer()) > 1000);
+        QVERIFY(countNonWhite(view->grabFramebuffer()) > 1000);
     }
 
     void anEmptyScreenKeepsTheStartPose()
@@ -148,11 +138,8 @@ private slots:
 
     void loadingFramesTheTerrainAndFitKeepsTheRotation()
     {
-        auto view = shownView(440, 310);
+        auto view = sampleView(440, 310);
         QVERIFY(view != nullptr);
-        diagnostics::SilentSink quiet;
-        diagnostics::ScopedSink scope(quiet);
-        view->loadGRDFile(sample());
         const float framedZ = view->zTrans;
         QVERIFY(framedZ != 0.0f);
         view->setXRotation(-50);
@@ -166,11 +153,8 @@ private slots:
 
     void pickingTheRealDemGivesTheSampleOfProjectingEverySample()
     {
-        auto view = shownView(440, 310);
+        auto view = sampleView(440, 310);
         QVERIFY(view != nullptr);
-        diagnostics::SilentSink quiet;
-        diagnostics::ScopedSink scope(quiet);
-        view->loadGRDFile(sample());
         view->setXRotation(-45);
         view->setZRotation(20);
         view->fitTerrain();

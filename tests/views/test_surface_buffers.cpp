@@ -12,6 +12,7 @@
 #include "views/SurfaceBuffers.h"
 #include "views/SurfaceFormat.h"
 #include "views/SurfacePalette.h"
+#include "views/ViewLighting.h"
 
 #include <QtTest>
 
@@ -48,13 +49,7 @@ std::vector<GLfloat> feedbackValues(const VeskGrid& grid, const Lighting& lighti
     glEnable(GL_LIGHTING);
     glDisable(GL_COLOR_MATERIAL);
     if (lighting.viewLight) {
-        const GLfloat position[4] = {-25.0f, 25.0f, 25.0f, 0.0f};
-        const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-        const GLfloat ambient[4] = {0.4f, 0.4f, 0.4f, 1.0f};
-        glLightfv(GL_LIGHT0, GL_POSITION, position);
-        glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-        glEnable(GL_LIGHT0);
+        applyViewLighting();
     } else {
         // No light and a white ambient: each vertex carries exactly its material colour.
         const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
