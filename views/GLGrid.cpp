@@ -68,6 +68,8 @@ GLGrid::~GLGrid()
     // back rather than left to the context.
     surface.settle();
     if (context() != nullptr) {
+        // The widget's own destructor deletes the context after the surface is gone.
+        disconnect(context(), nullptr, this, nullptr);
         makeCurrent();
         surface.releaseBuffers();
         doneCurrent();
