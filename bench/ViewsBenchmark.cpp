@@ -1,7 +1,7 @@
 // Frame times of the terrain views on the machine's OpenGL (llvmpipe under Xvfb here):
 // the surface of 513², 1,025², 2,049² and 4,097² samples in all five render modes,
-// drawn from buffer objects and, as the yardstick, in immediate mode as the grid's own
-// drawing emits it; and the time to fill and upload the buffers. Each frame clears,
+// drawn from buffer objects and, as the yardstick, in immediate mode as the views'
+// immediate drawing (GridDrawing) emits it; and the time to fill and upload the buffers. Each frame clears,
 // draws into an offscreen framebuffer of 800 x 600 through the view's camera framing
 // the terrain, and waits for OpenGL to finish.
 //
@@ -11,6 +11,8 @@
 #include "diagnostics/CollectingSink.h"
 #include "grid/VeskGrid.h"
 #include "views/CameraFraming.h"
+#include "views/GridDrawing.h"
+#include "views/RenderMode.h"
 #include "views/SurfaceArrays.h"
 #include "views/SurfaceBuffers.h"
 #include "views/SurfaceCoordinates.h"
@@ -33,23 +35,6 @@ namespace {
 
 constexpr int kFrameWidth = 800;
 constexpr int kFrameHeight = 600;
-
-// The view's five render modes, by the ids of their radio buttons.
-enum ViewMode { kPlain = 0, kContours = 1, kHeight = 2, kCurvature = 3, kSlope = 4 };
-
-SurfaceColouring colouringOf(int mode)
-{
-    switch (mode) {
-    case kHeight:
-        return SurfaceColouring::Height;
-    case kCurvature:
-        return SurfaceColouring::Curvature;
-    case kSlope:
-        return SurfaceColouring::Slope;
-    default:
-        return SurfaceColouring::Plain;
-    }
-}
 
 // A rough terrain of side x side samples with everything each mode draws computed.
 const VeskGrid& terrain(int side)
@@ -81,7 +66,7 @@ const VeskGrid& terrain(int side)
 }
 
 // The view's lighting and camera, the terrain framed in the frame buffer.
-void setUpView(const VeskGrid& grid, int mode)
+void setUpView(const VeskGrid& grid, RenderMode mode)
 {
     glViewport(0, 0, kFrameWidth, kFrameHeight);
     glMatrixMode(GL_PROJECTION);
@@ -93,12 +78,12 @@ void setUpView(const VeskGrid& grid, int mode)
     glShadeModel(GL_SMOOTH);
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     applyViewLighting();
-    if (mode == kContours) {
+    if (mode == RenderMode::Contours) {
         glDisable(GL_LIGHTING);
         glColor3f(0.0f, 0.0f, 0.0f);
     }
 
-    const double spacing = mode == kContours ? surface_coordinates::kCurveSpacing
+    const double spacing = mode == RenderMode::Contours ? surface_coordinates::kCurveSpacing
                                              : surface_coordinates::cellScale(grid.cellSize);
     const camera_framing::WorldBox box{(grid.width - 1) * spacing, (grid.height - 1) * spacing,
                                        surface_coordinates::heightAbove(grid.maxHeight, grid.minHeight)};
@@ -124,24 +109,25 @@ void timeFrames(benchmark::State& state, const Draw& draw)
 
 void BM_ImmediateFrame(benchmark::State& state)
 {
-    const int mode = static_cast<int>(state.range(1));
-    VeskGrid& grid = const_cast<VeskGrid&>(terrain(static_cast<int>(state.range(0))));
+    const auto mode = static_cast<RenderMode>(state.range(1));
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
     setUpView(grid, mode);
     diagnostics::SilentSink quiet;
     diagnostics::ScopedSink scope(quiet);
     timeFrames(state, [&] {
-        if (mode == kContours)
-            grid.renderCurves(true, 1);
+        if (mode == RenderMode::Contours)
+            drawCurves(grid, true, 1);
         else
-            grid.render(mode == kPlain ? 0 : mode - 1);
+            drawSurface(grid, mode);
     });
 }
 
 void BM_BufferFrame(benchmark::State& state)
 {
-    const int mode = static_cast<int>(state.range(1));
+    const auto mode = static_cast<RenderMode>(state.range(1));
     const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
-    const SurfaceRequest request{true, mode != kContours, colouringOf(mode), mode == kContours};
+    const bool contours = mode == RenderMode::Contours;
+    const SurfaceRequest request{true, !contours, mode, contours};
     SurfaceArrays arrays;
     fillSurfaceArrays(grid, request, arrays, FillThreads::All);
     SurfaceBuffers buffers;
@@ -151,7 +137,7 @@ void BM_BufferFrame(benchmark::State& state)
     }
     setUpView(grid, mode);
     timeFrames(state, [&] {
-        if (mode == kContours)
+        if (contours)
             buffers.drawCurves(true, 1);
         else
             buffers.drawSurface();
@@ -165,7 +151,7 @@ void BM_BufferFill(benchmark::State& state)
 {
     const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
     const FillThreads threads = state.range(1) != 0 ? FillThreads::All : FillThreads::One;
-    const SurfaceRequest request{true, true, SurfaceColouring::Height, false};
+    const SurfaceRequest request{true, true, RenderMode::HeightColours, false};
     for (auto _ : state) {
         SurfaceArrays arrays;
         fillSurfaceArrays(grid, request, arrays, threads);
@@ -177,7 +163,7 @@ void BM_BufferFill(benchmark::State& state)
 void BM_BufferUpload(benchmark::State& state)
 {
     const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
-    const SurfaceRequest request{true, true, SurfaceColouring::Height, false};
+    const SurfaceRequest request{true, true, RenderMode::HeightColours, false};
     for (auto _ : state) {
         state.PauseTiming();
         SurfaceArrays arrays;
@@ -197,7 +183,7 @@ void frameArguments(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->ArgNames({"side", "mode"});
     for (const int side : {513, 1025, 2049, 4097})
-        for (int mode = kPlain; mode <= kSlope; ++mode)
+        for (int mode = static_cast<int>(RenderMode::Plain); mode <= static_cast<int>(RenderMode::Slope); ++mode)
             benchmark->Args({side, mode});
 }
 

@@ -37,22 +37,6 @@ const char* selectionMessage(RenderMode mode)
     return "";
 }
 
-SurfaceColouring colouringOf(RenderMode mode)
-{
-    switch (mode) {
-    case RenderMode::HeightColours:
-        return SurfaceColouring::Height;
-    case RenderMode::Curvature:
-        return SurfaceColouring::Curvature;
-    case RenderMode::Slope:
-        return SurfaceColouring::Slope;
-    case RenderMode::Plain:
-    case RenderMode::Contours:
-        break;
-    }
-    return SurfaceColouring::Plain;
-}
-
 } // namespace
 
 GLGrid::GLGrid(QWidget* parent, const char* name) : QOpenGLWidget(parent)
@@ -162,7 +146,7 @@ void GLGrid::takeHeightsChange()
 void GLGrid::paintSurface(RenderMode surfaceMode)
 {
     glEnable(GL_LIGHTING);
-    surface.paintSurface(grid, colouringOf(surfaceMode));
+    surface.paintSurface(grid, surfaceMode);
 }
 
 void GLGrid::paintCurves()

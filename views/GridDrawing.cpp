@@ -5,7 +5,9 @@
 
 #include "diagnostics/Diagnostics.h"
 #include "grid/MatrixShape.h"
+#include "views/SurfaceArrays.h"
 #include "views/SurfaceColours.h"
+#include "views/SurfaceCoordinates.h"
 
 #include <GL/gl.h>
 
@@ -14,19 +16,10 @@
 
 namespace {
 
-// Drawing scale of the surface and the block outline (world units per metre and per height unit).
-constexpr double kSurfaceScale = 0.0005;
-constexpr double kHeightScale = 0.000625;
-// Profile lines are laid out per sample, ignoring the cell size.
-constexpr double kCurveSpacing = 0.02;
+using namespace surface_coordinates;
+
 // Block outlines float just above the surface so that they are not hidden by it.
 constexpr double kOutlineLift = 0.01;
-
-void setMaterial(const Rgba& colour)
-{
-    const GLfloat rgba[4] = {colour.red, colour.green, colour.blue, colour.alpha};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, rgba);
-}
 
 bool heightsMatchSize(const VeskGrid& grid)
 {
@@ -56,10 +49,9 @@ public:
 
     void vertex(int row, int column, double lift = 0.0) const
     {
-        const double cellScale = static_cast<double>(grid_.cellSize) * kSurfaceScale;
-        const double h = static_cast<double>(grid_.heights[row][column]) - static_cast<double>(grid_.minHeight);
-        glVertex3f(static_cast<float>(column * cellScale), static_cast<float>(row * cellScale),
-                   static_cast<float>(h * kHeightScale + lift));
+        const double scale = cellScale(grid_.cellSize);
+        glVertex3f(static_cast<float>(column * scale), static_cast<float>(row * scale),
+                   static_cast<float>(heightAbove(grid_.heights[row][column], grid_.minHeight) + lift));
     }
 
 private:
@@ -86,25 +78,31 @@ void refreshOutlineData(VeskGrid& grid)
     grid.ensureNormals();
 }
 
+void setSurfaceMaterial(const Rgba& colour)
+{
+    const GLfloat rgba[4] = {colour.red, colour.green, colour.blue, colour.alpha};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, rgba);
+}
+
 void drawSurface(const VeskGrid& grid, RenderMode mode)
 {
-    if (!hasSurface(grid) || !normalsMatchSize(grid))
+    if (!surfaceIsDrawable(grid))
         return;
 
-    setMaterial(kDefaultSurfaceColour);
+    setSurfaceMaterial(kDefaultSurfaceColour);
 
     const SurfaceEmitter surface(grid);
     for (int b = 0; b + 1 < grid.height; ++b) {
         glBegin(GL_TRIANGLE_STRIP);
         for (int i = 0; i < grid.width; ++i) {
             if (mode == RenderMode::HeightColours)
-                setMaterial(heightColour(grid, grid.heights[b][i]));
+                setSurfaceMaterial(heightColour(grid, grid.heights[b][i]));
             else if (readsSurfaceData(mode))
-                setMaterial(cellColour(grid, mode, b, i));
+                setSurfaceMaterial(cellColour(grid, mode, b, i));
             surface.normal(b, i);
             surface.vertex(b, i);
             if (mode == RenderMode::HeightColours)
-                setMaterial(heightColour(grid, grid.heights[b + 1][i]));
+                setSurfaceMaterial(heightColour(grid, grid.heights[b + 1][i]));
             surface.normal(b + 1, i);
             surface.vertex(b + 1, i);
         }
@@ -124,7 +122,7 @@ void drawBlockOutline(const VeskGrid& grid, int x0, int y0, int blockWidth, int 
     if (!heightsMatchSize(grid) || !normalsMatchSize(grid))
         return;
 
-    setMaterial({red, green, blue, 1.0f});
+    setSurfaceMaterial({red, green, blue, 1.0f});
 
     // Exclusive ends and last drawn column/row, cut at the grid's edge (in 64 bits: a
     // huge block size must not wrap around).
@@ -165,9 +163,8 @@ void drawCurves(const VeskGrid& grid, bool uCurves, int spacing)
     const std::int64_t step = std::max(spacing, 1);
 
     const auto vertex = [&](int row, int column) {
-        const double h = static_cast<double>(grid.heights[row][column]) - static_cast<double>(grid.minHeight);
         glVertex3f(static_cast<float>(column * kCurveSpacing), static_cast<float>(row * kCurveSpacing),
-                   static_cast<float>(h * kHeightScale));
+                   static_cast<float>(heightAbove(grid.heights[row][column], grid.minHeight)));
     };
 
     if (uCurves) {

@@ -3,6 +3,8 @@
 #include "grid/VeskGrid.h"
 #include "views/RenderMode.h"
 
+struct Rgba;
+
 // The drawing of a terrain into the current OpenGL context, in immediate mode: the
 // lit surface in its colourings, the outline of a block of samples and the u/v
 // profile lines. The caller decides the camera, the lighting and whether the
@@ -17,6 +19,9 @@
 void refreshSurfaceData(VeskGrid& grid, RenderMode mode);
 // The normals the block outline reads.
 void refreshOutlineData(VeskGrid& grid);
+
+// The material of the surface drawing: ambient and diffuse, both faces.
+void setSurfaceMaterial(const Rgba& colour);
 
 // One triangle strip per pair of adjacent rows, coloured by the mode; the modes
 // without a colouring of their own (plain, contours) draw plain.

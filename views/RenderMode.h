@@ -19,3 +19,10 @@ constexpr bool readsSurfaceData(RenderMode mode)
 {
     return mode == RenderMode::Curvature || mode == RenderMode::Slope;
 }
+
+// The surface modes that colour vertex by vertex; the others keep the default
+// surface material throughout.
+constexpr bool coloursSurface(RenderMode mode)
+{
+    return mode == RenderMode::HeightColours || readsSurfaceData(mode);
+}

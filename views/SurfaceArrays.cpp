@@ -6,7 +6,7 @@
 
 #include "grid/MatrixShape.h"
 #include "views/SurfaceCoordinates.h"
-#include "views/SurfacePalette.h"
+#include "views/SurfaceColours.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ bool fillVertices(const VeskGrid& grid, SurfaceArrays& arrays, FillThreads threa
 }
 
 // Strip b's block: the lower row's colours, then the upper row's.
-bool fillColours(const VeskGrid& grid, SurfaceColouring colouring, SurfaceArrays& arrays, FillThreads threads,
+bool fillColours(const VeskGrid& grid, RenderMode mode, SurfaceArrays& arrays, FillThreads threads,
                  const std::atomic<bool>* cancel)
 {
     const std::size_t width = static_cast<std::size_t>(grid.width);
@@ -90,27 +90,15 @@ bool fillColours(const VeskGrid& grid, SurfaceColouring colouring, SurfaceArrays
         float* lower = arrays.colours.values.get() + 6 * width * strip;
         float* upper = lower + 3 * width;
         for (std::size_t column = 0; column < width; ++column) {
-            const int i = static_cast<int>(column);
-            float cell = 0.0f;
-            switch (colouring) {
-            case SurfaceColouring::Height:
-                put(lower + 3 * column, heightColour(grid.heights[strip][column], grid.minHeight, grid.maxHeight));
-                put(upper + 3 * column, heightColour(grid.heights[strip + 1][column], grid.minHeight, grid.maxHeight));
-                continue;
-            case SurfaceColouring::Curvature:
-                put(lower + 3 * column, cellValue(grid.curvature, strip, i, cell) ? curvatureColour(cell)
-                                                                                  : kDefaultSurfaceColour);
-                break;
-            case SurfaceColouring::Slope:
-                put(lower + 3 * column, cellValue(grid.slope, strip, i, cell) ? slopeColour(cell)
-                                                                              : kDefaultSurfaceColour);
-                break;
-            case SurfaceColouring::Plain:
-                put(lower + 3 * column, kDefaultSurfaceColour);
-                break;
+            if (mode == RenderMode::HeightColours) {
+                put(lower + 3 * column, heightColour(grid, grid.heights[strip][column]));
+                put(upper + 3 * column, heightColour(grid, grid.heights[strip + 1][column]));
+            } else {
+                // Both vertices of a column take the colour of the cell whose lower-left corner is (strip, column).
+                const Rgba cell = cellColour(grid, mode, strip, static_cast<int>(column));
+                put(lower + 3 * column, cell);
+                put(upper + 3 * column, cell);
             }
-            // Both vertices of a column take the colour of the cell whose lower-left corner is (strip, column).
-            put(upper + 3 * column, lower[3 * column], lower[3 * column + 1], lower[3 * column + 2]);
         }
     });
 }
@@ -143,16 +131,10 @@ void TripleArray::release()
     triples = 0;
 }
 
-bool surfaceIsDrawable(const VeskGrid& grid, SurfaceColouring colouring)
+bool surfaceIsDrawable(const VeskGrid& grid)
 {
-    if (!grid.hasData || grid.width < 2 || grid.height < 2 || !heightsHaveGridSize(grid)
-        || !matrixHasShape(grid.normals, grid.height, grid.width))
-        return false;
-    if (colouring == SurfaceColouring::Curvature)
-        return matrixHasShape(grid.curvature, grid.height - 1, grid.width - 1);
-    if (colouring == SurfaceColouring::Slope)
-        return matrixHasShape(grid.slope, grid.height - 1, grid.width - 1);
-    return true;
+    return grid.hasData && grid.width >= 2 && grid.height >= 2 && heightsHaveGridSize(grid)
+        && matrixHasShape(grid.normals, grid.height, grid.width);
 }
 
 bool curvesAreDrawable(const VeskGrid& grid)
@@ -169,13 +151,13 @@ bool fillSurfaceArrays(const VeskGrid& grid, const SurfaceRequest& request, Surf
     if (request.vertices) {
         arrays.positions.release();
         arrays.normals.release();
-        if (surfaceIsDrawable(grid, SurfaceColouring::Plain))
+        if (surfaceIsDrawable(grid))
             finished = fillVertices(grid, arrays, threads, cancel);
     }
     if (request.colours && finished) {
         arrays.colours.release();
-        if (request.colouring != SurfaceColouring::Plain && surfaceIsDrawable(grid, request.colouring))
-            finished = fillColours(grid, request.colouring, arrays, threads, cancel);
+        if (coloursSurface(request.mode) && surfaceIsDrawable(grid))
+            finished = fillColours(grid, request.mode, arrays, threads, cancel);
     }
     if (request.curves && finished) {
         arrays.curvePositions.release();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/VeskGrid.h"
+#include "views/RenderMode.h"
 
 #include <atomic>
 #include <cstddef>
@@ -25,9 +26,6 @@
 // Cost per sample: 12 bytes of positions, 12 of normals, 24 of colours (coloured
 // modes), 12 of profile-line positions (contour mode); the index lists are one row long.
 
-// How the surface is coloured.
-enum class SurfaceColouring { Plain, Height, Curvature, Slope };
-
 // Which threads fill the arrays. Every value is computed on its own, so both give
 // the same bytes.
 enum class FillThreads { One, All };
@@ -44,12 +42,12 @@ struct TripleArray {
     void release();
 };
 
-// What a fill computes: any of the sample vertices, the strip colours of one
-// colouring (none for Plain) and the profile-line positions.
+// What a fill computes: any of the sample vertices, the strip colours of one render
+// mode (none for a mode without colours of its own) and the profile-line positions.
 struct SurfaceRequest {
     bool vertices = false;
     bool colours = false;
-    SurfaceColouring colouring = SurfaceColouring::Plain;
+    RenderMode mode = RenderMode::Plain;
     bool curves = false;
 };
 
@@ -63,9 +61,9 @@ struct SurfaceArrays {
 };
 
 // True when the grid's surface can be drawn from its fields as they are: data, at
-// least two rows and two columns, heights and normals of the grid's size, and for a
-// curvature or slope colouring cell values of (height - 1) x (width - 1).
-bool surfaceIsDrawable(const VeskGrid& grid, SurfaceColouring colouring);
+// least two rows and two columns, heights and normals of the grid's size. Colours
+// come from SurfaceColours, which gives cells the data lacks the default colour.
+bool surfaceIsDrawable(const VeskGrid& grid);
 
 // True when the profile lines can be drawn: data and heights of the grid's size.
 bool curvesAreDrawable(const VeskGrid& grid);

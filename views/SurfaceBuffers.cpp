@@ -1,7 +1,8 @@
 #include "views/SurfaceBuffers.h"
 
 #include "diagnostics/Diagnostics.h"
-#include "views/SurfacePalette.h"
+#include "views/GridDrawing.h"
+#include "views/SurfaceColours.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -59,12 +60,6 @@ template <typename Index>
 unsigned makeIndexBuffer(const std::vector<Index>& indices)
 {
     return makeBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.data(), indices.size() * sizeof(Index));
-}
-
-void setMaterial(const Rgba& colour)
-{
-    const GLfloat rgba[4] = {colour.red, colour.green, colour.blue, colour.alpha};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, rgba);
 }
 
 } // namespace
@@ -168,7 +163,7 @@ void SurfaceBuffers::drawSurface() const
     const std::size_t width = static_cast<std::size_t>(width_);
     const GLsizei stripVertices = static_cast<GLsizei>(2 * width);
 
-    setMaterial(kDefaultSurfaceColour);
+    setSurfaceMaterial(kDefaultSurfaceColour);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     if (coloured) {

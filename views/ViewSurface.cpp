@@ -43,9 +43,10 @@ void ViewSurface::releaseBuffers()
     curvesCurrent_ = false;
 }
 
-void ViewSurface::paintSurface(VeskGrid& grid, SurfaceColouring colouring)
+void ViewSurface::paintSurface(VeskGrid& grid, RenderMode mode)
 {
-    bringUpToDate(grid, colouring, false);
+    // Every mode without colours of its own draws the plain surface.
+    bringUpToDate(grid, coloursSurface(mode) ? mode : RenderMode::Plain, false);
     buffers_.drawSurface();
 }
 
@@ -57,19 +58,19 @@ void ViewSurface::paintCurves(VeskGrid& grid, bool uCurves, int spacing)
     buffers_.drawCurves(uCurves, spacing);
 }
 
-SurfaceRequest ViewSurface::missingParts(std::optional<SurfaceColouring> surfaceColouring, bool curves) const
+SurfaceRequest ViewSurface::missingParts(std::optional<RenderMode> surfaceMode, bool curves) const
 {
     SurfaceRequest request;
     request.vertices = !verticesCurrent_;
-    if (surfaceColouring) {
-        request.colouring = *surfaceColouring;
-        request.colours = request.vertices || heldColouring_ != surfaceColouring;
+    if (surfaceMode) {
+        request.mode = *surfaceMode;
+        request.colours = request.vertices || heldColouring_ != surfaceMode;
     }
     request.curves = curves && (request.vertices || !curvesCurrent_);
     return request;
 }
 
-void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<SurfaceColouring> surfaceColouring, bool curves)
+void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfaceMode, bool curves)
 {
     if (job_ != nullptr) {
         if (!job_->done)
@@ -80,16 +81,16 @@ void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<SurfaceColouring> 
             uploadFilled(finished->arrays, finished->request);
     }
     // Buffers the current mode does not draw are given back.
-    if (curves && heldColouring_ && *heldColouring_ != SurfaceColouring::Plain) {
+    if (curves && heldColouring_ && coloursSurface(*heldColouring_)) {
         buffers_.releaseColours();
         heldColouring_.reset();
     }
-    if (surfaceColouring && buffers_.hasCurves()) {
+    if (surfaceMode && buffers_.hasCurves()) {
         buffers_.releaseCurves();
         curvesCurrent_ = false;
     }
 
-    const SurfaceRequest request = missingParts(surfaceColouring, curves);
+    const SurfaceRequest request = missingParts(surfaceMode, curves);
     if (!request.vertices && !request.colours && !request.curves)
         return;
     if (!grid.hasData)
@@ -112,8 +113,7 @@ bool ViewSurface::fill(VeskGrid& grid, const SurfaceRequest& request, SurfaceArr
     const bool drawable = grid.width >= 2 && grid.height >= 2;
     if (drawable && request.vertices)
         grid.ensureNormals();
-    if (drawable && request.colours
-        && (request.colouring == SurfaceColouring::Curvature || request.colouring == SurfaceColouring::Slope))
+    if (drawable && request.colours && readsSurfaceData(request.mode))
         grid.ensureSurfaceAnalysis();
     return fillSurfaceArrays(grid, request, arrays, FillThreads::All, cancel);
 }
@@ -127,7 +127,7 @@ void ViewSurface::uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& requ
     if (request.vertices)
         verticesCurrent_ = true;
     if (request.colours)
-        heldColouring_ = request.colouring;
+        heldColouring_ = request.mode;
     else if (request.vertices)
         heldColouring_.reset(); // new vertices drop colours of another size
     if (request.curves)
@@ -142,7 +142,7 @@ void ViewSurface::startFill(VeskGrid& grid, const SurfaceRequest& request)
 {
     auto job = std::make_shared<Job>();
     job->request = request;
-    job->makesNormals = request.vertices && (!grid.normalsValid || !surfaceIsDrawable(grid, SurfaceColouring::Plain));
+    job->makesNormals = request.vertices && (!grid.normalsValid || !surfaceIsDrawable(grid));
     job_ = job;
     VeskGrid* const target = &grid;
     watcher_.setFuture(QtConcurrent::run([job, target] {

@@ -13,7 +13,7 @@
 #include <optional>
 
 // A view's surface in buffer objects, kept up to date with the view's grid and render
-// mode: a change of the heights rebuilds everything, a change of the colouring only
+// mode: a change of the heights rebuilds everything, a change of the render mode only
 // the colours, and the profile lines are built when they are first drawn. Small grids
 // are filled at once on the GUI thread; larger ones in a worker while the view keeps
 // drawing what it holds, and uploaded at the first paint after the fill. The worker
@@ -35,7 +35,7 @@ public:
 
     // Paint time, with the owning context current: bring the buffers up to date for
     // what is drawn, then draw them.
-    void paintSurface(VeskGrid& grid, SurfaceColouring colouring);
+    void paintSurface(VeskGrid& grid, RenderMode mode);
     void paintCurves(VeskGrid& grid, bool uCurves, int spacing);
 
     // Cancels a running fill and waits for it.
@@ -65,9 +65,9 @@ private:
         bool makesNormals = false;
     };
 
-    // What the buffers lack for drawing the surface in a colouring, or the curves.
-    SurfaceRequest missingParts(std::optional<SurfaceColouring> surfaceColouring, bool curves) const;
-    void bringUpToDate(VeskGrid& grid, std::optional<SurfaceColouring> surfaceColouring, bool curves);
+    // What the buffers lack for drawing the surface in a render mode, or the curves.
+    SurfaceRequest missingParts(std::optional<RenderMode> surfaceMode, bool curves) const;
+    void bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfaceMode, bool curves);
     void uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request);
     void startFill(VeskGrid& grid, const SurfaceRequest& request);
     // Makes the derived data the request draws, then fills its arrays.
@@ -76,7 +76,8 @@ private:
 
     SurfaceBuffers buffers_;
     bool verticesCurrent_ = false;
-    std::optional<SurfaceColouring> heldColouring_;
+    // The colours held: those of a mode that colours the surface, or Plain for none.
+    std::optional<RenderMode> heldColouring_;
     bool curvesCurrent_ = false;
     std::shared_ptr<Job> job_;
     QFutureWatcher<void> watcher_;

@@ -1,5 +1,5 @@
 // The surface drawn from buffer objects against the immediate-mode drawing: on the
-// real sample DEM, for every colouring and both kinds of profile lines, the values
+// real sample DEM, for every render mode and both kinds of profile lines, the values
 // OpenGL's feedback mode reads back from the two paths are the same, bit for bit and
 // in the same order. Also: the parallel fill gives the serial fill's bytes, a
 // cancelled fill leaves nothing, and only the parts asked for are uploaded.
@@ -10,8 +10,9 @@
 #include "support/TestGrids.h"
 #include "views/SurfaceArrays.h"
 #include "views/SurfaceBuffers.h"
+#include "views/GridDrawing.h"
+#include "views/SurfaceColours.h"
 #include "views/SurfaceFormat.h"
-#include "views/SurfacePalette.h"
 #include "views/ViewLighting.h"
 
 #include <QtTest>
@@ -95,28 +96,14 @@ bool sameTriples(const TripleArray& a, const TripleArray& b)
     return a.triples == b.triples && (a.empty() || std::memcmp(a.data(), b.data(), a.bytes()) == 0);
 }
 
-SurfaceRequest everything(SurfaceColouring colouring)
+SurfaceRequest everything(RenderMode mode)
 {
-    return SurfaceRequest{true, true, colouring, true};
+    return SurfaceRequest{true, true, mode, true};
 }
 
-int immediateMode(SurfaceColouring colouring)
-{
-    switch (colouring) {
-    case SurfaceColouring::Height:
-        return 1;
-    case SurfaceColouring::Curvature:
-        return 2;
-    case SurfaceColouring::Slope:
-        return 3;
-    case SurfaceColouring::Plain:
-        break;
-    }
-    return 0;
-}
-
-constexpr SurfaceColouring kColourings[] = {SurfaceColouring::Plain, SurfaceColouring::Height,
-                                            SurfaceColouring::Curvature, SurfaceColouring::Slope};
+// Contours draw the plain surface when asked for one, as the immediate drawing does.
+constexpr RenderMode kModes[] = {RenderMode::Plain, RenderMode::Contours, RenderMode::HeightColours,
+                                 RenderMode::Curvature, RenderMode::Slope};
 
 } // namespace
 
@@ -130,12 +117,12 @@ private:
     GLTestContext context_;
     VeskGrid dem_;
 
-    // The buffers of one colouring of the grid, filled and uploaded.
-    void uploadAll(const VeskGrid& grid, SurfaceColouring colouring, SurfaceBuffers& buffers)
+    // The buffers of one render mode of the grid, filled and uploaded.
+    void uploadAll(const VeskGrid& grid, RenderMode mode, SurfaceBuffers& buffers)
     {
         SurfaceArrays arrays;
-        QVERIFY(fillSurfaceArrays(grid, everything(colouring), arrays, FillThreads::All));
-        QVERIFY(buffers.upload(arrays, everything(colouring)));
+        QVERIFY(fillSurfaceArrays(grid, everything(mode), arrays, FillThreads::All));
+        QVERIFY(buffers.upload(arrays, everything(mode)));
     }
 
 private slots:
@@ -154,26 +141,26 @@ private slots:
 
     void realDemSurfaceIsTheImmediateSurface_data()
     {
-        QTest::addColumn<int>("colouring");
+        QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("viewLight");
-        for (const SurfaceColouring colouring : kColourings) {
-            const int index = static_cast<int>(colouring);
-            QTest::addRow("colouring %d, material colours", index) << index << false;
-            QTest::addRow("colouring %d, lit by the view's light", index) << index << true;
+        for (const RenderMode mode : kModes) {
+            const int index = static_cast<int>(mode);
+            QTest::addRow("mode %d, material colours", index) << index << false;
+            QTest::addRow("mode %d, lit by the view's light", index) << index << true;
         }
     }
 
     void realDemSurfaceIsTheImmediateSurface()
     {
-        QFETCH(int, colouring);
+        QFETCH(int, mode);
         QFETCH(bool, viewLight);
-        const auto chosen = static_cast<SurfaceColouring>(colouring);
+        const auto chosen = static_cast<RenderMode>(mode);
         SurfaceBuffers buffers;
         uploadAll(dem_, chosen, buffers);
-        QCOMPARE(buffers.hasColours(), chosen != SurfaceColouring::Plain);
+        QCOMPARE(buffers.hasColours(), coloursSurface(chosen));
 
         const std::vector<GLfloat> immediate =
-            feedbackValues(dem_, {viewLight}, [&] { dem_.render(immediateMode(chosen)); });
+            feedbackValues(dem_, {viewLight}, [&] { drawSurface(dem_, chosen); });
         const std::vector<GLfloat> buffered = feedbackValues(dem_, {viewLight}, [&] { buffers.drawSurface(); });
         buffers.destroy();
         // Every triangle of the 343 strips of 2 x 403 - 2 triangles came through.
@@ -195,7 +182,7 @@ private slots:
         QFETCH(bool, uCurves);
         QFETCH(int, spacing);
         SurfaceBuffers buffers;
-        uploadAll(dem_, SurfaceColouring::Plain, buffers);
+        uploadAll(dem_, RenderMode::Plain, buffers);
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
         const auto unlit = [](const std::function<void()>& draw) {
@@ -206,7 +193,7 @@ private slots:
             };
         };
         const std::vector<GLfloat> immediate =
-            feedbackValues(dem_, {false}, unlit([&] { dem_.renderCurves(uCurves, spacing); }));
+            feedbackValues(dem_, {false}, unlit([&] { drawCurves(dem_, uCurves, spacing); }));
         const std::vector<GLfloat> buffered =
             feedbackValues(dem_, {false}, unlit([&] { buffers.drawCurves(uCurves, spacing); }));
         buffers.destroy();
@@ -223,13 +210,13 @@ private slots:
             [](int r, int c) { return (r * 31 + c * 17) % 97 == 0 ? std::nanf("") : 0.37f * r - 0.11f * c * c; },
             [](int r, int c) { return std::sin(0.1f * r * c); }, [](int r, int c) { return 0.001f * ((r + c) % 1000); });
         for (const VeskGrid* grid : {&dem_, &odd}) {
-            for (const SurfaceColouring colouring : kColourings) {
+            for (const RenderMode mode : kModes) {
                 SurfaceArrays serial;
                 SurfaceArrays parallel;
-                QVERIFY(fillSurfaceArrays(*grid, everything(colouring), serial, FillThreads::One));
-                QVERIFY(fillSurfaceArrays(*grid, everything(colouring), parallel, FillThreads::All));
+                QVERIFY(fillSurfaceArrays(*grid, everything(mode), serial, FillThreads::One));
+                QVERIFY(fillSurfaceArrays(*grid, everything(mode), parallel, FillThreads::All));
                 QVERIFY(!serial.positions.empty() && !serial.curvePositions.empty());
-                QCOMPARE(serial.colours.empty(), colouring == SurfaceColouring::Plain);
+                QCOMPARE(serial.colours.empty(), !coloursSurface(mode));
                 QVERIFY(sameTriples(serial.positions, parallel.positions));
                 QVERIFY(sameTriples(serial.normals, parallel.normals));
                 QVERIFY(sameTriples(serial.colours, parallel.colours));
@@ -241,7 +228,7 @@ private slots:
     void arraysHaveTheDocumentedSizes()
     {
         SurfaceArrays arrays;
-        QVERIFY(fillSurfaceArrays(dem_, everything(SurfaceColouring::Slope), arrays, FillThreads::All));
+        QVERIFY(fillSurfaceArrays(dem_, everything(RenderMode::Slope), arrays, FillThreads::All));
         const std::size_t samples = 403 * 344;
         QCOMPARE(arrays.positions.triples, samples);
         QCOMPARE(arrays.normals.triples, samples);
@@ -249,9 +236,9 @@ private slots:
         QCOMPARE(arrays.curvePositions.triples, samples);
         // Strip b's upper block holds sample (b+1, i)'s height colour; spot-check one.
         SurfaceArrays height;
-        QVERIFY(fillSurfaceArrays(dem_, everything(SurfaceColouring::Height), height, FillThreads::One));
+        QVERIFY(fillSurfaceArrays(dem_, everything(RenderMode::HeightColours), height, FillThreads::One));
         const float* upper = height.colours.data() + (6 * 403 * 100 + 3 * 403) + 3 * 7;
-        const Rgba expected = heightColour(dem_.heights[101][7], dem_.minHeight, dem_.maxHeight);
+        const Rgba expected = heightColour(dem_, dem_.heights[101][7]);
         QCOMPARE(upper[0], expected.red);
         QCOMPARE(upper[1], expected.green);
         QCOMPARE(upper[2], expected.blue);
@@ -265,24 +252,31 @@ private slots:
     {
         VeskGrid empty;
         SurfaceArrays arrays;
-        QVERIFY(fillSurfaceArrays(empty, everything(SurfaceColouring::Height), arrays, FillThreads::All));
+        QVERIFY(fillSurfaceArrays(empty, everything(RenderMode::HeightColours), arrays, FillThreads::All));
         QVERIFY(arrays.positions.empty() && arrays.colours.empty() && arrays.curvePositions.empty());
 
         VeskGrid narrow;
         fillTestGrid(narrow, 1, 5, 10.0f, [](int r, int) { return float(r); });
-        QVERIFY(fillSurfaceArrays(narrow, everything(SurfaceColouring::Height), arrays, FillThreads::All));
+        QVERIFY(fillSurfaceArrays(narrow, everything(RenderMode::HeightColours), arrays, FillThreads::All));
         QVERIFY(arrays.positions.empty() && arrays.colours.empty());
         QCOMPARE(arrays.curvePositions.triples, std::size_t{5}); // a one-column grid still has its v-curve
 
-        // Curvature of the wrong shape: the vertices are drawn, the colours are not.
+        // Curvature short of a row: the strip without cells takes the default colour,
+        // as in the immediate drawing, and the others their bands.
         VeskGrid stale;
-        fillTestGrid(stale, 6, 6, 10.0f, [](int r, int c) { return float(r * c); });
+        fillTestGrid(stale, 6, 6, 10.0f, [](int r, int c) { return float(r * c); }, [](int r, int) {
+            return r % 2 == 0 ? 0.5f : -0.5f;
+        });
         stale.curvature.pop_back();
-        QVERIFY(fillSurfaceArrays(stale, everything(SurfaceColouring::Curvature), arrays, FillThreads::All));
-        QVERIFY(!arrays.positions.empty());
-        QVERIFY(arrays.colours.empty());
-        QVERIFY(!surfaceIsDrawable(stale, SurfaceColouring::Curvature));
-        QVERIFY(surfaceIsDrawable(stale, SurfaceColouring::Slope));
+        QVERIFY(surfaceIsDrawable(stale));
+        QVERIFY(fillSurfaceArrays(stale, everything(RenderMode::Curvature), arrays, FillThreads::All));
+        QCOMPARE(arrays.colours.triples, std::size_t{2 * 6 * 5});
+        const float* lastStrip = arrays.colours.data() + 6 * 6 * 4;
+        for (int vertex = 0; vertex < 12; ++vertex)
+            QCOMPARE(lastStrip[3 * vertex], kDefaultSurfaceColour.red);
+        const Rgba darkRed = curvatureColour(0.5f);
+        QCOMPARE(arrays.colours.data()[0], darkRed.red);
+        QCOMPARE(arrays.colours.data()[2], darkRed.blue);
     }
 
     void cancelledFillLeavesNothing()
@@ -290,7 +284,7 @@ private slots:
         const std::atomic<bool> cancel{true};
         for (const FillThreads threads : {FillThreads::One, FillThreads::All}) {
             SurfaceArrays arrays;
-            QVERIFY(!fillSurfaceArrays(dem_, everything(SurfaceColouring::Height), arrays, threads, &cancel));
+            QVERIFY(!fillSurfaceArrays(dem_, everything(RenderMode::HeightColours), arrays, threads, &cancel));
             QVERIFY(arrays.positions.empty() && arrays.normals.empty() && arrays.colours.empty()
                     && arrays.curvePositions.empty());
         }
@@ -299,7 +293,7 @@ private slots:
     void onlyTheRequestedPartsAreUploaded()
     {
         SurfaceBuffers buffers;
-        uploadAll(dem_, SurfaceColouring::Height, buffers);
+        uploadAll(dem_, RenderMode::HeightColours, buffers);
         QCOMPARE(buffers.uploads().vertices, 1);
         QCOMPARE(buffers.uploads().colours, 1);
         const std::size_t samples = 403 * 344;
@@ -307,7 +301,7 @@ private slots:
 
         // A new colouring: colours only.
         SurfaceArrays arrays;
-        const SurfaceRequest colours{false, true, SurfaceColouring::Slope, false};
+        const SurfaceRequest colours{false, true, RenderMode::Slope, false};
         QVERIFY(fillSurfaceArrays(dem_, colours, arrays, FillThreads::All));
         QVERIFY(arrays.positions.empty());
         QVERIFY(buffers.upload(arrays, colours));
@@ -316,7 +310,7 @@ private slots:
         QVERIFY(buffers.hasVertices() && buffers.hasColours() && buffers.hasCurves());
 
         // New vertices without colours or curves drop the old ones: they may be of another size.
-        const SurfaceRequest vertices{true, false, SurfaceColouring::Plain, false};
+        const SurfaceRequest vertices{true, false, RenderMode::Plain, false};
         QVERIFY(fillSurfaceArrays(dem_, vertices, arrays, FillThreads::All));
         QVERIFY(buffers.upload(arrays, vertices));
         QCOMPARE(buffers.uploads().vertices, 2);
