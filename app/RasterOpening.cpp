@@ -25,10 +25,12 @@ bool TalvaneMainWindow::openRaster(GLGrid* view, const QString& path)
         return false;
     }
     // As the view's own loaders do: marks go, the picture and the controls follow.
+    view->surface.settle();
     view->grid = loaded;
     view->marked = false;
     view->marks.clear();
     view->update();
     view->updateGUI();
+    view->fitTerrain();
     return true;
 }

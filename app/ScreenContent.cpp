@@ -16,12 +16,15 @@ void dropSurfaceData(VeskGrid& grid)
 
 ScreenContent copyOfScreen(GLGrid& view)
 {
+    // A surface fill in the view's worker may be making the normals being copied.
+    view.surface.settle();
     // The operations keep the surface data in step with the heights, so it is copied too.
     return ScreenContent{view.grid, view.marked, view.marks};
 }
 
 ScreenContent takeScreen(GLGrid& view)
 {
+    view.surface.settle();
     ScreenContent content{std::move(view.grid), view.marked, std::move(view.marks)};
     view.grid = VeskGrid();
     view.marks.clear();
@@ -31,6 +34,7 @@ ScreenContent takeScreen(GLGrid& view)
 
 void putScreen(GLGrid& view, ScreenContent content)
 {
+    view.surface.settle();
     view.grid = std::move(content.grid);
     view.marked = content.marked;
     view.marks = std::move(content.marks);
@@ -42,5 +46,6 @@ ScreenContent replaceScreen(GLGrid& view, ScreenContent content)
     dropSurfaceData(before.grid);
     putScreen(view, std::move(content));
     view.updateGUI();
+    view.fitTerrain();
     return before;
 }

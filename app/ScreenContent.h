@@ -22,8 +22,8 @@ ScreenContent takeScreen(GLGrid& view);
 // Moves the content into the screen; the caller refreshes it.
 void putScreen(GLGrid& view, ScreenContent content);
 
-// Puts the content into the screen, refreshes its controls and plots and hands
-// back what the screen showed before, without the surface data drawn from the
+// Puts the content into the screen, refreshes its controls and plots, frames the
+// new terrain and hands back what the screen showed before, without the surface data drawn from the
 // heights (normals, curvature, slope).
 ScreenContent replaceScreen(GLGrid& view, ScreenContent content);
 

@@ -69,6 +69,7 @@ void ScreenSwap::exchange()
     leaving.grid.details = std::move(shownTop);
     kept = std::move(leaving);
     view->updateGUI();
+    view->fitTerrain();
 }
 
 std::int64_t ScreenSwap::cost() const

@@ -21,7 +21,7 @@ public:
     // The screen shows the later content already; earlier is what it showed before.
     ScreenSwap(GLGrid& view, ScreenContent earlier);
 
-    // Exchanges the kept content with the screen's and refreshes the screen.
+    // Exchanges the kept content with the screen's, refreshes the screen and frames its terrain.
     void exchange();
 
     // Bytes of heights, details and marks the swap holds.
