@@ -14,6 +14,7 @@ class OperationRunner;
 class TerrainHistory;
 struct ScreenContent;
 class GLProfile;
+class MessagesDock;
 class QAction;
 class QButtonGroup;
 class QCheckBox;
@@ -202,6 +203,10 @@ public:
     QMenu* editMenu = nullptr;
     QMenu* viewMenu = nullptr;
 
+    // --- The messages pane (View, Messages) ---
+    MessagesDock* messagesDock = nullptr;
+    QAction* viewMessagesAction = nullptr; // the dock's own show/hide toggle
+
     // --- Icons ---
     QPixmap refineIcon;
     QPixmap coarsenIcon;
@@ -254,6 +259,7 @@ private:
     void buildActions();
     void buildMenus();
     void buildViewMenu();
+    void buildMessagesDock();
     void makeConnections();
     void fitQuiltingBox();
 

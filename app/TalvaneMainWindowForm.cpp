@@ -4,6 +4,7 @@
 
 #include "app/TalvaneMainWindow.h"
 
+#include "app/MessagesDock.h"
 #include "views/GLGrid.h"
 #include "views/GLProfile.h"
 
@@ -179,7 +180,18 @@ void TalvaneMainWindow::buildForm()
     buildControls();
     buildBottomControls();
     buildActions();
+    buildMessagesDock(); // before the menus: the View menu holds its toggle
     buildMenus();
+}
+
+// Installed for the window's lifetime: from here on every message also shows in the pane.
+void TalvaneMainWindow::buildMessagesDock()
+{
+    messagesDock = new MessagesDock(this);
+    addDockWidget(Qt::BottomDockWidgetArea, messagesDock);
+    messagesDock->hide();
+    viewMessagesAction = messagesDock->toggleViewAction();
+    viewMessagesAction->setObjectName(QStringLiteral("viewMessagesAction"));
 }
 
 void TalvaneMainWindow::buildScreens()

@@ -96,4 +96,6 @@ void TalvaneMainWindow::languageChange()
     fileMenu->setTitle(translated("&File"));
     multiresolutionMenu->setTitle(translated("&Multiresolution"));
     editMenu->setTitle(translated("&Edit"));
+    viewMenu->setTitle(translated("&View"));
+    viewMessagesAction->setText(translated("&Messages"));
 }

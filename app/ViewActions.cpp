@@ -1,5 +1,6 @@
-// "View > Fit Terrain" (key F): the screen under the mouse pointer, or both screens
-// when the pointer is over neither, frame their whole terrain again.
+// The View menu: "Fit Terrain" (key F): the screen under the mouse pointer, or both screens
+// when the pointer is over neither, frame their whole terrain again; "Messages" shows
+// or hides the messages pane.
 
 #include "app/TalvaneMainWindow.h"
 
@@ -21,8 +22,8 @@ void TalvaneMainWindow::buildViewMenu()
 
     viewMenu = new QMenu(this);
     viewMenu->setObjectName(QStringLiteral("viewMenu"));
-    viewMenu->setTitle(QCoreApplication::translate("TalvaneMainWindow", "View"));
     viewMenu->addAction(viewFit_TerrainAction);
+    viewMenu->addAction(viewMessagesAction);
     menuBar()->addMenu(viewMenu);
 }
 

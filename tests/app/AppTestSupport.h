@@ -3,6 +3,7 @@
 #include "ScriptedDialogs.h"
 
 #include "app/TalvaneMainWindow.h"
+#include "views/SurfaceFormat.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -407,8 +407,8 @@ private slots:
         QCOMPARE(bar->actions().at(1)->menu(), window.editMenu);
         QCOMPARE(bar->actions().at(2)->menu(), window.multiresolutionMenu);
         QCOMPARE(bar->actions().at(3)->menu(), window.viewMenu);
-        QCOMPARE(window.viewMenu->title(), QStringLiteral("View"));
-        QCOMPARE(window.viewMenu->actions(), QList<QAction*>{window.viewFit_TerrainAction});
+        QCOMPARE(window.viewMenu->title(), QStringLiteral("&View"));
+        QCOMPARE(window.viewMenu->actions(), (QList<QAction*>{window.viewFit_TerrainAction, window.viewMessagesAction}));
         QCOMPARE(window.viewFit_TerrainAction->text(), QStringLiteral("Fit Terrain"));
         QCOMPARE(window.viewFit_TerrainAction->shortcut(), QKeySequence(Qt::Key_F));
         QCOMPARE(window.fileMenu->title(), QStringLiteral("&File"));
@@ -417,6 +417,7 @@ private slots:
         QCOMPARE(window.editUndoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
         QCOMPARE(window.editRedoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
         QCOMPARE(window.multiresolutionMenu->title(), QStringLiteral("&Multiresolution"));
+        QCOMPARE(actionTexts(window.viewMenu), (QStringList{"Fit Terrain", "&Messages"}));
 
         QCOMPARE(actionTexts(window.fileMenu),
                  (QStringList{"&Save", "&Load", "&Convert PNG", "--", "E&xit"}));
