@@ -6,11 +6,9 @@
 BusyIndicator::BusyIndicator(QStatusBar* bar, const QString& text) : statusBar(bar)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (statusBar != nullptr) {
+    // The operations run in the operation runner, whose event loop paints the text.
+    if (statusBar != nullptr)
         statusBar->showMessage(text);
-        // The work blocks the event loop: paint the text now or it is never seen.
-        statusBar->repaint();
-    }
 }
 
 BusyIndicator::~BusyIndicator()

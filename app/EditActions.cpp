@@ -4,6 +4,7 @@
 
 #include "app/TalvaneMainWindow.h"
 
+#include "app/BusyIndicator.h"
 #include "app/OperationRunner.h"
 #include "app/ScreenContent.h"
 #include "app/TerrainHistory.h"
@@ -15,7 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QTimer>
+#include <QStatusBar>
 #include <QUndoStack>
 
 void TalvaneMainWindow::buildEditMenu()
@@ -56,12 +57,20 @@ void TalvaneMainWindow::changeRightHeight(int height)
 }
 
 // The left view pastes a received block when the middle button is released over
-// it. The window keeps the screen as the release found it and, once the view has
-// handled the release, records the paste.
-void TalvaneMainWindow::watchBlockPastes()
+// it. The window keeps the screen as the release found it and records the paste
+// once the view says it took the pasted grid (a cancelled paste says nothing).
+// Both views run the long part of a block transfer in the operation runner.
+void TalvaneMainWindow::watchBlockTransfers()
 {
     gLGrid1->installEventFilter(this);
     gLGrid2->installEventFilter(this);
+    for (GLGrid* view : {gLGrid1, gLGrid2}) {
+        view->longWorkRunner = [this](const QString& step, const std::function<void()>& work) {
+            BusyIndicator busy(statusBar(), step);
+            return runOperation(step, [&work](const diagnostics::Progress&) { work(); });
+        };
+    }
+    connect(gLGrid1, &GLGrid::blockPasted, this, &TalvaneMainWindow::recordBlockPaste);
 }
 
 bool TalvaneMainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -75,10 +84,8 @@ bool TalvaneMainWindow::eventFilter(QObject* watched, QEvent* event)
     if (middleButton && runner->isBusy())
         return true;
     if (middleButton && event->type() == QEvent::MouseButtonRelease && view == gLGrid1
-        && !gLGrid1->blockDetails.empty() && gLGrid1->grid.hasData && !leftBeforePaste) {
+        && !gLGrid1->blockDetails.empty() && gLGrid1->grid.hasData)
         leftBeforePaste = std::make_unique<ScreenContent>(copyOfScreen(*gLGrid1));
-        QTimer::singleShot(0, this, &TalvaneMainWindow::recordBlockPaste);
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -149,10 +149,10 @@ void TalvaneMainWindow::saveTerrainGeoTiffLeft()
                                  : answer.fileName + QStringLiteral(".tif");
     QString reason;
     bool saved = false;
-    {
-        BusyIndicator busy(statusBar(), QStringLiteral("Saving %1 ...").arg(fileName));
-        saved = writeGeoTiff(gLGrid1->grid, fileName, reason);
-    }
+    const QString step = QStringLiteral("Saving %1 ...").arg(fileName);
+    BusyIndicator busy(statusBar(), step);
+    if (!runOperation(step, [&](const diagnostics::Progress&) { saved = writeGeoTiff(gLGrid1->grid, fileName, reason); }))
+        return;
     if (!saved)
         showMessage(QStringLiteral("Terrain was not saved due to: ") + reason);
 }

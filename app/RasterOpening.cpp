@@ -1,36 +1,33 @@
 // Opening a raster read through GDAL (GeoTIFF, .hgt, .img, .vrt) into a screen. The
-// raster is read into a grid of its own first, so a file that is refused leaves the
-// screen showing what it showed.
+// raster is read off the GUI thread into a grid of its own, so a file that is
+// refused (or a cancelled read) leaves the screen showing what it showed; a
+// raster that loads is put up and recorded for undo as any other load.
 
 #include "app/TalvaneMainWindow.h"
 
 #include "app/BusyIndicator.h"
+#include "app/ScreenContent.h"
 #include "formats/GdalRasterImport.h"
 #include "views/GLGrid.h"
 
 #include <QFileInfo>
 #include <QStatusBar>
 
-bool TalvaneMainWindow::openRaster(GLGrid* view, const QString& path)
+#include <utility>
+
+bool TalvaneMainWindow::openRaster(GLGrid* view, const QString& path, const QString& undoText)
 {
-    VeskGrid loaded;
+    const QString step = QStringLiteral("Loading %1 ...").arg(QFileInfo(path).fileName());
+    BusyIndicator busy(statusBar(), step);
+    ScreenContent loaded;
     QString reason;
     bool ok = false;
-    {
-        BusyIndicator busy(statusBar(), QStringLiteral("Loading %1 ...").arg(QFileInfo(path).fileName()));
-        ok = loadGdalRaster(path, 1, loaded, reason);
-    }
+    if (!runOperation(step, [&](const diagnostics::Progress&) { ok = loadGdalRaster(path, 1, loaded.grid, reason); }))
+        return false;
     if (!ok) {
         showMessage(QStringLiteral("Terrain was not loaded due to: ") + reason);
         return false;
     }
-    // As the view's own loaders do: marks go, the picture and the controls follow.
-    view->surface.settle();
-    view->grid = loaded;
-    view->marked = false;
-    view->marks.clear();
-    view->update();
-    view->updateGUI();
-    view->fitTerrain();
+    showAndRecord(undoText, view, std::move(loaded));
     return true;
 }

@@ -16,10 +16,28 @@ void dropSurfaceData(VeskGrid& grid)
 
 ScreenContent copyOfScreen(GLGrid& view)
 {
-    // A surface fill in the view's worker may be making the normals being copied.
+    // A surface fill in the view's worker may be making the normals being moved aside.
     view.surface.settle();
-    // The operations keep the surface data in step with the heights, so it is copied too.
-    return ScreenContent{view.grid, view.marked, view.marks};
+    // The surface data is made again from the heights on first use; leaving it out
+    // spares the GUI thread a copy of 32 bytes a sample before every operation.
+    VeskGrid& grid = view.grid;
+    std::vector<std::vector<Vector3>> normals = std::move(grid.normals);
+    FloatMatrix curvature = std::move(grid.curvature);
+    FloatMatrix slope = std::move(grid.slope);
+    const bool normalsValid = grid.normalsValid;
+    const bool surfaceValid = grid.surfaceValid;
+    grid.normals.clear();
+    grid.curvature.clear();
+    grid.slope.clear();
+    ScreenContent copy{grid, view.marked, view.marks};
+    grid.normals = std::move(normals);
+    grid.curvature = std::move(curvature);
+    grid.slope = std::move(slope);
+    copy.grid.normalsValid = false;
+    copy.grid.surfaceValid = false;
+    grid.normalsValid = normalsValid;
+    grid.surfaceValid = surfaceValid;
+    return copy;
 }
 
 ScreenContent takeScreen(GLGrid& view)

@@ -14,7 +14,8 @@ struct ScreenContent {
     std::vector<int> marks;
 };
 
-// A copy of the screen's content to work on.
+// A copy of the screen's content to work on, without the surface data drawn
+// from the heights (normals, curvature, slope), which is made again when needed.
 ScreenContent copyOfScreen(GLGrid& view);
 
 // Moves the content out of the screen, leaving it empty.

@@ -26,7 +26,7 @@ TalvaneMainWindow::TalvaneMainWindow(QWidget* parent, const char* name, Qt::Wind
     languageChange();
     resize(QSize(950, 761).expandedTo(minimumSizeHint()));
     makeConnections();
-    watchBlockPastes();
+    watchBlockTransfers();
     connect(runner, &OperationRunner::busyChanged, this, &TalvaneMainWindow::setOperationRunning);
     // Queued: the operation's own status text is taken away first.
     connect(

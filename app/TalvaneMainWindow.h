@@ -265,7 +265,7 @@ private:
 
     bool openTerrain(GLGrid* view, const QString& path, bool leftScreen);
     // A raster read through GDAL (RasterOpening.cpp): the screen changes only when it loads.
-    bool openRaster(GLGrid* view, const QString& path);
+    bool openRaster(GLGrid* view, const QString& path, const QString& undoText);
     void coarsenScreen(GLGrid* view, const QString& step, const QString& undoText);
     void refineScreen(GLGrid* view, const QString& step, const QString& undoText, const QString& refusal);
     void resizeScreen(GLGrid* view, int width, int height, const QString& undoText);
@@ -282,7 +282,7 @@ private:
     void changeLeftHeight(int height);
     void changeRightWidth(int width);
     void changeRightHeight(int height);
-    void watchBlockPastes();
+    void watchBlockTransfers();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void recordBlockPaste();
     void saveDetailsOf(GLGrid* view);

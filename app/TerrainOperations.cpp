@@ -57,7 +57,7 @@ void TalvaneMainWindow::setOperationRunning(bool running)
     for (QAction* action : {fileSaveTerrainLeft_ScreenAction, fileSaveTerrainRight_ScreenAction,
                             fileSaveDetailsLeft_ScreenAction, fileSaveDetailsRight_ScreenAction,
                             fileLoadTerrainLeft_ScreenAction, fileLoadTerrainRight_ScreenAction,
-                            fileLoadDetailsLeft_ScreenAction, fileConvert_PNGAction})
+                            fileLoadDetailsLeft_ScreenAction, fileConvert_PNGAction, fileSaveAs_GeoTIFFAction})
         action->setEnabled(enabled);
     editUndoAction->setEnabled(enabled && history->stack()->canUndo());
     editRedoAction->setEnabled(enabled && history->stack()->canRedo());
@@ -71,8 +71,10 @@ bool TalvaneMainWindow::openTerrain(GLGrid* view, const QString& path, bool left
 {
     if (path.isEmpty())
         return false;
+    const QString screen = leftScreen ? QStringLiteral("Left Screen") : QStringLiteral("Right Screen");
+    const QString undoText = QStringLiteral("Load %1 (%2)").arg(QFileInfo(path).fileName(), screen);
     if (hasGdalRasterExtension(path))
-        return openRaster(view, path);
+        return openRaster(view, path, undoText);
     // The last character decides the format: an ASCII grid (.grd, or any
     // name ending in d) or a binary float grid.
     const QChar last = path.back();
@@ -93,8 +95,7 @@ bool TalvaneMainWindow::openTerrain(GLGrid* view, const QString& path, bool left
         showMessage(QStringLiteral("Terrain was not loaded due to: ") + reason);
         return false;
     }
-    const QString screen = leftScreen ? QStringLiteral("Left Screen") : QStringLiteral("Right Screen");
-    showAndRecord(QStringLiteral("Load %1 (%2)").arg(QFileInfo(path).fileName(), screen), view, std::move(loaded));
+    showAndRecord(undoText, view, std::move(loaded));
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <QOpenGLWidget>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -78,6 +79,10 @@ public:
     SamplePicker picker;
     // The camera was last placed by fitTerrain(): a new window size frames again.
     bool cameraFramesTerrain = false;
+    // Runs the long part of a block transfer (coarsening, cutting, pasting) and
+    // says whether it finished; the window runs it off the GUI thread. Without
+    // one the work runs in place.
+    std::function<bool(const QString& step, const std::function<void()>& work)> longWorkRunner;
 
     // --- Camera movie state, shared by every view of the process (GLGridMovie.cpp) ---
     static bool movieStartPending; // the next startmovie() only places the camera
@@ -137,6 +142,8 @@ signals:
     void sendDetails(std::vector<float>);
     void sendStdDev(float);
     void sendBlockDetails(float* details, int width, int height);
+    // A received block was pasted into this view's grid.
+    void blockPasted();
 
 protected:
     void initializeGL() override;
@@ -158,6 +165,7 @@ private:
     // Middle-button block transfer between the two views.
     void coarsenAndSendBlock();
     void pasteBlockDetails();
+    bool runLongWork(const QString& step, const std::function<void()>& work);
 
     // --- Refresh helpers (GLGridCommands.cpp) ---
     void emitWidth();

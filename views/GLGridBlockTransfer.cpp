@@ -109,6 +109,14 @@ bool coarsenOneLevel(VeskGrid& grid)
 
 } // namespace
 
+bool GLGrid::runLongWork(const QString& step, const std::function<void()>& work)
+{
+    if (longWorkRunner)
+        return longWorkRunner(step, work);
+    work();
+    return true;
+}
+
 void GLGrid::coarsenAndSendBlock()
 {
     surface.settle(); // the grid is coarsened and refined back below
@@ -127,32 +135,41 @@ void GLGrid::coarsenAndSendBlock()
 
     // The levels are cut from a coarsened copy: coarsening the sender's own grid
     // and refining it back would leave the rounding of both steps in its heights.
-    VeskGrid coarse = grid;
-    for (int level = 0; level < numDeets; ++level) {
-        const std::size_t columnDetailsIndex = coarse.details.size();
-        if (!coarsenOneLevel(coarse)) {
-            diagnostics::reportf("Danger, unable to coarsen!  Only %i levels of details copied.\n", level);
-            break;
+    // The copy is made and coarsened in the long work, which reads the screen's
+    // heights and details only; nothing changes them while it runs.
+    const int levels = numDeets;
+    std::vector<FloatMatrix> cut;
+    const bool finished = runLongWork(QStringLiteral("Cutting the block of details ..."), [&] {
+        VeskGrid coarse = grid;
+        for (int level = 0; level < levels; ++level) {
+            const std::size_t columnDetailsIndex = coarse.details.size();
+            if (!coarsenOneLevel(coarse)) {
+                diagnostics::reportf("Danger, unable to coarsen!  Only %i levels of details copied.\n", level);
+                break;
+            }
+            const FloatMatrix& columnDetails = coarse.details[columnDetailsIndex];
+            stepBeforeColumnDetails(x1, y1);
+            stepBeforeColumnDetails(x2, y2);
+            diagnostics::reportf("col details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
+                        firstRowLength(columnDetails), static_cast<int>(columnDetails.size()));
+            cut.push_back(cutBlock(columnDetails, x1, y1, x2, y2));
+
+            const FloatMatrix& rowDetails = coarse.details[columnDetailsIndex + 1];
+            stepBeforeRowDetails(x1, y1);
+            stepBeforeRowDetails(x2, y2);
+            diagnostics::reportf("row details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
+                        firstRowLength(rowDetails), static_cast<int>(rowDetails.size()));
+            cut.push_back(cutBlock(rowDetails, x1, y1, x2, y2));
+
+            stepAfterRowDetails(x1, y1);
+            stepAfterRowDetails(x2, y2);
         }
-        const FloatMatrix& columnDetails = coarse.details[columnDetailsIndex];
-        stepBeforeColumnDetails(x1, y1);
-        stepBeforeColumnDetails(x2, y2);
-        diagnostics::reportf("col details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
-                    firstRowLength(columnDetails), static_cast<int>(columnDetails.size()));
-        blockDetails.push_back(cutBlock(columnDetails, x1, y1, x2, y2));
-
-        const FloatMatrix& rowDetails = coarse.details[columnDetailsIndex + 1];
-        stepBeforeRowDetails(x1, y1);
-        stepBeforeRowDetails(x2, y2);
-        diagnostics::reportf("row details: %i,%i - %i,%i -> d is %i X %i\n", x1, y1, x2, y2,
-                    firstRowLength(rowDetails), static_cast<int>(rowDetails.size()));
-        blockDetails.push_back(cutBlock(rowDetails, x1, y1, x2, y2));
-
-        stepAfterRowDetails(x1, y1);
-        stepAfterRowDetails(x2, y2);
-    }
+    });
+    if (!finished)
+        return;
 
     diagnostics::reportf("Finished, sending details to left grid.\n");
+    blockDetails = std::move(cut);
     blockListInFlight = &blockDetails;
     emit sendBlockDetails(reinterpret_cast<float*>(&blockDetails), sentWidth, sentHeight);
     blockListInFlight = nullptr;
@@ -175,31 +192,45 @@ void GLGrid::pasteBlockDetails()
 {
     int column = selX1;
     int row = selY1;
+    const int levels = numDeets;
+    const std::vector<FloatMatrix> block = blockDetails;
 
+    // A surface fill in the view's worker may be making the normals being copied.
     surface.settle();
-    grid.clearDetails();
-    // A grid too small for another level stays as it is, so stop at the first refusal.
-    int levelsCoarsened = 0;
-    while (levelsCoarsened < numDeets && coarsenOneLevel(grid))
-        ++levelsCoarsened;
+    // The paste works on a copy; the screen takes it only when the work finished.
+    VeskGrid pasted;
+    const bool finished = runLongWork(QStringLiteral("Pasting the block of details ..."), [&] {
+        pasted = grid;
+        pasted.clearDetails();
+        // A grid too small for another level stays as it is, so stop at the first refusal.
+        int levelsCoarsened = 0;
+        while (levelsCoarsened < levels && coarsenOneLevel(pasted))
+            ++levelsCoarsened;
 
-    std::size_t entry = 0;
-    for (; entry < blockDetails.size() && entry < grid.details.size(); ++entry) {
-        const bool columnDetails = entry % 2 == 0;
-        if (columnDetails)
-            stepBeforeColumnDetails(column, row);
-        else
-            stepBeforeRowDetails(column, row);
-        pasteBlock(grid.details[entry], blockDetails[entry], column, row);
-        if (!columnDetails)
-            stepAfterRowDetails(column, row);
-    }
-    diagnostics::reportf("%i levels of details were copied\n.", static_cast<int>(entry / 2));
+        std::size_t entry = 0;
+        for (; entry < block.size() && entry < pasted.details.size(); ++entry) {
+            const bool columnDetails = entry % 2 == 0;
+            if (columnDetails)
+                stepBeforeColumnDetails(column, row);
+            else
+                stepBeforeRowDetails(column, row);
+            pasteBlock(pasted.details[entry], block[entry], column, row);
+            if (!columnDetails)
+                stepAfterRowDetails(column, row);
+        }
+        diagnostics::reportf("%i levels of details were copied\n.", static_cast<int>(entry / 2));
 
-    // Refine back only what was coarsened: a grid that could not be coarsened
-    // must not grow by refinements without details.
-    for (int level = 0; level < levelsCoarsened; ++level)
-        subdivideChaikin(grid);
+        // Refine back only what was coarsened: a grid that could not be coarsened
+        // must not grow by refinements without details.
+        for (int level = 0; level < levelsCoarsened; ++level)
+            subdivideChaikin(pasted);
+    });
+    if (!finished)
+        return;
+    grid = std::move(pasted);
+    // Coarsening and refining back can change the size: the controls must show it.
+    updateGUI();
+    emit blockPasted();
 }
 
 void GLGrid::changeNumDeets(int num)

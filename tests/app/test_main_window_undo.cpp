@@ -36,6 +36,52 @@ QPoint at(const GLGrid* view, double x, double y)
     return QPoint(static_cast<int>(view->width() * x), static_cast<int>(view->height() * y));
 }
 
+// The states a window went through and the names of the changes between them;
+// walks the whole history back and forth, comparing every state to the bit.
+struct RecordedSteps {
+    TalvaneMainWindow* window;
+    std::vector<WindowState> states;
+    std::vector<QString> names;
+
+    explicit RecordedSteps(TalvaneMainWindow* shown) : window(shown), states{stateOf(*shown)} {}
+
+    // Call after each change; false when the history did not take it under that name.
+    bool add(const QString& name)
+    {
+        states.push_back(stateOf(*window));
+        names.push_back(name);
+        QUndoStack* stack = window->terrainHistory()->stack();
+        return stack->count() == static_cast<int>(names.size())
+            && window->editUndoAction->text() == QStringLiteral("&Undo ") + name
+            && differenceBetween(states[states.size() - 2], states.back()) != QString();
+    }
+
+    // The first state or change that did not come back, or an empty text.
+    QString undoAndRedoAll() const
+    {
+        QUndoStack* stack = window->terrainHistory()->stack();
+        for (std::size_t k = states.size() - 1; k > 0; --k) {
+            if (!stack->canUndo())
+                return QStringLiteral("cannot undo ") + names[k - 1];
+            window->editUndoAction->trigger();
+            const QString difference = differenceBetween(states[k - 1], stateOf(*window));
+            if (!difference.isEmpty())
+                return QStringLiteral("undo of ") + names[k - 1] + QStringLiteral(": ") + difference;
+            if (window->editRedoAction->text() != QStringLiteral("&Redo ") + names[k - 1])
+                return QStringLiteral("redo text ") + window->editRedoAction->text();
+        }
+        if (stack->canUndo())
+            return QStringLiteral("more to undo than was done");
+        for (std::size_t k = 1; k < states.size(); ++k) {
+            window->editRedoAction->trigger();
+            const QString difference = differenceBetween(states[k], stateOf(*window));
+            if (!difference.isEmpty())
+                return QStringLiteral("redo of ") + names[k - 1] + QStringLiteral(": ") + difference;
+        }
+        return stack->canRedo() ? QStringLiteral("more to redo than was undone") : QString();
+    }
+};
+
 } // namespace
 
 class MainWindowUndoTest : public QObject {
@@ -51,45 +97,63 @@ private slots:
         TalvaneMainWindow* window = scripted.window.get();
         SampleFolder sample;
         QVERIFY(sample.isValid());
-        QUndoStack* stack = window->terrainHistory()->stack();
-
-        std::vector<WindowState> states{stateOf(*window)};
-        std::vector<QString> names;
-        const auto step = [&](const QString& name) {
-            states.push_back(stateOf(*window));
-            names.push_back(name);
-            QCOMPARE(stack->count(), static_cast<int>(names.size()));
-            QCOMPARE(window->editUndoAction->text(), QStringLiteral("&Undo ") + name);
-        };
+        RecordedSteps steps(window);
 
         QVERIFY(window->openTerrainLeft(sample.grd()));
-        step(QStringLiteral("Load jacksboro.grd (Left Screen)"));
+        QVERIFY(steps.add(QStringLiteral("Load jacksboro.grd (Left Screen)")));
         QVERIFY(window->openTerrainRight(sample.grd()));
-        step(QStringLiteral("Load jacksboro.grd (Right Screen)"));
+        QVERIFY(steps.add(QStringLiteral("Load jacksboro.grd (Right Screen)")));
         window->coarsenRightButton->click();
-        step(QStringLiteral("Coarsen (Right Screen)"));
+        QVERIFY(steps.add(QStringLiteral("Coarsen (Right Screen)")));
         window->coarsenLeftButton->click();
-        step(QStringLiteral("Coarsen (Left Screen)"));
+        QVERIFY(steps.add(QStringLiteral("Coarsen (Left Screen)")));
         window->refineLeftButton->click();
-        step(QStringLiteral("Refine (Left Screen)"));
+        QVERIFY(steps.add(QStringLiteral("Refine (Left Screen)")));
         window->coarsenLeftButton->click();
-        step(QStringLiteral("Coarsen (Left Screen)"));
+        QVERIFY(steps.add(QStringLiteral("Coarsen (Left Screen)")));
         window->pushButton6->click();
         QVERIFY(window->gLGrid1->marked);
-        step(QStringLiteral("Go"));
+        QVERIFY(steps.add(QStringLiteral("Go")));
+        QCOMPARE(steps.undoAndRedoAll(), QString());
+    }
 
-        for (std::size_t k = states.size() - 1; k > 0; --k) {
-            QVERIFY(stack->canUndo());
-            window->editUndoAction->trigger();
-            QCOMPARE(differenceBetween(states[k - 1], stateOf(*window)) + names[k - 1], names[k - 1]);
-            QCOMPARE(window->editRedoAction->text(), QStringLiteral("&Redo ") + names[k - 1]);
-        }
-        QVERIFY(!stack->canUndo());
-        for (std::size_t k = 1; k < states.size(); ++k) {
-            window->editRedoAction->trigger();
-            QCOMPARE(differenceBetween(states[k], stateOf(*window)), QString());
-        }
-        QVERIFY(!stack->canRedo());
+    // A georeferenced raster read through GDAL, sizes typed into the spin boxes of
+    // both screens and a block of detail dragged from the right screen onto the left.
+    void rasterLoadsSizeChangesAndBlockPastesAreUndoneToTheBit()
+    {
+        ScriptedWindow scripted;
+        QVERIFY(scripted.exposed);
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        RecordedSteps steps(window);
+
+        QVERIFY(window->openTerrainLeft(QStringLiteral(TALVANE_TEST_DATA "/jacksboro_utm16.tif")));
+        QVERIFY(steps.add(QStringLiteral("Load jacksboro_utm16.tif (Left Screen)")));
+        QVERIFY(window->openTerrainLeft(sample.grd()));
+        QVERIFY(steps.add(QStringLiteral("Load jacksboro.grd (Left Screen)")));
+        QVERIFY(window->openTerrainRight(sample.grd()));
+        QVERIFY(steps.add(QStringLiteral("Load jacksboro.grd (Right Screen)")));
+        window->grid1WidthSpinBox->setValue(380);
+        QCOMPARE(window->gLGrid1->grid.width, 380);
+        QVERIFY(steps.add(QStringLiteral("Size Change (Left Screen)")));
+        window->grid1HeightSpinBox->setValue(300);
+        QVERIFY(steps.add(QStringLiteral("Size Change (Left Screen)")));
+        window->grid2HeightSpinBox->setValue(320);
+        QCOMPARE(window->gLGrid2->grid.height, 320);
+        QVERIFY(steps.add(QStringLiteral("Size Change (Right Screen)")));
+
+        // The right screen sends a block (its terrain stays) and the left one takes it.
+        processEventsFor(200);
+        const WindowState beforeSending = stateOf(*window);
+        middleDrag(window->gLGrid2, at(window->gLGrid2, 0.45, 0.45), at(window->gLGrid2, 0.6, 0.6));
+        QCOMPARE(differenceBetween(beforeSending, stateOf(*window)), QString());
+        QVERIFY(!window->gLGrid1->blockDetails.empty());
+        QCOMPARE(window->terrainHistory()->stack()->count(), 6);
+        middleDrag(window->gLGrid1, at(window->gLGrid1, 0.5, 0.5), at(window->gLGrid1, 0.4, 0.5));
+        processEventsFor(50);
+        QVERIFY(steps.add(QStringLiteral("Block Paste")));
+        QCOMPARE(steps.undoAndRedoAll(), QString());
     }
 
     void aChangeAfterAnUndoDropsTheRedo()

@@ -83,6 +83,8 @@ private slots:
         window->refineRightButton->click();
         window->coarsenRightButton->click();
         window->refineMatchesCB->setChecked(true);
+        // The screens' first paints of the new terrains are done before the clock starts.
+        processEventsFor(300);
         const WindowState before = stateOf(*window);
         const int changes = window->terrainHistory()->stack()->count();
 
@@ -122,7 +124,11 @@ private slots:
         QVERIFY2(valueAtCancel >= 50 && valueAtCancel < 75, qPrintable(QString::number(valueAtCancel)));
         QVERIFY(label.startsWith(QStringLiteral("Quilting")));
         QVERIFY(controlsWereDisabled);
+        // Half way took half a second or more: the whole "Go" would take over a second.
+        QVERIFY2(cancelledAt >= 500, qPrintable(QString::number(cancelledAt)));
+        // The GUI thread went on processing events all along.
         QVERIFY(heartbeat.beats > 10);
+        QVERIFY2(heartbeat.longestGap < 100, qPrintable(QString::number(heartbeat.longestGap)));
         QCOMPARE(differenceBetween(before, stateOf(*window)), QString());
         QCOMPARE(window->terrainHistory()->stack()->count(), changes);
         QVERIFY(scripted.log.messages.isEmpty());
