@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
