@@ -17,7 +17,11 @@ void TalvaneMainWindow::convertPNGtoGRD()
     const QString pngPath = dialogs->askOpenFileName(this, pngRequest);
     if (pngPath.isEmpty())
         return;
+    convertPng(pngPath);
+}
 
+void TalvaneMainWindow::convertPng(const QString& pngPath)
+{
     const FileDialogRequest gridRequest{QStringLiteral("Save File"), QStringLiteral("Save File"),
                                         QStringLiteral("Grid Ascii Format (*.grd)"), pngPath};
     SaveDialogAnswer answer;

@@ -78,6 +78,8 @@ bool TalvaneMainWindow::eventFilter(QObject* watched, QEvent* event)
     auto* view = qobject_cast<GLGrid*>(watched);
     if (view == nullptr || (view != gLGrid1 && view != gLGrid2))
         return QMainWindow::eventFilter(watched, event);
+    if (handleDrop(view, event))
+        return true;
     const bool middleButton = (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
         && static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
     // A block sent or pasted while an operation runs would change a terrain under it.

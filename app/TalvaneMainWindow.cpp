@@ -27,6 +27,7 @@ TalvaneMainWindow::TalvaneMainWindow(QWidget* parent, const char* name, Qt::Wind
     resize(QSize(950, 761).expandedTo(minimumSizeHint()));
     makeConnections();
     watchBlockTransfers();
+    acceptDroppedFiles();
     connect(runner, &OperationRunner::busyChanged, this, &TalvaneMainWindow::setOperationRunning);
     // Queued: the operation's own status text is taken away first.
     connect(

@@ -18,6 +18,10 @@ class MessagesDock;
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QEvent;
 class QGridLayout;
 class QGroupBox;
 class QHBoxLayout;
@@ -47,6 +51,7 @@ class UserDialogs;
 //   TerrainOperations.cpp        running operations off the GUI thread, recording them for undo
 //   EditActions.cpp              the Edit menu, size changes through the spin boxes, block pastes
 //   ViewActions.cpp              the View menu: framing the terrain of a screen
+//   DropActions.cpp              terrain files dropped on a screen, PNG images dropped on the window
 // Widgets, layouts and actions are public and owned by the Qt parent chain.
 class TalvaneMainWindow : public QMainWindow {
     Q_OBJECT
@@ -283,6 +288,15 @@ private:
     void changeRightWidth(int width);
     void changeRightHeight(int height);
     void watchBlockTransfers();
+    // Files dropped on the screens or the window (DropActions.cpp).
+    void acceptDroppedFiles();
+    // Handles a drag or drop over a screen (null: elsewhere on the window); true when it did.
+    bool handleDrop(GLGrid* view, QEvent* event);
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    // "Convert PNG" after its first dialog: asks where to save the grid and converts.
+    void convertPng(const QString& pngPath);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void recordBlockPaste();
     void saveDetailsOf(GLGrid* view);

@@ -1,0 +1,86 @@
+// Files dropped on the window. A terrain file dropped on a screen loads there as
+// the Load menu loads it (any readable format, one undoable change; a file that
+// cannot be read gives its message box and leaves the screen as it was). A PNG
+// dropped anywhere on the window is converted as "Convert PNG" does, asking where
+// to save the grid. The work starts after the drop has been delivered, so the
+// source of the drag is never held by a running operation.
+
+#include "app/TalvaneMainWindow.h"
+
+#include "app/OperationRunner.h"
+#include "views/GLGrid.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// The one local file a drop carries, or an empty path.
+QString droppedFile(const QMimeData* mime)
+{
+    if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1)
+        return {};
+    const QUrl url = mime->urls().front();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+bool isPng(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+void TalvaneMainWindow::acceptDroppedFiles()
+{
+    setAcceptDrops(true);
+    gLGrid1->setAcceptDrops(true);
+    gLGrid2->setAcceptDrops(true);
+}
+
+bool TalvaneMainWindow::handleDrop(GLGrid* view, QEvent* event)
+{
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        const QString path = droppedFile(drag->mimeData());
+        if (!path.isEmpty() && !runner->isBusy() && (view != nullptr || isPng(path)))
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    if (event->type() != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString path = droppedFile(drop->mimeData());
+    if (path.isEmpty() || runner->isBusy() || (view == nullptr && !isPng(path))) {
+        drop->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (isPng(path)) {
+        QTimer::singleShot(0, this, [this, path] { convertPng(path); });
+    } else {
+        const bool leftScreen = view == gLGrid1;
+        QTimer::singleShot(0, this, [this, view, path, leftScreen] { openTerrain(view, path, leftScreen); });
+    }
+    return true;
+}
+
+void TalvaneMainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    handleDrop(nullptr, event);
+}
+
+void TalvaneMainWindow::dragMoveEvent(QDragMoveEvent* event)
+{
+    handleDrop(nullptr, event);
+}
+
+void TalvaneMainWindow::dropEvent(QDropEvent* event)
+{
+    handleDrop(nullptr, event);
+}
