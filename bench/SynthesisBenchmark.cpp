@@ -361,41 +361,38 @@ void BM_DemCancelLatency(benchmark::State& state)
     state.counters["worstStopMs"] = worstMilliseconds;
 }
 
+// One pass a case, timed by the wall clock with the process's CPU time beside it.
+void registerOnePass(const char* name, void (*function)(benchmark::State&), const std::vector<std::int64_t>& arguments,
+                     const std::vector<std::string>& argumentNames)
+{
+    benchmark::RegisterBenchmark(name, function)
+        ->Args(arguments)
+        ->ArgNames(argumentNames)
+        ->Iterations(1)
+        ->MeasureProcessCPUTime()
+        ->UseRealTime()
+        ->Unit(benchmark::kSecond);
+}
+
 void registerDemCases()
 {
     terrains(); // made once before any timing
     const std::vector<std::pair<int, int>> sides = {{513, 1025}, {1025, 2049}, {513, 2049}, {1025, 1025}};
+    const std::vector<std::string> caseNames{"base", "example", "block"};
     for (const auto& [baseSide, exampleSide] : sides) {
         for (const int blockSize : {8, 20}) {
             const std::vector<std::int64_t> arguments{baseSide, exampleSide, blockSize};
             for (const int threads : {0, 1}) {
                 std::vector<std::int64_t> withThreads = arguments;
                 withThreads.push_back(threads);
-                benchmark::RegisterBenchmark("BM_DemRandomSearch", BM_DemRandomSearch)
-                    ->Args(withThreads)
-                    ->ArgNames({"base", "example", "block", "threads"})
-                    ->Iterations(1)
-                    ->MeasureProcessCPUTime()
-                    ->UseRealTime()
-                    ->Unit(benchmark::kSecond);
+                registerOnePass("BM_DemRandomSearch", BM_DemRandomSearch, withThreads,
+                                {"base", "example", "block", "threads"});
             }
-            benchmark::RegisterBenchmark("BM_DemRefinedSearch", BM_DemRefinedSearch)
-                ->Args(arguments)
-                ->ArgNames({"base", "example", "block"})
-                ->Iterations(1)
-                ->MeasureProcessCPUTime()
-                ->UseRealTime()
-                ->Unit(benchmark::kSecond);
-            benchmark::RegisterBenchmark("BM_DemSerialReference", BM_DemSerialReference)
-                ->Args(arguments)
-                ->ArgNames({"base", "example", "block"})
-                ->Iterations(1)
-                ->MeasureProcessCPUTime()
-                ->UseRealTime()
-                ->Unit(benchmark::kSecond);
+            registerOnePass("BM_DemRefinedSearch", BM_DemRefinedSearch, arguments, caseNames);
+            registerOnePass("BM_DemSerialReference", BM_DemSerialReference, arguments, caseNames);
             benchmark::RegisterBenchmark("BM_DemCancelLatency", BM_DemCancelLatency)
                 ->Args(arguments)
-                ->ArgNames({"base", "example", "block"})
+                ->ArgNames(caseNames)
                 ->Iterations(3)
                 ->Unit(benchmark::kSecond);
         }
