@@ -23,11 +23,13 @@ TalvaneMainWindow::TalvaneMainWindow(QWidget* parent, const char* name, Qt::Wind
     setObjectName(name != nullptr ? QString::fromLatin1(name) : QStringLiteral("TalvaneMainWindow"));
     buildForm();
     buildEditMenu();
+    buildRecentTerrainsMenu();
     languageChange();
     resize(QSize(950, 761).expandedTo(minimumSizeHint()));
     makeConnections();
     watchBlockTransfers();
     acceptDroppedFiles();
+    showCursorReadouts();
     connect(runner, &OperationRunner::busyChanged, this, &TalvaneMainWindow::setOperationRunning);
     // Queued: the operation's own status text is taken away first.
     connect(
@@ -35,6 +37,7 @@ TalvaneMainWindow::TalvaneMainWindow(QWidget* parent, const char* name, Qt::Wind
         Qt::QueuedConnection);
     history->setLimitBytes(QSettings().value(QStringLiteral("undo/limitBytes"), QVariant::fromValue<qlonglong>(TerrainHistory::defaultLimitBytes))
                                .toLongLong());
+    restoreWindowSettings();
     init();
 }
 

@@ -18,6 +18,7 @@ class MessagesDock;
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QCloseEvent;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
@@ -52,6 +53,9 @@ class UserDialogs;
 //   EditActions.cpp              the Edit menu, size changes through the spin boxes, block pastes
 //   ViewActions.cpp              the View menu: framing the terrain of a screen
 //   DropActions.cpp              terrain files dropped on a screen, PNG images dropped on the window
+//   RecentTerrains.cpp           File > Recent Terrains
+//   WindowSettings.cpp           the window's geometry and splitter, stored on close
+//   CursorReadout.cpp            the status bar's readout of the sample under the mouse pointer
 // Widgets, layouts and actions are public and owned by the Qt parent chain.
 class TalvaneMainWindow : public QMainWindow {
     Q_OBJECT
@@ -204,6 +208,7 @@ public:
     QMenu* fileLoadMenu = nullptr;
     QMenu* fileLoadTerrainMenu = nullptr;
     QMenu* fileLoadDetailsMenu = nullptr;
+    QMenu* fileRecentTerrainsMenu = nullptr; // one submenu a file, with the screens to load it into
     QMenu* multiresolutionMenu = nullptr;
     QMenu* editMenu = nullptr;
     QMenu* viewMenu = nullptr;
@@ -211,6 +216,9 @@ public:
     // --- The messages pane (View, Messages) ---
     MessagesDock* messagesDock = nullptr;
     QAction* viewMessagesAction = nullptr; // the dock's own show/hide toggle
+
+    // --- Status bar: the sample under the mouse pointer (CursorReadout.cpp) ---
+    QLabel* cursorReadoutLabel = nullptr;
 
     // --- Icons ---
     QPixmap refineIcon;
@@ -268,7 +276,10 @@ private:
     void makeConnections();
     void fitQuiltingBox();
 
+    // Every load of a terrain file goes here; one that loaded joins the recent terrains.
     bool openTerrain(GLGrid* view, const QString& path, bool leftScreen);
+    // An ASCII or float grid file: the screen changes only when it loads.
+    bool openGridFile(GLGrid* view, const QString& path, const QString& undoText);
     // A raster read through GDAL (RasterOpening.cpp): the screen changes only when it loads.
     bool openRaster(GLGrid* view, const QString& path, const QString& undoText);
     void coarsenScreen(GLGrid* view, const QString& step, const QString& undoText);
@@ -290,6 +301,13 @@ private:
     void watchBlockTransfers();
     // Files dropped on the screens or the window (DropActions.cpp).
     void acceptDroppedFiles();
+    void showCursorReadouts();
+    // File > Recent Terrains (RecentTerrains.cpp).
+    void buildRecentTerrainsMenu();
+    void fillRecentTerrainsMenu();
+    void rememberRecentTerrain(const QString& path);
+    // A missing file is reported as any load reports it and leaves the list.
+    bool openRecentTerrain(GLGrid* view, const QString& path);
     // Handles a drag or drop over a screen (null: elsewhere on the window); true when it did.
     bool handleDrop(GLGrid* view, QEvent* event);
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -298,6 +316,8 @@ private:
     // "Convert PNG" after its first dialog: asks where to save the grid and converts.
     void convertPng(const QString& pngPath);
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void restoreWindowSettings();
+    void closeEvent(QCloseEvent* event) override;
     void recordBlockPaste();
     void saveDetailsOf(GLGrid* view);
     void showMessage(const QString& text);

@@ -92,6 +92,7 @@ void TalvaneMainWindow::languageChange()
     fileLoadMenu->setTitle(translated("&Load"));
     fileLoadTerrainMenu->setTitle(translated("&Terrain"));
     fileLoadDetailsMenu->setTitle(translated("&Details"));
+    fileRecentTerrainsMenu->setTitle(translated("Recent &Terrains"));
 
     fileMenu->setTitle(translated("&File"));
     multiresolutionMenu->setTitle(translated("&Multiresolution"));

@@ -15,6 +15,7 @@
 #include "views/TerrainSteps.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSpinBox>
@@ -59,6 +60,7 @@ void TalvaneMainWindow::setOperationRunning(bool running)
                             fileLoadTerrainLeft_ScreenAction, fileLoadTerrainRight_ScreenAction,
                             fileLoadDetailsLeft_ScreenAction, fileConvert_PNGAction, fileSaveAs_GeoTIFFAction})
         action->setEnabled(enabled);
+    fileRecentTerrainsMenu->setEnabled(enabled && !fileRecentTerrainsMenu->isEmpty());
     editUndoAction->setEnabled(enabled && history->stack()->canUndo());
     editRedoAction->setEnabled(enabled && history->stack()->canRedo());
     for (QWidget* control : std::initializer_list<QWidget*>{
@@ -73,8 +75,14 @@ bool TalvaneMainWindow::openTerrain(GLGrid* view, const QString& path, bool left
         return false;
     const QString screen = leftScreen ? QStringLiteral("Left Screen") : QStringLiteral("Right Screen");
     const QString undoText = QStringLiteral("Load %1 (%2)").arg(QFileInfo(path).fileName(), screen);
-    if (hasGdalRasterExtension(path))
-        return openRaster(view, path, undoText);
+    const bool opened = hasGdalRasterExtension(path) ? openRaster(view, path, undoText) : openGridFile(view, path, undoText);
+    if (opened)
+        rememberRecentTerrain(path);
+    return opened;
+}
+
+bool TalvaneMainWindow::openGridFile(GLGrid* view, const QString& path, const QString& undoText)
+{
     // The last character decides the format: an ASCII grid (.grd, or any
     // name ending in d) or a binary float grid.
     const QChar last = path.back();

@@ -17,6 +17,9 @@ int main(int argc, char** argv)
     // Fixed-function OpenGL needs a compatibility context for every view.
     installDefaultSurfaceFormat();
     auto application = std::make_unique<QApplication>(argc, argv);
+    // Where the settings live: recent terrains, the window's geometry, the undo bound.
+    QCoreApplication::setOrganizationName(QStringLiteral("Talvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Talvane"));
     auto window = std::make_unique<TalvaneMainWindow>(nullptr, nullptr, Qt::Window);
     window->show();
     // QApplication has taken its own options out of the arguments by now.

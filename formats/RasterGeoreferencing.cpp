@@ -90,3 +90,20 @@ ExportPlacement exportPlacementOf(const VeskGrid& grid)
     placement.flipRows = reference.pixelHeight > 0.0;
     return placement;
 }
+
+std::optional<SamplePosition> samplePositionOf(const VeskGrid& grid, int row, int column)
+{
+    if (!grid.georeference || row < 0 || column < 0 || row >= grid.height || column >= grid.width)
+        return std::nullopt;
+    const ExportPlacement placement = exportPlacementOf(grid);
+    const GeoTransform& t = placement.transform;
+    const int fileRow = placement.flipRows ? grid.height - 1 - row : row;
+    SamplePosition position;
+    // The geotransform places pixel corners; a sample stands for its pixel's centre.
+    position.x = t[0] + (column + 0.5) * t[1];
+    position.y = t[3] + (fileRow + 0.5) * t[5];
+    OGRSpatialReference crs;
+    position.geographic = !placement.crsWkt.empty() && crs.importFromWkt(placement.crsWkt.c_str()) == OGRERR_NONE
+        && crs.IsGeographic();
+    return position;
+}

@@ -40,3 +40,14 @@ struct ExportPlacement {
     bool flipRows = false;
 };
 ExportPlacement exportPlacementOf(const VeskGrid& grid);
+
+// Where a grid sample's centre lies in the grid's own coordinate reference system,
+// by the placement an export would give it; none for a terrain that carries no
+// georeferencing or a sample outside the grid. geographic: x is the longitude and y
+// the latitude in degrees; otherwise both are in the CRS's linear unit.
+struct SamplePosition {
+    double x = 0.0;
+    double y = 0.0;
+    bool geographic = false;
+};
+std::optional<SamplePosition> samplePositionOf(const VeskGrid& grid, int row, int column);

@@ -44,6 +44,8 @@ GLGrid::GLGrid(QWidget* parent, const char* name) : QOpenGLWidget(parent)
     if (name != nullptr)
         setObjectName(QString::fromLatin1(name));
     connect(&surface, &ViewSurface::fillReady, this, qOverload<>(&QWidget::update));
+    // Moves without a button report the sample under the pointer.
+    setMouseTracking(true);
 }
 
 GLGrid::~GLGrid()

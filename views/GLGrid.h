@@ -144,6 +144,10 @@ signals:
     void sendBlockDetails(float* details, int width, int height);
     // A received block was pasted into this view's grid.
     void blockPasted();
+    // The sample under the mouse pointer as it moves over the view with no button
+    // down, by the selection's picking; -1, -1 when the pointer is off the terrain or
+    // has left the view.
+    void sampleUnderCursor(int row, int column);
 
 protected:
     void initializeGL() override;
@@ -152,6 +156,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void paintSurface(RenderMode surfaceMode);
@@ -161,6 +166,8 @@ private:
     void takeHeightsChange();
     // Picks at an event position and stores the selection corners the middle button asks for.
     bool pickAt(const QMouseEvent* event, int& row, int& column);
+    PickCamera pickCamera();
+    void reportSampleUnderCursor(const QPoint& point);
 
     // Middle-button block transfer between the two views.
     void coarsenAndSendBlock();

@@ -1,5 +1,6 @@
 // GLGrid: the mouse. Left drag pans, right drag dollies, middle drag selects a
 // block of samples (or places a received block) and hands it to the block transfer.
+// Moving with no button down reports the sample under the pointer.
 
 #include "diagnostics/Diagnostics.h"
 #include "views/GLGrid.h"
@@ -25,7 +26,7 @@ QPoint eventPoint(const QMouseEvent* event)
 
 } // namespace
 
-void GLGrid::pickVertex(int mouseX, int mouseY, int& row, int& column)
+PickCamera GLGrid::pickCamera()
 {
     makeCurrent();
     PickCamera camera;
@@ -34,7 +35,29 @@ void GLGrid::pickVertex(int mouseX, int mouseY, int& row, int& column)
     glGetIntegerv(GL_VIEWPORT, camera.viewport);
     // The window coordinates are in device pixels; the mouse is in widget pixels.
     camera.pixelRatio = devicePixelRatioF();
-    picker.pick(grid, camera, mouseX, viewHeight - mouseY, row, column);
+    return camera;
+}
+
+void GLGrid::pickVertex(int mouseX, int mouseY, int& row, int& column)
+{
+    picker.pick(grid, pickCamera(), mouseX, viewHeight - mouseY, row, column);
+}
+
+void GLGrid::reportSampleUnderCursor(const QPoint& point)
+{
+    int row = -1;
+    int column = -1;
+    // Before the first paint there is no camera to pick with.
+    if (grid.hasData && isValid()) {
+        const PickCamera camera = pickCamera();
+        const double targetY = viewHeight - point.y();
+        picker.pick(grid, camera, point.x(), targetY, row, column);
+        if (!SamplePicker::targetNearSample(grid, camera, point.x(), targetY, row, column)) {
+            row = -1;
+            column = -1;
+        }
+    }
+    emit sampleUnderCursor(row, column);
 }
 
 bool GLGrid::pickAt(const QMouseEvent* event, int& row, int& column)
@@ -71,9 +94,11 @@ void GLGrid::mousePressEvent(QMouseEvent* event)
 
 void GLGrid::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!mouseDown)
-        return;
     const QPoint point = eventPoint(event);
+    if (!mouseDown) {
+        reportSampleUnderCursor(point);
+        return;
+    }
     const double dx = kDragFactor * (point.x() - lastX);
     const double dy = kDragFactor * (point.y() - lastY);
     lastX = point.x();
@@ -103,6 +128,12 @@ void GLGrid::mouseMoveEvent(QMouseEvent* event)
         cameraFramesTerrain = false;
     }
     update();
+}
+
+void GLGrid::leaveEvent(QEvent* event)
+{
+    emit sampleUnderCursor(-1, -1);
+    QOpenGLWidget::leaveEvent(event);
 }
 
 void GLGrid::mouseReleaseEvent(QMouseEvent* event)

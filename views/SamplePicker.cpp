@@ -102,6 +102,35 @@ void SamplePicker::pickByProjectingEverySample(const VeskGrid& grid, const PickC
     column = best.column;
 }
 
+bool SamplePicker::targetNearSample(const VeskGrid& grid, const PickCamera& camera, double targetX, double targetY,
+                                    int row, int column)
+{
+    if (row < 0 || column < 0 || row >= grid.height || column >= grid.width
+        || !matrixHasShape(grid.heights, grid.height, grid.width))
+        return false;
+    const double scale = cellScale(grid.cellSize);
+    const auto position = [&](int r, int c, double& windowX, double& windowY) {
+        const Projector projector{camera, targetX, targetY};
+        projector.project(c * scale, r * scale, heightAbove(grid.heights[r][c], grid.minHeight), windowX, windowY);
+    };
+    double sampleX = 0.0;
+    double sampleY = 0.0;
+    position(row, column, sampleX, sampleY);
+    double reach = 0.0;
+    const std::array<std::array<int, 2>, 4> neighbours{{{row - 1, column}, {row + 1, column}, {row, column - 1}, {row, column + 1}}};
+    for (const auto& [r, c] : neighbours) {
+        if (r < 0 || c < 0 || r >= grid.height || c >= grid.width)
+            continue;
+        double windowX = 0.0;
+        double windowY = 0.0;
+        position(r, c, windowX, windowY);
+        const double spacing = std::hypot(windowX - sampleX, windowY - sampleY);
+        if (std::isfinite(spacing))
+            reach = std::max(reach, spacing);
+    }
+    return std::hypot(targetX - sampleX, targetY - sampleY) <= reach + 1.0;
+}
+
 void SamplePicker::buildTiles(const VeskGrid& grid)
 {
     tiles_.clear();

@@ -28,6 +28,13 @@ public:
     void pick(const VeskGrid& grid, const PickCamera& camera, double targetX, double targetY, int& row,
               int& column);
 
+    // Whether the target lies on the terrain around the sample rather than beside it: no
+    // farther from the sample on screen than the farthest of its neighbours, plus a
+    // pixel. The nearest sample to a pointer off the terrain is an edge sample, so a
+    // readout of the sample under the pointer asks this first.
+    static bool targetNearSample(const VeskGrid& grid, const PickCamera& camera, double targetX, double targetY,
+                                 int row, int column);
+
     // Samples projected by the last pick (tile corners not counted).
     std::size_t lastProjectedSamples() const { return lastProjectedSamples_; }
 
