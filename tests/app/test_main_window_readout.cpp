@@ -13,6 +13,7 @@
 #include <gdal_priv.h>
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -78,6 +79,15 @@ QPoint samplePoint(GLGrid* view, const PickCamera& camera, int row, int column)
                   view->height() - static_cast<int>(std::lround(y / camera.pixelRatio)));
 }
 
+// A move of the pointer over the view with no button down, delivered to it directly so
+// that where the display's own pointer rests plays no part.
+void movePointer(GLGrid* view, const QPoint& point)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(point), QPointF(view->mapToGlobal(point)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+}
+
 QString readout(TalvaneMainWindow* window)
 {
     return window->cursorReadoutLabel->text();
@@ -100,12 +110,16 @@ private slots:
         QVERIFY(window.exposed);
         QVERIFY(window->openTerrainLeft(kDem));
         GLGrid* view = window->gLGrid1;
+        QVERIFY(view->hasMouseTracking());
         QCOMPARE(view->grid.width, 403);
         QCOMPARE(view->grid.height, 344);
         processEventsFor(200);
 
-        // Off the terrain: the framed terrain touches no corner of the screen.
-        QTest::mouseMove(view, QPoint(2, 2));
+        // Off the terrain (the framed terrain touches no corner of the screen) the
+        // readout of the sample before goes.
+        movePointer(view, QPoint(view->width() / 2, view->height() / 2));
+        QVERIFY(!readout(window.window.get()).isEmpty());
+        movePointer(view, QPoint(2, 2));
         QVERIFY(readout(window.window.get()).isEmpty());
 
         // Closer in, so that neighbouring samples lie pixels apart and the aimed sample
@@ -137,7 +151,7 @@ private slots:
             QCOMPARE(expectedRow, row);
             QCOMPARE(expectedColumn, column);
 
-            QTest::mouseMove(view, point);
+            movePointer(view, point);
             const QString text = readout(window.window.get());
             const QRegularExpressionMatch match = pattern.match(text);
             QVERIFY2(match.hasMatch(), qPrintable(text));
@@ -169,8 +183,7 @@ private slots:
         processEventsFor(200);
         const PickCamera camera = viewMatrices(view);
         const QPoint point = samplePoint(view, camera, view->grid.height / 2, view->grid.width / 2);
-        QTest::mouseMove(view, point + QPoint(3, 3));
-        QTest::mouseMove(view, point);
+                movePointer(view, point);
         int row = -1;
         int column = -1;
         SamplePicker::pickByProjectingEverySample(view->grid, camera, point.x(), view->height() - point.y(), row,
