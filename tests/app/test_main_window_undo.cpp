@@ -8,6 +8,7 @@
 #include "app/TerrainHistory.h"
 #include "views/GLGrid.h"
 #include "views/SurfaceFormat.h"
+#include "views/TerrainSteps.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -220,6 +222,45 @@ private slots:
         TalvaneMainWindow fresh;
         QCOMPARE(fresh.terrainHistory()->limitBytes(), TerrainHistory::defaultLimitBytes);
         QCOMPARE(TerrainHistory::defaultLimitBytes, std::int64_t{2} * 1024 * 1024 * 1024);
+    }
+
+    // Refining with the level a coarsening pushed gives back heights a rounding away
+    // from the fine ones on a terrain with fractions (the sample DEM's whole metres
+    // come back exactly), so the coarsening keeps the fine heights: its undo is exact.
+    void aCoarseningUndoneIsExactWhereRefiningIsNot()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        QByteArray text = "ncols 64\nnrows 48\nxllcorner 0\nyllcorner 0\ncellsize 30\nNODATA_value -9999\n";
+        for (int row = 0; row < 48; ++row) {
+            for (int column = 0; column < 64; ++column)
+                text += QByteArray::number(500.0 + 300.0 * std::sin(row * 0.37) * std::cos(column * 0.29)
+                                               + 0.001 * ((row * 7919 + column * 104729) % 1000),
+                                           'f', 3)
+                    + ' ';
+            text += '\n';
+        }
+        const QString path = sample.path(QStringLiteral("fractions.grd"));
+        QVERIFY(writeTextFile(path, text));
+        QVERIFY(window->openTerrainLeft(path));
+        window->multiresolutionChaikinAction->trigger();
+        const WindowState fine = stateOf(*window);
+        window->coarsenLeftButton->click();
+        const WindowState coarse = stateOf(*window);
+        QVERIFY(differenceBetween(fine, coarse) != QString());
+
+        VeskGrid refined = window->gLGrid1->grid;
+        std::vector<int> marks;
+        QVERIFY(subdivideTerrain(refined, marks, 1));
+        QCOMPARE(refined.width, 64);
+        QVERIFY(refined.heights != fine.left.heights); // the reason the heights are kept
+
+        window->editUndoAction->trigger();
+        QCOMPARE(differenceBetween(fine, stateOf(*window)), QString());
+        window->editRedoAction->trigger();
+        QCOMPARE(differenceBetween(coarse, stateOf(*window)), QString());
     }
 };
 
