@@ -6,6 +6,7 @@
 #include "app/TerrainHistory.h"
 #include "app/UserDialogs.h"
 #include "formats/GdalRasterImport.h"
+#include "multires/Scheme.h"
 #include "views/GLGrid.h"
 
 #include <QAction>
@@ -69,11 +70,11 @@ void TalvaneMainWindow::showMessage(const QString& text)
 int TalvaneMainWindow::schemeNumber() const
 {
     if (multiresolutionChaikinAction->isChecked())
-        return 1;
+        return static_cast<int>(Scheme::chaikin);
     if (multiresolutionTraditionalAction->isChecked())
-        return 2;
+        return static_cast<int>(Scheme::fractal);
     if (multiresolutionFaberAction->isChecked())
-        return 3;
+        return static_cast<int>(Scheme::faber);
     return 0;
 }
 

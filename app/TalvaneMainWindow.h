@@ -83,7 +83,7 @@ public:
     // "View > Fit Terrain": the screen under the mouse pointer, or both, frame their terrain.
     void fitTerrain();
 
-    // 1 Chaikin, 2 the fractal scheme ("Traditional"), 3 Faber, 0 none.
+    // The checked scheme's number (multires/Scheme.h; "Traditional" is the fractal scheme), 0 none.
     int schemeNumber() const;
 
     // The long operations run here, one at a time, off the GUI thread.

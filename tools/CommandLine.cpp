@@ -1,6 +1,7 @@
 #include "tools/CommandLine.h"
 
 #include "diagnostics/CollectingSink.h"
+#include "multires/Scheme.h"
 #include "tools/Commands.h"
 #include "tools/TerrainFormats.h"
 
@@ -104,7 +105,7 @@ void defineCoarsen(CLI::App& app, CliOptions& options)
         ->check(writableTerrainFile());
     coarsen->add_option("--scheme", options.coarsen.scheme, "Multiresolution scheme")
         ->required()
-        ->check(CLI::IsMember({"chaikin", "faber", "fractal"}));
+        ->check(CLI::IsMember(schemeNames()));
     coarsen->add_option("--levels", options.coarsen.levels, "Number of levels (default 1)")
         ->check(CLI::Range(1, 30));
     coarsen->add_flag("--details", options.coarsen.details,
@@ -124,7 +125,7 @@ void defineRefine(CLI::App& app, CliOptions& options)
         ->check(writableTerrainFile());
     refine->add_option("--scheme", options.refine.scheme, "Multiresolution scheme")
         ->required()
-        ->check(CLI::IsMember({"chaikin", "faber", "fractal"}));
+        ->check(CLI::IsMember(schemeNames()));
     refine->add_option("--levels", options.refine.levels, "Number of levels (default 1)")->check(CLI::Range(1, 30));
     refine->add_option("--details", options.refine.detailsFile,
                        "Details file (.dtl) loaded into the terrain first; the first level refines with it");
@@ -148,7 +149,7 @@ void defineTransfer(CLI::App& app, CliOptions& options)
     transfer->add_option("--method", options.transfer.method, "quilt (default) or multifractal")
         ->check(CLI::IsMember({"quilt", "multifractal"}));
     transfer->add_option("--scheme", options.transfer.scheme, "Scheme of quilting: chaikin (default) or faber")
-        ->check(CLI::IsMember({"chaikin", "faber"}));
+        ->check(CLI::IsMember(detailKeepingSchemeNames()));
     transfer->add_option("--block", options.transfer.requestedBlockSize,
                          "Requested block size, 4 to 100 (default 100: chosen from the base's size)")
         ->check(CLI::Range(4, 100));

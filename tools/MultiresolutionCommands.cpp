@@ -1,8 +1,8 @@
 #include "grid/GridSizeLimit.h"
+#include "multires/Scheme.h"
 #include "tools/CommandReport.h"
 #include "tools/Commands.h"
 #include "tools/CommitOutputs.h"
-#include "tools/SchemeOperations.h"
 #include "tools/TerrainInput.h"
 #include "tools/TerrainOutput.h"
 
@@ -24,9 +24,10 @@ ExitCode refuseDetailsOption()
 
 ExitCode runCoarsen(const CoarsenOptions& options)
 {
-    if (options.details && !schemeKeepsDetails(options.scheme))
+    // The option's check admits scheme names only.
+    const SchemeTraits& scheme = *schemeNamed(options.scheme);
+    if (options.details && !scheme.keepsDetails)
         return refuseDetailsOption();
-    const GridStep coarsen = coarseningStepOf(options.scheme);
     const QString output = QString::fromStdString(options.output);
 
     VeskGrid grid;
@@ -35,7 +36,7 @@ ExitCode runCoarsen(const CoarsenOptions& options)
     if (!loadTerrain(QString::fromStdString(options.input), options.read, grid, errorText))
         return reportFailure(errorText);
     for (int level = 1; level <= options.levels; ++level) {
-        if (!coarsen(grid))
+        if (!scheme.coarsen(grid))
             return reportFailure(refusalText(grid, QStringLiteral("coarsening"), level));
     }
     if (!stageTerrain(grid, output, transaction, errorText))
@@ -49,9 +50,9 @@ ExitCode runCoarsen(const CoarsenOptions& options)
 ExitCode runRefine(const RefineOptions& options)
 {
     const bool withDetails = !options.detailsFile.empty();
-    if (withDetails && !schemeKeepsDetails(options.scheme))
+    const SchemeTraits& scheme = *schemeNamed(options.scheme);
+    if (withDetails && !scheme.keepsDetails)
         return refuseDetailsOption();
-    const GridStep refine = refinementStepOf(options.scheme);
 
     VeskGrid grid;
     OutputTransaction transaction;
@@ -74,7 +75,7 @@ ExitCode runRefine(const RefineOptions& options)
                                      .arg(level)
                                      .arg(2LL * grid.width)
                                      .arg(2LL * grid.height));
-        if (!refine(grid))
+        if (!scheme.refine(grid))
             return reportFailure(refusalText(grid, QStringLiteral("refining"), level));
     }
     if (!stageTerrain(grid, QString::fromStdString(options.output), transaction, errorText))

@@ -1,3 +1,4 @@
+#include "multires/Scheme.h"
 #include "synthesis/DetailQuilting.h"
 #include "synthesis/MultifractalMapping.h"
 #include "synthesis/TransferBlockSize.h"
@@ -5,7 +6,6 @@
 #include "tools/Commands.h"
 #include "tools/CommitOutputs.h"
 #include "tools/ProgressBar.h"
-#include "tools/SchemeOperations.h"
 #include "tools/TerrainInput.h"
 #include "tools/TerrainOutput.h"
 
@@ -19,10 +19,10 @@ QString coreReason(const VeskGrid& grid)
 // The window's "Go" with Chaikin or Faber selected: the example gets one detail level
 // by one coarsening, its detail is quilted onto the base, and the base is refined once
 // with it.
-bool quiltAndRefine(VeskGrid& base, VeskGrid& example, const std::string& scheme, int blockSize, bool rescale,
+bool quiltAndRefine(VeskGrid& base, VeskGrid& example, const SchemeTraits& scheme, int blockSize, bool rescale,
                     const MatchSearch& search, QString& errorText)
 {
-    if (!coarseningStepOf(scheme)(example)) {
+    if (!scheme.coarsen(example)) {
         errorText = QStringLiteral("coarsening the example failed: %1").arg(coreReason(example));
         return false;
     }
@@ -31,7 +31,7 @@ bool quiltAndRefine(VeskGrid& base, VeskGrid& example, const std::string& scheme
         errorText = QStringLiteral("quilting failed: %1").arg(errorText);
         return false;
     }
-    if (!refinementStepOf(scheme)(base)) {
+    if (!scheme.refine(base)) {
         errorText = QStringLiteral("refining the base failed: %1").arg(coreReason(base));
         return false;
     }
@@ -71,7 +71,7 @@ ExitCode runTransfer(const TransferOptions& options, bool quiet)
     search.mode = options.search == "refined" ? MatchSearch::Mode::refined : MatchSearch::Mode::random;
     search.threads = options.threads;
     search.progress = bar.progress();
-    const bool transferred = quilting ? quiltAndRefine(base, example, options.scheme, blockSize, rescale, search, errorText)
+    const bool transferred = quilting ? quiltAndRefine(base, example, *schemeNamed(options.scheme), blockSize, rescale, search, errorText)
                                       : mapRoughness(base, example, blockSize, rescale, search, errorText);
     if (!transferred)
         return reportFailure(errorText);

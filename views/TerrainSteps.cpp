@@ -1,9 +1,7 @@
 #include "views/TerrainSteps.h"
 
 #include "diagnostics/Diagnostics.h"
-#include "multires/Chaikin.h"
-#include "multires/Faber.h"
-#include "multires/Fractal.h"
+#include "multires/Scheme.h"
 
 #include <climits>
 #include <cstddef>
@@ -60,21 +58,10 @@ bool subdivideTerrain(VeskGrid& grid, std::vector<int>& marks, int scheme)
 {
     diagnostics::reportf("GLGRID::subdivide\n");
     bool refined = true;
-    switch (scheme) {
-    case 1:
-        diagnostics::reportf("*** CALLING CHAIKIN *** \n");
-        refined = subdivideChaikin(grid);
-        break;
-    case 2:
-        diagnostics::reportf("*** CALLING FRACTAL ***\n");
-        refined = subdivideFractal(grid);
-        break;
-    case 3:
-        diagnostics::reportf("*** CALLING FABER ***\n");
-        refined = subdivideFaber(grid);
-        break;
-    default:
-        break;
+    // Any other number runs no scheme, and the marks still scale as after a refinement.
+    if (const SchemeTraits* traits = schemeNumbered(scheme)) {
+        diagnostics::report(traits->refinementNotice);
+        refined = traits->refine(grid);
     }
     // A refused refinement left the grid as it was, so its marks still fit it.
     if (refined)
@@ -86,19 +73,8 @@ bool unsubdivideTerrain(VeskGrid& grid, std::vector<int>& marks, int scheme)
 {
     diagnostics::reportf("GLGRID::unsubdivide\n");
     bool coarsened = true;
-    switch (scheme) {
-    case 1:
-        coarsened = reverseChaikin(grid);
-        break;
-    case 2:
-        coarsened = unsubdivideFractal(grid);
-        break;
-    case 3:
-        coarsened = reverseFaber(grid);
-        break;
-    default:
-        break;
-    }
+    if (const SchemeTraits* traits = schemeNumbered(scheme))
+        coarsened = traits->coarsen(grid);
     if (coarsened)
         halveMarks(marks);
     return coarsened;

@@ -10,8 +10,8 @@
 // the result into the view when it is done.
 // Marks are kept flat: x, y, width, height of each rectangle in turn.
 
-// Refines with the scheme (1 Chaikin, 2 fractal, 3 Faber, anything else nothing);
-// the marks double with an accepted refinement. False when the scheme refused.
+// Refines with the scheme numbered as in multires/Scheme.h (any other number runs no
+// scheme); the marks double with an accepted refinement. False when the scheme refused.
 bool subdivideTerrain(VeskGrid& grid, std::vector<int>& marks, int scheme);
 
 // Coarsens with the scheme; the marks halve with an accepted coarsening.
