@@ -3,6 +3,7 @@
 
 #include "app/CommandLineTerrains.h"
 #include "app/TalvaneMainWindow.h"
+#include "io/AtomicFileWrite.h"
 #include "views/SurfaceFormat.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
 {
     // Progress lines are meant to be followed as they come, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    io::failWritesBeyondFileSizeLimit();
     // Fixed-function OpenGL needs a compatibility context for every view.
     installDefaultSurfaceFormat();
     auto application = std::make_unique<QApplication>(argc, argv);

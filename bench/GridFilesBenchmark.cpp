@@ -1,12 +1,13 @@
 #include "FreshMemory.h"
 #include "grid/VeskGrid.h"
 
+#include "QuietDiagnostics.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -20,28 +21,6 @@
 namespace {
 
 constexpr int kLargeSide = 4097;
-
-// The loaders print a summary per call; keep it out of the figures and the log.
-class QuietStdout {
-public:
-    QuietStdout()
-    {
-        std::fflush(stdout);
-        saved = ::dup(STDOUT_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        ::close(null);
-    }
-    ~QuietStdout()
-    {
-        std::fflush(stdout);
-        ::dup2(saved, STDOUT_FILENO);
-        ::close(saved);
-    }
-
-private:
-    int saved = -1;
-};
 
 std::filesystem::path workDirectory()
 {
@@ -77,7 +56,7 @@ VeskGrid makeLargeGrid()
 void ensureLargeFiles()
 {
     static const bool written = [] {
-        QuietStdout quiet;
+        QuietDiagnostics quiet;
         VeskGrid grid = makeLargeGrid();
         QString asciiName = workFile("large.grd");
         grid.writeTerrain(asciiName);
@@ -104,7 +83,7 @@ void reportBytes(benchmark::State& state, const QString& fileName)
 template <class Load> void loadFresh(benchmark::State& state, const QString& fileName, Load load)
 {
     {
-        QuietStdout quiet;
+        QuietDiagnostics quiet;
         for (auto _ : state) {
             auto grid = std::make_unique<VeskGrid>();
             if (!load(*grid, fileName))
@@ -128,7 +107,7 @@ void writeAscii(benchmark::State& state, VeskGrid& grid)
 {
     const QString target = workFile("written.grd");
     {
-        QuietStdout quiet;
+        QuietDiagnostics quiet;
         for (auto _ : state) {
             QString fileName = target;
             if (!grid.writeTerrain(fileName))
@@ -180,7 +159,7 @@ void BM_WriteAsciiRealDem(benchmark::State& state)
 {
     VeskGrid grid;
     {
-        QuietStdout quiet;
+        QuietDiagnostics quiet;
         grid.loadGRDFile(QStringLiteral(TALVANE_DATA "/jacksboro.grd"));
     }
     writeAscii(state, grid);

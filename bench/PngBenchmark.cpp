@@ -6,6 +6,8 @@
 #include "png/PngImageDecoder.h"
 #include "png/PngToGrid.h"
 
+#include "QuietDiagnostics.h"
+
 #include <benchmark/benchmark.h>
 #include <png.h>
 #include <zlib.h>
@@ -15,37 +17,11 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
-#include <fcntl.h>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-// The decoder prints its progress lines; keep them out of the benchmark's report.
-class QuietStdout {
-public:
-    QuietStdout()
-    {
-        std::fflush(stdout);
-        saved = dup(1);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        close(null);
-    }
-    ~QuietStdout()
-    {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved = -1;
-};
 
 struct TestImage {
     std::string path;
@@ -146,7 +122,7 @@ bool decodeWithLibpng(const std::string& path, std::vector<unsigned char>& rgba)
 void ourDecode(benchmark::State& state, int size, int bitDepth)
 {
     const TestImage& image = heightImage(size, bitDepth);
-    const QuietStdout quiet;
+    const QuietDiagnostics quiet;
     for (auto _ : state) {
         PngImageDecoder decoder;
         decoder.decodeFile(QString::fromStdString(image.path));
@@ -215,7 +191,7 @@ void BM_OurInflateText(benchmark::State& state)
 {
     std::size_t size = 0;
     const std::vector<unsigned char>& stream = textStream(size);
-    const QuietStdout quiet;
+    const QuietDiagnostics quiet;
     for (auto _ : state) {
         CountingSink sink;
         InflateDecoder decoder(sink);
@@ -243,7 +219,7 @@ void BM_ZlibInflateText(benchmark::State& state)
 void BM_ConvertToGridText2048(benchmark::State& state)
 {
     const TestImage& image = heightImage(2048, 8);
-    const QuietStdout quiet;
+    const QuietDiagnostics quiet;
     for (auto _ : state) {
         PngHeightImage heights;
         QString error;

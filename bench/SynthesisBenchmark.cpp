@@ -9,6 +9,8 @@
 
 #include "SerialBlockMatching.h"
 
+#include "QuietDiagnostics.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -21,39 +23,13 @@
 #include <map>
 #include <tuple>
 #include <vector>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 // Detail transfer on the shipped 403 x 344 sample DEM: the example is the DEM
 // (coarsened once for quilting), the base is the DEM coarsened once more, as a
 // user would quilt a coarse terrain with the detail of a finer one.
 
 namespace {
-
-// Quilting and mapping print progress per block; keep it out of the figures.
-class QuietStdout {
-public:
-    QuietStdout()
-    {
-        std::fflush(stdout);
-        saved = ::dup(STDOUT_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        ::close(null);
-    }
-    ~QuietStdout()
-    {
-        std::fflush(stdout);
-        ::dup2(saved, STDOUT_FILENO);
-        ::close(saved);
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved = -1;
-};
 
 struct SampleTerrains {
     VeskGrid fine;           // 403 x 344
@@ -66,7 +42,7 @@ const SampleTerrains& sampleTerrains()
 {
     static const SampleTerrains terrains = [] {
         SampleTerrains loaded;
-        QuietStdout quiet;
+        QuietDiagnostics quiet;
         loaded.loaded = loaded.fine.loadGRDFile(QStringLiteral(TALVANE_DATA "/jacksboro.grd"));
         loaded.coarseExample = loaded.fine;
         loaded.loaded = loaded.loaded && reverseChaikin(loaded.coarseExample);
@@ -93,7 +69,7 @@ void BM_MapBlocks(benchmark::State& state)
         return;
     const SampleTerrains& terrains = sampleTerrains();
     const int blockSize = static_cast<int>(state.range(0));
-    QuietStdout quiet;
+    QuietDiagnostics quiet;
     std::vector<BlockPosition> mapping;
     QString error;
     for (auto _ : state) {
@@ -117,7 +93,7 @@ void BM_QuiltDetails(benchmark::State& state)
     const int requested = static_cast<int>(state.range(0));
     const int blockSize = transferBlockSize(requested, terrains.base.width, terrains.base.height);
     VeskGrid base = terrains.base;
-    QuietStdout quiet;
+    QuietDiagnostics quiet;
     QuiltMatches matches;
     QString error;
     for (auto _ : state) {
@@ -136,7 +112,7 @@ void BM_QuiltAndRefine(benchmark::State& state)
     if (!haveSample(state))
         return;
     const SampleTerrains& terrains = sampleTerrains();
-    QuietStdout quiet;
+    QuietDiagnostics quiet;
     QuiltMatches matches;
     QString error;
     for (auto _ : state) {
@@ -157,7 +133,7 @@ void BM_MultifractalMapping(benchmark::State& state)
         return;
     const SampleTerrains& terrains = sampleTerrains();
     const int blockSize = static_cast<int>(state.range(0));
-    QuietStdout quiet;
+    QuietDiagnostics quiet;
     QString error;
     for (auto _ : state) {
         state.PauseTiming();
@@ -191,7 +167,7 @@ constexpr std::uint32_t fbmSeed = 1;
 const std::map<int, VeskGrid>& terrains()
 {
     static const std::map<int, VeskGrid> bySide = [] {
-        QuietStdout quiet;
+        QuietDiagnostics quiet;
         std::map<int, VeskGrid> made;
         VeskGrid grid = makeFbmTerrain(fineSide, fbmSeed);
         for (int level = 0; level < 3; ++level) {
@@ -249,7 +225,7 @@ bool runMapper(benchmark::State& state, const Case& at, const MatchSearch& searc
     const VeskGrid* example = terrainOf(state, at.exampleSide);
     if (base == nullptr || example == nullptr)
         return false;
-    QuietStdout quiet;
+    QuietDiagnostics quiet;
     QString error;
     resetRandomRangeGenerator();
     BlockMapper mapper(*base, *example, at.blockSize, at.blockSize / 5);
@@ -348,7 +324,7 @@ void BM_DemCancelLatency(benchmark::State& state)
         const VeskGrid* example = terrainOf(state, at.exampleSide);
         if (base == nullptr || example == nullptr)
             return;
-        QuietStdout quiet;
+        QuietDiagnostics quiet;
         QString error;
         BlockMapper mapper(*base, *example, at.blockSize, at.blockSize / 5);
         if (mapper.mapBlocks(at.candidates(), positions, error, search, &errors) || !cancel) {

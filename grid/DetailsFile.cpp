@@ -21,6 +21,7 @@
 #include "diagnostics/Diagnostics.h"
 #include "grid/DetailLevelShape.h"
 #include "grid/DetailSplicing.h"
+#include "grid/TokenReader.h"
 #include "grid/VeskGrid.h"
 #include "io/AtomicFileWrite.h"
 #include "io/SampleLimit.h"
@@ -35,7 +36,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <utility>
 
 namespace {
@@ -58,49 +58,32 @@ constexpr std::int64_t kMinDetailSize = 12;
 
 // ---------------------------------------------------------------- reading
 
-bool isBlank(char c)
+// Skips count tokens; false when the text ends first.
+bool skipTokens(TokenReader& tokens, int count)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    std::string_view token;
+    for (int i = 0; i < count; ++i) {
+        if (!tokens.next(token))
+            return false;
+    }
+    return true;
 }
 
-// Whitespace-separated tokens of a file held in memory.
-class DetailTokens {
-public:
-    explicit DetailTokens(std::string_view text) : text_(text) {}
+// The next token, or nothing at end of text.
+std::optional<std::string_view> nextToken(TokenReader& tokens)
+{
+    std::string_view token;
+    if (!tokens.next(token))
+        return std::nullopt;
+    return token;
+}
 
-    // The next token, or nothing at end of file.
-    std::optional<std::string_view> next()
-    {
-        while (position_ < text_.size() && isBlank(text_[position_]))
-            ++position_;
-        if (position_ == text_.size())
-            return std::nullopt;
-        const std::size_t start = position_;
-        while (position_ < text_.size() && !isBlank(text_[position_]))
-            ++position_;
-        return text_.substr(start, position_ - start);
-    }
-
-    // True when the last token read ran up to the end of the file: like a
-    // stream extraction that hit end of file, such a token does not count.
-    bool atEnd() const { return position_ == text_.size(); }
-
-    bool skip(int count)
-    {
-        for (int i = 0; i < count; ++i) {
-            if (!next())
-                return false;
-        }
-        return true;
-    }
-
-    std::size_t position() const { return position_; }
-    void rewind(std::size_t position) { position_ = position; }
-
-private:
-    std::string_view text_;
-    std::size_t position_ = 0;
-};
+// True when the token last read ran up to the end of the text: like a stream
+// extraction that hit end of file, such a token does not count.
+bool ranToTheEnd(const TokenReader& tokens)
+{
+    return tokens.pendingBytes().empty();
+}
 
 // Reads a whole file; false when it cannot be opened or read.
 bool readWholeFile(const char* path, std::string& text, bool& opened)
@@ -120,32 +103,20 @@ bool readWholeFile(const char* path, std::string& text, bool& opened)
     return !failed;
 }
 
-std::string_view withoutPlus(std::string_view token)
-{
-    if (token.size() > 1 && token.front() == '+')
-        token.remove_prefix(1);
-    return token;
-}
-
 // A whole token as an integer; nothing for anything else ("12.5", "12abc", overflow).
 std::optional<std::int64_t> parseDetailInteger(std::string_view token)
 {
-    token = withoutPlus(token);
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (error != std::errc{} || end != token.data() + token.size())
+    long long value = 0;
+    if (!parseInteger(token, value))
         return std::nullopt;
     return value;
 }
 
-// A whole token as a finite decimal number, converted like a C library
-// conversion to double and then stored as a float.
+// A whole token as a finite number, converted to double and then stored as a float.
 std::optional<double> parseDetailNumber(std::string_view token)
 {
-    token = withoutPlus(token);
     double value = 0.0;
-    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (error != std::errc{} || end != token.data() + token.size() || !std::isfinite(value))
+    if (!parseNumber(token, value))
         return std::nullopt;
     return value;
 }
@@ -163,13 +134,13 @@ bool isRefusedValue(MatrixRead read)
 }
 
 // Skips the matrix label, then fills `matrix` (already sized) row by row.
-MatrixRead readMatrix(DetailTokens& tokens, FloatMatrix& matrix, std::string& badToken)
+MatrixRead readMatrix(TokenReader& tokens, FloatMatrix& matrix, std::string& badToken)
 {
-    tokens.skip(1);
+    skipTokens(tokens, 1);
     for (auto& row : matrix) {
         for (float& value : row) {
-            const auto token = tokens.next();
-            if (!token || tokens.atEnd()) {
+            const auto token = nextToken(tokens);
+            if (!token || ranToTheEnd(tokens)) {
                 diagnostics::reportf("VeskGrid:: *Error* - Premature end of details file.\n");
                 return MatrixRead::Incomplete;
             }
@@ -396,22 +367,22 @@ QString incompleteDetails(const QString& fileName)
 
 // The source key and the two sizes after it. A source name may itself begin
 // with "sou", so the key is the first such token followed by a whole number.
-Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailLevelShape& header)
+Refusal readHeader(TokenReader& tokens, const QString& fileName, DetailLevelShape& header)
 {
     const QByteArray path = QFile::encodeName(fileName);
     std::optional<std::int64_t> columns;
     bool sawSourceKey = false;
-    while (const auto token = tokens.next()) {
+    while (const auto token = nextToken(tokens)) {
         if (!startsWithSourceKey(*token))
             continue;
         sawSourceKey = true;
-        const std::size_t afterKey = tokens.position();
-        if (const auto following = tokens.next()) {
+        if (const auto following = nextToken(tokens)) {
             columns = parseDetailInteger(*following);
             if (columns)
                 break;
+            // Not a number: it may itself be the key.
+            tokens.unread(*following);
         }
-        tokens.rewind(afterKey);
     }
     if (!columns) {
         if (sawSourceKey) {
@@ -423,9 +394,9 @@ Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailLevelSha
         return QStringLiteral("Error, ") + fileName + QStringLiteral(" has no source key: it is not a details file");
     }
 
-    if (!tokens.skip(1))
+    if (!skipTokens(tokens, 1))
         return prematureEnd();
-    const auto rowsToken = tokens.next();
+    const auto rowsToken = nextToken(tokens);
     if (!rowsToken)
         return prematureEnd();
     const auto rows = parseDetailInteger(*rowsToken);
@@ -439,18 +410,18 @@ Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailLevelSha
     // before; a size that is not a whole number reads as Chaikin, as it always did.
     std::int64_t fineSize[2] = {0, 0};
     for (std::int64_t& size : fineSize) {
-        if (!tokens.skip(1))
+        if (!skipTokens(tokens, 1))
             return prematureEnd();
-        const auto sizeToken = tokens.next();
+        const auto sizeToken = nextToken(tokens);
         if (!sizeToken)
             return prematureEnd();
         size = parseDetailInteger(*sizeToken).value_or(0);
     }
     // Then the last size's key, the cell size (checked, not used: the grid keeps
     // its own), its key, the next-file name and its key.
-    if (!tokens.skip(1))
+    if (!skipTokens(tokens, 1))
         return prematureEnd();
-    const auto cellSizeToken = tokens.next();
+    const auto cellSizeToken = nextToken(tokens);
     if (!cellSizeToken)
         return prematureEnd();
     if (!parseDetailNumber(*cellSizeToken)) {
@@ -458,7 +429,7 @@ Refusal readHeader(DetailTokens& tokens, const QString& fileName, DetailLevelSha
                     std::string(*cellSizeToken).c_str());
         return QStringLiteral("Error, ") + fileName + QStringLiteral(" has a cell size that is not a number");
     }
-    if (!tokens.skip(3))
+    if (!skipTokens(tokens, 3))
         return prematureEnd();
 
     header = detailLevelShapeFromHeader(*columns, *rows, fineSize[0], fineSize[1]);
@@ -630,7 +601,7 @@ bool VeskGrid::readDetailText(std::string_view text, const QString& fileName)
         return false;
     };
 
-    DetailTokens tokens(text);
+    TokenReader tokens(text);
     DetailLevelShape header;
     if (const Refusal refusal = readHeader(tokens, fileName, header))
         return refuse(*refusal);
@@ -639,7 +610,7 @@ bool VeskGrid::readDetailText(std::string_view text, const QString& fileName)
     // A header may claim far more values than the rest of the text can hold; such a
     // file is cut short whatever follows, and is refused before the matrices it claims
     // are allocated (a 100-byte file never asks for a gigabyte).
-    const std::int64_t textLeft = static_cast<std::int64_t>(text.size() - tokens.position());
+    const std::int64_t textLeft = static_cast<std::int64_t>(tokens.pendingBytes().size());
     if (header.values() > textLeft / kMinBytesPerValue) {
         prematureEnd();
         return refuse(incompleteDetails(fileName));

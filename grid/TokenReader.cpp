@@ -20,7 +20,12 @@ std::string_view withoutPlus(std::string_view token)
 } // namespace
 
 TokenReader::TokenReader(std::FILE* file)
-    : file(file), buffer(kBlockSize)
+    : file(file), buffer(kBlockSize), base(buffer.data())
+{
+}
+
+TokenReader::TokenReader(std::string_view text)
+    : file(nullptr), base(text.data()), end(text.size()), atEndOfFile(true)
 {
 }
 
@@ -51,7 +56,7 @@ bool TokenReader::refill()
 bool TokenReader::next(std::string_view& token)
 {
     for (;;) {
-        while (position < end && isTokenSeparator(buffer[position]))
+        while (position < end && isTokenSeparator(base[position]))
             ++position;
         if (position < end)
             break;
@@ -60,7 +65,7 @@ bool TokenReader::next(std::string_view& token)
     }
     std::size_t scan = position;
     for (;;) {
-        while (scan < end && !isTokenSeparator(buffer[scan]))
+        while (scan < end && !isTokenSeparator(base[scan]))
             ++scan;
         if (scan < end || atEndOfFile)
             break;
@@ -74,14 +79,14 @@ bool TokenReader::next(std::string_view& token)
         }
         scan = position + offset;
     }
-    token = std::string_view(buffer.data() + position, scan - position);
+    token = std::string_view(base + position, scan - position);
     position = scan;
     return true;
 }
 
 void TokenReader::unread(std::string_view token)
 {
-    position = static_cast<std::size_t>(token.data() - buffer.data());
+    position = static_cast<std::size_t>(token.data() - base);
 }
 
 // Format notes: heights are nearly always written as plain decimals, "-12.34". With at

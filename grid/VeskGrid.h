@@ -28,7 +28,7 @@ public:
     int computeStatistics();
     void refresh();
 
-    // --- Terrain grid files (GridFiles.cpp) ---
+    // --- Terrain grid files (GridFileReading.cpp, GridFileWriting.cpp) ---
     // Loaders return true when a terrain is present afterwards; on failure the
     // grid is empty and lastError says why.
     bool loadGRDFile(QString fileName);

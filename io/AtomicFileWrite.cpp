@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -246,6 +247,11 @@ void AtomicFileWrite::discard()
         pending_ = false;
     }
     finished_ = false;
+}
+
+void failWritesBeyondFileSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace io

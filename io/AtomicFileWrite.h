@@ -80,4 +80,10 @@ std::string temporaryPathBeside(const std::string& target, std::string_view exte
 // the new name survives a power cut. False with errorText set when the rename failed.
 bool replaceFile(const std::string& from, const std::string& to, std::string& errorText);
 
+// Under a file-size limit (ulimit -f) a write beyond it kills the process with SIGXFSZ,
+// leaving its temporary behind; with the signal ignored the write fails (EFBIG) like a
+// full disk, so the save reports it, keeps the old file and removes its temporary. Each
+// executable calls this once at start.
+void failWritesBeyondFileSizeLimit();
+
 } // namespace io

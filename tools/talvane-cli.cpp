@@ -1,5 +1,6 @@
 // talvane-cli: the terrain operations of the window, for scripts and batch work.
 
+#include "io/AtomicFileWrite.h"
 #include "tools/CommandLine.h"
 #include "tools/CommandReport.h"
 
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    io::failWritesBeyondFileSizeLimit();
     CliOptions options;
     CLI::App app{"Terrain synthesis by example, in batch: the operations of the Talvane window.", "talvane-cli"};
     defineCommandLine(app, options);

@@ -448,6 +448,32 @@ TEST_F(DetailsFileTest, SourceNameMaySpanSeveralTokens)
     expectSameToFiveDecimals(grid.details[0], level.columnDetails);
 }
 
+// Values are read with the number syntax of every text file, whatever their spelling.
+TEST_F(DetailsFileTest, ValuesInAnyNumberSpellingAreRead)
+{
+    const DetailLevel level = randomLevel(12, 12, 21);
+    std::string text = fileText(level, 12, 12, "terrain");
+    const auto spot = text.find("height_details\n") + 15;
+    const std::vector<std::pair<std::string, float>> spellings{
+        {"+5", 5.0f}, {"1e-3", 0.001f}, {".5", 0.5f}, {"5.", 5.0f}, {"-2.5E1", -25.0f}};
+    std::size_t at = spot;
+    for (const auto& [spelling, value] : spellings) {
+        const std::size_t blank = text.find(' ', at);
+        text.replace(at, blank - at, spelling);
+        at += spelling.size() + 1;
+    }
+    const QString fileName = path(QStringLiteral("spellings.dtl"));
+    writeText(fileName, text);
+    VeskGrid grid;
+    makeTerrain(grid, 12, 12);
+    bool loaded = false;
+    load(grid, fileName, loaded);
+    ASSERT_TRUE(loaded);
+    // The height details are the column details, at the bottom of the stack.
+    for (std::size_t k = 0; k < spellings.size(); ++k)
+        EXPECT_EQ(grid.details[0][0][k], spellings[k].second) << spellings[k].first;
+}
+
 // ------------------------------------------------------------ bad input
 
 class DetailsFileBadInput : public DetailsFileTest {
@@ -579,7 +605,8 @@ TEST_F(DetailsFileBadInput, ValueThatIsNotANumberIsRefused)
 {
     const DetailLevel level = randomLevel(12, 12, 17);
     const std::string good = fileText(level, 12, 12, "terrain");
-    for (const std::string bad : {"abc", "nan", "inf", "1.5x", "--2"}) {
+    // One sign at most, as in every other text file ("+-5" once read as -5 here).
+    for (const std::string bad : {"abc", "nan", "inf", "1.5x", "--2", "+-5", "++5", "0x10"}) {
         std::string text = good;
         const auto spot = text.find("height_details\n") + 15;
         text.replace(spot, text.find(' ', spot) - spot, bad);

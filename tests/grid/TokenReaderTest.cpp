@@ -79,6 +79,43 @@ TEST_F(TokenReaderTest, WordLongerThanABlockStopsTheReader)
     EXPECT_TRUE(tooLong);
 }
 
+TEST_F(TokenReaderTest, TextInMemoryGivesTheTokensOfTheSameFile)
+{
+    const std::string text = " ncols 4\r\n\t1.5 -2 +3\f\v4e1 last";
+    writeTextFile(path("same.txt"), text);
+    bool tooLong = true;
+    const std::vector<std::string> fromFile = readAllTokens(path("same.txt"), tooLong);
+
+    TokenReader reader{std::string_view(text)};
+    std::vector<std::string> fromMemory;
+    std::string_view token;
+    while (reader.next(token))
+        fromMemory.emplace_back(token);
+    EXPECT_EQ(fromMemory, fromFile);
+    EXPECT_EQ(fromMemory.size(), 7u);
+    EXPECT_TRUE(reader.pendingBytes().empty());
+    EXPECT_FALSE(reader.readFailed());
+}
+
+TEST(TokenReaderMemoryTest, UnreadHandsTheTokenBackAndPendingBytesFollowTheTokens)
+{
+    const std::string text = "source 12 rows";
+    TokenReader reader{std::string_view(text)};
+    std::string_view token;
+    ASSERT_TRUE(reader.next(token));
+    ASSERT_TRUE(reader.next(token));
+    EXPECT_EQ(token, "12");
+    EXPECT_EQ(reader.pendingBytes(), " rows");
+    reader.unread(token);
+    ASSERT_TRUE(reader.next(token));
+    EXPECT_EQ(token, "12");
+    ASSERT_TRUE(reader.next(token));
+    EXPECT_EQ(token, "rows");
+    // The last token ran to the end of the text: nothing is left behind it.
+    EXPECT_TRUE(reader.pendingBytes().empty());
+    EXPECT_FALSE(reader.next(token));
+}
+
 TEST(NumberTokenTest, WholeTokensOnly)
 {
     double number = 0.0;
@@ -88,7 +125,10 @@ TEST(NumberTokenTest, WholeTokensOnly)
     EXPECT_EQ(number, -1000.0);
     EXPECT_TRUE(parseNumber(".5", number));
     EXPECT_EQ(number, 0.5);
-    for (const char* bad : {"", "+", "+-5", "12abc", "abc", "nan", "inf", "1e999", "0x10", "1,5"})
+    EXPECT_TRUE(parseNumber("5.", number));
+    EXPECT_EQ(number, 5.0);
+    for (const char* bad : {"", "+", "+-5", "++5", "-+5", "12abc", "abc", "nan", "inf", "1e999", "0x10", "1,5",
+                            "1e", "."})
         EXPECT_FALSE(parseNumber(bad, number)) << bad;
 
     long long integer = 0;
@@ -96,7 +136,9 @@ TEST(NumberTokenTest, WholeTokensOnly)
     EXPECT_EQ(integer, 403);
     EXPECT_TRUE(parseInteger("-5", integer));
     EXPECT_EQ(integer, -5);
-    for (const char* bad : {"403.0", "4e2", "99999999999999999999", "", "x"})
+    EXPECT_TRUE(parseInteger("+7", integer));
+    EXPECT_EQ(integer, 7);
+    for (const char* bad : {"403.0", "4e2", "99999999999999999999", "", "x", "+-5", "++5"})
         EXPECT_FALSE(parseInteger(bad, integer)) << bad;
 
     EXPECT_TRUE(sameKey("NODATA_value", "nodata_value"));

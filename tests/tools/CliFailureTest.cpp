@@ -108,6 +108,35 @@ TEST(CliFailures, UnwritableOutputsExitOneAndKeepWhatWasThere)
               (std::vector<std::string>{"base.grd", "base_for_180.00_to_90.00_m_data.dtl", "dem.flt", "dem.hdr"}));
 }
 
+// A save cut short by a file-size limit, which the tool meets as a full disk: it says
+// which file failed, the old files stay byte for byte and no temporary is left.
+TEST(CliFailures, SavesCutShortByAFileSizeLimitKeepTheOldFiles)
+{
+    if (!programOnPath("prlimit"))
+        GTEST_SKIP() << "prlimit (util-linux) is not installed";
+    for (const std::string output : {"out.grd", "out.flt"}) {
+        ScratchFolder folder;
+        ASSERT_EQ(runCli({"convert", sampleGrid(), folder.path(output), "-q"}).exitCode, 0);
+        const std::size_t whole = readFileBytes(folder.path(output)).size();
+        const std::vector<std::string> before = folder.entries();
+        std::vector<std::string> oldBytes;
+        for (const std::string& name : before) {
+            oldBytes.push_back("an older " + name + "\n");
+            writeFileBytes(folder.path(name), oldBytes.back());
+        }
+        // Room enough for the message on standard error, which the limit also binds.
+        for (const std::size_t limit : {std::size_t{4096}, whole / 3, whole / 2, whole - 1}) {
+            const ProcessResult result = runProgram(
+                "prlimit", {"--fsize=" + std::to_string(limit), TALVANE_CLI, "convert", sampleGrid(),
+                            folder.path(output), "-q"});
+            expectRefused(result, output);
+            for (std::size_t k = 0; k < before.size(); ++k)
+                EXPECT_EQ(readFileBytes(folder.path(before[k])), oldBytes[k]) << before[k] << " at " << limit;
+            EXPECT_EQ(folder.entries(), before) << "at " << limit;
+        }
+    }
+}
+
 TEST(CliFailures, UsageErrorsExitTwo)
 {
     ScratchFolder folder;

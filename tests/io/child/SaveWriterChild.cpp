@@ -8,8 +8,8 @@
 
 #include "diagnostics/CollectingSink.h"
 #include "diagnostics/Diagnostics.h"
+#include "io/AtomicFileWrite.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <sys/resource.h>
 
@@ -25,8 +25,7 @@ int main(int argc, char** argv)
     const std::function<bool()> save =
         writer->prepare(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
     if (argc > 5) {
-        // Past the limit write(2) fails with EFBIG instead of the process being killed.
-        std::signal(SIGXFSZ, SIG_IGN);
+        io::failWritesBeyondFileSizeLimit();
         const rlim_t limit = std::strtoull(argv[5], nullptr, 10);
         const rlimit fileSize{limit, limit};
         if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
