@@ -125,8 +125,7 @@ private slots:
         QVERIFY2(valueAtCancel >= 50 && valueAtCancel < 75, qPrintable(QString::number(valueAtCancel)));
         QVERIFY(label.startsWith(QStringLiteral("Quilting")));
         QVERIFY(controlsWereDisabled);
-        // Half way took half a second or more: the whole "Go" would take over a second.
-        QVERIFY2(cancelledAt >= 500, qPrintable(QString::number(cancelledAt)));
+        // How long half way took depends on the machine: it is logged above, not asserted.
         // The GUI thread went on processing events all along.
         QVERIFY(heartbeat.beats > 10);
         QVERIFY2(heartbeat.longestGap < 100, qPrintable(QString::number(heartbeat.longestGap)));
