@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <string>
@@ -74,6 +76,12 @@ private slots:
         QVERIFY(sample.isValid());
         QProcess program;
         program.setProcessChannelMode(QProcess::MergedChannels);
+        // The program records what it opens in its settings: keep those out of the user's.
+        QTemporaryDir settingsHome;
+        QVERIFY(settingsHome.isValid());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsHome.path());
+        program.setProcessEnvironment(environment);
         program.start(QStringLiteral(TALVANE_APP_BINARY),
                       {QStringLiteral("-platform"), QStringLiteral("xcb"), sample.grd(), sample.flt()});
         QVERIFY(program.waitForStarted(10000));
