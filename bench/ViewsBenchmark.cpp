@@ -1,7 +1,8 @@
 // Frame times of the terrain views on the machine's OpenGL (llvmpipe under Xvfb here):
 // the surface of 513², 1,025², 2,049² and 4,097² samples in all five render modes,
 // drawn from buffer objects and, as the yardstick, in immediate mode as the views'
-// immediate drawing (GridDrawing) emits it; and the time to fill and upload the buffers. Each frame clears,
+// immediate drawing (GridDrawing) emits it; the time to fill and upload the buffers, and
+// the longest turn of a banded upload. Each frame clears,
 // draws into an offscreen framebuffer of 800 x 600 through the view's camera framing
 // the terrain, and waits for OpenGL to finish.
 //
@@ -28,6 +29,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <memory>
 
@@ -178,6 +181,41 @@ void BM_BufferUpload(benchmark::State& state)
     }
 }
 
+// The same upload spread over bands as a view does it, one band per turn of the event
+// loop: the longest of those turns (making the buffers and the first band, each later
+// band, the last one freeing the arrays) is what the GUI thread stalls for.
+void BM_BandedUpload(benchmark::State& state)
+{
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    const SurfaceRequest request{true, true, RenderMode::HeightColours, false};
+    double longest = 0.0;
+    int bands = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SurfaceArrays arrays;
+        fillSurfaceArrays(grid, request, arrays, FillThreads::All);
+        SurfaceBuffers buffers;
+        state.ResumeTiming();
+        bands = 0;
+        bool more = true;
+        for (bool first = true; more; first = false) {
+            const auto start = std::chrono::steady_clock::now();
+            if (first)
+                buffers.beginUpload(arrays, request);
+            more = buffers.advanceUpload(SurfaceBuffers::kBandBytes);
+            glFinish();
+            const std::chrono::duration<double, std::milli> slice = std::chrono::steady_clock::now() - start;
+            longest = std::max(longest, slice.count());
+            ++bands;
+        }
+        state.PauseTiming();
+        buffers.destroy();
+        state.ResumeTiming();
+    }
+    state.counters["longest_slice_ms"] = longest;
+    state.counters["bands"] = bands;
+}
+
 // Sizes outermost, so that each terrain is made once.
 void frameArguments(benchmark::internal::Benchmark* benchmark)
 {
@@ -198,6 +236,8 @@ BENCHMARK(BM_ImmediateFrame)->Apply(frameArguments)->Unit(benchmark::kMillisecon
 BENCHMARK(BM_BufferFill)->ArgNames({"side", "parallel"})->ArgsProduct({{513, 1025, 2049, 4097}, {0, 1}})
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_BufferUpload)->ArgNames({"side"})->Args({513})->Args({1025})->Args({2049})->Args({4097})
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_BandedUpload)->ArgNames({"side"})->Args({513})->Args({1025})->Args({2049})->Args({4097})
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 
 int main(int argc, char** argv)

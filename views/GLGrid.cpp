@@ -43,7 +43,16 @@ GLGrid::GLGrid(QWidget* parent, const char* name) : QOpenGLWidget(parent)
 {
     if (name != nullptr)
         setObjectName(QString::fromLatin1(name));
-    connect(&surface, &ViewSurface::fillReady, this, qOverload<>(&QWidget::update));
+    connect(&surface, &ViewSurface::uploadStepDue, this, [this] {
+        if (context() == nullptr) {
+            update(); // the first paint takes the upload on
+            return;
+        }
+        makeCurrent();
+        surface.advanceUpload();
+        doneCurrent();
+    });
+    connect(&surface, &ViewSurface::surfaceReady, this, qOverload<>(&QWidget::update));
     // Moves without a button report the sample under the pointer.
     setMouseTracking(true);
 }

@@ -9,7 +9,9 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -35,10 +37,11 @@ void deleteBuffer(unsigned& name)
     }
 }
 
-// A new buffer object holding the bytes, or 0 when OpenGL could not make or fill one.
+// A new buffer object of the given size, holding data when there is some, or 0 when
+// OpenGL could not make one that size.
 unsigned makeBuffer(GLenum target, const void* data, std::size_t bytes)
 {
-    if (data == nullptr || bytes == 0)
+    if (bytes == 0)
         return 0;
     QOpenGLFunctions& gl = functions();
     while (gl.glGetError() != GL_NO_ERROR) {
@@ -62,16 +65,55 @@ unsigned makeIndexBuffer(const std::vector<Index>& indices)
     return makeBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.data(), indices.size() * sizeof(Index));
 }
 
+// Copies the triples of rows [first, end) of rowTriples each from the array into the buffer.
+void copyTripleRows(unsigned buffer, const TripleArray& array, std::size_t rowTriples, int first, int end)
+{
+    if (buffer == 0 || array.empty() || end <= first)
+        return;
+    const std::size_t offset = static_cast<std::size_t>(first) * rowTriples * 3;
+    const std::size_t count = static_cast<std::size_t>(end - first) * rowTriples * 3;
+    QOpenGLFunctions& gl = functions();
+    gl.glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    gl.glBufferSubData(GL_ARRAY_BUFFER, static_cast<qopengl_GLintptr>(offset * sizeof(float)),
+                       static_cast<qopengl_GLsizeiptr>(count * sizeof(float)), array.data() + offset);
+    gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+// Moves one part's array into the staged arrays.
+void takeOver(TripleArray& from, TripleArray& to)
+{
+    to.values = std::move(from.values);
+    to.triples = from.triples;
+    from.release();
+}
+
 } // namespace
 
 bool SurfaceBuffers::upload(SurfaceArrays& arrays, const SurfaceRequest& request)
 {
+    const bool held = beginUpload(arrays, request);
+    advanceUpload(std::numeric_limits<std::size_t>::max());
+    return held;
+}
+
+bool SurfaceBuffers::beginUpload(SurfaceArrays& arrays, const SurfaceRequest& request)
+{
+    // Half-uploaded parts (of an unfinished or abandoned upload) this upload does not
+    // redo would stay half drawn.
+    if (!request.vertices && vertexRows_ < height_)
+        releaseVertices();
+    if (!request.colours && colourStrips_ < height_ - 1)
+        releaseColours();
+    if (!request.curves && curveRows_ < height_)
+        releaseCurves();
+    staged_.reset();
+    StagedUpload staged;
+    staged.request = request;
+    staged.arrays.width = arrays.width;
+    staged.arrays.height = arrays.height;
     bool held = true;
     if (request.vertices) {
-        deleteBuffer(positions_);
-        deleteBuffer(normals_);
-        deleteBuffer(strip_);
-        vertexBytes_ = 0;
+        releaseVertices();
         width_ = arrays.width;
         height_ = arrays.height;
         // Colours and profile lines of another size must not outlive the vertices they belong to.
@@ -80,17 +122,17 @@ bool SurfaceBuffers::upload(SurfaceArrays& arrays, const SurfaceRequest& request
         if (!request.curves)
             releaseCurves();
         if (!arrays.positions.empty()) {
-            positions_ = makeBuffer(GL_ARRAY_BUFFER, arrays.positions.data(), arrays.positions.bytes());
-            normals_ = makeBuffer(GL_ARRAY_BUFFER, arrays.normals.data(), arrays.normals.bytes());
+            positions_ = makeBuffer(GL_ARRAY_BUFFER, nullptr, arrays.positions.bytes());
+            normals_ = makeBuffer(GL_ARRAY_BUFFER, nullptr, arrays.normals.bytes());
             strip_ = makeIndexBuffer(stripIndices(width_));
             if (positions_ == 0 || normals_ == 0 || strip_ == 0) {
-                deleteBuffer(positions_);
-                deleteBuffer(normals_);
-                deleteBuffer(strip_);
+                releaseVertices();
                 held = false;
             } else {
                 vertexBytes_ = arrays.positions.bytes() + arrays.normals.bytes()
                     + 2 * static_cast<std::size_t>(width_) * sizeof(std::uint32_t);
+                takeOver(arrays.positions, staged.arrays.positions);
+                takeOver(arrays.normals, staged.arrays.normals);
             }
         }
         arrays.positions.release();
@@ -100,9 +142,12 @@ bool SurfaceBuffers::upload(SurfaceArrays& arrays, const SurfaceRequest& request
     if (request.colours) {
         releaseColours();
         if (!arrays.colours.empty()) {
-            colours_ = makeBuffer(GL_ARRAY_BUFFER, arrays.colours.data(), arrays.colours.bytes());
-            colourBytes_ = colours_ != 0 ? arrays.colours.bytes() : 0;
+            colours_ = makeBuffer(GL_ARRAY_BUFFER, nullptr, arrays.colours.bytes());
             held = held && colours_ != 0;
+            if (colours_ != 0) {
+                colourBytes_ = arrays.colours.bytes();
+                takeOver(arrays.colours, staged.arrays.colours);
+            }
         }
         arrays.colours.release();
         ++uploads_.colours;
@@ -110,7 +155,7 @@ bool SurfaceBuffers::upload(SurfaceArrays& arrays, const SurfaceRequest& request
     if (request.curves) {
         releaseCurves();
         if (!arrays.curvePositions.empty()) {
-            curvePositions_ = makeBuffer(GL_ARRAY_BUFFER, arrays.curvePositions.data(), arrays.curvePositions.bytes());
+            curvePositions_ = makeBuffer(GL_ARRAY_BUFFER, nullptr, arrays.curvePositions.bytes());
             columns_ = makeIndexBuffer(columnIndices(arrays.width, arrays.height));
             if (curvePositions_ == 0 || columns_ == 0) {
                 releaseCurves();
@@ -118,18 +163,91 @@ bool SurfaceBuffers::upload(SurfaceArrays& arrays, const SurfaceRequest& request
             } else {
                 curveBytes_ = arrays.curvePositions.bytes()
                     + static_cast<std::size_t>(arrays.height) * sizeof(std::uint32_t);
+                takeOver(arrays.curvePositions, staged.arrays.curvePositions);
             }
         }
         arrays.curvePositions.release();
         ++uploads_.curves;
     }
+    staged_ = std::move(staged);
     return held;
+}
+
+bool SurfaceBuffers::advanceUpload(std::size_t maxBytes)
+{
+    if (!staged_)
+        return false;
+    const SurfaceArrays& arrays = staged_->arrays;
+    const std::size_t width = static_cast<std::size_t>(arrays.width);
+    std::size_t rowBytes = 0;
+    if (!arrays.positions.empty())
+        rowBytes += 2 * width * kTripleBytes;
+    if (!arrays.colours.empty())
+        rowBytes += 2 * width * kTripleBytes;
+    if (!arrays.curvePositions.empty())
+        rowBytes += width * kTripleBytes;
+    const int remaining = arrays.height - staged_->nextRow;
+    int rows = remaining;
+    if (rowBytes != 0 && maxBytes / rowBytes < static_cast<std::size_t>(remaining))
+        rows = std::max(1, static_cast<int>(maxBytes / rowBytes));
+    copyRows(staged_->nextRow, staged_->nextRow + rows);
+    staged_->nextRow += rows;
+    ++uploads_.bands;
+    if (staged_->nextRow < arrays.height)
+        return true;
+    staged_.reset(); // the arrays are in OpenGL now
+    return false;
+}
+
+void SurfaceBuffers::copyRows(int firstRow, int endRow)
+{
+    const SurfaceArrays& arrays = staged_->arrays;
+    const SurfaceRequest& request = staged_->request;
+    const std::size_t width = static_cast<std::size_t>(arrays.width);
+    if (request.vertices) {
+        copyTripleRows(positions_, arrays.positions, width, firstRow, endRow);
+        copyTripleRows(normals_, arrays.normals, width, firstRow, endRow);
+        vertexRows_ = endRow;
+    }
+    if (request.colours) {
+        // Strip b's colours come with row b; the last row starts no strip.
+        const int endStrip = std::min(endRow, arrays.height - 1);
+        copyTripleRows(colours_, arrays.colours, 2 * width, firstRow, endStrip);
+        colourStrips_ = endStrip;
+    }
+    if (request.curves) {
+        copyTripleRows(curvePositions_, arrays.curvePositions, width, firstRow, endRow);
+        curveRows_ = endRow;
+    }
+}
+
+void SurfaceBuffers::abandonUpload()
+{
+    staged_.reset();
+}
+
+int SurfaceBuffers::drawableStrips() const
+{
+    int strips = std::max(0, vertexRows_ - 1);
+    if (hasColours())
+        strips = std::min(strips, colourStrips_);
+    return strips;
+}
+
+void SurfaceBuffers::releaseVertices()
+{
+    deleteBuffer(positions_);
+    deleteBuffer(normals_);
+    deleteBuffer(strip_);
+    vertexBytes_ = 0;
+    vertexRows_ = 0;
 }
 
 void SurfaceBuffers::releaseColours()
 {
     deleteBuffer(colours_);
     colourBytes_ = 0;
+    colourStrips_ = 0;
 }
 
 void SurfaceBuffers::releaseCurves()
@@ -137,14 +255,13 @@ void SurfaceBuffers::releaseCurves()
     deleteBuffer(curvePositions_);
     deleteBuffer(columns_);
     curveBytes_ = 0;
+    curveRows_ = 0;
 }
 
 void SurfaceBuffers::destroy()
 {
-    deleteBuffer(positions_);
-    deleteBuffer(normals_);
-    deleteBuffer(strip_);
-    vertexBytes_ = 0;
+    staged_.reset();
+    releaseVertices();
     releaseColours();
     releaseCurves();
 }
@@ -173,7 +290,8 @@ void SurfaceBuffers::drawSurface() const
         glEnableClientState(GL_COLOR_ARRAY);
     }
     gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, strip_);
-    for (std::size_t strip = 0; strip + 1 < static_cast<std::size_t>(height_); ++strip) {
+    const std::size_t strips = static_cast<std::size_t>(drawableStrips());
+    for (std::size_t strip = 0; strip < strips; ++strip) {
         const std::size_t firstSample = strip * width;
         gl.glBindBuffer(GL_ARRAY_BUFFER, positions_);
         glVertexPointer(3, GL_FLOAT, 0, byteOffset(firstSample * kTripleBytes));
@@ -204,7 +322,10 @@ void SurfaceBuffers::drawCurves(bool uCurves, int spacing) const
     // A spacing below 1 would never advance.
     const std::size_t step = static_cast<std::size_t>(spacing > 1 ? spacing : 1);
     const std::size_t width = static_cast<std::size_t>(width_);
-    const std::size_t height = static_cast<std::size_t>(height_);
+    // Rows of a spread upload still on their way are left out.
+    const std::size_t height = static_cast<std::size_t>(curveRows_);
+    if (height == 0)
+        return;
 
     glEnableClientState(GL_VERTEX_ARRAY);
     gl.glBindBuffer(GL_ARRAY_BUFFER, curvePositions_);

@@ -6,9 +6,12 @@
 
 ViewSurface::ViewSurface(QObject* parent) : QObject(parent)
 {
+    uploadTimer_.setSingleShot(true);
+    uploadTimer_.setInterval(0);
+    connect(&uploadTimer_, &QTimer::timeout, this, &ViewSurface::uploadStepDue);
     connect(&watcher_, &QFutureWatcher<void>::finished, this, [this] {
         if (job_ != nullptr && job_->done && job_->filled)
-            emit fillReady();
+            uploadTimer_.start();
     });
 }
 
@@ -20,6 +23,9 @@ ViewSurface::~ViewSurface()
 void ViewSurface::heightsChanged()
 {
     settle();
+    // Bands of the old heights still to come would mix with the new ones.
+    buffers_.abandonUpload();
+    uploadTimer_.stop();
     verticesCurrent_ = false;
     heldColouring_.reset();
     curvesCurrent_ = false;
@@ -38,6 +44,7 @@ void ViewSurface::releaseBuffers()
 {
     settle();
     buffers_.destroy();
+    uploadTimer_.stop();
     verticesCurrent_ = false;
     heldColouring_.reset();
     curvesCurrent_ = false;
@@ -70,15 +77,42 @@ SurfaceRequest ViewSurface::missingParts(std::optional<RenderMode> surfaceMode, 
     return request;
 }
 
+void ViewSurface::advanceUpload()
+{
+    if (!takeFinishedFill() && buffers_.uploading())
+        copyBand();
+}
+
+bool ViewSurface::takeFinishedFill()
+{
+    if (job_ == nullptr || !job_->done)
+        return false;
+    const std::shared_ptr<Job> finished = std::move(job_);
+    watcher_.waitForFinished();
+    if (!finished->filled)
+        return false;
+    uploadFilled(finished->arrays, finished->request, false);
+    return true;
+}
+
+void ViewSurface::copyBand()
+{
+    if (buffers_.advanceUpload(bandBytes))
+        uploadTimer_.start();
+    else
+        emit surfaceReady();
+}
+
 void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfaceMode, bool curves)
 {
-    if (job_ != nullptr) {
-        if (!job_->done)
-            return; // keep drawing what is held until the fill is ready
-        const std::shared_ptr<Job> finished = std::move(job_);
-        watcher_.waitForFinished();
-        if (finished->filled)
-            uploadFilled(finished->arrays, finished->request);
+    // Keep drawing what is held until the fill is ready and every band is in.
+    if (job_ != nullptr && !job_->done)
+        return;
+    if (takeFinishedFill())
+        return;
+    if (buffers_.uploading()) {
+        copyBand();
+        return;
     }
     // Buffers the current mode does not draw are given back.
     if (curves && heldColouring_ && coloursSurface(*heldColouring_)) {
@@ -103,7 +137,7 @@ void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfac
     }
     SurfaceArrays arrays;
     fill(grid, request, arrays, nullptr);
-    uploadFilled(arrays, request);
+    uploadFilled(arrays, request, true);
 }
 
 bool ViewSurface::fill(VeskGrid& grid, const SurfaceRequest& request, SurfaceArrays& arrays,
@@ -118,12 +152,18 @@ bool ViewSurface::fill(VeskGrid& grid, const SurfaceRequest& request, SurfaceArr
     return fillSurfaceArrays(grid, request, arrays, FillThreads::All, cancel);
 }
 
-void ViewSurface::uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request)
+void ViewSurface::uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request, bool inPlace)
 {
     const bool surface = request.vertices || request.colours;
     if (surface)
         diagnostics::reportf("Draw Grid . . . ");
-    buffers_.upload(arrays, request);
+    if (inPlace) {
+        buffers_.upload(arrays, request);
+    } else {
+        // The first band now, the others at the next turns of the event loop.
+        buffers_.beginUpload(arrays, request);
+        copyBand();
+    }
     if (request.vertices)
         verticesCurrent_ = true;
     if (request.colours)

@@ -6,6 +6,7 @@
 
 #include <QFutureWatcher>
 #include <QObject>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdint>
@@ -15,10 +16,12 @@
 // A view's surface in buffer objects, kept up to date with the view's grid and render
 // mode: a change of the heights rebuilds everything, a change of the render mode only
 // the colours, and the profile lines are built when they are first drawn. Small grids
-// are filled at once on the GUI thread; larger ones in a worker while the view keeps
-// drawing what it holds, and uploaded at the first paint after the fill. The worker
-// reads the grid (and may compute its curvature and slope), so whoever changes the
-// grid calls settle() first.
+// are filled and uploaded at once on the GUI thread; larger ones are filled in a
+// worker while the view keeps drawing what it holds, then uploaded one band of rows
+// per turn of the event loop (uploadStepDue asks the view for its context), so that
+// no turn spends more than a few tens of milliseconds copying. The worker reads the
+// grid (and may compute its curvature and slope), so whoever changes the grid calls
+// settle() first.
 class ViewSurface : public QObject {
     Q_OBJECT
 
@@ -26,6 +29,9 @@ public:
     // Grids of at most this many samples are filled on the GUI thread: their fill
     // takes a few tens of milliseconds at most.
     static constexpr std::int64_t kLargestFillInPlace = 1 << 19;
+
+    // What one turn of the event loop copies into the buffers at most.
+    std::size_t bandBytes = SurfaceBuffers::kBandBytes;
 
     explicit ViewSurface(QObject* parent = nullptr);
     ~ViewSurface() override;
@@ -38,12 +44,18 @@ public:
     void paintSurface(VeskGrid& grid, RenderMode mode);
     void paintCurves(VeskGrid& grid, bool uCurves, int spacing);
 
+    // With the owning context current: takes a finished fill into the buffers, or
+    // copies the next band of an upload under way.
+    void advanceUpload();
+
     // Cancels a running fill and waits for it.
     void settle();
     // A worker is filling (and perhaps making the grid's normals, curvature and slope).
     bool filling() const { return job_ != nullptr && !job_->done; }
     // A worker may be making the grid's normals: nothing else may read them now.
     bool makingNormals() const { return filling() && job_->makesNormals; }
+    // Bands of a large surface are still to be copied into the buffers.
+    bool uploading() const { return buffers_.uploading(); }
 
     // Frees the buffer objects, with the owning context current.
     void releaseBuffers();
@@ -52,8 +64,10 @@ public:
     std::size_t bufferBytes() const { return buffers_.bytes(); }
 
 signals:
-    // A worker fill is ready: the next paint uploads and shows it.
-    void fillReady();
+    // A fill is ready or an upload under way: call advanceUpload() with the context current.
+    void uploadStepDue();
+    // The last band of an upload is in: the next paint shows the whole new surface.
+    void surfaceReady();
 
 private:
     struct Job {
@@ -68,7 +82,11 @@ private:
     // What the buffers lack for drawing the surface in a render mode, or the curves.
     SurfaceRequest missingParts(std::optional<RenderMode> surfaceMode, bool curves) const;
     void bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfaceMode, bool curves);
-    void uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request);
+    // Starts the upload of filled arrays: at once when inPlace, otherwise in bands.
+    void uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request, bool inPlace);
+    // Takes a finished worker fill into an upload; false while the worker runs.
+    bool takeFinishedFill();
+    void copyBand();
     void startFill(VeskGrid& grid, const SurfaceRequest& request);
     // Makes the derived data the request draws, then fills its arrays.
     static bool fill(VeskGrid& grid, const SurfaceRequest& request, SurfaceArrays& arrays,
@@ -81,4 +99,6 @@ private:
     bool curvesCurrent_ = false;
     std::shared_ptr<Job> job_;
     QFutureWatcher<void> watcher_;
+    // Runs the next upload step at the next turn of the event loop.
+    QTimer uploadTimer_;
 };

@@ -107,6 +107,35 @@ private slots:
         QVERIFY(large != small);
     }
 
+    void theEventLoopUploadsALargeSurfaceInBandsToTheOneShotPicture()
+    {
+        // The same large terrain in two views: one copies 4 MiB per turn of the event
+        // loop, the other all of it in one turn.
+        QImage pictures[2];
+        int bands[2] = {0, 0};
+        for (const std::size_t bandBytes : {std::size_t{4} << 20, std::size_t{1} << 30}) {
+            const int index = bandBytes < (std::size_t{1} << 30) ? 0 : 1;
+            auto view = shownView(320, 240);
+            QVERIFY(view != nullptr);
+            view->surface.bandBytes = bandBytes;
+            view->setRenderMethod(2);
+            fillTestGrid(view->grid, 1100, 900, 20.0f, hills);
+            view->updateGUI();
+            view->grabFramebuffer(); // starts the fill
+            const int before = view->surface.uploads().bands;
+            // No paint is asked for: the fill's end and the timer's turns do the upload.
+            QTRY_VERIFY_WITH_TIMEOUT(!view->surface.filling() && !view->surface.uploading(), 60000);
+            bands[index] = view->surface.uploads().bands - before;
+            pictures[index] = view->grabFramebuffer();
+            QCOMPARE(view->surface.uploads().vertices, 1);
+        }
+        // 900 rows of 1,100 x 48 bytes: 79 rows a band.
+        QCOMPARE(bands[0], 12);
+        QCOMPARE(bands[1], 1);
+        QVERIFY(countNonWhite(pictures[0]) > 1000);
+        QVERIFY(pictures[0] == pictures[1]);
+    }
+
     void changingTheGridWhileAFillRunsWaitsForIt()
     {
         auto view = shownView(300, 300);

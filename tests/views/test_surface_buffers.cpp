@@ -2,7 +2,9 @@
 // real sample DEM, for every render mode and both kinds of profile lines, the values
 // OpenGL's feedback mode reads back from the two paths are the same, bit for bit and
 // in the same order. Also: the parallel fill gives the serial fill's bytes, a
-// cancelled fill leaves nothing, and only the parts asked for are uploaded.
+// cancelled fill leaves nothing, only the parts asked for are uploaded, and an upload
+// spread over bands draws, once complete, what a one-shot upload draws, never mixing
+// the bands of two uploads.
 
 #include "diagnostics/CollectingSink.h"
 #include "grid/VeskGrid.h"
@@ -14,12 +16,16 @@
 #include "views/SurfaceColours.h"
 #include "views/SurfaceFormat.h"
 #include "views/ViewLighting.h"
+#include "views/ViewSurface.h"
 
 #include <QtTest>
 
 #include <GL/gl.h>
 
+#include <QThread>
+
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -94,6 +100,27 @@ QString firstDifference(const std::vector<GLfloat>& immediate, const std::vector
 bool sameTriples(const TripleArray& a, const TripleArray& b)
 {
     return a.triples == b.triples && (a.empty() || std::memcmp(a.data(), b.data(), a.bytes()) == 0);
+}
+
+// The first values of a feedback stream: the triangles of its first strips.
+bool startsWith(const std::vector<GLfloat>& whole, const std::vector<GLfloat>& prefix)
+{
+    return prefix.size() <= whole.size() && std::memcmp(whole.data(), prefix.data(), prefix.size() * sizeof(GLfloat)) == 0;
+}
+
+// Feedback values of one strip of a grid's surface: 2 x width - 2 triangles of 23 values.
+std::size_t stripValues(const VeskGrid& grid)
+{
+    return (2 * static_cast<std::size_t>(grid.width) - 2) * 23;
+}
+
+// A worker fill of the view surface has finished; the event loop is not run, so no
+// upload step happens behind the test's back.
+bool fillFinishes(const ViewSurface& surface)
+{
+    for (int waited = 0; waited < 120000 && surface.filling(); waited += 5)
+        QThread::msleep(5);
+    return !surface.filling();
 }
 
 SurfaceRequest everything(RenderMode mode)
@@ -288,6 +315,147 @@ private slots:
             QVERIFY(arrays.positions.empty() && arrays.normals.empty() && arrays.colours.empty()
                     && arrays.curvePositions.empty());
         }
+    }
+
+    void aSpreadUploadDrawsTheOneShotSurfaceBandByBand()
+    {
+        for (const RenderMode mode : {RenderMode::HeightColours, RenderMode::Plain}) {
+            SurfaceBuffers whole;
+            uploadAll(dem_, mode, whole);
+            const std::vector<GLfloat> expected = feedbackValues(dem_, {true}, [&] { whole.drawSurface(); });
+
+            SurfaceArrays arrays;
+            QVERIFY(fillSurfaceArrays(dem_, everything(mode), arrays, FillThreads::All));
+            SurfaceBuffers spread;
+            QVERIFY(spread.beginUpload(arrays, everything(mode)));
+            QVERIFY(arrays.positions.empty() && arrays.colours.empty()); // taken over
+            QVERIFY(feedbackValues(dem_, {true}, [&] { spread.drawSurface(); }).empty());
+            // 50 rows a band: the surface grows by whole strips, each the one-shot surface's.
+            const std::size_t rowBytes = 403 * (mode == RenderMode::Plain ? 36 : 60);
+            int bands = 0;
+            bool more = true;
+            while (more) {
+                more = spread.advanceUpload(50 * rowBytes);
+                ++bands;
+                const std::vector<GLfloat> partial = feedbackValues(dem_, {true}, [&] { spread.drawSurface(); });
+                const std::size_t rows = std::min(344, 50 * bands);
+                QCOMPARE(partial.size(), (rows - 1) * stripValues(dem_));
+                QVERIFY(startsWith(expected, partial));
+            }
+            QCOMPARE(bands, 7);
+            QCOMPARE(spread.uploads().bands, 7);
+            QVERIFY(!spread.uploading());
+            QCOMPARE(spread.bytes(), whole.bytes());
+            QVERIFY(sameBits(expected, feedbackValues(dem_, {true}, [&] { spread.drawSurface(); })));
+            diagnostics::SilentSink quiet;
+            diagnostics::ScopedSink scope(quiet);
+            for (const bool u : {true, false}) {
+                const std::vector<GLfloat> wholeCurves =
+                    feedbackValues(dem_, {false}, [&] { whole.drawCurves(u, 3); });
+                QVERIFY(!wholeCurves.empty());
+                QVERIFY(sameBits(wholeCurves, feedbackValues(dem_, {false}, [&] { spread.drawCurves(u, 3); })));
+            }
+            whole.destroy();
+            spread.destroy();
+        }
+    }
+
+    void aNewUploadDropsTheUnfinishedBandsOfTheLastOne()
+    {
+        VeskGrid raised;
+        fillTestGrid(raised, 403, 344, 30.0f, [this](int r, int c) { return dem_.heights[r][c] + 50.0f; });
+        SurfaceBuffers raisedWhole;
+        uploadAll(raised, RenderMode::Plain, raisedWhole);
+        const std::vector<GLfloat> expected = feedbackValues(raised, {true}, [&] { raisedWhole.drawSurface(); });
+        raisedWhole.destroy();
+
+        SurfaceBuffers buffers;
+        SurfaceArrays arrays;
+        QVERIFY(fillSurfaceArrays(dem_, everything(RenderMode::Plain), arrays, FillThreads::All));
+        QVERIFY(buffers.beginUpload(arrays, everything(RenderMode::Plain)));
+        QVERIFY(buffers.advanceUpload(1));
+        QVERIFY(buffers.advanceUpload(1));
+        QVERIFY(fillSurfaceArrays(raised, everything(RenderMode::Plain), arrays, FillThreads::All));
+        QVERIFY(buffers.beginUpload(arrays, everything(RenderMode::Plain)));
+        // The old heights' rows are gone: nothing is drawn until the new rows come.
+        QVERIFY(feedbackValues(raised, {true}, [&] { buffers.drawSurface(); }).empty());
+        QVERIFY(buffers.advanceUpload(200 * 403 * 36));
+        const std::vector<GLfloat> partial = feedbackValues(raised, {true}, [&] { buffers.drawSurface(); });
+        QCOMPARE(partial.size(), 199 * stripValues(raised));
+        QVERIFY(startsWith(expected, partial));
+        QVERIFY(!buffers.advanceUpload(200 * 403 * 36));
+        QVERIFY(sameBits(expected, feedbackValues(raised, {true}, [&] { buffers.drawSurface(); })));
+
+        // New colours over vertices that never finished: the half surface goes, not
+        // drawn in colours it was not made for.
+        QVERIFY(fillSurfaceArrays(dem_, everything(RenderMode::Plain), arrays, FillThreads::All));
+        QVERIFY(buffers.beginUpload(arrays, everything(RenderMode::Plain)));
+        QVERIFY(buffers.advanceUpload(1));
+        const SurfaceRequest colours{false, true, RenderMode::Slope, false};
+        QVERIFY(fillSurfaceArrays(dem_, colours, arrays, FillThreads::All));
+        buffers.beginUpload(arrays, colours);
+        QVERIFY(!buffers.hasVertices());
+        QVERIFY(feedbackValues(dem_, {true}, [&] { buffers.drawSurface(); }).empty());
+        buffers.destroy();
+    }
+
+    void aViewSurfaceUploadsALargeGridInBandsAndAHeightsChangeMixesNone()
+    {
+        // Just above the size filled in place, so that a worker fills it.
+        const int side = 725;
+        QVERIFY(std::int64_t{side} * side > ViewSurface::kLargestFillInPlace);
+        const auto bowl = [](float lift) {
+            return [lift](int r, int c) { return lift + 0.01f * float((r - 300) * (r - 300) + (c - 400) * (c - 400)); };
+        };
+        VeskGrid grid;
+        fillTestGrid(grid, side, side, 20.0f, bowl(0.0f));
+        VeskGrid lifted;
+        fillTestGrid(lifted, side, side, 20.0f, bowl(40.0f));
+        const RenderMode mode = RenderMode::HeightColours;
+        std::vector<GLfloat> first;
+        std::vector<GLfloat> second;
+        {
+            SurfaceBuffers whole;
+            uploadAll(grid, mode, whole);
+            first = feedbackValues(grid, {true}, [&] { whole.drawSurface(); });
+            uploadAll(lifted, mode, whole);
+            second = feedbackValues(lifted, {true}, [&] { whole.drawSurface(); });
+            whole.destroy();
+        }
+        QVERIFY(!sameBits(first, second));
+
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        ViewSurface surface;
+        surface.bandBytes = std::size_t{4} << 20; // 120 rows of 725 x 48 bytes
+        surface.paintSurface(grid, mode); // starts the fill, draws nothing yet
+        QVERIFY(fillFinishes(surface));
+        surface.advanceUpload();
+        QVERIFY(surface.uploading());
+        QCOMPARE(surface.uploads().bands, 1);
+        std::vector<GLfloat> drawn = feedbackValues(grid, {true}, [&] { surface.paintSurface(grid, mode); });
+        // That paint copied the second band and drew both.
+        QCOMPARE(surface.uploads().bands, 2);
+        QCOMPARE(drawn.size(), 239 * stripValues(grid));
+        QVERIFY(startsWith(first, drawn));
+
+        // New heights mid-way: the rows of the old ones that are in stay as they were
+        // until the new fill is ready; its bands never join them.
+        surface.heightsChanged();
+        drawn = feedbackValues(lifted, {true}, [&] { surface.paintSurface(lifted, mode); });
+        QCOMPARE(drawn.size(), 239 * stripValues(grid));
+        QVERIFY(startsWith(first, drawn));
+        QVERIFY(fillFinishes(surface));
+        const int bandsBefore = surface.uploads().bands;
+        drawn = feedbackValues(lifted, {true}, [&] { surface.paintSurface(lifted, mode); });
+        QCOMPARE(drawn.size(), 119 * stripValues(lifted));
+        QVERIFY(startsWith(second, drawn));
+        while (surface.uploading())
+            surface.advanceUpload();
+        QCOMPARE(surface.uploads().bands - bandsBefore, 7); // 725 rows in bands of 120
+        QVERIFY(sameBits(second, feedbackValues(lifted, {true}, [&] { surface.paintSurface(lifted, mode); })));
+        QCOMPARE(surface.uploads().vertices, 2);
+        surface.releaseBuffers();
     }
 
     void onlyTheRequestedPartsAreUploaded()
