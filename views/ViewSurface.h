@@ -54,8 +54,9 @@ public:
     bool filling() const { return job_ != nullptr && !job_->done; }
     // A worker may be making the grid's normals: nothing else may read them now.
     bool makingNormals() const { return filling() && job_->makesNormals; }
-    // Bands of a large surface are still to be copied into the buffers.
-    bool uploading() const { return buffers_.uploading(); }
+    // A finished fill waits to be taken, or bands of it are still to be copied into the
+    // buffers: not filling and not uploading is a surface complete in its buffers.
+    bool uploading() const { return (job_ != nullptr && job_->done && job_->filled) || buffers_.uploading(); }
 
     // Frees the buffer objects, with the owning context current.
     void releaseBuffers();

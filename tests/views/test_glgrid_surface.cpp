@@ -9,6 +9,7 @@
 #include "views/SamplePicker.h"
 #include "views/SurfaceFormat.h"
 
+#include <QThread>
 #include <QtTest>
 
 #include <GL/gl.h>
@@ -134,6 +135,36 @@ private slots:
         QCOMPARE(bands[1], 1);
         QVERIFY(countNonWhite(pictures[0]) > 1000);
         QVERIFY(pictures[0] == pictures[1]);
+    }
+
+    void aTerrainLoadedMidUploadIsDrawnWithoutTheOldBands()
+    {
+        QImage expected;
+        {
+            auto fresh = sampleView(320, 240);
+            QVERIFY(fresh != nullptr);
+            expected = fresh->grabFramebuffer();
+        }
+        auto view = shownView(320, 240);
+        QVERIFY(view != nullptr);
+        view->surface.bandBytes = std::size_t{1} << 20;
+        fillTestGrid(view->grid, 1100, 900, 20.0f, hills);
+        view->updateGUI();
+        view->grabFramebuffer(); // starts the fill
+        // Waited for without the event loop, so that the upload goes no further than its first band.
+        for (int waited = 0; waited < 60000 && view->surface.filling(); waited += 5)
+            QThread::msleep(5);
+        view->makeCurrent();
+        view->surface.advanceUpload();
+        view->doneCurrent();
+        QVERIFY(view->surface.uploading());
+
+        // The sample is small enough to be filled and uploaded by the paint itself.
+        view->loadGRDFile(sample());
+        QCOMPARE(view->grabFramebuffer(), expected);
+        QVERIFY(!view->surface.uploading());
+        QTest::qWait(50); // turns of the event loop bring no old band back
+        QCOMPARE(view->grabFramebuffer(), expected);
     }
 
     void changingTheGridWhileAFillRunsWaitsForIt()

@@ -152,6 +152,27 @@ private:
         QVERIFY(buffers.upload(arrays, everything(mode)));
     }
 
+    // Just above the size filled in place, so that a view surface's worker fills it;
+    // everything each colouring reads is made.
+    static void largeRippledBowl(VeskGrid& grid)
+    {
+        fillTestGrid(grid, 725, 725, 20.0f, [](int r, int c) {
+            return 0.01f * float((r - 300) * (r - 300) + (c - 400) * (c - 400)) + 8.0f * std::sin(0.1f * float(c));
+        });
+        grid.ensureNormals();
+        grid.ensureSurfaceAnalysis();
+    }
+
+    // The feedback of the surface of one render mode uploaded in one go.
+    std::vector<GLfloat> oneShotSurface(const VeskGrid& grid, RenderMode mode)
+    {
+        SurfaceBuffers whole;
+        uploadAll(grid, mode, whole);
+        const std::vector<GLfloat> values = feedbackValues(grid, {true}, [&] { whole.drawSurface(); });
+        whole.destroy();
+        return values;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -454,6 +475,84 @@ private slots:
             surface.advanceUpload();
         QCOMPARE(surface.uploads().bands - bandsBefore, 7); // 725 rows in bands of 120
         QVERIFY(sameBits(second, feedbackValues(lifted, {true}, [&] { surface.paintSurface(lifted, mode); })));
+        QCOMPARE(surface.uploads().vertices, 2);
+        surface.releaseBuffers();
+    }
+
+    void aRenderModeChangeMidUploadFinishesTheUploadBeforeTheNewColours()
+    {
+        VeskGrid grid;
+        largeRippledBowl(grid);
+        const std::vector<GLfloat> heightColoured = oneShotSurface(grid, RenderMode::HeightColours);
+        const std::vector<GLfloat> slopeColoured = oneShotSurface(grid, RenderMode::Slope);
+        QVERIFY(!sameBits(heightColoured, slopeColoured));
+
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        ViewSurface surface;
+        surface.bandBytes = std::size_t{4} << 20;
+        surface.paintSurface(grid, RenderMode::HeightColours);
+        QVERIFY(fillFinishes(surface));
+        surface.advanceUpload();
+        QVERIFY(surface.uploading());
+
+        // The mode changes with one band in: the paints carry on with the upload under
+        // way, showing whole strips of the colouring it was made for.
+        std::vector<GLfloat> drawn =
+            feedbackValues(grid, {true}, [&] { surface.paintSurface(grid, RenderMode::Slope); });
+        QCOMPARE(drawn.size(), 239 * stripValues(grid));
+        QVERIFY(startsWith(heightColoured, drawn));
+        while (surface.uploading())
+            surface.advanceUpload();
+        // The next paint asks a worker for the slope colours and shows the finished surface meanwhile.
+        drawn = feedbackValues(grid, {true}, [&] { surface.paintSurface(grid, RenderMode::Slope); });
+        QCOMPARE(surface.uploads().colours, 1);
+        QVERIFY(sameBits(heightColoured, drawn));
+        QVERIFY(fillFinishes(surface));
+
+        // The new colours come in bands of their own (241 strips of 725 x 24 bytes); only
+        // the strips they cover are drawn, never in the old colours.
+        drawn = feedbackValues(grid, {true}, [&] { surface.paintSurface(grid, RenderMode::Slope); });
+        QVERIFY(surface.uploading());
+        QCOMPARE(drawn.size(), 241 * stripValues(grid));
+        QVERIFY(startsWith(slopeColoured, drawn));
+        while (surface.uploading())
+            surface.advanceUpload();
+        QVERIFY(sameBits(slopeColoured,
+                         feedbackValues(grid, {true}, [&] { surface.paintSurface(grid, RenderMode::Slope); })));
+        QCOMPARE(surface.uploads().vertices, 1);
+        QCOMPARE(surface.uploads().colours, 2);
+        surface.releaseBuffers();
+    }
+
+    void buffersGivenBackMidUploadAreBuiltAfresh()
+    {
+        // What a view does when its context goes (the widget moved to another window).
+        VeskGrid grid;
+        largeRippledBowl(grid);
+        const std::vector<GLfloat> expected = oneShotSurface(grid, RenderMode::Curvature);
+
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        ViewSurface surface;
+        surface.bandBytes = std::size_t{4} << 20;
+        surface.paintSurface(grid, RenderMode::Curvature);
+        QVERIFY(fillFinishes(surface));
+        surface.advanceUpload();
+        QVERIFY(surface.uploading());
+        surface.releaseBuffers();
+        QVERIFY(!surface.uploading());
+        QCOMPARE(surface.bufferBytes(), std::size_t{0});
+
+        // Nothing is left to draw; the paint starts a new fill.
+        QVERIFY(feedbackValues(grid, {true}, [&] { surface.paintSurface(grid, RenderMode::Curvature); }).empty());
+        QCOMPARE(surface.uploads().vertices, 1);
+        QVERIFY(fillFinishes(surface));
+        surface.advanceUpload();
+        while (surface.uploading())
+            surface.advanceUpload();
+        QVERIFY(sameBits(expected,
+                         feedbackValues(grid, {true}, [&] { surface.paintSurface(grid, RenderMode::Curvature); })));
         QCOMPARE(surface.uploads().vertices, 2);
         surface.releaseBuffers();
     }
