@@ -163,6 +163,17 @@ private:
         grid.ensureSurfaceAnalysis();
     }
 
+    // A view surface's paint starts the worker fill of the grid, whose first band of
+    // 4 MiB is then taken in without the event loop.
+    static void startBandedUpload(ViewSurface& surface, VeskGrid& grid, RenderMode mode)
+    {
+        surface.bandBytes = std::size_t{4} << 20;
+        surface.paintSurface(grid, mode); // starts the fill, draws nothing yet
+        QVERIFY(fillFinishes(surface));
+        surface.advanceUpload();
+        QVERIFY(surface.uploading());
+    }
+
     // The feedback of the surface of one render mode uploaded in one go.
     std::vector<GLfloat> oneShotSurface(const VeskGrid& grid, RenderMode mode)
     {
@@ -448,11 +459,7 @@ private slots:
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
         ViewSurface surface;
-        surface.bandBytes = std::size_t{4} << 20; // 120 rows of 725 x 48 bytes
-        surface.paintSurface(grid, mode); // starts the fill, draws nothing yet
-        QVERIFY(fillFinishes(surface));
-        surface.advanceUpload();
-        QVERIFY(surface.uploading());
+        startBandedUpload(surface, grid, mode); // 120 rows of 725 x 48 bytes a band
         QCOMPARE(surface.uploads().bands, 1);
         std::vector<GLfloat> drawn = feedbackValues(grid, {true}, [&] { surface.paintSurface(grid, mode); });
         // That paint copied the second band and drew both.
@@ -490,11 +497,7 @@ private slots:
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
         ViewSurface surface;
-        surface.bandBytes = std::size_t{4} << 20;
-        surface.paintSurface(grid, RenderMode::HeightColours);
-        QVERIFY(fillFinishes(surface));
-        surface.advanceUpload();
-        QVERIFY(surface.uploading());
+        startBandedUpload(surface, grid, RenderMode::HeightColours);
 
         // The mode changes with one band in: the paints carry on with the upload under
         // way, showing whole strips of the colouring it was made for.
@@ -535,11 +538,7 @@ private slots:
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
         ViewSurface surface;
-        surface.bandBytes = std::size_t{4} << 20;
-        surface.paintSurface(grid, RenderMode::Curvature);
-        QVERIFY(fillFinishes(surface));
-        surface.advanceUpload();
-        QVERIFY(surface.uploading());
+        startBandedUpload(surface, grid, RenderMode::Curvature);
         surface.releaseBuffers();
         QVERIFY(!surface.uploading());
         QCOMPARE(surface.bufferBytes(), std::size_t{0});
