@@ -64,6 +64,10 @@ OperationRunner::Outcome OperationRunner::run(const QString& step,
     QTimer barTimer;
     barTimer.setInterval(barUpdateMilliseconds);
     connect(&barTimer, &QTimer::timeout, this, [&reported, &progressBox] {
+        // Given a fraction, the dialog would guess the time left and show at once for
+        // anything it guesses long; held back, it shows when its delay is up.
+        if (!progressBox.isVisible())
+            return;
         const std::int64_t total = reported.total.load(std::memory_order_relaxed);
         if (total <= 0)
             return;
