@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png: builds the release preset and, on a virtual X display,
-# opens the window with the sample terrain in both screens, coarsens the right
-# screen once with Chaikin, selects "Height Colored" and saves the window's picture.
+# Makes the README's pictures: builds the release preset and, on a virtual X display,
+#  - docs/screenshot.png: the window with the sample terrain in both screens, the right
+#    screen coarsened once with Chaikin, "Height Colored";
+#  - docs/screenshot-go.png: the window during a "Go" on the sample refined twice, its
+#    progress dialog showing how far the quilting has come (the Go is then cancelled).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,3 +19,6 @@ cp data/jacksboro.grd "$work/"
 xvfb-run -a -s "-screen 0 1600x1200x24" \
     build/release/app/talvane_screenshot "$work/jacksboro.grd" docs/screenshot.png > "$work/screenshot.log"
 tail -n 1 "$work/screenshot.log"
+xvfb-run -a -s "-screen 0 1600x1200x24" \
+    build/release/app/talvane_screenshot --go "$work/jacksboro.grd" docs/screenshot-go.png > "$work/screenshot-go.log"
+tail -n 1 "$work/screenshot-go.log"
