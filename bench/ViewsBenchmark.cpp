@@ -185,12 +185,17 @@ void BM_BufferUpload(benchmark::State& state)
 // loop: the longest of those turns (making the buffers and the first band, each later
 // band, the last one freeing the arrays) is what the GUI thread stalls for. When
 // replacing, the buffers hold a surface of the same size already, as after a load
-// over a shown terrain: the first turn also gives the old buffers back.
+// over a shown terrain: the first turn also gives the old buffers back. The contour
+// mode's profile lines are one buffer (a column's line runs through every row), made
+// in the first turn.
 void BM_BandedUpload(benchmark::State& state)
 {
     const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
     const bool replacing = state.range(1) != 0;
-    const SurfaceRequest request{true, true, RenderMode::HeightColours, false};
+    // The height colours, or the vertices and profile lines of the contour mode.
+    const bool contours = state.range(2) != 0;
+    const SurfaceRequest request{true, !contours, contours ? RenderMode::Contours : RenderMode::HeightColours,
+                                 contours};
     double longest = 0.0;
     int bands = 0;
     for (auto _ : state) {
@@ -246,7 +251,8 @@ BENCHMARK(BM_BufferFill)->ArgNames({"side", "parallel"})->ArgsProduct({{513, 102
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_BufferUpload)->ArgNames({"side"})->Args({513})->Args({1025})->Args({2049})->Args({4097})
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
-BENCHMARK(BM_BandedUpload)->ArgNames({"side", "replacing"})->ArgsProduct({{513, 1025, 2049, 4097}, {0, 1}})
+BENCHMARK(BM_BandedUpload)->ArgNames({"side", "replacing", "contours"})
+    ->ArgsProduct({{513, 1025, 2049, 4097}, {0, 1}, {0, 1}})
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 
 int main(int argc, char** argv)

@@ -91,27 +91,27 @@ void takeOver(TripleArray& from, TripleArray& to)
 
 bool SurfaceBuffers::upload(SurfaceArrays& arrays, const SurfaceRequest& request)
 {
-    const bool held = beginUpload(arrays, request);
+    beginUpload(arrays, request);
     advanceUpload(std::numeric_limits<std::size_t>::max());
-    return held;
+    return uploadHeld_;
 }
 
 bool SurfaceBuffers::beginUpload(SurfaceArrays& arrays, const SurfaceRequest& request)
 {
     // Half-uploaded parts (of an unfinished or abandoned upload) this upload does not
     // redo would stay half drawn.
-    if (!request.vertices && vertexRows_ < height_)
+    if (!request.vertices && verticesPending_)
         releaseVertices();
-    if (!request.colours && colourStrips_ < height_ - 1)
+    if (!request.colours && coloursPending_)
         releaseColours();
-    if (!request.curves && curveRows_ < height_)
+    if (!request.curves && curvesPending_)
         releaseCurves();
     staged_.reset();
+    uploadHeld_ = true;
     StagedUpload staged;
     staged.request = request;
     staged.arrays.width = arrays.width;
     staged.arrays.height = arrays.height;
-    bool held = true;
     if (request.vertices) {
         releaseVertices();
         width_ = arrays.width;
@@ -122,15 +122,13 @@ bool SurfaceBuffers::beginUpload(SurfaceArrays& arrays, const SurfaceRequest& re
         if (!request.curves)
             releaseCurves();
         if (!arrays.positions.empty()) {
-            positions_ = makeBuffer(GL_ARRAY_BUFFER, nullptr, arrays.positions.bytes());
-            normals_ = makeBuffer(GL_ARRAY_BUFFER, nullptr, arrays.normals.bytes());
             strip_ = makeIndexBuffer(stripIndices(width_));
-            if (positions_ == 0 || normals_ == 0 || strip_ == 0) {
-                releaseVertices();
-                held = false;
+            if (strip_ == 0) {
+                uploadHeld_ = false;
             } else {
-                vertexBytes_ = arrays.positions.bytes() + arrays.normals.bytes()
-                    + 2 * static_cast<std::size_t>(width_) * sizeof(std::uint32_t);
+                vertexBytes_ = 2 * static_cast<std::size_t>(width_) * sizeof(std::uint32_t);
+                verticesHeld_ = true;
+                verticesPending_ = true;
                 takeOver(arrays.positions, staged.arrays.positions);
                 takeOver(arrays.normals, staged.arrays.normals);
             }
@@ -142,12 +140,9 @@ bool SurfaceBuffers::beginUpload(SurfaceArrays& arrays, const SurfaceRequest& re
     if (request.colours) {
         releaseColours();
         if (!arrays.colours.empty()) {
-            colours_ = makeBuffer(GL_ARRAY_BUFFER, nullptr, arrays.colours.bytes());
-            held = held && colours_ != 0;
-            if (colours_ != 0) {
-                colourBytes_ = arrays.colours.bytes();
-                takeOver(arrays.colours, staged.arrays.colours);
-            }
+            coloursHeld_ = true;
+            coloursPending_ = true;
+            takeOver(arrays.colours, staged.arrays.colours);
         }
         arrays.colours.release();
         ++uploads_.colours;
@@ -159,10 +154,11 @@ bool SurfaceBuffers::beginUpload(SurfaceArrays& arrays, const SurfaceRequest& re
             columns_ = makeIndexBuffer(columnIndices(arrays.width, arrays.height));
             if (curvePositions_ == 0 || columns_ == 0) {
                 releaseCurves();
-                held = false;
+                uploadHeld_ = false;
             } else {
                 curveBytes_ = arrays.curvePositions.bytes()
                     + static_cast<std::size_t>(arrays.height) * sizeof(std::uint32_t);
+                curvesPending_ = true;
                 takeOver(arrays.curvePositions, staged.arrays.curvePositions);
             }
         }
@@ -170,7 +166,7 @@ bool SurfaceBuffers::beginUpload(SurfaceArrays& arrays, const SurfaceRequest& re
         ++uploads_.curves;
     }
     staged_ = std::move(staged);
-    return held;
+    return uploadHeld_;
 }
 
 bool SurfaceBuffers::advanceUpload(std::size_t maxBytes)
@@ -196,29 +192,66 @@ bool SurfaceBuffers::advanceUpload(std::size_t maxBytes)
     if (staged_->nextRow < arrays.height)
         return true;
     staged_.reset(); // the arrays are in OpenGL now
+    verticesPending_ = false;
+    coloursPending_ = false;
+    curvesPending_ = false;
     return false;
 }
 
 void SurfaceBuffers::copyRows(int firstRow, int endRow)
 {
     const SurfaceArrays& arrays = staged_->arrays;
-    const SurfaceRequest& request = staged_->request;
     const std::size_t width = static_cast<std::size_t>(arrays.width);
-    if (request.vertices) {
-        copyTripleRows(positions_, arrays.positions, width, firstRow, endRow);
-        copyTripleRows(normals_, arrays.normals, width, firstRow, endRow);
-        vertexRows_ = endRow;
-    }
-    if (request.colours) {
-        // Strip b's colours come with row b; the last row starts no strip.
-        const int endStrip = std::min(endRow, arrays.height - 1);
-        copyTripleRows(colours_, arrays.colours, 2 * width, firstRow, endStrip);
-        colourStrips_ = endStrip;
-    }
-    if (request.curves) {
+    if (verticesPending_ && !addVertexBand(arrays, firstRow, endRow))
+        uploadHeld_ = false;
+    if (coloursPending_ && !addColourBand(arrays, firstRow, endRow))
+        uploadHeld_ = false;
+    if (curvesPending_) {
         copyTripleRows(curvePositions_, arrays.curvePositions, width, firstRow, endRow);
         curveRows_ = endRow;
     }
+}
+
+bool SurfaceBuffers::addVertexBand(const SurfaceArrays& arrays, int firstRow, int endRow)
+{
+    // Strip b joins rows b and b+1; the last row starts none.
+    const int endStrip = std::min(endRow, arrays.height - 1);
+    if (endStrip <= firstRow)
+        return true;
+    const std::size_t offset = static_cast<std::size_t>(firstRow) * static_cast<std::size_t>(arrays.width) * 3;
+    const std::size_t bytes =
+        static_cast<std::size_t>(endStrip + 1 - firstRow) * static_cast<std::size_t>(arrays.width) * kTripleBytes;
+    VertexBand band{makeBuffer(GL_ARRAY_BUFFER, arrays.positions.data() + offset, bytes),
+                    makeBuffer(GL_ARRAY_BUFFER, arrays.normals.data() + offset, bytes), firstRow, endStrip};
+    vertexBands_.push_back(band);
+    if (band.positions == 0 || band.normals == 0) {
+        releaseVertices();
+        return false;
+    }
+    vertexBytes_ += 2 * bytes;
+    vertexStrips_ = endStrip;
+    return true;
+}
+
+bool SurfaceBuffers::addColourBand(const SurfaceArrays& arrays, int firstRow, int endRow)
+{
+    // Strip b's colours come with row b.
+    const int endStrip = std::min(endRow, arrays.height - 1);
+    if (endStrip <= firstRow)
+        return true;
+    const std::size_t stripTriples = 2 * static_cast<std::size_t>(arrays.width);
+    const std::size_t bytes = static_cast<std::size_t>(endStrip - firstRow) * stripTriples * kTripleBytes;
+    const ColourBand band{
+        makeBuffer(GL_ARRAY_BUFFER, arrays.colours.data() + static_cast<std::size_t>(firstRow) * stripTriples * 3, bytes),
+        firstRow, endStrip};
+    if (band.colours == 0) {
+        releaseColours();
+        return false;
+    }
+    colourBands_.push_back(band);
+    colourBytes_ += bytes;
+    colourStrips_ = endStrip;
+    return true;
 }
 
 void SurfaceBuffers::abandonUpload()
@@ -228,7 +261,7 @@ void SurfaceBuffers::abandonUpload()
 
 int SurfaceBuffers::drawableStrips() const
 {
-    int strips = std::max(0, vertexRows_ - 1);
+    int strips = vertexStrips_;
     if (hasColours())
         strips = std::min(strips, colourStrips_);
     return strips;
@@ -236,18 +269,27 @@ int SurfaceBuffers::drawableStrips() const
 
 void SurfaceBuffers::releaseVertices()
 {
-    deleteBuffer(positions_);
-    deleteBuffer(normals_);
+    for (VertexBand& band : vertexBands_) {
+        deleteBuffer(band.positions);
+        deleteBuffer(band.normals);
+    }
+    vertexBands_.clear();
     deleteBuffer(strip_);
     vertexBytes_ = 0;
-    vertexRows_ = 0;
+    vertexStrips_ = 0;
+    verticesHeld_ = false;
+    verticesPending_ = false;
 }
 
 void SurfaceBuffers::releaseColours()
 {
-    deleteBuffer(colours_);
+    for (ColourBand& band : colourBands_)
+        deleteBuffer(band.colours);
+    colourBands_.clear();
     colourBytes_ = 0;
     colourStrips_ = 0;
+    coloursHeld_ = false;
+    coloursPending_ = false;
 }
 
 void SurfaceBuffers::releaseCurves()
@@ -256,6 +298,7 @@ void SurfaceBuffers::releaseCurves()
     deleteBuffer(columns_);
     curveBytes_ = 0;
     curveRows_ = 0;
+    curvesPending_ = false;
 }
 
 void SurfaceBuffers::destroy()
@@ -290,16 +333,23 @@ void SurfaceBuffers::drawSurface() const
         glEnableClientState(GL_COLOR_ARRAY);
     }
     gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, strip_);
-    const std::size_t strips = static_cast<std::size_t>(drawableStrips());
-    for (std::size_t strip = 0; strip < strips; ++strip) {
-        const std::size_t firstSample = strip * width;
-        gl.glBindBuffer(GL_ARRAY_BUFFER, positions_);
+    const int strips = drawableStrips();
+    auto vertexBand = vertexBands_.begin();
+    auto colourBand = colourBands_.begin();
+    for (int strip = 0; strip < strips; ++strip) {
+        while (vertexBand->endStrip <= strip)
+            ++vertexBand;
+        const std::size_t firstSample = static_cast<std::size_t>(strip - vertexBand->firstStrip) * width;
+        gl.glBindBuffer(GL_ARRAY_BUFFER, vertexBand->positions);
         glVertexPointer(3, GL_FLOAT, 0, byteOffset(firstSample * kTripleBytes));
-        gl.glBindBuffer(GL_ARRAY_BUFFER, normals_);
+        gl.glBindBuffer(GL_ARRAY_BUFFER, vertexBand->normals);
         glNormalPointer(GL_FLOAT, 0, byteOffset(firstSample * kTripleBytes));
         if (coloured) {
-            gl.glBindBuffer(GL_ARRAY_BUFFER, colours_);
-            glColorPointer(3, GL_FLOAT, 0, byteOffset(2 * firstSample * kTripleBytes));
+            while (colourBand->endStrip <= strip)
+                ++colourBand;
+            const std::size_t firstColour = static_cast<std::size_t>(strip - colourBand->firstStrip) * 2 * width;
+            gl.glBindBuffer(GL_ARRAY_BUFFER, colourBand->colours);
+            glColorPointer(3, GL_FLOAT, 0, byteOffset(firstColour * kTripleBytes));
         }
         glDrawRangeElements(GL_TRIANGLE_STRIP, 0, static_cast<GLuint>(stripVertices - 1), stripVertices,
                             GL_UNSIGNED_INT, nullptr);

@@ -4,15 +4,20 @@
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 // The surface arrays (SurfaceArrays.h) in OpenGL buffer objects, and their drawing.
 // Fixed-function vertex arrays on buffer objects, as the compatibility profile and
 // Mesa's llvmpipe offer them. Every call needs the owning context current.
 //
-// An upload may be spread over several calls: beginUpload() makes the buffers and
-// keeps the arrays, each advanceUpload() copies the next band of rows into them.
-// Until the last band is in, only the rows that are complete in every part being
-// uploaded are drawn, so a surface never shows bands of two different uploads.
+// An upload may be spread over several calls: beginUpload() keeps the arrays, each
+// advanceUpload() hands the next band of rows to OpenGL. The vertices and colours of
+// a band get buffer objects of their own: llvmpipe clears every buffer it makes, at
+// about 2.5 GB/s here, so one buffer for a whole 4,097² surface would stall a turn
+// for a third of a second. A vertex band also holds the row after its last strip, so
+// that each strip is drawn from one band. Until the last band is in, only the strips
+// complete in every part being uploaded are drawn, so a surface never shows bands of
+// two different uploads.
 class SurfaceBuffers {
 public:
     // How often each part was handed to OpenGL, so that a rebuild can be seen to
@@ -62,8 +67,9 @@ public:
     // Deletes every buffer object.
     void destroy();
 
-    bool hasVertices() const { return positions_ != 0; }
-    bool hasColours() const { return colours_ != 0; }
+    // A part is held from the start of its upload until it is released.
+    bool hasVertices() const { return verticesHeld_; }
+    bool hasColours() const { return coloursHeld_; }
     bool hasCurves() const { return curvePositions_ != 0; }
     // Bytes held in OpenGL buffers now.
     std::size_t bytes() const;
@@ -75,26 +81,47 @@ private:
         SurfaceRequest request;
         int nextRow = 0;
     };
+    // Strips [firstStrip, endStrip) of the surface, in buffers of their own.
+    struct VertexBand {
+        unsigned positions = 0;
+        unsigned normals = 0;
+        int firstStrip = 0;
+        int endStrip = 0;
+    };
+    struct ColourBand {
+        unsigned colours = 0;
+        int firstStrip = 0;
+        int endStrip = 0;
+    };
 
     void releaseVertices();
+    // False, with the part released, when OpenGL could not hold a band.
+    bool addVertexBand(const SurfaceArrays& arrays, int firstRow, int endRow);
+    bool addColourBand(const SurfaceArrays& arrays, int firstRow, int endRow);
     void copyRows(int firstRow, int endRow);
     // The surface strips whose vertices (and colours, when held) are all in.
     int drawableStrips() const;
 
     int width_ = 0;
     int height_ = 0;
-    unsigned positions_ = 0;
-    unsigned normals_ = 0;
+    bool verticesHeld_ = false;
+    std::vector<VertexBand> vertexBands_;
     unsigned strip_ = 0;
-    unsigned colours_ = 0;
+    bool coloursHeld_ = false;
+    std::vector<ColourBand> colourBands_;
     unsigned curvePositions_ = 0;
     unsigned columns_ = 0;
     std::size_t vertexBytes_ = 0;
     std::size_t colourBytes_ = 0;
     std::size_t curveBytes_ = 0;
-    int vertexRows_ = 0;
+    // Strips or rows in; a part still pending was named by an upload that has not finished.
+    int vertexStrips_ = 0;
     int colourStrips_ = 0;
     int curveRows_ = 0;
+    bool verticesPending_ = false;
+    bool coloursPending_ = false;
+    bool curvesPending_ = false;
+    bool uploadHeld_ = true;
     std::optional<StagedUpload> staged_;
     Uploads uploads_;
 };
