@@ -1,11 +1,12 @@
 #pragma once
 
-#include "grid/FloatMatrix.h"
 #include "grid/VeskGrid.h"
+#include "synthesis/BlockDetails.h"
 #include "views/RenderMode.h"
 #include "views/SamplePicker.h"
 #include "views/ViewSurface.h"
 
+#include <QMetaType>
 #include <QOpenGLWidget>
 #include <QString>
 
@@ -71,9 +72,8 @@ public:
     int selX2 = -1;
     int selY1 = -1;
     int selY2 = -1;
-    std::vector<FloatMatrix> blockDetails;
-    int blockWidth = 0;
-    int blockHeight = 0;
+    // The block received from the other view, pasted by every middle click until replaced.
+    BlockDetails blockDetails;
     int numDeets = 2;
     ViewSurface surface;
     SamplePicker picker;
@@ -121,9 +121,7 @@ public slots:
     void setMarked(bool a);
     void addMarked(int x, int y, int width, int height);
     void clearMarked();
-    // details is the address of the sender's block list, not an array of floats
-    // (see GLGridBlockTransfer.cpp); it is copied during the signal's delivery.
-    void receiveBlockDetails(float* details, int width, int height);
+    void receiveBlockDetails(const BlockDetails& block);
     void changeNumDeets(int num);
     void startmovie();
     void timerDone();
@@ -141,7 +139,7 @@ signals:
     void sendCurve(std::vector<float>);
     void sendDetails(std::vector<float>);
     void sendStdDev(float);
-    void sendBlockDetails(float* details, int width, int height);
+    void sendBlockDetails(const BlockDetails& block);
     // A received block was pasted into this view's grid.
     void blockPasted();
     // The sample under the mouse pointer as it moves over the view with no button
@@ -181,3 +179,6 @@ private:
     void emitDetails();
     // --- end of the refresh helpers ---
 };
+
+// A block goes through signals and signal spies by value.
+Q_DECLARE_METATYPE(BlockDetails)

@@ -82,8 +82,8 @@ void GLGrid::mousePressEvent(QMouseEvent* event)
         selX1 = column;
         selY1 = row;
         if (!blockDetails.empty()) {
-            selX2 = column + blockWidth;
-            selY2 = row + blockHeight;
+            selX2 = column + blockDetails.width;
+            selY2 = row + blockDetails.height;
         } else {
             selX2 = -1;
             selY2 = -1;
@@ -119,8 +119,8 @@ void GLGrid::mouseMoveEvent(QMouseEvent* event)
         } else {
             selX1 = column; // the received block follows the pointer
             selY1 = row;
-            selX2 = column + blockWidth;
-            selY2 = row + blockHeight;
+            selX2 = column + blockDetails.width;
+            selY2 = row + blockDetails.height;
         }
     } else if (pressButton == Qt::RightButton) {
         // Dragging down brings the terrain closer.
@@ -154,8 +154,8 @@ void GLGrid::mouseReleaseEvent(QMouseEvent* event)
     if (!blockDetails.empty()) {
         selX1 = column;
         selY1 = row;
-        selX2 = column + blockWidth;
-        selY2 = row + blockHeight;
+        selX2 = column + blockDetails.width;
+        selY2 = row + blockDetails.height;
     } else {
         selX2 = column;
         selY2 = row;

@@ -498,9 +498,9 @@ private slots:
         view->zTrans = -7.0f;
         paintCapturing(*view);
         const auto at = [](int row, int column) { return QPoint(96 + 16 * column, 160 - 16 * row); };
-        view->blockDetails.assign(2, FloatMatrix{{1.0f}});
-        view->blockWidth = 2;
-        view->blockHeight = 1;
+        view->blockDetails.matrices.assign(2, FloatMatrix{{1.0f}});
+        view->blockDetails.width = 2;
+        view->blockDetails.height = 1;
 
         QTest::mousePress(view.get(), Qt::MiddleButton, {}, at(3, 1));
         QCOMPARE(view->selX1, 1);

@@ -81,7 +81,7 @@ const std::vector<SlotRow> kSlotTable = {
     {"setMarked(bool)", {"a"}},
     {"addMarked(int,int,int,int)", {"x", "y", "width", "height"}},
     {"clearMarked()", {}},
-    {"receiveBlockDetails(float*,int,int)", {"details", "width", "height"}},
+    {"receiveBlockDetails(BlockDetails)", {"block"}},
     {"changeNumDeets(int)", {"num"}},
     {"startmovie()", {}},
     {"timerDone()", {}},
@@ -99,7 +99,7 @@ const std::vector<SlotRow> kSignalTable = {
     {"sendCurve(std::vector<float>)", {""}},
     {"sendDetails(std::vector<float>)", {""}},
     {"sendStdDev(float)", {""}},
-    {"sendBlockDetails(float*,int,int)", {"details", "width", "height"}},
+    {"sendBlockDetails(BlockDetails)", {"block"}},
 };
 
 // Spies on every signal the refresh sends.
@@ -679,7 +679,7 @@ private slots:
     void changingTheLevelsDropsTheBlockAndHidesTheSelection()
     {
         GLGrid view;
-        view.blockDetails.push_back(FloatMatrix(2, std::vector<float>(2, 1.0f)));
+        view.blockDetails.matrices.push_back(FloatMatrix(2, std::vector<float>(2, 1.0f)));
         view.selX1 = 4;
         view.changeNumDeets(5);
         QCOMPARE(view.numDeets, 5);
