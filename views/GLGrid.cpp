@@ -53,6 +53,7 @@ GLGrid::GLGrid(QWidget* parent, const char* name) : QOpenGLWidget(parent)
         doneCurrent();
     });
     connect(&surface, &ViewSurface::surfaceReady, this, qOverload<>(&QWidget::update));
+    connect(&surface, &ViewSurface::fillDropped, this, qOverload<>(&QWidget::update));
     // Moves without a button report the sample under the pointer.
     setMouseTracking(true);
 }

@@ -38,6 +38,9 @@ void ViewSurface::settle()
     job_->cancel = true;
     watcher_.waitForFinished();
     job_.reset();
+    // The dropped fill's surface is still missing: without a paint the view would keep
+    // showing the old one.
+    emit fillDropped();
 }
 
 void ViewSurface::releaseBuffers()

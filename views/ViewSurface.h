@@ -69,6 +69,8 @@ signals:
     void uploadStepDue();
     // The last band of an upload is in: the next paint shows the whole new surface.
     void surfaceReady();
+    // settle() dropped a fill: the next paint starts it again.
+    void fillDropped();
 
 private:
     struct Job {

@@ -167,6 +167,24 @@ private slots:
         QCOMPARE(view->grabFramebuffer(), expected);
     }
 
+    // The window settles a view before it copies the terrain, which drops a running
+    // fill: the view asks for the paint that starts it again rather than keep the old
+    // surface until something else repaints it.
+    void aFillDroppedBySettlingIsStartedAgain()
+    {
+        auto view = shownView(320, 240);
+        QVERIFY(view != nullptr);
+        fillTestGrid(view->grid, 1100, 900, 20.0f, hills);
+        view->updateGUI();
+        view->grabFramebuffer(); // starts the fill
+        QCoreApplication::processEvents(); // the paint updateGUI asked for, which finds the fill running
+        view->surface.settle();
+        QCOMPARE(view->surface.uploads().vertices, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(view->surface.uploads().vertices == 1 && !view->surface.filling()
+                                     && !view->surface.uploading(),
+                                 60000);
+    }
+
     void changingTheGridWhileAFillRunsWaitsForIt()
     {
         auto view = shownView(300, 300);
