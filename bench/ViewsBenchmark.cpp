@@ -141,7 +141,7 @@ void BM_BufferFrame(benchmark::State& state)
     setUpView(grid, mode);
     timeFrames(state, [&] {
         if (contours)
-            buffers.drawCurves(true, 1);
+            buffers.drawCurves(1);
         else
             buffers.drawSurface();
     });
@@ -186,8 +186,7 @@ void BM_BufferUpload(benchmark::State& state)
 // band, the last one freeing the arrays) is what the GUI thread stalls for. When
 // replacing, the buffers hold a surface of the same size already, as after a load
 // over a shown terrain: the first turn also gives the old buffers back. The contour
-// mode's profile lines are one buffer (a column's line runs through every row), made
-// in the first turn.
+// mode's u-curves come in bands of whole lines alongside the vertex bands.
 void BM_BandedUpload(benchmark::State& state)
 {
     const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));

@@ -8,6 +8,8 @@
 #include "views/SurfaceCoordinates.h"
 #include "views/SurfaceColours.h"
 
+#include <algorithm>
+
 namespace {
 
 using namespace surface_coordinates;
@@ -103,17 +105,37 @@ bool fillColours(const VeskGrid& grid, RenderMode mode, SurfaceArrays& arrays, F
     });
 }
 
-bool fillCurves(const VeskGrid& grid, SurfaceArrays& arrays, FillThreads threads, const std::atomic<bool>* cancel)
+// Either direction gives each line's samples in the order the immediate drawing
+// emits them, with its very coordinates.
+bool fillCurves(const VeskGrid& grid, bool uCurves, SurfaceArrays& arrays, FillThreads threads,
+                const std::atomic<bool>* cancel)
 {
     const std::size_t width = static_cast<std::size_t>(grid.width);
+    const std::size_t height = static_cast<std::size_t>(grid.height);
     arrays.curvePositions.allocate(sampleCount(grid));
-    return forEachRow(grid.height, threads, cancel, [&](int row) {
-        const std::vector<float>& heights = grid.heights[row];
-        float* position = arrays.curvePositions.values.get() + 3 * width * row;
-        const float y = static_cast<float>(row * kCurveSpacing);
-        for (std::size_t column = 0; column < width; ++column)
-            put(position + 3 * column, static_cast<float>(static_cast<double>(column) * kCurveSpacing), y,
-                static_cast<float>(heightAbove(heights[column], grid.minHeight)));
+    arrays.uCurves = uCurves;
+    float* const lines = arrays.curvePositions.values.get();
+    const auto putSample = [&](float* at, std::size_t row, std::size_t column) {
+        put(at, static_cast<float>(static_cast<double>(column) * kCurveSpacing),
+              static_cast<float>(static_cast<double>(row) * kCurveSpacing),
+              static_cast<float>(heightAbove(grid.heights[row][column], grid.minHeight)));
+    };
+    if (uCurves)
+        return forEachRow(grid.height, threads, cancel, [&](int row) {
+            float* line = lines + 3 * width * row;
+            for (std::size_t column = 0; column < width; ++column)
+                putSample(line + 3 * column, static_cast<std::size_t>(row), column);
+        });
+    // Columns in groups, walking the rows of a group, so that the heights are read a
+    // run of neighbours at a time rather than one sample per row.
+    constexpr std::size_t kGroup = 16;
+    const int groups = static_cast<int>((width + kGroup - 1) / kGroup);
+    return forEachRow(groups, threads, cancel, [&](int group) {
+        const std::size_t first = static_cast<std::size_t>(group) * kGroup;
+        const std::size_t end = std::min(width, first + kGroup);
+        for (std::size_t row = 0; row < height; ++row)
+            for (std::size_t column = first; column < end; ++column)
+                putSample(lines + 3 * (column * height + row), row, column);
     });
 }
 
@@ -162,7 +184,7 @@ bool fillSurfaceArrays(const VeskGrid& grid, const SurfaceRequest& request, Surf
     if (request.curves && finished) {
         arrays.curvePositions.release();
         if (curvesAreDrawable(grid))
-            finished = fillCurves(grid, arrays, threads, cancel);
+            finished = fillCurves(grid, request.uCurves, arrays, threads, cancel);
     }
     if (!finished) {
         if (request.vertices) {
@@ -190,13 +212,9 @@ std::vector<std::uint32_t> stripIndices(int width)
     return indices;
 }
 
-std::vector<std::uint32_t> columnIndices(int width, int height)
+CurveLines curveLines(int width, int height, bool uCurves)
 {
-    std::vector<std::uint32_t> indices;
     if (width < 1 || height < 1)
-        return indices;
-    indices.reserve(static_cast<std::size_t>(height));
-    for (std::uint32_t row = 0; row < static_cast<std::uint32_t>(height); ++row)
-        indices.push_back(row * static_cast<std::uint32_t>(width));
-    return indices;
+        return {};
+    return uCurves ? CurveLines{height, width} : CurveLines{width, height};
 }

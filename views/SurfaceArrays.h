@@ -23,8 +23,13 @@
 // RGB triples, its lower row's first and then its upper row's, reached through the
 // same index list with the colour array offset to strip b's block.
 //
+// The profile lines of one direction are held, each line's samples one after the
+// other: the u-curves row by row, the v-curves column by column, so that every line
+// lies whole in whichever band of lines holds it.
+//
 // Cost per sample: 12 bytes of positions, 12 of normals, 24 of colours (coloured
-// modes), 12 of profile-line positions (contour mode); the index lists are one row long.
+// modes), 12 of profile-line positions (contour mode); the strip's index list is one
+// row long.
 
 // Which threads fill the arrays. Every value is computed on its own, so both give
 // the same bytes.
@@ -43,12 +48,14 @@ struct TripleArray {
 };
 
 // What a fill computes: any of the sample vertices, the strip colours of one render
-// mode (none for a mode without colours of its own) and the profile-line positions.
+// mode (none for a mode without colours of its own) and the profile-line positions of
+// the u-curves (one line a row) or the v-curves (one line a column).
 struct SurfaceRequest {
     bool vertices = false;
     bool colours = false;
     RenderMode mode = RenderMode::Plain;
     bool curves = false;
+    bool uCurves = true;
 };
 
 struct SurfaceArrays {
@@ -58,7 +65,16 @@ struct SurfaceArrays {
     TripleArray normals;
     TripleArray colours;
     TripleArray curvePositions;
+    bool uCurves = true; // the direction of the lines in curvePositions
 };
+
+// The profile lines of a direction on a grid of width x height samples: how many there
+// are and how many samples each runs through.
+struct CurveLines {
+    int count = 0;
+    int length = 0;
+};
+CurveLines curveLines(int width, int height, bool uCurves);
 
 // True when the grid's surface can be drawn from its fields as they are: data, at
 // least two rows and two columns, heights and normals of the grid's size. Colours
@@ -76,6 +92,3 @@ bool fillSurfaceArrays(const VeskGrid& grid, const SurfaceRequest& request, Surf
 
 // The vertex order of one strip relative to its lower row: 0, width, 1, width + 1, ...
 std::vector<std::uint32_t> stripIndices(int width);
-
-// The samples of column 0 from row 0 up, relative to the column: 0, width, 2 x width, ...
-std::vector<std::uint32_t> columnIndices(int width, int height);

@@ -59,24 +59,9 @@ unsigned makeBuffer(GLenum target, const void* data, std::size_t bytes)
     return name;
 }
 
-template <typename Index>
-unsigned makeIndexBuffer(const std::vector<Index>& indices)
+unsigned makeIndexBuffer(const std::vector<std::uint32_t>& indices)
 {
-    return makeBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.data(), indices.size() * sizeof(Index));
-}
-
-// Copies the triples of rows [first, end) of rowTriples each from the array into the buffer.
-void copyTripleRows(unsigned buffer, const TripleArray& array, std::size_t rowTriples, int first, int end)
-{
-    if (buffer == 0 || array.empty() || end <= first)
-        return;
-    const std::size_t offset = static_cast<std::size_t>(first) * rowTriples * 3;
-    const std::size_t count = static_cast<std::size_t>(end - first) * rowTriples * 3;
-    QOpenGLFunctions& gl = functions();
-    gl.glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    gl.glBufferSubData(GL_ARRAY_BUFFER, static_cast<qopengl_GLintptr>(offset * sizeof(float)),
-                       static_cast<qopengl_GLsizeiptr>(count * sizeof(float)), array.data() + offset);
-    gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return makeBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.data(), indices.size() * sizeof(std::uint32_t));
 }
 
 // Moves one part's array into the staged arrays.
@@ -150,17 +135,11 @@ bool SurfaceBuffers::beginUpload(SurfaceArrays& arrays, const SurfaceRequest& re
     if (request.curves) {
         releaseCurves();
         if (!arrays.curvePositions.empty()) {
-            curvePositions_ = makeBuffer(GL_ARRAY_BUFFER, nullptr, arrays.curvePositions.bytes());
-            columns_ = makeIndexBuffer(columnIndices(arrays.width, arrays.height));
-            if (curvePositions_ == 0 || columns_ == 0) {
-                releaseCurves();
-                uploadHeld_ = false;
-            } else {
-                curveBytes_ = arrays.curvePositions.bytes()
-                    + static_cast<std::size_t>(arrays.height) * sizeof(std::uint32_t);
-                curvesPending_ = true;
-                takeOver(arrays.curvePositions, staged.arrays.curvePositions);
-            }
+            curvesHeld_ = true;
+            curvesPending_ = true;
+            curveLines_ = curveLines(arrays.width, arrays.height, arrays.uCurves);
+            staged.arrays.uCurves = arrays.uCurves;
+            takeOver(arrays.curvePositions, staged.arrays.curvePositions);
         }
         arrays.curvePositions.release();
         ++uploads_.curves;
@@ -201,15 +180,12 @@ bool SurfaceBuffers::advanceUpload(std::size_t maxBytes)
 void SurfaceBuffers::copyRows(int firstRow, int endRow)
 {
     const SurfaceArrays& arrays = staged_->arrays;
-    const std::size_t width = static_cast<std::size_t>(arrays.width);
     if (verticesPending_ && !addVertexBand(arrays, firstRow, endRow))
         uploadHeld_ = false;
     if (coloursPending_ && !addColourBand(arrays, firstRow, endRow))
         uploadHeld_ = false;
-    if (curvesPending_) {
-        copyTripleRows(curvePositions_, arrays.curvePositions, width, firstRow, endRow);
-        curveRows_ = endRow;
-    }
+    if (curvesPending_ && !addCurveBand(arrays, firstRow, endRow))
+        uploadHeld_ = false;
 }
 
 bool SurfaceBuffers::addVertexBand(const SurfaceArrays& arrays, int firstRow, int endRow)
@@ -254,6 +230,34 @@ bool SurfaceBuffers::addColourBand(const SurfaceArrays& arrays, int firstRow, in
     return true;
 }
 
+bool SurfaceBuffers::addCurveBand(const SurfaceArrays& arrays, int firstRow, int endRow)
+{
+    // The lines in step with the rows: a row's worth of samples each, the last row taking the rest.
+    const auto linesBefore = [&](int row) {
+        if (row >= arrays.height)
+            return curveLines_.count;
+        return static_cast<int>(std::int64_t{row} * curveLines_.count / arrays.height);
+    };
+    const int firstLine = linesBefore(firstRow);
+    const int endLine = linesBefore(endRow);
+    if (endLine <= firstLine)
+        return true;
+    const std::size_t lineTriples = static_cast<std::size_t>(curveLines_.length);
+    const std::size_t bytes = static_cast<std::size_t>(endLine - firstLine) * lineTriples * kTripleBytes;
+    const CurveBand band{
+        makeBuffer(GL_ARRAY_BUFFER, arrays.curvePositions.data() + static_cast<std::size_t>(firstLine) * lineTriples * 3,
+                   bytes),
+        firstLine, endLine};
+    if (band.positions == 0) {
+        releaseCurves();
+        return false;
+    }
+    curveBands_.push_back(band);
+    curveBytes_ += bytes;
+    curveLinesIn_ = endLine;
+    return true;
+}
+
 void SurfaceBuffers::abandonUpload()
 {
     staged_.reset();
@@ -294,10 +298,12 @@ void SurfaceBuffers::releaseColours()
 
 void SurfaceBuffers::releaseCurves()
 {
-    deleteBuffer(curvePositions_);
-    deleteBuffer(columns_);
+    for (CurveBand& band : curveBands_)
+        deleteBuffer(band.positions);
+    curveBands_.clear();
     curveBytes_ = 0;
-    curveRows_ = 0;
+    curveLinesIn_ = 0;
+    curvesHeld_ = false;
     curvesPending_ = false;
 }
 
@@ -364,33 +370,31 @@ void SurfaceBuffers::drawSurface() const
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-void SurfaceBuffers::drawCurves(bool uCurves, int spacing) const
+void SurfaceBuffers::drawCurves(int spacing) const
 {
-    if (!hasCurves())
+    // Lines of a spread upload still on their way are left out.
+    if (!hasCurves() || curveLinesIn_ == 0)
         return;
     QOpenGLFunctions& gl = functions();
     // A spacing below 1 would never advance.
-    const std::size_t step = static_cast<std::size_t>(spacing > 1 ? spacing : 1);
-    const std::size_t width = static_cast<std::size_t>(width_);
-    // Rows of a spread upload still on their way are left out.
-    const std::size_t height = static_cast<std::size_t>(curveRows_);
-    if (height == 0)
-        return;
+    const int step = spacing > 1 ? spacing : 1;
+    const GLsizei length = static_cast<GLsizei>(curveLines_.length);
 
     glEnableClientState(GL_VERTEX_ARRAY);
-    gl.glBindBuffer(GL_ARRAY_BUFFER, curvePositions_);
-    if (uCurves) {
-        glVertexPointer(3, GL_FLOAT, 0, nullptr);
-        for (std::size_t row = 0; row < height; row += step)
-            glDrawArrays(GL_LINE_STRIP, static_cast<GLint>(row * width), static_cast<GLsizei>(width));
-    } else {
-        gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, columns_);
-        for (std::size_t column = 0; column < width; column += step) {
-            glVertexPointer(3, GL_FLOAT, 0, byteOffset(column * kTripleBytes));
-            glDrawRangeElements(GL_LINE_STRIP, 0, static_cast<GLuint>((height - 1) * width),
-                                static_cast<GLsizei>(height), GL_UNSIGNED_INT, nullptr);
+    auto band = curveBands_.begin();
+    bool bound = false;
+    for (int line = 0; line < curveLinesIn_; line += step) {
+        if (band->endLine <= line) {
+            while (band->endLine <= line)
+                ++band;
+            bound = false;
         }
-        gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        if (!bound) {
+            gl.glBindBuffer(GL_ARRAY_BUFFER, band->positions);
+            glVertexPointer(3, GL_FLOAT, 0, nullptr);
+            bound = true;
+        }
+        glDrawArrays(GL_LINE_STRIP, static_cast<GLint>(line - band->firstLine) * length, length);
     }
     gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisableClientState(GL_VERTEX_ARRAY);

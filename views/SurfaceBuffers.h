@@ -15,9 +15,10 @@
 // a band get buffer objects of their own: llvmpipe clears every buffer it makes, at
 // about 2.5 GB/s here, so one buffer for a whole 4,097² surface would stall a turn
 // for a third of a second. A vertex band also holds the row after its last strip, so
-// that each strip is drawn from one band. Until the last band is in, only the strips
-// complete in every part being uploaded are drawn, so a surface never shows bands of
-// two different uploads.
+// that each strip is drawn from one band. The profile lines come in bands of whole
+// lines, as many lines a turn as the rows of the surface copied in it. Until the last
+// band is in, only the strips complete in every part being uploaded are drawn (and the
+// lines that are in), so a surface never shows bands of two different uploads.
 class SurfaceBuffers {
 public:
     // How often each part was handed to OpenGL, so that a rebuild can be seen to
@@ -61,8 +62,9 @@ public:
     // The lit surface, coloured per vertex when colours are held, otherwise in the
     // plain surface material. Nothing without vertices.
     void drawSurface() const;
-    // The u-curves (rows 0, spacing, ...) or v-curves (columns 0, spacing, ...).
-    void drawCurves(bool uCurves, int spacing) const;
+    // The profile lines held: the u-curves (rows 0, spacing, ...) or the v-curves
+    // (columns 0, spacing, ...).
+    void drawCurves(int spacing) const;
 
     // Deletes every buffer object.
     void destroy();
@@ -70,7 +72,7 @@ public:
     // A part is held from the start of its upload until it is released.
     bool hasVertices() const { return verticesHeld_; }
     bool hasColours() const { return coloursHeld_; }
-    bool hasCurves() const { return curvePositions_ != 0; }
+    bool hasCurves() const { return curvesHeld_; }
     // Bytes held in OpenGL buffers now.
     std::size_t bytes() const;
     const Uploads& uploads() const { return uploads_; }
@@ -93,11 +95,18 @@ private:
         int firstStrip = 0;
         int endStrip = 0;
     };
+    // Profile lines [firstLine, endLine).
+    struct CurveBand {
+        unsigned positions = 0;
+        int firstLine = 0;
+        int endLine = 0;
+    };
 
     void releaseVertices();
     // False, with the part released, when OpenGL could not hold a band.
     bool addVertexBand(const SurfaceArrays& arrays, int firstRow, int endRow);
     bool addColourBand(const SurfaceArrays& arrays, int firstRow, int endRow);
+    bool addCurveBand(const SurfaceArrays& arrays, int firstRow, int endRow);
     void copyRows(int firstRow, int endRow);
     // The surface strips whose vertices (and colours, when held) are all in.
     int drawableStrips() const;
@@ -109,15 +118,16 @@ private:
     unsigned strip_ = 0;
     bool coloursHeld_ = false;
     std::vector<ColourBand> colourBands_;
-    unsigned curvePositions_ = 0;
-    unsigned columns_ = 0;
+    bool curvesHeld_ = false;
+    CurveLines curveLines_;
+    std::vector<CurveBand> curveBands_;
     std::size_t vertexBytes_ = 0;
     std::size_t colourBytes_ = 0;
     std::size_t curveBytes_ = 0;
-    // Strips or rows in; a part still pending was named by an upload that has not finished.
+    // Strips or lines in; a part still pending was named by an upload that has not finished.
     int vertexStrips_ = 0;
     int colourStrips_ = 0;
-    int curveRows_ = 0;
+    int curveLinesIn_ = 0;
     bool verticesPending_ = false;
     bool coloursPending_ = false;
     bool curvesPending_ = false;

@@ -28,7 +28,7 @@ void ViewSurface::heightsChanged()
     uploadTimer_.stop();
     verticesCurrent_ = false;
     heldColouring_.reset();
-    curvesCurrent_ = false;
+    heldCurves_.reset();
 }
 
 void ViewSurface::settle()
@@ -50,13 +50,13 @@ void ViewSurface::releaseBuffers()
     uploadTimer_.stop();
     verticesCurrent_ = false;
     heldColouring_.reset();
-    curvesCurrent_ = false;
+    heldCurves_.reset();
 }
 
 void ViewSurface::paintSurface(VeskGrid& grid, RenderMode mode)
 {
     // Every mode without colours of its own draws the plain surface.
-    bringUpToDate(grid, coloursSurface(mode) ? mode : RenderMode::Plain, false);
+    bringUpToDate(grid, coloursSurface(mode) ? mode : RenderMode::Plain, std::nullopt);
     buffers_.drawSurface();
 }
 
@@ -64,11 +64,12 @@ void ViewSurface::paintCurves(VeskGrid& grid, bool uCurves, int spacing)
 {
     if (grid.hasData)
         diagnostics::reportf(uCurves ? "Rendering u-curves\n" : "rendering v-curves\n");
-    bringUpToDate(grid, std::nullopt, true);
-    buffers_.drawCurves(uCurves, spacing);
+    bringUpToDate(grid, std::nullopt, uCurves);
+    // Until the lines of a new direction are in, those held are drawn.
+    buffers_.drawCurves(spacing);
 }
 
-SurfaceRequest ViewSurface::missingParts(std::optional<RenderMode> surfaceMode, bool curves) const
+SurfaceRequest ViewSurface::missingParts(std::optional<RenderMode> surfaceMode, std::optional<bool> uCurves) const
 {
     SurfaceRequest request;
     request.vertices = !verticesCurrent_;
@@ -76,7 +77,10 @@ SurfaceRequest ViewSurface::missingParts(std::optional<RenderMode> surfaceMode, 
         request.mode = *surfaceMode;
         request.colours = request.vertices || heldColouring_ != surfaceMode;
     }
-    request.curves = curves && (request.vertices || !curvesCurrent_);
+    if (uCurves) {
+        request.uCurves = *uCurves;
+        request.curves = request.vertices || heldCurves_ != uCurves;
+    }
     return request;
 }
 
@@ -106,7 +110,7 @@ void ViewSurface::copyBand()
         emit surfaceReady();
 }
 
-void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfaceMode, bool curves)
+void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfaceMode, std::optional<bool> uCurves)
 {
     // Keep drawing what is held until the fill is ready and every band is in.
     if (job_ != nullptr && !job_->done)
@@ -118,16 +122,16 @@ void ViewSurface::bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfac
         return;
     }
     // Buffers the current mode does not draw are given back.
-    if (curves && heldColouring_ && coloursSurface(*heldColouring_)) {
+    if (uCurves && heldColouring_ && coloursSurface(*heldColouring_)) {
         buffers_.releaseColours();
         heldColouring_.reset();
     }
     if (surfaceMode && buffers_.hasCurves()) {
         buffers_.releaseCurves();
-        curvesCurrent_ = false;
+        heldCurves_.reset();
     }
 
-    const SurfaceRequest request = missingParts(surfaceMode, curves);
+    const SurfaceRequest request = missingParts(surfaceMode, uCurves);
     if (!request.vertices && !request.colours && !request.curves)
         return;
     if (!grid.hasData)
@@ -174,9 +178,9 @@ void ViewSurface::uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& requ
     else if (request.vertices)
         heldColouring_.reset(); // new vertices drop colours of another size
     if (request.curves)
-        curvesCurrent_ = true;
+        heldCurves_ = request.uCurves;
     else if (request.vertices)
-        curvesCurrent_ = false;
+        heldCurves_.reset();
     if (surface)
         diagnostics::reportf("Done\n");
 }

@@ -15,7 +15,8 @@
 
 // A view's surface in buffer objects, kept up to date with the view's grid and render
 // mode: a change of the heights rebuilds everything, a change of the render mode only
-// the colours, and the profile lines are built when they are first drawn. Small grids
+// the colours, and the profile lines of a direction are built when they are first
+// drawn (a change of direction rebuilds them, the spacing nothing). Small grids
 // are filled and uploaded at once on the GUI thread; larger ones are filled in a
 // worker while the view keeps drawing what it holds, then uploaded one band of rows
 // per turn of the event loop (uploadStepDue asks the view for its context), so that
@@ -82,9 +83,10 @@ private:
         bool makesNormals = false;
     };
 
-    // What the buffers lack for drawing the surface in a render mode, or the curves.
-    SurfaceRequest missingParts(std::optional<RenderMode> surfaceMode, bool curves) const;
-    void bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfaceMode, bool curves);
+    // What the buffers lack for drawing the surface in a render mode, or the curves of
+    // a direction (true for the u-curves).
+    SurfaceRequest missingParts(std::optional<RenderMode> surfaceMode, std::optional<bool> uCurves) const;
+    void bringUpToDate(VeskGrid& grid, std::optional<RenderMode> surfaceMode, std::optional<bool> uCurves);
     // Starts the upload of filled arrays: at once when inPlace, otherwise in bands.
     void uploadFilled(SurfaceArrays& arrays, const SurfaceRequest& request, bool inPlace);
     // Takes a finished worker fill into an upload; false while the worker runs.
@@ -99,7 +101,8 @@ private:
     bool verticesCurrent_ = false;
     // The colours held: those of a mode that colours the surface, or Plain for none.
     std::optional<RenderMode> heldColouring_;
-    bool curvesCurrent_ = false;
+    // The direction of the profile lines held (true for the u-curves), if any.
+    std::optional<bool> heldCurves_;
     std::shared_ptr<Job> job_;
     QFutureWatcher<void> watcher_;
     // Runs the next upload step at the next turn of the event loop.

@@ -71,17 +71,21 @@ private slots:
         QCOMPARE(view->surface.uploads().vertices, 1);
         QCOMPARE(view->surface.uploads().colours, colourUploads + 4);
 
-        // Repaints, rotations and contour spacing upload nothing.
+        // Repaints, rotations and contour spacing upload nothing; the other direction
+        // of profile lines uploads those lines only.
         view->setXRotation(-30);
         view->grabFramebuffer();
         view->setRenderMethod(1);
         view->grabFramebuffer();
         QCOMPARE(view->surface.uploads().curves, 1);
         view->setContourSpacing(5);
-        view->toggleRenderUCurves();
         view->grabFramebuffer();
         QCOMPARE(view->surface.uploads().curves, 1);
+        view->toggleRenderUCurves();
+        view->grabFramebuffer();
+        QCOMPARE(view->surface.uploads().curves, 2);
         QCOMPARE(view->surface.uploads().vertices, 1);
+        QCOMPARE(view->surface.uploads().colours, colourUploads + 4);
 
         view->setRenderMethod(2);
         view->unsubdivide(1);

@@ -3,8 +3,8 @@
 // OpenGL's feedback mode reads back from the two paths are the same, bit for bit and
 // in the same order. Also: the parallel fill gives the serial fill's bytes, a
 // cancelled fill leaves nothing, only the parts asked for are uploaded, and an upload
-// spread over bands draws, once complete, what a one-shot upload draws, never mixing
-// the bands of two uploads.
+// spread over bands (the surface and the profile lines of either direction) draws,
+// once complete, what a one-shot upload draws, never mixing the bands of two uploads.
 
 #include "diagnostics/CollectingSink.h"
 #include "grid/VeskGrid.h"
@@ -123,9 +123,19 @@ bool fillFinishes(const ViewSurface& surface)
     return !surface.filling();
 }
 
-SurfaceRequest everything(RenderMode mode)
+SurfaceRequest everything(RenderMode mode, bool uCurves = true)
 {
-    return SurfaceRequest{true, true, mode, true};
+    return SurfaceRequest{true, true, mode, true, uCurves};
+}
+
+// The profile lines as the contour mode draws them: unlit, in black.
+std::vector<GLfloat> curveFeedback(const VeskGrid& grid, const std::function<void()>& draw)
+{
+    return feedbackValues(grid, {false}, [&] {
+        glDisable(GL_LIGHTING);
+        glColor3f(0.0f, 0.0f, 0.0f);
+        draw();
+    });
 }
 
 // Contours draw the plain surface when asked for one, as the immediate drawing does.
@@ -145,11 +155,11 @@ private:
     VeskGrid dem_;
 
     // The buffers of one render mode of the grid, filled and uploaded.
-    void uploadAll(const VeskGrid& grid, RenderMode mode, SurfaceBuffers& buffers)
+    void uploadAll(const VeskGrid& grid, RenderMode mode, SurfaceBuffers& buffers, bool uCurves = true)
     {
         SurfaceArrays arrays;
-        QVERIFY(fillSurfaceArrays(grid, everything(mode), arrays, FillThreads::All));
-        QVERIFY(buffers.upload(arrays, everything(mode)));
+        QVERIFY(fillSurfaceArrays(grid, everything(mode, uCurves), arrays, FillThreads::All));
+        QVERIFY(buffers.upload(arrays, everything(mode, uCurves)));
     }
 
     // Just above the size filled in place, so that a view surface's worker fills it;
@@ -241,20 +251,11 @@ private slots:
         QFETCH(bool, uCurves);
         QFETCH(int, spacing);
         SurfaceBuffers buffers;
-        uploadAll(dem_, RenderMode::Plain, buffers);
+        uploadAll(dem_, RenderMode::Plain, buffers, uCurves);
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
-        const auto unlit = [](const std::function<void()>& draw) {
-            return [draw] {
-                glDisable(GL_LIGHTING);
-                glColor3f(0.0f, 0.0f, 0.0f);
-                draw();
-            };
-        };
-        const std::vector<GLfloat> immediate =
-            feedbackValues(dem_, {false}, unlit([&] { drawCurves(dem_, uCurves, spacing); }));
-        const std::vector<GLfloat> buffered =
-            feedbackValues(dem_, {false}, unlit([&] { buffers.drawCurves(uCurves, spacing); }));
+        const std::vector<GLfloat> immediate = curveFeedback(dem_, [&] { drawCurves(dem_, uCurves, spacing); });
+        const std::vector<GLfloat> buffered = curveFeedback(dem_, [&] { buffers.drawCurves(spacing); });
         buffers.destroy();
         QVERIFY(!immediate.empty());
         QVERIFY2(sameBits(immediate, buffered), qPrintable(firstDifference(immediate, buffered)));
@@ -270,10 +271,12 @@ private slots:
             [](int r, int c) { return std::sin(0.1f * r * c); }, [](int r, int c) { return 0.001f * ((r + c) % 1000); });
         for (const VeskGrid* grid : {&dem_, &odd}) {
             for (const RenderMode mode : kModes) {
+                // The v-curves with one of the colourings each.
+                const bool uCurves = mode != RenderMode::Slope && mode != RenderMode::Contours;
                 SurfaceArrays serial;
                 SurfaceArrays parallel;
-                QVERIFY(fillSurfaceArrays(*grid, everything(mode), serial, FillThreads::One));
-                QVERIFY(fillSurfaceArrays(*grid, everything(mode), parallel, FillThreads::All));
+                QVERIFY(fillSurfaceArrays(*grid, everything(mode, uCurves), serial, FillThreads::One));
+                QVERIFY(fillSurfaceArrays(*grid, everything(mode, uCurves), parallel, FillThreads::All));
                 QVERIFY(!serial.positions.empty() && !serial.curvePositions.empty());
                 QCOMPARE(serial.colours.empty(), !coloursSurface(mode));
                 QVERIFY(sameTriples(serial.positions, parallel.positions));
@@ -302,9 +305,24 @@ private slots:
         QCOMPARE(upper[1], expected.green);
         QCOMPARE(upper[2], expected.blue);
 
+        // The v-curves column by column: column 7's line holds sample (101, 7) at its place 101.
+        SurfaceArrays columns;
+        QVERIFY(fillSurfaceArrays(dem_, everything(RenderMode::Plain, false), columns, FillThreads::All));
+        QCOMPARE(columns.curvePositions.triples, samples);
+        QVERIFY(!columns.uCurves);
+        const float* sample = columns.curvePositions.data() + 3 * (344 * 7 + 101);
+        const float* sameSample = arrays.curvePositions.data() + 3 * (403 * 101 + 7);
+        QVERIFY(std::memcmp(sample, sameSample, 3 * sizeof(float)) == 0);
+        QCOMPARE(sample[0], static_cast<float>(7 * 0.02));
+        QCOMPARE(sample[1], static_cast<float>(101 * 0.02));
+
         const std::vector<std::uint32_t> strip = stripIndices(3);
         QCOMPARE(strip, (std::vector<std::uint32_t>{0, 3, 1, 4, 2, 5}));
-        QCOMPARE(columnIndices(3, 4), (std::vector<std::uint32_t>{0, 3, 6, 9}));
+        QCOMPARE(curveLines(3, 4, true).count, 4);
+        QCOMPARE(curveLines(3, 4, true).length, 3);
+        QCOMPARE(curveLines(3, 4, false).count, 3);
+        QCOMPARE(curveLines(3, 4, false).length, 4);
+        QCOMPARE(curveLines(0, 4, false).count, 0);
     }
 
     void undrawableGridsFillNothing()
@@ -381,17 +399,100 @@ private slots:
             // The six rows shared by two vertex bands are held twice, positions and normals.
             QCOMPARE(spread.bytes(), whole.bytes() + std::size_t{6 * 403 * 24});
             QVERIFY(sameBits(expected, feedbackValues(dem_, {true}, [&] { spread.drawSurface(); })));
-            diagnostics::SilentSink quiet;
-            diagnostics::ScopedSink scope(quiet);
-            for (const bool u : {true, false}) {
-                const std::vector<GLfloat> wholeCurves =
-                    feedbackValues(dem_, {false}, [&] { whole.drawCurves(u, 3); });
-                QVERIFY(!wholeCurves.empty());
-                QVERIFY(sameBits(wholeCurves, feedbackValues(dem_, {false}, [&] { spread.drawCurves(u, 3); })));
-            }
+            const std::vector<GLfloat> wholeCurves = curveFeedback(dem_, [&] { whole.drawCurves(3); });
+            QVERIFY(!wholeCurves.empty());
+            QVERIFY(sameBits(wholeCurves, curveFeedback(dem_, [&] { spread.drawCurves(3); })));
             whole.destroy();
             spread.destroy();
         }
+    }
+
+    void aSpreadUploadBringsTheProfileLinesInBandsOfWholeLines_data()
+    {
+        QTest::addColumn<bool>("uCurves");
+        QTest::addColumn<int>("spacing");
+        for (const bool u : {true, false})
+            for (const int spacing : {1, 4})
+                QTest::addRow("%s-curves, spacing %d", u ? "u" : "v", spacing) << u << spacing;
+    }
+
+    void aSpreadUploadBringsTheProfileLinesInBandsOfWholeLines()
+    {
+        QFETCH(bool, uCurves);
+        QFETCH(int, spacing);
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        const std::vector<GLfloat> immediate = curveFeedback(dem_, [&] { drawCurves(dem_, uCurves, spacing); });
+
+        // The contour mode's parts: vertices and profile lines, 403 x 36 bytes a row.
+        const SurfaceRequest request{true, false, RenderMode::Contours, true, uCurves};
+        SurfaceArrays arrays;
+        QVERIFY(fillSurfaceArrays(dem_, request, arrays, FillThreads::All));
+        SurfaceBuffers spread;
+        QVERIFY(spread.beginUpload(arrays, request));
+        QVERIFY(spread.hasCurves());
+        QVERIFY(curveFeedback(dem_, [&] { spread.drawCurves(spacing); }).empty());
+        int bands = 0;
+        std::size_t drawnBefore = 0;
+        bool more = true;
+        while (more) {
+            more = spread.advanceUpload(50 * 403 * 36);
+            ++bands;
+            // Each band adds whole lines in the immediate drawing's order.
+            const std::vector<GLfloat> partial = curveFeedback(dem_, [&] { spread.drawCurves(spacing); });
+            QVERIFY(startsWith(immediate, partial));
+            QVERIFY(partial.size() > drawnBefore);
+            drawnBefore = partial.size();
+        }
+        QCOMPARE(bands, 7);
+        // Every line in, once, in buffers of their own: 12 bytes a sample, no index list.
+        QCOMPARE(spread.bytes(), std::size_t{403 * 344 * 24 + 6 * 403 * 24 + 2 * 403 * 4 + 403 * 344 * 12});
+        QVERIFY2(sameBits(immediate, curveFeedback(dem_, [&] { spread.drawCurves(spacing); })),
+                 qPrintable(firstDifference(immediate, curveFeedback(dem_, [&] { spread.drawCurves(spacing); }))));
+        spread.destroy();
+    }
+
+    void aViewSurfaceBringsALargeGridsProfileLinesInOverSeveralTurns()
+    {
+        VeskGrid grid;
+        largeRippledBowl(grid);
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        const std::vector<GLfloat> vCurves = curveFeedback(grid, [&] { drawCurves(grid, false, 3); });
+        const std::vector<GLfloat> uCurves = curveFeedback(grid, [&] { drawCurves(grid, true, 3); });
+        QVERIFY(!sameBits(vCurves, uCurves));
+
+        ViewSurface surface;
+        surface.bandBytes = std::size_t{4} << 20; // 160 rows of 725 x 36 bytes
+        QVERIFY(curveFeedback(grid, [&] { surface.paintCurves(grid, false, 3); }).empty()); // starts the fill
+        QVERIFY(fillFinishes(surface));
+        surface.advanceUpload();
+        QVERIFY(surface.uploading());
+        const int firstBands = surface.uploads().bands;
+        // Each paint copies one more band and draws the lines in so far, a start of the
+        // immediate drawing's lines.
+        std::size_t drawnBefore = 0;
+        while (surface.uploading()) {
+            const std::vector<GLfloat> partial = curveFeedback(grid, [&] { surface.paintCurves(grid, false, 3); });
+            QVERIFY(startsWith(vCurves, partial));
+            QVERIFY(partial.size() > drawnBefore);
+            drawnBefore = partial.size();
+        }
+        QCOMPARE(surface.uploads().bands - firstBands + 1, 5); // 725 rows in bands of 160
+        QVERIFY(sameBits(vCurves, curveFeedback(grid, [&] { surface.paintCurves(grid, false, 3); })));
+
+        // The other direction: the v-curves stay drawn until the u-curves are all in.
+        QVERIFY(sameBits(vCurves, curveFeedback(grid, [&] { surface.paintCurves(grid, true, 3); })));
+        QVERIFY(fillFinishes(surface));
+        surface.advanceUpload();
+        while (surface.uploading()) {
+            const std::vector<GLfloat> partial = curveFeedback(grid, [&] { surface.paintCurves(grid, true, 3); });
+            QVERIFY(startsWith(uCurves, partial));
+        }
+        QVERIFY(sameBits(uCurves, curveFeedback(grid, [&] { surface.paintCurves(grid, true, 3); })));
+        QCOMPARE(surface.uploads().vertices, 1);
+        QCOMPARE(surface.uploads().curves, 2);
+        surface.releaseBuffers();
     }
 
     void aNewUploadDropsTheUnfinishedBandsOfTheLastOne()
@@ -565,7 +666,7 @@ private slots:
         QCOMPARE(buffers.uploads().vertices, 1);
         QCOMPARE(buffers.uploads().colours, 1);
         const std::size_t samples = 403 * 344;
-        QCOMPARE(buffers.bytes(), samples * 12 * 2 + std::size_t{2 * 403 * 343} * 12 + 2 * 403 * 4 + samples * 12 + 344 * 4);
+        QCOMPARE(buffers.bytes(), samples * 12 * 2 + std::size_t{2 * 403 * 343} * 12 + 2 * 403 * 4 + samples * 12);
 
         // A new colouring: colours only.
         SurfaceArrays arrays;
