@@ -215,17 +215,11 @@ bool SurfaceBuffers::addColourBand(const SurfaceArrays& arrays, int firstRow, in
     const int endStrip = std::min(endRow, arrays.height - 1);
     if (endStrip <= firstRow)
         return true;
-    const std::size_t stripTriples = 2 * static_cast<std::size_t>(arrays.width);
-    const std::size_t bytes = static_cast<std::size_t>(endStrip - firstRow) * stripTriples * kTripleBytes;
-    const ColourBand band{
-        makeBuffer(GL_ARRAY_BUFFER, arrays.colours.data() + static_cast<std::size_t>(firstRow) * stripTriples * 3, bytes),
-        firstRow, endStrip};
-    if (band.colours == 0) {
+    if (!addArrayBand(colourBands_, arrays.colours, 2 * static_cast<std::size_t>(arrays.width), firstRow, endStrip,
+                      colourBytes_)) {
         releaseColours();
         return false;
     }
-    colourBands_.push_back(band);
-    colourBytes_ += bytes;
     colourStrips_ = endStrip;
     return true;
 }
@@ -242,19 +236,26 @@ bool SurfaceBuffers::addCurveBand(const SurfaceArrays& arrays, int firstRow, int
     const int endLine = linesBefore(endRow);
     if (endLine <= firstLine)
         return true;
-    const std::size_t lineTriples = static_cast<std::size_t>(curveLines_.length);
-    const std::size_t bytes = static_cast<std::size_t>(endLine - firstLine) * lineTriples * kTripleBytes;
-    const CurveBand band{
-        makeBuffer(GL_ARRAY_BUFFER, arrays.curvePositions.data() + static_cast<std::size_t>(firstLine) * lineTriples * 3,
-                   bytes),
-        firstLine, endLine};
-    if (band.positions == 0) {
+    if (!addArrayBand(curveBands_, arrays.curvePositions, static_cast<std::size_t>(curveLines_.length), firstLine,
+                      endLine, curveBytes_)) {
         releaseCurves();
         return false;
     }
-    curveBands_.push_back(band);
-    curveBytes_ += bytes;
     curveLinesIn_ = endLine;
+    return true;
+}
+
+bool SurfaceBuffers::addArrayBand(std::vector<ArrayBand>& bands, const TripleArray& array, std::size_t runTriples,
+                                  int first, int end, std::size_t& bytesHeld)
+{
+    const std::size_t bytes = static_cast<std::size_t>(end - first) * runTriples * kTripleBytes;
+    const ArrayBand band{
+        makeBuffer(GL_ARRAY_BUFFER, array.data() + static_cast<std::size_t>(first) * runTriples * 3, bytes), first,
+        end};
+    if (band.buffer == 0)
+        return false;
+    bands.push_back(band);
+    bytesHeld += bytes;
     return true;
 }
 
@@ -287,8 +288,8 @@ void SurfaceBuffers::releaseVertices()
 
 void SurfaceBuffers::releaseColours()
 {
-    for (ColourBand& band : colourBands_)
-        deleteBuffer(band.colours);
+    for (ArrayBand& band : colourBands_)
+        deleteBuffer(band.buffer);
     colourBands_.clear();
     colourBytes_ = 0;
     colourStrips_ = 0;
@@ -298,8 +299,8 @@ void SurfaceBuffers::releaseColours()
 
 void SurfaceBuffers::releaseCurves()
 {
-    for (CurveBand& band : curveBands_)
-        deleteBuffer(band.positions);
+    for (ArrayBand& band : curveBands_)
+        deleteBuffer(band.buffer);
     curveBands_.clear();
     curveBytes_ = 0;
     curveLinesIn_ = 0;
@@ -351,10 +352,10 @@ void SurfaceBuffers::drawSurface() const
         gl.glBindBuffer(GL_ARRAY_BUFFER, vertexBand->normals);
         glNormalPointer(GL_FLOAT, 0, byteOffset(firstSample * kTripleBytes));
         if (coloured) {
-            while (colourBand->endStrip <= strip)
+            while (colourBand->end <= strip)
                 ++colourBand;
-            const std::size_t firstColour = static_cast<std::size_t>(strip - colourBand->firstStrip) * 2 * width;
-            gl.glBindBuffer(GL_ARRAY_BUFFER, colourBand->colours);
+            const std::size_t firstColour = static_cast<std::size_t>(strip - colourBand->first) * 2 * width;
+            gl.glBindBuffer(GL_ARRAY_BUFFER, colourBand->buffer);
             glColorPointer(3, GL_FLOAT, 0, byteOffset(firstColour * kTripleBytes));
         }
         glDrawRangeElements(GL_TRIANGLE_STRIP, 0, static_cast<GLuint>(stripVertices - 1), stripVertices,
@@ -384,17 +385,17 @@ void SurfaceBuffers::drawCurves(int spacing) const
     auto band = curveBands_.begin();
     bool bound = false;
     for (int line = 0; line < curveLinesIn_; line += step) {
-        if (band->endLine <= line) {
-            while (band->endLine <= line)
+        if (band->end <= line) {
+            while (band->end <= line)
                 ++band;
             bound = false;
         }
         if (!bound) {
-            gl.glBindBuffer(GL_ARRAY_BUFFER, band->positions);
+            gl.glBindBuffer(GL_ARRAY_BUFFER, band->buffer);
             glVertexPointer(3, GL_FLOAT, 0, nullptr);
             bound = true;
         }
-        glDrawArrays(GL_LINE_STRIP, static_cast<GLint>(line - band->firstLine) * length, length);
+        glDrawArrays(GL_LINE_STRIP, static_cast<GLint>(line - band->first) * length, length);
     }
     gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisableClientState(GL_VERTEX_ARRAY);

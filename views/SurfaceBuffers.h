@@ -90,16 +90,12 @@ private:
         int firstStrip = 0;
         int endStrip = 0;
     };
-    struct ColourBand {
-        unsigned colours = 0;
-        int firstStrip = 0;
-        int endStrip = 0;
-    };
-    // Profile lines [firstLine, endLine).
-    struct CurveBand {
-        unsigned positions = 0;
-        int firstLine = 0;
-        int endLine = 0;
+    // Runs [first, end) of one array in a buffer of their own: the strip colours of
+    // strips first to end, or profile lines first to end.
+    struct ArrayBand {
+        unsigned buffer = 0;
+        int first = 0;
+        int end = 0;
     };
 
     void releaseVertices();
@@ -107,6 +103,10 @@ private:
     bool addVertexBand(const SurfaceArrays& arrays, int firstRow, int endRow);
     bool addColourBand(const SurfaceArrays& arrays, int firstRow, int endRow);
     bool addCurveBand(const SurfaceArrays& arrays, int firstRow, int endRow);
+    // Appends runs [first, end) of runTriples triples each of the array as a band,
+    // counting its bytes; false when OpenGL could not hold it.
+    static bool addArrayBand(std::vector<ArrayBand>& bands, const TripleArray& array, std::size_t runTriples,
+                             int first, int end, std::size_t& bytesHeld);
     void copyRows(int firstRow, int endRow);
     // The surface strips whose vertices (and colours, when held) are all in.
     int drawableStrips() const;
@@ -117,10 +117,10 @@ private:
     std::vector<VertexBand> vertexBands_;
     unsigned strip_ = 0;
     bool coloursHeld_ = false;
-    std::vector<ColourBand> colourBands_;
+    std::vector<ArrayBand> colourBands_;
     bool curvesHeld_ = false;
     CurveLines curveLines_;
-    std::vector<CurveBand> curveBands_;
+    std::vector<ArrayBand> curveBands_;
     std::size_t vertexBytes_ = 0;
     std::size_t colourBytes_ = 0;
     std::size_t curveBytes_ = 0;
