@@ -31,8 +31,10 @@ public:
     };
 
     // What one band of a spread upload copies at most (a band holds whole rows, at
-    // least one): at llvmpipe's copying speed a few tens of milliseconds.
-    static constexpr std::size_t kBandBytes = std::size_t{32} << 20;
+    // least one): at llvmpipe's copying speed 10 to 20 ms, and about 55 ms where the
+    // memory is touched for the first time in this machine (a fresh process here),
+    // where 32 MiB took 110 ms.
+    static constexpr std::size_t kBandBytes = std::size_t{16} << 20;
 
     SurfaceBuffers() = default;
     SurfaceBuffers(const SurfaceBuffers&) = delete;
