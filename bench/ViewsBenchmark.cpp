@@ -4,7 +4,10 @@
 // immediate drawing (GridDrawing) emits it; the time to fill and upload the buffers, and
 // the longest turn of a banded upload. Each frame clears,
 // draws into an offscreen framebuffer of 800 x 600 through the view's camera framing
-// the terrain, and waits for OpenGL to finish.
+// the terrain, and waits for OpenGL to finish. At 2,049² the frames are also drawn with
+// OpenGL told to drop every primitive once its vertices are processed
+// (GL_RASTERIZER_DISCARD, rasterise:0): what remains is the submission and vertex work,
+// and the difference to the whole frame llvmpipe's triangle setup and rasterising.
 //
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/ViewsBenchmark
 // (the GL renderer is printed in the context lines of the output).
@@ -26,6 +29,7 @@
 #include <QOpenGLFramebufferObject>
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <benchmark/benchmark.h>
 
@@ -103,9 +107,13 @@ void setUpView(const VeskGrid& grid, RenderMode mode)
 template <typename Draw>
 void timeFrames(benchmark::State& state, const Draw& draw)
 {
+    const bool rasterise = state.range(2) != 0;
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (!rasterise)
+            glEnable(GL_RASTERIZER_DISCARD);
         draw();
+        glDisable(GL_RASTERIZER_DISCARD);
         glFinish();
     }
 }
@@ -232,10 +240,16 @@ void BM_BandedUpload(benchmark::State& state)
 // Sizes outermost, so that each terrain is made once.
 void frameArguments(benchmark::internal::Benchmark* benchmark)
 {
-    benchmark->ArgNames({"side", "mode"});
-    for (const int side : {513, 1025, 2049, 4097})
-        for (int mode = static_cast<int>(RenderMode::Plain); mode <= static_cast<int>(RenderMode::Slope); ++mode)
-            benchmark->Args({side, mode});
+    benchmark->ArgNames({"side", "mode", "rasterise"});
+    constexpr int first = static_cast<int>(RenderMode::Plain);
+    constexpr int last = static_cast<int>(RenderMode::Slope);
+    for (const int side : {513, 1025, 2049, 4097}) {
+        for (int mode = first; mode <= last; ++mode)
+            benchmark->Args({side, mode, 1});
+        if (side == 2049)
+            for (int mode = first; mode <= last; ++mode)
+                benchmark->Args({side, mode, 0});
+    }
 }
 
 } // namespace
