@@ -9,6 +9,7 @@
 #include "grid/TokenReader.h"
 #include "grid/VeskGrid.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -76,9 +77,8 @@ bool refuseUnreadable(VeskGrid& grid, const QString& fileName, long long heights
                                         .arg(heightsRead));
 }
 
-// Sizes the grid for a terrain whose rows the loader appends one by one (appendRow):
-// each row is written once, from a row-sized buffer that stays in the cache, instead of
-// zero-filling the whole matrix and overwriting it.
+// Sizes the grid for a terrain whose rows the loader appends one by one: each row is
+// written once, never zero-filled first and overwritten.
 void startHeights(VeskGrid& grid, long long columns, long long rows)
 {
     grid.width = static_cast<int>(columns);
@@ -155,23 +155,31 @@ bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
 
     startHeights(*this, header.columns, header.rows);
     HeightTally tally;
-    std::vector<float> rowValues;
-    rowValues.reserve(static_cast<std::size_t>(width));
     // Heights are floats: a number beyond their range would become infinite. The first
     // such height is remembered and the load refused once the text is read.
     long long firstBeyondRange = -1;
     long long taken = 0;
+    const auto rowWidth = static_cast<std::size_t>(width);
     const HeightTextOutcome outcome = readHeightText(reader, file.get(), expected, [&](const double* values, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i, ++taken) {
-            const float value = static_cast<float>(values[i]);
-            if (!std::isfinite(value) && firstBeyondRange < 0)
-                firstBeyondRange = taken;
-            rowValues.push_back(value);
-            tally.add(values[i]);
-            if (rowValues.size() == static_cast<std::size_t>(width)) {
-                appendRow(*this, rowValues);
-                rowValues.clear();
+        tally.addAll(values, count);
+        while (count > 0) {
+            if (heights.empty() || heights.back().size() == rowWidth) {
+                heights.emplace_back();
+                heights.back().reserve(rowWidth);
             }
+            std::vector<float>& row = heights.back();
+            const std::size_t filled = row.size();
+            const std::size_t run = std::min(count, rowWidth - filled);
+            row.insert(row.end(), values, values + run);
+            if (firstBeyondRange < 0) {
+                const auto beyond = std::find_if(row.begin() + static_cast<std::ptrdiff_t>(filled), row.end(),
+                                                 [](float value) { return !std::isfinite(value); });
+                if (beyond != row.end())
+                    firstBeyondRange = taken + (beyond - row.begin() - static_cast<std::ptrdiff_t>(filled));
+            }
+            taken += static_cast<long long>(run);
+            values += run;
+            count -= run;
         }
     });
     const long long read = outcome.heightsRead;

@@ -4,8 +4,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -16,39 +24,185 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kLongestToken = std::size_t{1} << 20;
 constexpr std::size_t kBlocksInFlight = 6;
 
+// Bytes readable after a block's text, all separators, so that the loads of the scan
+// (the separators of the next 64 bytes, 16 bytes of a token) never need a bounds check.
+constexpr std::size_t kPadding = 128;
+
 // A block of whole tokens (cut after a whitespace character, or at the end of the file)
 // and what became of it.
 struct TextBlock {
-    std::string text;
+    std::unique_ptr<char[]> text; // textSize bytes, then kPadding separators
+    std::size_t capacity = 0;     // bytes the text may take, the padding not counted
+    std::size_t textSize = 0;
     bool tokenTooLong = false; // the text ended in a token longer than kLongestToken
     bool readFailed = false;   // the file could not be read after this text
-    std::vector<double> values;
+    std::unique_ptr<double[]> values; // valueCount of them
+    std::size_t valueCount = 0;
     bool notANumber = false;   // values stop before this block's bad token
     std::string badToken;
+
+    // Room for `more` bytes of text; the bytes are written by the reader, never zeroed first.
+    void reserveMore(std::size_t more)
+    {
+        if (textSize + more <= capacity)
+            return;
+        capacity = std::max(textSize + more, 2 * capacity);
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity + kPadding);
+        if (textSize > 0)
+            std::memcpy(grown.get(), text.get(), textSize);
+        text = std::move(grown);
+    }
+
+    TextBlock* padded()
+    {
+        std::memset(text.get() + textSize, ' ', kPadding);
+        return this;
+    }
 };
 
+std::uint64_t loadEightBytes(const char* bytes)
+{
+    std::uint64_t chunk;
+    std::memcpy(&chunk, bytes, sizeof chunk);
+    return chunk;
+}
+
+// 0x80 in every byte of x that is not zero, 0 in the others (no carry crosses a byte).
+std::uint64_t nonZeroBytes(std::uint64_t x)
+{
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+    return (((x & kLow7) + kLow7) | x) & ~kLow7;
+}
+
+// A byte of x that is no decimal digit comes out not zero: a digit's high nibble is 3
+// and adding 6 leaves it so. A carry out of a byte only comes from a byte that is no
+// digit (0xFA and above), so it cannot hide the first such byte.
+std::uint64_t notDigitBytes(std::uint64_t x)
+{
+    constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0;
+    constexpr std::uint64_t kThrees = 0x3030303030303030;
+    return nonZeroBytes(((x & kHighNibbles) ^ kThrees) | (((x + 0x0606060606060606) & kHighNibbles) ^ kThrees));
+}
+
+// The value of the first `count` (1 to 8) digits of the chunk, three multiplications
+// instead of a loop of unpredictable length.
+std::uint64_t digitsValue(std::uint64_t chunk, int count)
+{
+    chunk <<= 8 * (8 - count); // the digits to the top, zeros before them
+    chunk &= 0x0F0F0F0F0F0F0F0F;
+    chunk = (chunk * 10 + (chunk >> 8)) & 0x00FF00FF00FF00FF;
+    chunk = (chunk * 100 + (chunk >> 16)) & 0x0000FFFF0000FFFF;
+    return (chunk * 10000 + (chunk >> 32)) & 0xFFFFFFFF;
+}
+
+// A token of `length` bytes spelled the common way, [+-]digits[.digits] in at most 8
+// bytes after the sign, read from masks of its bytes instead of a loop over them; the
+// value is parsePlainDecimal's, as both divide the same integer by the same power of
+// ten. False for any other token (left to parseNumber).
+bool readShortDecimal(const char* token, std::size_t length, double& value)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+    constexpr std::uint64_t kPoints = 0x2E2E2E2E2E2E2E2E;
+    constexpr std::uint64_t kFlags = 0x8080808080808080;
+    const bool hasSign = *token == '-' || *token == '+';
+    const std::size_t bodyLength = length - (hasSign ? 1 : 0);
+    if (bodyLength == 0 || bodyLength > 8)
+        return false;
+    const std::uint64_t body = loadEightBytes(token + (hasSign ? 1 : 0));
+    const std::uint64_t inBody = bodyLength == 8 ? kFlags : ((std::uint64_t{1} << (8 * bodyLength)) - 1) & kFlags;
+    const std::uint64_t points = ~nonZeroBytes(body ^ kPoints) & inBody;
+    // Every byte but one point at most is a digit, and the point has digits on both sides.
+    if ((notDigitBytes(body) & inBody) != points || (points & (points - 1)) != 0 || (points & 0x80) != 0
+        || (points >> (8 * bodyLength - 1)) != 0)
+        return false;
+    std::uint64_t digits = body;
+    int digitCount = static_cast<int>(bodyLength);
+    int fractionDigits = 0;
+    if (points != 0) {
+        const int pointAt = std::countr_zero(points) / 8;
+        const std::uint64_t before = (std::uint64_t{1} << (8 * pointAt)) - 1;
+        digits = (body & before) | ((body >> 8) & ~before); // the point taken out
+        --digitCount;
+        fractionDigits = digitCount - pointAt;
+    }
+    const double magnitude = static_cast<double>(digitsValue(digits, digitCount)) / kPowersOfTen[fractionDigits];
+    value = *token == '-' ? -magnitude : magnitude;
+    return true;
+}
+
+// Bit i set when byte i of the 64 is a separator.
+std::uint64_t separatorMask(const char* bytes)
+{
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lastControl = _mm_set1_epi8('\r' - '\t');
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
+        // \t \n \v \f \r are the five bytes from the tab on.
+        const __m128i fromTab = _mm_sub_epi8(chunk, tab);
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(fromTab, lastControl), fromTab);
+        const __m128i separators = _mm_or_si128(_mm_cmpeq_epi8(chunk, space), control);
+        mask |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(separators))} << (16 * i);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 64; ++i)
+        mask |= std::uint64_t{isTokenSeparator(bytes[i])} << i;
+    return mask;
+#endif
+}
+
+// The tokens are found 64 bytes at a time from masks of separators, so that where a
+// token starts and ends never waits for the token before it to be read: the conversions
+// of neighbouring heights overlap in the processor.
 void parseBlock(TextBlock& block)
 {
-    const char* c = block.text.data();
-    const char* const end = c + block.text.size();
-    block.values.reserve(block.text.size() / 7); // "712.34 " is the common height
-    while (true) {
-        while (c < end && isTokenSeparator(*c))
-            ++c;
-        if (c == end)
-            return;
-        const char* const start = c;
-        while (c < end && !isTokenSeparator(*c))
-            ++c;
-        const std::string_view token(start, static_cast<std::size_t>(c - start));
-        double value = 0.0;
-        if (!parseNumber(token, value)) {
-            block.notANumber = true;
-            block.badToken = std::string(token);
-            return;
+    const char* const text = block.text.get();
+    const char* const end = text + block.textSize;
+    // Every token takes a character and a separator, but the last; only the values
+    // written are ever touched.
+    block.values = std::make_unique_for_overwrite<double[]>(block.textSize / 2 + 1);
+    double* out = block.values.get();
+    std::uint64_t separators = separatorMask(text);
+    std::uint64_t separatorBefore = 1; // the text starts after a separator
+    for (std::size_t chunk = 0; chunk < block.textSize; chunk += 64) {
+        const std::uint64_t nextSeparators = separatorMask(text + chunk + 64);
+        for (std::uint64_t starts = ~separators & ((separators << 1) | separatorBefore); starts != 0;
+             starts &= starts - 1) {
+            const int offset = std::countr_zero(starts);
+            const char* const start = text + chunk + offset;
+            const std::uint64_t separatorsAfter = separators >> offset;
+            std::size_t length;
+            if (separatorsAfter != 0) {
+                length = static_cast<std::size_t>(std::countr_zero(separatorsAfter));
+            } else if (nextSeparators != 0) {
+                length = static_cast<std::size_t>(64 - offset + std::countr_zero(nextSeparators));
+            } else {
+                const char* stop = start;
+                while (stop < end && !isTokenSeparator(*stop))
+                    ++stop;
+                length = static_cast<std::size_t>(stop - start);
+            }
+            if (readShortDecimal(start, length, *out)) {
+                ++out;
+                continue;
+            }
+            const std::string_view token(start, length);
+            if (!parseNumber(token, *out)) {
+                block.notANumber = true;
+                block.badToken = std::string(token);
+                block.valueCount = static_cast<std::size_t>(out - block.values.get());
+                return;
+            }
+            ++out;
         }
-        block.values.push_back(value);
+        separatorBefore = separators >> 63;
+        separators = nextSeparators;
     }
+    block.valueCount = static_cast<std::size_t>(out - block.values.get());
 }
 
 // Cuts the text into blocks of whole tokens: the tail after the last whitespace waits
@@ -67,37 +221,40 @@ public:
         if (finished)
             return nullptr;
         auto block = std::make_unique<TextBlock>();
-        block->text = std::move(carry);
+        block->reserveMore(carry.size() + kBlockBytes);
+        std::memcpy(block->text.get(), carry.data(), carry.size());
+        block->textSize = carry.size();
         carry.clear();
         while (!exhausted) {
-            const std::size_t start = block->text.size();
-            block->text.resize(start + kBlockBytes);
-            const std::size_t got = std::fread(block->text.data() + start, 1, kBlockBytes, file);
-            block->text.resize(start + got);
+            block->reserveMore(kBlockBytes);
+            char* const text = block->text.get();
+            const std::size_t got = std::fread(text + block->textSize, 1, kBlockBytes, file);
+            block->textSize += got;
             if (got < kBlockBytes) {
                 exhausted = true;
                 failed = std::ferror(file) != 0;
                 break;
             }
-            const auto lastSpace = std::find_if(block->text.rbegin(), block->text.rend(), isTokenSeparator);
-            const std::size_t cut = static_cast<std::size_t>(block->text.rend() - lastSpace);
-            if (block->text.size() - cut > kLongestToken) {
+            std::size_t cut = block->textSize;
+            while (cut > 0 && !isTokenSeparator(text[cut - 1]))
+                --cut;
+            if (block->textSize - cut > kLongestToken) {
                 // No whitespace for longer than a token may be: stop at that token.
-                block->text.resize(cut);
+                block->textSize = cut;
                 block->tokenTooLong = true;
                 finished = true;
-                return block.release();
+                return block.release()->padded();
             }
             if (cut > 0) {
-                carry.assign(block->text, cut, std::string::npos);
-                block->text.resize(cut);
-                return block.release();
+                carry.assign(text + cut, block->textSize - cut);
+                block->textSize = cut;
+                return block.release()->padded();
             }
         }
         // At the end of the file the last token needs no whitespace after it.
         block->readFailed = failed;
         finished = true;
-        return block.release();
+        return block.release()->padded();
     }
 
 private:
@@ -131,8 +288,8 @@ HeightTextOutcome readHeightText(TokenReader& reader, std::FILE* file, long long
         if (settled)
             return;
         const long long wanted = expected - outcome.heightsRead;
-        const std::size_t count = std::min<std::size_t>(block->values.size(), static_cast<std::size_t>(wanted));
-        take(block->values.data(), count);
+        const std::size_t count = std::min<std::size_t>(block->valueCount, static_cast<std::size_t>(wanted));
+        take(block->values.get(), count);
         outcome.heightsRead += static_cast<long long>(count);
         if (outcome.heightsRead == expected) {
             settled = true;

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <limits>
 
 // The steps every terrain loader shares, for the readers of grid/ and for readers
@@ -31,6 +32,16 @@ public:
         if (value < smallestAny)
             smallestAny = value;
         ++total;
+    }
+
+    // The values of a run in file order, as add() one by one; on a copy, which the
+    // compiler can keep in registers (the values could otherwise alias its members).
+    void addAll(const double* values, std::size_t count)
+    {
+        HeightTally run = *this;
+        for (std::size_t i = 0; i < count; ++i)
+            run.add(values[i]);
+        *this = run;
     }
 
     long long count() const { return total; }

@@ -151,3 +151,34 @@ TEST(HeightTextReaderTest, TakesOverTheBytesTheHeaderReaderHadBuffered)
     Reading reference = readOneByOne(text.substr(16), 299996);
     expectSameReading(blocks, reference);
 }
+
+TEST(HeightTextReaderTest, EverySpellingNearTheShortFormGivesTheValueOfTheOneByOneLoop)
+{
+    // Spellings at the edges of the quick scan (seven digits either side of the point, a
+    // sign, a point with no digits on one side, exponents, leading zeros), each at many
+    // offsets so that they meet the block boundaries and the end of the text.
+    const char* spellings[] = {"5", "-5", "+5", "5.", ".5", "-.5", "0.0", "-0.0", "1234567", "12345678",
+                               "1234567.1234567", "1234567.12345678", "12345678.1234567", "00000000.5",
+                               "0000000.5", "9999999.9999999", "1e3", "-1.5E-2", "7.25e+1", "3.4e38",
+                               "123456789012345", "1234567890123456", "0.000000000000001", "764.45",
+                               "-9999", "1234.567", "-123.4567", "9.999999", "+12.34567"};
+    std::string text;
+    long long count = 0;
+    for (int round = 0; round < 40000; ++round) {
+        for (const char* spelling : spellings) {
+            text += spelling;
+            text += (round + count) % 3 == 0 ? "\n" : " ";
+            ++count;
+        }
+    }
+    ASSERT_GT(text.size(), std::size_t{8} << 20);
+    expectSameReading(readInBlocks(text, count), readOneByOne(text, count));
+    for (const char* last : {"9999999.9999999", "-0.0", "5.", "12345678"}) {
+        const std::string ending = text + last;
+        expectSameReading(readInBlocks(ending, count + 1), readOneByOne(ending, count + 1));
+    }
+    const std::string bad = text.substr(0, text.size() / 2) + " 5.5.5 " + text.substr(text.size() / 2);
+    const Reading blocks = readInBlocks(bad, count + 1);
+    EXPECT_EQ(blocks.badToken, "5.5.5");
+    expectSameReading(blocks, readOneByOne(bad, count + 1));
+}
