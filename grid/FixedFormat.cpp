@@ -1,5 +1,6 @@
 #include "grid/FixedFormat.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -18,6 +19,48 @@ std::size_t longestFixed(int decimals)
     return kLongestFixed + static_cast<std::size_t>(decimals > 0 ? decimals : 0);
 }
 
+// Eight ASCII digits of x < 10^8, the most significant in the lowest byte: the halves,
+// quarters and digits split in parallel lanes of one word, with multiplications by
+// reciprocals that are exact below 10^4, 10^2 and 10.
+std::uint64_t eightDigits(std::uint64_t x)
+{
+    const std::uint64_t high = x / 10000;
+    const std::uint64_t low = x % 10000;
+    const std::uint64_t halves = high | (low << 32);
+    const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007F;
+    const std::uint64_t pairs = hundreds | ((halves - 100 * hundreds) << 16);
+    const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000F;
+    const std::uint64_t digits = tens | ((pairs - 10 * tens) << 8);
+    return digits + 0x3030303030303030;
+}
+
+int digitCount(std::uint64_t x)
+{
+    static constexpr std::uint64_t kPowersOfTen[] = {10, 100, 1000, 10000, 100000, 1000000, 10000000};
+    int count = 1;
+    for (const std::uint64_t power : kPowersOfTen)
+        count += x >= power ? 1 : 0;
+    return count;
+}
+
+// units / 10^decimals as fixed text, for units below 10^8: a digit at least before the
+// point. Eight-byte stores that the next ones overwrite, so the buffer needs 18 bytes.
+char* writeSmallUnits(char* out, std::uint64_t units, int decimals)
+{
+    const int digits = std::max(digitCount(units), decimals + 1);
+    const std::uint64_t text = eightDigits(units);
+    const std::uint64_t integerPart = text >> (8 * (8 - digits));
+    std::memcpy(out, &integerPart, sizeof integerPart);
+    out += digits - decimals;
+    if (decimals > 0) {
+        *out = '.';
+        const std::uint64_t fraction = text >> (8 * (8 - decimals));
+        std::memcpy(out + 1, &fraction, sizeof fraction);
+        out += 1 + decimals;
+    }
+    return out;
+}
+
 } // namespace
 
 char* formatFixed(char* first, char* last, double value, int decimals)
@@ -29,7 +72,7 @@ char* formatFixed(char* first, char* last, double value, int decimals)
 char* formatFixed(char* first, char* last, float value, int decimals)
 {
     static constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000};
-    constexpr std::ptrdiff_t kLongest = 1 + 20 + 1 + 3;
+    constexpr std::ptrdiff_t kLongest = 25;
     if (decimals < 0 || decimals > 3 || !std::isfinite(value) || last - first < kLongest)
         return formatFixed(first, last, static_cast<double>(value), decimals);
 
@@ -56,13 +99,15 @@ char* formatFixed(char* first, char* last, float value, int decimals)
         units = scaled >> shift;
         const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
         const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-        if (remainder > half || (remainder == half && (units & 1u) != 0))
-            ++units;
+        // Without a branch: whether to round up is as good as random for heights.
+        units += static_cast<std::uint64_t>((remainder > half) | ((remainder == half) & ((units & 1u) != 0)));
     }
 
     char* out = first;
     if (negative)
         *out++ = '-'; // printf keeps the sign of a negative value that rounds to zero
+    if (units < 100000000)
+        return writeSmallUnits(out, units, decimals);
     out = std::to_chars(out, last, units / kPowersOfTen[decimals]).ptr;
     if (decimals > 0) {
         std::uint64_t fraction = units % kPowersOfTen[decimals];
@@ -74,6 +119,23 @@ char* formatFixed(char* first, char* last, float value, int decimals)
         out += decimals;
     }
     return out;
+}
+
+std::size_t longestFixedFloat(int decimals)
+{
+    // A sign, 39 integer digits (FLT_MAX), the point and the decimals; the quick path
+    // asks for 25 bytes whatever it prints.
+    return std::max<std::size_t>(25, 1 + 39 + 1 + static_cast<std::size_t>(std::max(decimals, 0)));
+}
+
+char* formatFixedValues(std::span<const float> values, int decimals, char separator, char* text)
+{
+    const std::size_t room = longestFixedFloat(decimals);
+    for (const float value : values) {
+        text = formatFixed(text, text + room, value, decimals);
+        *text++ = separator;
+    }
+    return text;
 }
 
 FixedFormatWriter::FixedFormatWriter(std::FILE* file)

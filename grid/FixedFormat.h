@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -42,3 +44,10 @@ char* formatFixed(char* first, char* last, double value, int decimals);
 // The same for a single-precision value: exact integer arithmetic for up to three
 // decimals and magnitudes below 2^44 (every height), to_chars otherwise.
 char* formatFixed(char* first, char* last, float value, int decimals);
+
+// The values one after the other at `text`, each as formatFixed prints it followed by
+// `separator`; returns the end. Room: longestFixedFloat(decimals) + 1 bytes a value.
+char* formatFixedValues(std::span<const float> values, int decimals, char separator, char* text);
+
+// The room formatFixed needs for any float with `decimals` decimals.
+std::size_t longestFixedFloat(int decimals);

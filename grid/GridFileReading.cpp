@@ -295,19 +295,20 @@ bool VeskGrid::readFLTData(StdioFile& file, const QString& fileName, const GridF
         const std::size_t got = std::fread(rowBytes.data(), 1, rowBytes.size(), file.get());
         const int complete = static_cast<int>(got / 4);
         float* values = rowValues.data();
-        for (int col = 0; col < complete; ++col) {
-            const float value = decodeFloat(rowBytes.data() + 4 * col, header.bigEndian);
-            if (!std::isfinite(value)) {
-                return printAndRefuseLoad(
-                    *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is not a finite number.")
-                               .arg(tally.count() + 1)
-                               .arg(fileName)
-                               .arg(row)
-                               .arg(col));
-            }
-            values[col] = value;
-            tally.add(value);
+        for (int col = 0; col < complete; ++col)
+            values[col] = decodeFloat(rowBytes.data() + 4 * col, header.bigEndian);
+        const float* const notFinite
+            = std::find_if(values, values + complete, [](float value) { return !std::isfinite(value); });
+        if (notFinite != values + complete) {
+            const auto col = notFinite - values;
+            return printAndRefuseLoad(
+                *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is not a finite number.")
+                           .arg(tally.count() + col + 1)
+                           .arg(fileName)
+                           .arg(row)
+                           .arg(col));
         }
+        tally.addAll(values, static_cast<std::size_t>(complete));
         if (complete < width) {
             if (std::ferror(file.get()))
                 return refuseUnreadable(*this, fileName, tally.count());

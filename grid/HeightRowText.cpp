@@ -7,9 +7,6 @@
 
 namespace {
 
-// The longest "%1.2f " of any float: a sign, 39 integer digits (FLT_MAX), the point, two
-// decimals and the blank.
-constexpr std::size_t kLongestValue = 1 + 39 + 1 + 2 + 1;
 // About a megabyte of text per band: large enough to share out, small enough that the
 // bands in flight (a few per core) stay in the cache.
 constexpr std::size_t kBandBytes = std::size_t{1} << 20;
@@ -26,15 +23,12 @@ struct Band {
 
 std::size_t longestHeightRowText(std::size_t count)
 {
-    return count * kLongestValue + 1;
+    return count * (longestFixedFloat(2) + 1) + 1;
 }
 
 char* formatHeightRow(std::span<const float> values, char* text)
 {
-    for (const float value : values) {
-        text = formatFixed(text, text + kLongestValue, value, 2);
-        *text++ = ' ';
-    }
+    text = formatFixedValues(values, 2, ' ', text);
     *text++ = '\n';
     return text;
 }

@@ -36,7 +36,8 @@ public:
 
     // The values of a run in file order, as add() one by one; on a copy, which the
     // compiler can keep in registers (the values could otherwise alias its members).
-    void addAll(const double* values, std::size_t count)
+    template <typename Height>
+    void addAll(const Height* values, std::size_t count)
     {
         HeightTally run = *this;
         for (std::size_t i = 0; i < count; ++i)

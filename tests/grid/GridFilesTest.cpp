@@ -107,6 +107,8 @@ TEST(FixedFormatTest, SinglePrecisionPathMatchesPrintfOnEveryKindOfFloat)
     std::vector<float> values{0.0f, -0.0f, 0.125f, -0.125f, 0.375f, 2.675f, 0.005f, -0.004f, 0.0625f, 1.0625f,
                               1e-45f, -1e-45f, 1.17549435e-38f, 17592186044415.0f, 17592186044416.0f,
                               17592186044417.0f, 3.4028235e38f, -3.4028235e38f, 8388607.5f, 16777215.0f,
+                              99999.99f, 100000.0f, 999999.94f, -999999.94f, 1000000.0f, 9999999.0f, 10000000.0f,
+                              99999999.0f, 100000000.0f,
                               std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
                               -std::numeric_limits<float>::quiet_NaN()};
     std::mt19937 generator(3);
