@@ -35,6 +35,36 @@ __attribute__((target("avx2"))) void gatherErrors(const float* samples, int stri
     _mm256_storeu_ps(errors, error);
 }
 
+// The heights' sums of eight candidate blocks, for a grid whose block sums are exact in
+// double (ExampleBlockSums::sumsInDouble): with every partial sum exact, four terms at
+// a time in two accumulators give the very sum the running sum gives.
+__attribute__((target("avx2"))) void blockSumsInDouble(const float* samples, int stride, const int* starts,
+                                                       int blockWidth, int blockHeight, double* sums)
+{
+    for (int k = 0; k < lanes; ++k) {
+        __m256d even = _mm256_setzero_pd();
+        __m256d odd = _mm256_setzero_pd();
+        double rest = 0.0;
+        const float* row = samples + starts[k];
+        for (int i = 0; i < blockHeight; ++i, row += stride) {
+            int j = 0;
+            for (; j + 8 <= blockWidth; j += 8) {
+                even = _mm256_add_pd(even, _mm256_cvtps_pd(_mm_loadu_ps(row + j)));
+                odd = _mm256_add_pd(odd, _mm256_cvtps_pd(_mm_loadu_ps(row + j + 4)));
+            }
+            if (j + 4 <= blockWidth) {
+                even = _mm256_add_pd(even, _mm256_cvtps_pd(_mm_loadu_ps(row + j)));
+                j += 4;
+            }
+            for (; j < blockWidth; ++j)
+                rest += static_cast<double>(row[j]);
+        }
+        const __m256d both = _mm256_add_pd(even, odd);
+        const __m128d pair = _mm_add_pd(_mm256_castpd256_pd128(both), _mm256_extractf128_pd(both, 1));
+        sums[k] = (_mm_cvtsd_f64(pair) + _mm_cvtsd_f64(_mm_unpackhi_pd(pair, pair))) + rest;
+    }
+}
+
 } // namespace
 
 CandidateScorer::CandidateScorer(const FloatMatrix& tiled, BlockPosition tiledPosition, int blockWidth,
@@ -109,16 +139,26 @@ void CandidateScorer::prefetchBlock(BlockPosition candidate) const
 void CandidateScorer::scoreGroup(const BlockPosition* group, float* errors) const
 {
     float means[lanes];
-    for (int k = 0; k < lanes; ++k)
-        means[k] = exampleMean(group[k]);
     if (packed_ != nullptr) {
         int starts[lanes];
         for (int k = 0; k < lanes; ++k)
             starts[k] = group[k].y * packed_->width + group[k].x;
+        if (exampleSums_->sumsInDouble()) {
+            double sums[lanes];
+            blockSumsInDouble(packed_->samples.data(), packed_->width, starts, blockWidth_, blockHeight_, sums);
+            // As exampleMean divides the extended sum.
+            for (int k = 0; k < lanes; ++k)
+                means[k] = static_cast<float>(static_cast<long double>(sums[k]) / sampleCount_);
+        } else {
+            for (int k = 0; k < lanes; ++k)
+                means[k] = exampleMean(group[k]);
+        }
         gatherErrors(packed_->samples.data(), packed_->width, starts, means, tiledShape_.data(), blockWidth_,
                      blockHeight_, errors);
         return;
     }
+    for (int k = 0; k < lanes; ++k)
+        means[k] = exampleMean(group[k]);
     FloatLanes mean;
     for (int k = 0; k < lanes; ++k)
         mean[k] = means[k];

@@ -1,5 +1,7 @@
 #include "synthesis/ExampleBlockSums.h"
 
+#include "synthesis/HugePageAdvice.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -8,6 +10,7 @@ namespace {
 
 constexpr int floatMantissaBits = 24;
 constexpr int safeMagnitudeBits = 63;
+constexpr int doubleSignificandBits = 53;
 
 // The exponent of the lowest set bit of a finite nonzero float, and of its magnitude.
 struct FloatBits {
@@ -67,8 +70,14 @@ ExampleBlockSums::ExampleBlockSums(const FloatMatrix& heights, int largestBlockA
     const int areaBits = static_cast<int>(std::ceil(std::log2(std::max(largestBlockArea, 1))));
     if (highestBit - lowestBit + areaBits >= safeMagnitudeBits)
         return;
+    if (highestBit - lowestBit + areaBits < doubleSignificandBits) {
+        sumsInDouble_ = true;
+        return;
+    }
     quantumExponent_ = lowestBit;
     const std::size_t stride = static_cast<std::size_t>(columns_) + 1;
+    table_.reserve((heights.size() + 1) * stride);
+    adviseHugePages(table_.data(), table_.capacity() * sizeof(std::uint64_t));
     table_.assign((heights.size() + 1) * stride, 0u);
     for (std::size_t i = 0; i < heights.size(); ++i) {
         std::uint64_t rowSum = 0;
@@ -87,6 +96,8 @@ ExampleBlockSums ExampleBlockSums::withoutTable(const FloatMatrix& heights)
 
 long double ExampleBlockSums::sum(int x, int y, int width, int height) const
 {
+    if (sumsInDouble_)
+        return doubleSum(x, y, width, height);
     if (table_.empty())
         return runningSum(x, y, width, height);
     const std::size_t stride = static_cast<std::size_t>(columns_) + 1;
@@ -107,6 +118,22 @@ void ExampleBlockSums::prefetch(int x, int y, int width, int height) const
     __builtin_prefetch(top + width);
     __builtin_prefetch(bottom);
     __builtin_prefetch(bottom + width);
+}
+
+// Four rows of partial sums at a time; every partial sum is exact, so the order is free.
+long double ExampleBlockSums::doubleSum(int x, int y, int width, int height) const
+{
+    double partial[4] = {};
+    for (int i = 0; i < height; ++i) {
+        const float* row = (*heights_)[y + i].data() + x;
+        int j = 0;
+        for (; j + 4 <= width; j += 4)
+            for (int k = 0; k < 4; ++k)
+                partial[k] += static_cast<double>(row[j + k]);
+        for (; j < width; ++j)
+            partial[0] += static_cast<double>(row[j]);
+    }
+    return static_cast<long double>((partial[0] + partial[1]) + (partial[2] + partial[3]));
 }
 
 long double ExampleBlockSums::runningSum(int x, int y, int width, int height) const

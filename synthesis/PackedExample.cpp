@@ -1,5 +1,7 @@
 #include "synthesis/PackedExample.h"
 
+#include "synthesis/HugePageAdvice.h"
+
 #include <climits>
 
 PackedExample::PackedExample(const FloatMatrix& heights)
@@ -13,6 +15,7 @@ PackedExample::PackedExample(const FloatMatrix& heights)
         if (row.size() != columns)
             return;
     samples.reserve(heights.size() * columns);
+    adviseHugePages(samples.data(), samples.capacity() * sizeof(float));
     for (const std::vector<float>& row : heights)
         samples.insert(samples.end(), row.begin(), row.end());
     width = static_cast<int>(columns);

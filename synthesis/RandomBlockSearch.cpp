@@ -17,8 +17,8 @@
 
 namespace {
 
-// Candidates drawn and scored at a time: small enough to stay in cache and to
-// look at the cancel request often.
+// Candidates scored at a time: small enough to stay in cache and to look at the
+// cancel request often.
 constexpr int candidatesPerBatch = 512;
 
 int exampleWidthOf(const FloatMatrix& example)
@@ -80,6 +80,21 @@ private:
     std::map<int, std::vector<int>> tables_;
 };
 
+// The candidates' indices sorted by their first row (a counting sort; equal rows keep
+// the draw order).
+std::vector<int> rowOrder(const std::vector<BlockPosition>& candidates, int rows)
+{
+    std::vector<int> next(static_cast<std::size_t>(rows) + 1, 0);
+    for (const BlockPosition& candidate : candidates)
+        ++next[static_cast<std::size_t>(candidate.y) + 1];
+    for (std::size_t y = 1; y < next.size(); ++y)
+        next[y] += next[y - 1];
+    std::vector<int> order(candidates.size());
+    for (std::size_t k = 0; k < candidates.size(); ++k)
+        order[static_cast<std::size_t>(next[static_cast<std::size_t>(candidates[k].y)]++)] = static_cast<int>(k);
+    return order;
+}
+
 // One coordinate of a candidate: a range of one value draws nothing and gives 1.
 int drawStart(RandomRangeStream& stream, const std::vector<int>* table)
 {
@@ -110,8 +125,19 @@ BlockWinner searchBlock(const SearchData& data, const TiledBlock& block, int can
     const std::vector<int>* columnTable = range.lastX > 1 ? &data.tables.of(range.lastX) : nullptr;
     const CandidateScorer scorer(data.tiled, {block.x, block.y}, block.width, block.height, data.example, data.sums,
                                  &data.packed);
-    BlockPosition candidates[candidatesPerBatch];
-    float scores[candidatesPerBatch];
+    // Every candidate is drawn first, in the order of the draws. They are scored row by
+    // row of the example instead, so that the many candidates that share rows find them
+    // in the cache; the winner is still the first of the smallest in draw order.
+    std::vector<BlockPosition> candidates(static_cast<std::size_t>(candidateCount));
+    for (BlockPosition& candidate : candidates) {
+        const int y = drawStart(stream, rowTable);
+        const int x = drawStart(stream, columnTable);
+        candidate = {x, y};
+    }
+    const std::vector<int> order = rowOrder(candidates, static_cast<int>(data.example.size()));
+    std::vector<float> scores(candidates.size());
+    BlockPosition batch[candidatesPerBatch];
+    float batchScores[candidatesPerBatch];
     BlockWinner winner;
     for (int first = 0; first < candidateCount; first += candidatesPerBatch) {
         if (progress.cancelled()) {
@@ -119,21 +145,20 @@ BlockWinner searchBlock(const SearchData& data, const TiledBlock& block, int can
             return winner;
         }
         const int count = std::min(candidatesPerBatch, candidateCount - first);
-        for (int k = 0; k < count; ++k) {
-            const int y = drawStart(stream, rowTable);
-            const int x = drawStart(stream, columnTable);
-            candidates[k] = {x, y};
-        }
-        scorer.scoreAll(candidates, count, scores);
-        for (int k = 0; k < count; ++k) {
-            // A score that is not a number never wins; strictly smaller keeps the first of equals.
-            if (std::isnan(scores[k]))
-                continue;
-            if (!winner.found || scores[k] < winner.error) {
-                winner.found = true;
-                winner.position = candidates[k];
-                winner.error = scores[k];
-            }
+        for (int k = 0; k < count; ++k)
+            batch[k] = candidates[static_cast<std::size_t>(order[static_cast<std::size_t>(first + k)])];
+        scorer.scoreAll(batch, count, batchScores);
+        for (int k = 0; k < count; ++k)
+            scores[static_cast<std::size_t>(order[static_cast<std::size_t>(first + k)])] = batchScores[k];
+    }
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+        // A score that is not a number never wins; strictly smaller keeps the first of equals.
+        if (std::isnan(scores[k]))
+            continue;
+        if (!winner.found || scores[k] < winner.error) {
+            winner.found = true;
+            winner.position = candidates[k];
+            winner.error = scores[k];
         }
     }
     return winner;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -62,17 +63,34 @@ VeskGrid roughTerrain(int width, int height, std::uint32_t salt)
 
 } // namespace
 
-TEST(CandidateScorer, GivesBlockErrorsBitForBitWithTheTable)
+TEST(CandidateScorer, GivesBlockErrorsBitForBitWithSumsInDouble)
 {
     const VeskGrid tiled = roughTerrain(40, 36, 1);
     const VeskGrid example = roughTerrain(57, 49, 2);
     const ExampleBlockSums sums(example.heights, 20 * 20);
-    ASSERT_TRUE(sums.usesTable());
+    ASSERT_TRUE(sums.sumsInDouble());
     for (const int size : {1, 4, 8, 20})
         expectBlockErrors(tiled, example, {3, 5}, size, size, sums);
     // Edge blocks are narrower or lower than a full one.
     expectBlockErrors(tiled, example, {30, 2}, 7, 20, sums);
     expectBlockErrors(tiled, example, {0, 30}, 20, 6, sums);
+}
+
+TEST(CandidateScorer, GivesBlockErrorsBitForBitWithTheTable)
+{
+    // Heights of a million metres beside ones of 2^-30: too many bits apart for a
+    // double, few enough for the 64-bit table.
+    const VeskGrid tiled = roughTerrain(40, 36, 1);
+    const VeskGrid example = makeTerrain(57, 49, [](int x, int y) {
+        return (x + y) % 4 == 0 ? std::ldexp(1.0f + static_cast<float>(x % 3), -30)
+                                : 1.0e6f * hashedNoise(x, y, 2) + 0.731f * static_cast<float>(x * y);
+    });
+    const ExampleBlockSums sums(example.heights, 20 * 20);
+    ASSERT_TRUE(sums.usesTable());
+    ASSERT_FALSE(sums.sumsInDouble());
+    for (const int size : {1, 8, 20})
+        expectBlockErrors(tiled, example, {3, 5}, size, size, sums);
+    expectBlockErrors(tiled, example, {30, 2}, 7, 20, sums);
 }
 
 TEST(CandidateScorer, GivesBlockErrorsBitForBitWithoutTheTable)

@@ -31,12 +31,25 @@ void expectRunningSums(const FloatMatrix& heights, const ExampleBlockSums& sums,
 
 } // namespace
 
-TEST(ExampleBlockSums, TerrainHeightsUseTheTableAndGiveTheRunningSums)
+TEST(ExampleBlockSums, TerrainHeightsAreSummedInDoubleAndGiveTheRunningSums)
 {
     // Heights with fractional parts and negative values, as a rescaled terrain has.
     const FloatMatrix heights =
         filledMatrix(61, 53, [](int x, int y) { return 800.0f * hashedNoise(x, y, 3) - 123.456f + 0.37f * x; });
     const ExampleBlockSums sums(heights, 20 * 20);
+    EXPECT_TRUE(sums.sumsInDouble());
+    EXPECT_FALSE(sums.usesTable());
+    expectRunningSums(heights, sums, {1, 4, 7, 20});
+}
+
+TEST(ExampleBlockSums, HeightsTooManyBitsApartForADoubleUseTheTableAndGiveTheRunningSums)
+{
+    const FloatMatrix heights = filledMatrix(61, 53, [](int x, int y) {
+        return (x * y) % 5 == 1 ? std::ldexp(1.0f + static_cast<float>(y % 7), -31)
+                                : 3.0e6f * hashedNoise(x, y, 3) - 123.456f;
+    });
+    const ExampleBlockSums sums(heights, 20 * 20);
+    EXPECT_FALSE(sums.sumsInDouble());
     EXPECT_TRUE(sums.usesTable());
     expectRunningSums(heights, sums, {1, 4, 7, 20});
 }
@@ -45,7 +58,7 @@ TEST(ExampleBlockSums, ZerosAndNegativeZerosGiveZero)
 {
     const FloatMatrix heights = filledMatrix(12, 12, [](int x, int y) { return (x + y) % 2 ? -0.0f : 0.0f; });
     const ExampleBlockSums sums(heights, 16);
-    EXPECT_TRUE(sums.usesTable());
+    EXPECT_TRUE(sums.sumsInDouble());
     expectRunningSums(heights, sums, {1, 4});
 }
 
@@ -59,13 +72,18 @@ TEST(ExampleBlockSums, HeightsOfVeryDifferentMagnitudesFallBackToTheRunningSum)
     expectRunningSums(heights, sums, {1, 8});
 }
 
-TEST(ExampleBlockSums, TheLargestBlockDecidesWhetherTheTableIsSafe)
+TEST(ExampleBlockSums, TheLargestBlockDecidesHowTheSumsAreTaken)
 {
-    // Heights 2^40 apart in scale: blocks of 4 samples stay below 2^63 units, blocks of 2^23 would not.
+    // Heights 2^40 apart in scale: blocks of 4 samples stay below 2^53 units, blocks of
+    // 2^15 below 2^63, blocks of 2^23 would not.
     const FloatMatrix heights = filledMatrix(8, 8, [](int x, int) { return x == 0 ? 1099511627776.0f : 1.0f; });
-    EXPECT_TRUE(ExampleBlockSums(heights, 4).usesTable());
+    EXPECT_TRUE(ExampleBlockSums(heights, 4).sumsInDouble());
+    EXPECT_FALSE(ExampleBlockSums(heights, 1 << 15).sumsInDouble());
+    EXPECT_TRUE(ExampleBlockSums(heights, 1 << 15).usesTable());
     EXPECT_FALSE(ExampleBlockSums(heights, 1 << 23).usesTable());
+    EXPECT_FALSE(ExampleBlockSums(heights, 1 << 23).sumsInDouble());
     expectRunningSums(heights, ExampleBlockSums(heights, 4), {1, 2});
+    expectRunningSums(heights, ExampleBlockSums(heights, 1 << 15), {1, 2, 8});
 }
 
 TEST(ExampleBlockSums, ValuesThatAreNotNumbersFallBackToTheRunningSum)

@@ -56,11 +56,8 @@ MappingRun parallelRun(BlockMapper& mapper, int candidates, int threads)
     return run;
 }
 
-void expectSameAsSerial(int tiledWidth, int tiledHeight, int exampleWidth, int exampleHeight, int blockSize,
-                        int overlap, int candidates)
+void expectSameAsSerialOn(const VeskGrid& tiled, const VeskGrid& example, int blockSize, int overlap, int candidates)
 {
-    const VeskGrid tiled = terrain(tiledWidth, tiledHeight, 10);
-    const VeskGrid example = terrain(exampleWidth, exampleHeight, 20);
     BlockMapper mapper(tiled, example, blockSize, overlap);
     const MappingRun serial = serialRun(mapper, candidates);
     ASSERT_TRUE(serial.mapped);
@@ -71,6 +68,13 @@ void expectSameAsSerial(int tiledWidth, int tiledHeight, int exampleWidth, int e
         EXPECT_EQ(parallel.errors, serial.errors) << "block " << blockSize << ", threads " << threads;
         EXPECT_EQ(parallel.after, serial.after) << "block " << blockSize << ", threads " << threads;
     }
+}
+
+void expectSameAsSerial(int tiledWidth, int tiledHeight, int exampleWidth, int exampleHeight, int blockSize,
+                        int overlap, int candidates)
+{
+    expectSameAsSerialOn(terrain(tiledWidth, tiledHeight, 10), terrain(exampleWidth, exampleHeight, 20), blockSize,
+                         overlap, candidates);
 }
 
 } // namespace
@@ -90,6 +94,18 @@ TEST(ParallelBlockMapping, ARangeOfOneRowDrawsOnlyColumns)
     // while the lower edge blocks still draw their rows.
     expectSameAsSerial(40, 40, 60, 11, 8, 1, 50);
     expectSameAsSerial(40, 40, 11, 60, 8, 1, 50);
+}
+
+TEST(ParallelBlockMapping, OfEqualErrorsTheFirstDrawnWinsWhateverOrderTheyAreScoredIn)
+{
+    // A flat example with a few steps: every candidate inside a flat stretch scores the
+    // same, so only the draw order can pick the winner (the scorer takes the candidates
+    // row by row of the example, not as drawn).
+    const VeskGrid tiled = terrain(48, 40, 10);
+    const VeskGrid example =
+        makeTerrain(160, 150, [](int x, int y) { return x > 120 && y > 100 ? 300.0f + 2.0f * x : 250.0f; });
+    expectSameAsSerialOn(tiled, example, 8, 1, 400);
+    expectSameAsSerialOn(tiled, example, 20, 4, 60);
 }
 
 TEST(ParallelBlockMapping, OneCandidateIsTheFirstDraw)
