@@ -1,11 +1,8 @@
 #include "formats/GdalDatasetWriting.h"
 
-#include "formats/GdalSession.h"
+#include "formats/GdalMessages.h"
 
 #include <QFile>
-
-#include <cpl_vsi.h>
-#include <gdal_priv.h>
 
 GdalExportFile::GdalExportFile(const QString& path) : path_(path), save_(QFile::encodeName(path).toStdString())
 {
@@ -28,22 +25,25 @@ void GdalExportFile::removeGdalSidecar() const
 {
     // GDAL may keep statistics or metadata in "<name>.aux.xml"; none is wanted beside a
     // temporary name.
-    VSIUnlink((stagingName() + ".aux.xml").constData());
+    QFile::remove(QFile::decodeName(stagingName() + ".aux.xml"));
 }
 
-bool GdalExportFile::close(GDALDataset* dataset, bool written, const GdalErrorCapture& errors, QString& errorText)
+bool GdalExportFile::close(const GdalModuleFunctions& gdal, GdalDataset* dataset, bool written, GdalMessages& messages,
+                           QString& errorText)
 {
-    if (dataset)
-        GDALClose(dataset);
+    if (dataset) {
+        gdal.closeDataset(dataset, messages.report());
+        messages.forward();
+    }
     removeGdalSidecar();
-    if (written && dataset && !errors.failed()) {
+    if (written && dataset && !messages.failed()) {
         if (save_.commit())
             return true;
         errorText = exportFailureText(path_, QString::fromLocal8Bit(save_.errorText().c_str()));
         return false;
     }
     save_.discard();
-    errorText = exportFailureText(path_, errors.lastFailure(QStringLiteral("GDAL could not write it")));
+    errorText = exportFailureText(path_, messages.lastFailure(QStringLiteral("GDAL could not write it")));
     return false;
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "formats/GdalModuleInterface.h"
 #include "io/AtomicFileWrite.h"
 
 #include <QByteArray>
 #include <QString>
 
-class GDALDataset;
-class GdalErrorCapture;
+class GdalMessages;
 
 // Steps the GDAL writers share. GDAL writes files by name, so an export writes the
 // temporary of an atomic save (io/AtomicFileWrite.h) beside its target; only a dataset
@@ -22,12 +22,14 @@ public:
     // The name GDAL is to create the dataset under.
     QByteArray stagingName() const;
 
-    // Closes the dataset, which writes whatever is pending; when that and everything
-    // before it worked (`written` true, no failure caught by `errors`), syncs the new
+    // Closes the dataset (null when none was made) through the GDAL module, which writes
+    // whatever is pending; when that and everything before it worked (`written` true, no
+    // failure among `messages`), syncs the new
     // file and puts it in the target's place. Otherwise removes the temporary (and any
     // sidecar GDAL made beside it) and returns false with errorText naming the target
     // and GDAL's reason.
-    bool close(GDALDataset* dataset, bool written, const GdalErrorCapture& errors, QString& errorText);
+    bool close(const GdalModuleFunctions& gdal, GdalDataset* dataset, bool written, GdalMessages& messages,
+               QString& errorText);
 
 private:
     void removeGdalSidecar() const;

@@ -1,7 +1,8 @@
 #include "formats/GdalRasterImport.h"
 
 #include "diagnostics/Diagnostics.h"
-#include "formats/GdalSession.h"
+#include "formats/GdalMessages.h"
+#include "formats/GdalModule.h"
 #include "formats/RasterGeoreferencing.h"
 #include "formats/RasterNoData.h"
 #include "grid/GridSizeLimit.h"
@@ -11,44 +12,39 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cpl_string.h>
-#include <cpl_vsi.h>
-#include <gdal_priv.h>
-
-#include <memory>
 #include <vector>
 
 namespace {
 
-struct DatasetCloser {
-    void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
+// An open raster of the GDAL module's, closed when it goes, what GDAL says then shown.
+class OpenRaster {
+public:
+    OpenRaster(const GdalModuleFunctions& gdal, GdalDataset* dataset, GdalMessages& messages)
+        : gdal_(gdal), dataset_(dataset), messages_(messages)
+    {
+    }
+    ~OpenRaster()
+    {
+        if (dataset_) {
+            gdal_.closeDataset(dataset_, messages_.report());
+            messages_.forward();
+        }
+    }
+    OpenRaster(const OpenRaster&) = delete;
+    OpenRaster& operator=(const OpenRaster&) = delete;
+    GdalDataset* get() const { return dataset_; }
+
+private:
+    const GdalModuleFunctions& gdal_;
+    GdalDataset* dataset_;
+    GdalMessages& messages_;
 };
-using DatasetHandle = std::unique_ptr<GDALDataset, DatasetCloser>;
 
 // A raster's bytes hold at most this many samples each: DEFLATE's ceiling of about
 // 1032 to 1, counted a sample a byte. A header claiming more over a tiny file (a sparse
 // GeoTIFF of a few hundred bytes claims millions of samples) is refused before its
 // terrain is allocated.
 constexpr long long kMaxSamplesPerByte = 1032;
-
-// The bytes of every file the dataset reads (a VRT lists its sources too); -1 when the
-// driver names none.
-long long inputBytes(GDALDataset& dataset)
-{
-    char** files = dataset.GetFileList();
-    if (files == nullptr || *files == nullptr) {
-        CSLDestroy(files);
-        return -1;
-    }
-    long long total = 0;
-    for (char** file = files; *file != nullptr; ++file) {
-        VSIStatBufL status;
-        if (VSIStatL(*file, &status) == 0)
-            total += static_cast<long long>(status.st_size);
-    }
-    CSLDestroy(files);
-    return total;
-}
 
 bool refuse(VeskGrid& grid, const QString& reason, QString& errorText)
 {
@@ -74,36 +70,42 @@ bool hasGdalRasterExtension(const QString& fileName)
 
 bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& errorText)
 {
-    GdalErrorCapture gdalErrors;
+    QString unavailable;
+    const GdalModuleFunctions* gdal = gdalModule(unavailable);
+    if (!gdal)
+        return refuse(grid, QStringLiteral("%1 could not be opened as a raster: %2").arg(fileName, unavailable),
+                      errorText);
+    GdalMessages messages;
     const QByteArray path = QFile::encodeName(fileName);
-    DatasetHandle dataset(
-        GDALDataset::Open(path.constData(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
-    if (!dataset) {
+    GdalRasterFacts facts;
+    const OpenRaster dataset(*gdal, gdal->openRaster(path.constData(), facts, messages.report()), messages);
+    messages.forward();
+    if (!dataset.get()) {
         return refuse(grid,
                       QStringLiteral("%1 could not be opened as a raster: %2")
-                          .arg(fileName, gdalErrors.lastFailure(QStringLiteral("no raster driver recognises it"))),
+                          .arg(fileName, messages.lastFailure(QStringLiteral("no raster driver recognises it"))),
                       errorText);
     }
-    const int bandCount = dataset->GetRasterCount();
-    if (band < 1 || band > bandCount) {
-        return refuse(grid, QStringLiteral("%1 has no band %2 (it has %3)").arg(fileName).arg(band).arg(bandCount),
+    if (band < 1 || band > facts.bandCount) {
+        return refuse(grid,
+                      QStringLiteral("%1 has no band %2 (it has %3)").arg(fileName).arg(band).arg(facts.bandCount),
                       errorText);
     }
-    GDALRasterBand* raster = dataset->GetRasterBand(band);
-    const GDALDataType type = raster->GetRasterDataType();
-    if (GDALDataTypeIsComplex(type)) {
+    GdalBandFacts bandFacts;
+    gdal->describeBand(dataset.get(), band, bandFacts);
+    if (bandFacts.complex) {
         return refuse(grid,
                       QStringLiteral("band %1 of %2 holds complex values (%3), not heights")
                           .arg(band)
-                          .arg(fileName, QString::fromLatin1(GDALGetDataTypeName(type))),
+                          .arg(fileName, QString::fromStdString(bandFacts.typeName)),
                       errorText);
     }
-    const long long columns = dataset->GetRasterXSize();
-    const long long rows = dataset->GetRasterYSize();
+    const long long columns = facts.columns;
+    const long long rows = facts.rows;
     if (!isAcceptableGridSize(columns, rows))
         return refuse(grid, unacceptableGridSizeMessage(fileName, columns, rows), errorText);
 
-    const long long bytes = inputBytes(*dataset);
+    const long long bytes = facts.inputBytes;
     if (bytes >= 0 && columns * rows > kMaxSamplesPerByte * (bytes + 1)) {
         return refuse(grid,
                       QStringLiteral("%1 claims %2 x %3 samples, more than its %4 bytes can hold")
@@ -115,20 +117,16 @@ bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& 
     }
 
     std::optional<GeoTransform> transform;
-    GeoTransform values{};
-    if (dataset->GetGeoTransform(values.data()) == CE_None)
-        transform = values;
+    if (facts.hasTransform)
+        transform = facts.transform;
     RasterPlacement placement;
     QString problem;
-    if (!placeRaster(transform, dataset->GetSpatialRef(), placement, problem))
+    if (!placeRaster(transform, facts.crs, placement, problem))
         return refuse(grid, QStringLiteral("%1 cannot be read: %2").arg(fileName, problem), errorText);
 
-    int hasNoData = 0;
-    const double noDataValue = raster->GetNoDataValue(&hasNoData);
-    RasterNoData noData(hasNoData ? std::optional<double>(noDataValue) : std::nullopt);
+    RasterNoData noData(bandFacts.hasNoData ? std::optional<double>(bandFacts.noData) : std::nullopt);
 
-    const char* driver = dataset->GetDriver() ? dataset->GetDriver()->GetDescription() : "GDAL";
-    startLoad(grid, driver);
+    startLoad(grid, facts.driverName.c_str());
     diagnostics::reportf("frequency sampled is %1.3f\n", static_cast<double>(placement.cellSize));
     grid.resize(static_cast<int>(columns), static_cast<int>(rows));
     HeightTally tally;
@@ -136,13 +134,14 @@ bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& 
     // value arrive exactly before they are stored as floats.
     std::vector<double> samples(static_cast<std::size_t>(columns));
     for (int fileRow = 0; fileRow < grid.height; ++fileRow) {
-        if (raster->RasterIO(GF_Read, 0, fileRow, grid.width, 1, samples.data(), grid.width, 1, GDT_Float64, 0, 0,
-                             nullptr) != CE_None) {
+        const bool read = gdal->readRow(dataset.get(), band, fileRow, grid.width, samples.data(), messages.report());
+        messages.forward();
+        if (!read) {
             return refuse(grid,
                           QStringLiteral("%1 could not be read at row %2: %3")
                               .arg(fileName)
                               .arg(fileRow)
-                              .arg(gdalErrors.lastFailure(QStringLiteral("read error"))),
+                              .arg(messages.lastFailure(QStringLiteral("read error"))),
                           errorText);
         }
         const int row = placement.flipRows ? grid.height - 1 - fileRow : fileRow;

@@ -1,34 +1,22 @@
 #include "formats/GeoTiffExport.h"
 
 #include "formats/GdalDatasetWriting.h"
-#include "formats/GdalSession.h"
+#include "formats/GdalMessages.h"
+#include "formats/GdalModule.h"
 #include "formats/RasterGeoreferencing.h"
 #include "formats/RasterNoData.h"
 
-#include <gdal_priv.h>
-#include <ogr_spatialref.h>
-
 namespace {
 
-bool placeDataset(GDALDataset& dataset, const ExportPlacement& placement)
-{
-    GeoTransform transform = placement.transform;
-    if (dataset.SetGeoTransform(transform.data()) != CE_None)
-        return false;
-    if (placement.crsWkt.empty())
-        return true;
-    OGRSpatialReference crs;
-    return crs.importFromWkt(placement.crsWkt.c_str()) == OGRERR_NONE && dataset.SetSpatialRef(&crs) == CE_None;
-}
-
-bool writeHeights(GDALRasterBand& band, const VeskGrid& grid, bool flipRows)
+bool writeHeights(const GdalModuleFunctions& gdal, GdalDataset* dataset, const VeskGrid& grid, bool flipRows,
+                  GdalMessages& messages)
 {
     for (int row = 0; row < grid.height; ++row) {
         const int fileRow = flipRows ? grid.height - 1 - row : row;
-        // RasterIO takes a non-const buffer even for writing; it does not change it.
-        auto* heights = const_cast<float*>(grid.heights[static_cast<std::size_t>(row)].data());
-        if (band.RasterIO(GF_Write, 0, fileRow, grid.width, 1, heights, grid.width, 1, GDT_Float32, 0, 0,
-                          nullptr) != CE_None)
+        const bool written = gdal.writeRow(dataset, fileRow, grid.width,
+                                           grid.heights[static_cast<std::size_t>(row)].data(), messages.report());
+        messages.forward();
+        if (!written)
             return false;
     }
     return true;
@@ -42,24 +30,28 @@ bool writeGeoTiff(const VeskGrid& grid, const QString& path, QString& errorText)
         errorText = QStringLiteral("Grid has no data");
         return false;
     }
-    GdalErrorCapture errors;
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-    if (!driver) {
-        errorText = exportFailureText(path, QStringLiteral("this GDAL has no GeoTIFF driver"));
+    QString unavailable;
+    const GdalModuleFunctions* gdal = gdalModule(unavailable);
+    if (!gdal) {
+        errorText = exportFailureText(path, unavailable);
         return false;
     }
     GdalExportFile file(path);
     if (!file.isOpen(errorText))
         return false;
-    const char* const options[] = {"TILED=YES", "COMPRESS=DEFLATE", "PREDICTOR=3", "BIGTIFF=IF_SAFER", nullptr};
-    GDALDataset* dataset = driver->Create(file.stagingName().constData(), grid.width, grid.height, 1, GDT_Float32,
-                                          const_cast<char**>(options));
-    if (!dataset)
-        return file.close(nullptr, false, errors, errorText);
-
     const ExportPlacement placement = exportPlacementOf(grid);
-    GDALRasterBand& band = *dataset->GetRasterBand(1);
-    const bool written = placeDataset(*dataset, placement) && band.SetNoDataValue(kNoDataHeight) == CE_None &&
-                         writeHeights(band, grid, placement.flipRows);
-    return file.close(dataset, written, errors, errorText);
+    GdalMessages messages;
+    GdalDataset* dataset = nullptr;
+    bool placed = false;
+    const GdalCreation creation =
+        gdal->createGeoTiff(file.stagingName().constData(), grid.width, grid.height, placement.transform,
+                            placement.crsWkt.c_str(), kNoDataHeight, dataset, placed, messages.report());
+    messages.forward();
+    if (creation == GdalCreation::NoDriver) {
+        file.close(*gdal, nullptr, false, messages, errorText);
+        errorText = exportFailureText(path, QStringLiteral("this GDAL has no GeoTIFF driver"));
+        return false;
+    }
+    const bool written = placed && writeHeights(*gdal, dataset, grid, placement.flipRows, messages);
+    return file.close(*gdal, dataset, written, messages, errorText);
 }

@@ -1,11 +1,11 @@
 #include "formats/RasterGeoreferencing.h"
 
 #include "diagnostics/Diagnostics.h"
+#include "formats/GdalModule.h"
 #include "grid/CellSize.h"
 
-#include <ogr_spatialref.h>
-
 #include <cmath>
+#include <mutex>
 
 namespace {
 
@@ -15,22 +15,23 @@ bool nearlyEqual(double first, double second)
     return std::fabs(first - second) <= 1e-9 * std::max(std::fabs(first), std::fabs(second));
 }
 
-std::string wktOf(const OGRSpatialReference* crs)
+// Whether the CRS of this WKT is geographic, by the GDAL module; none when the module
+// cannot be loaded, which is said once rather than at every sample asked for.
+std::optional<bool> isGeographic(const std::string& wkt)
 {
-    if (!crs)
-        return {};
-    char* text = nullptr;
-    const char* const options[] = {"FORMAT=WKT2_2018", nullptr};
-    std::string wkt;
-    if (crs->exportToWkt(&text, options) == OGRERR_NONE && text)
-        wkt = text;
-    CPLFree(text);
-    return wkt;
+    QString unavailable;
+    const GdalModuleFunctions* gdal = gdalModule(unavailable);
+    if (!gdal) {
+        static std::once_flag told;
+        std::call_once(told, [&] { diagnostics::reportf("%s\n", unavailable.toLocal8Bit().constData()); });
+        return std::nullopt;
+    }
+    return gdal->isGeographicCrs(wkt.c_str());
 }
 
 } // namespace
 
-bool placeRaster(const std::optional<GeoTransform>& transform, const OGRSpatialReference* crs,
+bool placeRaster(const std::optional<GeoTransform>& transform, const GdalCrsFacts& crs,
                  RasterPlacement& placement, QString& problem)
 {
     placement = RasterPlacement{};
@@ -57,10 +58,10 @@ bool placeRaster(const std::optional<GeoTransform>& transform, const OGRSpatialR
                              pixelHeight);
 
     float metres = 0.0f;
-    if (crs && crs->IsGeographic()) {
+    if (crs.present && crs.geographic) {
         metres = cellSizeFromDegrees(pixelWidth);
     } else {
-        const double metresPerUnit = crs && crs->IsProjected() ? crs->GetLinearUnits() : 1.0;
+        const double metresPerUnit = crs.present && crs.projected ? crs.linearUnits : 1.0;
         metres = wholeMetres(pixelWidth * metresPerUnit);
     }
     if (!std::isfinite(metres)) {
@@ -70,7 +71,7 @@ bool placeRaster(const std::optional<GeoTransform>& transform, const OGRSpatialR
     // Finer than a metre floors to nothing; such a terrain still needs a spacing.
     placement.cellSize = metres >= 1.0f ? metres : 1.0f;
     placement.flipRows = t[5] > 0.0;
-    placement.georeference = GeoReference{t[0], t[3], t[1], t[5], wktOf(crs), placement.cellSize};
+    placement.georeference = GeoReference{t[0], t[3], t[1], t[5], crs.wkt, placement.cellSize};
     return true;
 }
 
@@ -99,11 +100,14 @@ std::optional<SamplePosition> samplePositionOf(const VeskGrid& grid, int row, in
     const GeoTransform& t = placement.transform;
     const int fileRow = placement.flipRows ? grid.height - 1 - row : row;
     SamplePosition position;
+    if (!placement.crsWkt.empty()) {
+        const std::optional<bool> geographic = isGeographic(placement.crsWkt);
+        if (!geographic)
+            return std::nullopt;
+        position.geographic = *geographic;
+    }
     // The geotransform places pixel corners; a sample stands for its pixel's centre.
     position.x = t[0] + (column + 0.5) * t[1];
     position.y = t[3] + (fileRow + 0.5) * t[5];
-    OGRSpatialReference crs;
-    position.geographic = !placement.crsWkt.empty() && crs.importFromWkt(placement.crsWkt.c_str()) == OGRERR_NONE
-        && crs.IsGeographic();
     return position;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/GdalModuleInterface.h"
 #include "grid/GeoReference.h"
 #include "grid/VeskGrid.h"
 
@@ -7,8 +8,6 @@
 
 #include <array>
 #include <optional>
-
-class OGRSpatialReference;
 
 // GDAL's affine geotransform: x = t[0] + col t[1] + row t[2], y = t[3] + col t[4] + row t[5].
 using GeoTransform = std::array<double, 6>;
@@ -22,12 +21,12 @@ struct RasterPlacement {
 };
 
 // The placement of a raster with this geotransform (none when the file has none) and
-// CRS (null when none). A projected CRS gives metres through its linear unit; a
+// CRS (not present when none). A projected CRS gives metres through its linear unit; a
 // geographic one converts degrees as the grid files do (floor(degrees x 108000), with
 // their tolerance); without a CRS the units are taken as metres; without a
 // geotransform the cell size is 1 m. Non-square pixels take the x size, with a line
 // saying so. A rotated geotransform is refused: false and problem says why.
-bool placeRaster(const std::optional<GeoTransform>& transform, const OGRSpatialReference* crs,
+bool placeRaster(const std::optional<GeoTransform>& transform, const GdalCrsFacts& crs,
                  RasterPlacement& placement, QString& problem);
 
 // Where an export puts the grid: its own georeferencing with the pixel size scaled
@@ -43,7 +42,8 @@ ExportPlacement exportPlacementOf(const VeskGrid& grid);
 
 // Where a grid sample's centre lies in the grid's own coordinate reference system,
 // by the placement an export would give it; none for a terrain that carries no
-// georeferencing or a sample outside the grid. geographic: x is the longitude and y
+// georeferencing or a sample outside the grid. Whether its CRS is geographic is the GDAL
+// module's to say; when that cannot be loaded, none either (its reason said once). geographic: x is the longitude and y
 // the latitude in degrees; otherwise both are in the CRS's linear unit.
 struct SamplePosition {
     double x = 0.0;

@@ -1,0 +1,69 @@
+#include "formats/gdal/GdalMessageCapture.h"
+#include "formats/gdal/GdalOperations.h"
+
+#include <cpl_string.h>
+#include <cpl_vsi.h>
+
+namespace {
+
+long long inputBytes(GDALDataset& dataset)
+{
+    char** files = dataset.GetFileList();
+    if (files == nullptr || *files == nullptr) {
+        CSLDestroy(files);
+        return -1;
+    }
+    long long total = 0;
+    for (char** file = files; *file != nullptr; ++file) {
+        VSIStatBufL status;
+        if (VSIStatL(*file, &status) == 0)
+            total += static_cast<long long>(status.st_size);
+    }
+    CSLDestroy(files);
+    return total;
+}
+
+} // namespace
+
+GdalDataset* openRaster(const char* path, GdalRasterFacts& facts, GdalCallReport& report)
+{
+    const GdalMessageCapture capture(report);
+    GDALDataset* dataset = GDALDataset::Open(path, GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr);
+    if (!dataset)
+        return nullptr;
+    facts = GdalRasterFacts{};
+    facts.driverName = dataset->GetDriver() ? dataset->GetDriver()->GetDescription() : "GDAL";
+    facts.bandCount = dataset->GetRasterCount();
+    facts.columns = dataset->GetRasterXSize();
+    facts.rows = dataset->GetRasterYSize();
+    facts.inputBytes = inputBytes(*dataset);
+    facts.hasTransform = dataset->GetGeoTransform(facts.transform.data()) == CE_None;
+    facts.crs = crsFactsOf(dataset->GetSpatialRef());
+    return new GdalDataset{dataset};
+}
+
+void describeBand(GdalDataset* dataset, int band, GdalBandFacts& facts)
+{
+    GDALRasterBand* raster = dataset->dataset->GetRasterBand(band);
+    const GDALDataType type = raster->GetRasterDataType();
+    facts.complex = GDALDataTypeIsComplex(type) != 0;
+    facts.typeName = GDALGetDataTypeName(type);
+    int hasNoData = 0;
+    facts.noData = raster->GetNoDataValue(&hasNoData);
+    facts.hasNoData = hasNoData != 0;
+}
+
+bool readRow(GdalDataset* dataset, int band, int row, int columns, double* samples, GdalCallReport& report)
+{
+    const GdalMessageCapture capture(report);
+    return dataset->dataset->GetRasterBand(band)->RasterIO(GF_Read, 0, row, columns, 1, samples, columns, 1,
+                                                           GDT_Float64, 0, 0, nullptr) == CE_None;
+}
+
+void closeDataset(GdalDataset* dataset, GdalCallReport& report)
+{
+    const GdalMessageCapture capture(report);
+    if (dataset->dataset)
+        GDALClose(dataset->dataset);
+    delete dataset;
+}
