@@ -11,6 +11,10 @@ namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
 
+// The room the float path asks for whatever it prints: a sign, 20 integer digits, the
+// point and three decimals (its eight-byte stores take 19 bytes at most).
+constexpr std::size_t kQuickFloatRoom = 1 + 20 + 1 + 3;
+
 // The longest fixed text of a double: sign, 309 integer digits, point, decimals.
 constexpr std::size_t kLongestFixed = 1 + 309 + 1 + 64;
 
@@ -72,8 +76,7 @@ char* formatFixed(char* first, char* last, double value, int decimals)
 char* formatFixed(char* first, char* last, float value, int decimals)
 {
     static constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000};
-    constexpr std::ptrdiff_t kLongest = 25;
-    if (decimals < 0 || decimals > 3 || !std::isfinite(value) || last - first < kLongest)
+    if (decimals < 0 || decimals > 3 || !std::isfinite(value) || last - first < static_cast<std::ptrdiff_t>(kQuickFloatRoom))
         return formatFixed(first, last, static_cast<double>(value), decimals);
 
     // value = mantissa x 2^exponent exactly; value x 10^decimals is then rounded to an
@@ -123,9 +126,8 @@ char* formatFixed(char* first, char* last, float value, int decimals)
 
 std::size_t longestFixedFloat(int decimals)
 {
-    // A sign, 39 integer digits (FLT_MAX), the point and the decimals; the quick path
-    // asks for 25 bytes whatever it prints.
-    return std::max<std::size_t>(25, 1 + 39 + 1 + static_cast<std::size_t>(std::max(decimals, 0)));
+    // A sign, 39 integer digits (FLT_MAX), the point and the decimals.
+    return std::max(kQuickFloatRoom, 1 + 39 + 1 + static_cast<std::size_t>(std::max(decimals, 0)));
 }
 
 char* formatFixedValues(std::span<const float> values, int decimals, char separator, char* text)

@@ -10,7 +10,8 @@
 // Scores example candidates against one tiled block with exactly the arithmetic
 // of BlockMapper::blockError, faster: the tiled block's mean and zero-mean shape
 // are taken once for all candidates, the candidates' sums come from
-// ExampleBlockSums, and the error pass runs several candidates side by side in
+// ExampleBlockSums (or, where it says they are exact in double, straight from the
+// packed rows, eight candidates at a time), and the error pass runs several candidates side by side in
 // vector lanes, each lane adding its own terms in the block's row order in float
 // (with a packed example on a processor with AVX2, the lanes are filled by gathers).
 class CandidateScorer {
