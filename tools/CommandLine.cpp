@@ -175,6 +175,26 @@ void defineDeviation(CLI::App& app, CliOptions& options)
     addQuietFlag(*deviation, options);
 }
 
+void defineCompare(CLI::App& app, CliOptions& options)
+{
+    CLI::App* compare = app.add_subcommand(
+        "compare", "Compare two terrains as terrains: spectrum, slope and curvature distributions, pits, flats, "
+                   "drainage, finest detail (the README defines every figure)");
+    addReadOptions(*compare, options.compare.read);
+    compare->add_option("REFERENCE", options.compare.reference, "Terrain to compare against (e.g. the truth)")
+        ->required()
+        ->check(readableTerrainFile(options.compare.read));
+    compare->add_option("TERRAIN", options.compare.terrain, "Terrain to compare (any size)")
+        ->required()
+        ->check(readableTerrainFile(options.compare.read));
+    compare->add_flag("--json", options.compare.json, "Also print every figure as one JSON object on the last line");
+    compare
+        ->add_option("--block-step", options.compare.blockStep,
+                     "Also the seam ratio of both, with block borders every S samples from the first row and column")
+        ->check(CLI::Range(3, 1 << 20));
+    addQuietFlag(*compare, options);
+}
+
 } // namespace
 
 void defineCommandLine(CLI::App& app, CliOptions& options)
@@ -187,6 +207,7 @@ void defineCommandLine(CLI::App& app, CliOptions& options)
     defineRefine(app, options);
     defineTransfer(app, options);
     defineDeviation(app, options);
+    defineCompare(app, options);
 }
 
 ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)
@@ -210,5 +231,7 @@ ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)
         transfer.schemeGiven = app.get_subcommand("transfer")->count("--scheme") > 0;
         return runTransfer(transfer, options.quiet);
     }
+    if (app.got_subcommand("compare"))
+        return runCompare(options.compare);
     return runDeviation(options.deviation);
 }

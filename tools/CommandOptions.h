@@ -64,6 +64,14 @@ struct DeviationOptions {
     std::string file;
 };
 
+struct CompareOptions {
+    TerrainReadOptions read;
+    std::string reference;
+    std::string terrain;
+    bool json = false;
+    int blockStep = 0; // 0: no seam ratio
+};
+
 struct CliOptions {
     bool quiet = false;
     InfoOptions info;
@@ -72,4 +80,5 @@ struct CliOptions {
     RefineOptions refine;
     TransferOptions transfer;
     DeviationOptions deviation;
+    CompareOptions compare;
 };

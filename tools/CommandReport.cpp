@@ -26,11 +26,26 @@ void printResultLine(const QString& line)
     std::fflush(stdout);
 }
 
-std::string shortestFloatText(float value)
+namespace {
+
+template <typename Number>
+std::string shortestText(Number value)
 {
     if (!std::isfinite(value))
         return "null";
     char text[32];
     const auto result = std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
+}
+
+} // namespace
+
+std::string shortestFloatText(float value)
+{
+    return shortestText(value);
+}
+
+std::string shortestDoubleText(double value)
+{
+    return shortestText(value);
 }

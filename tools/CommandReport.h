@@ -16,3 +16,4 @@ void printResultLine(const QString& line);
 // Shortest text that reads back as exactly this float; "null" for NaN and infinities
 // (JSON has no spelling for them).
 std::string shortestFloatText(float value);
+std::string shortestDoubleText(double value);

@@ -12,3 +12,4 @@ ExitCode runRefine(const RefineOptions& options);
 // quiet also hides the transfer's progress bar, which is the tool's own.
 ExitCode runTransfer(const TransferOptions& options, bool quiet);
 ExitCode runDeviation(const DeviationOptions& options);
+ExitCode runCompare(const CompareOptions& options);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "analysis/HeightField.h"
+#include "analysis/PowerSpectrum.h"
+
+#include <optional>
+#include <vector>
+
+// Everything one terrain is measured by, ready to set against another's.
+struct TerrainFigures {
+    int width = 0;
+    int height = 0;
+    double cellSize = 0.0;
+    std::vector<SpectrumOctave> spectrum;
+    std::vector<double> slopeQuantiles;     // degrees, at summaryProbabilities()
+    std::vector<double> curvatureQuantiles; // 1/m, at summaryProbabilities()
+    double pitShare = 0.0;
+    double flatShare = 0.0;
+    double channelShare = 0.0;
+    double exceedanceSlope = 0.0;
+    double roughness = 0.0;              // metres, finestDetailRoughness
+    std::optional<double> seamRatio;     // with a block step only
+};
+
+// Measures a terrain; the spectrum is cut into octaves from topFrequency down.
+// blockStep, when given, must be usable for the field (isUsableBlockStep).
+TerrainFigures measureTerrain(const HeightField& field, double topFrequency, std::optional<int> blockStep);
