@@ -1,7 +1,6 @@
 #include "analysis/TerrainComparison.h"
 
 #include "analysis/Distribution.h"
-#include "analysis/SeamRatio.h"
 #include "analysis/SlopeCurvature.h"
 
 #include <algorithm>
@@ -67,18 +66,20 @@ double figureRatio(double terrainValue, double referenceValue)
     return terrainValue / referenceValue;
 }
 
-bool compareTerrains(const VeskGrid& reference, const VeskGrid& terrain, std::optional<int> blockStep,
+bool compareTerrains(const VeskGrid& reference, const VeskGrid& terrain, const std::optional<BlockBorders>& blockBorders,
                      TerrainComparison& comparison, QString& error)
 {
     if (!isComparable(reference, QStringLiteral("reference"), error)
         || !isComparable(terrain, QStringLiteral("terrain"), error))
         return false;
-    if (blockStep
-        && (!isUsableBlockStep(*blockStep, reference.width, reference.height)
-            || !isUsableBlockStep(*blockStep, terrain.width, terrain.height))) {
-        error = QStringLiteral("a block step of %1 needs 3 to %2 (two less than the shorter side of either terrain)")
-                    .arg(*blockStep)
-                    .arg(std::min({reference.width, reference.height, terrain.width, terrain.height}) - 2);
+    if (blockBorders
+        && (!areUsableBorders(*blockBorders, reference.width, reference.height)
+            || !areUsableBorders(*blockBorders, terrain.width, terrain.height))) {
+        error = QStringLiteral("a block step of %1 needs 3 to %2 (two less than the shorter side of either terrain), "
+                               "its offset (%3) 0 to the step less 1")
+                    .arg(blockBorders->step)
+                    .arg(std::min({reference.width, reference.height, terrain.width, terrain.height}) - 2)
+                    .arg(blockBorders->offset);
         return false;
     }
     const HeightField referenceField = heightFieldOf(reference);
@@ -88,8 +89,8 @@ bool compareTerrains(const VeskGrid& reference, const VeskGrid& terrain, std::op
         std::min(nyquistFrequency(referenceField.cellSize), nyquistFrequency(terrainField.cellSize));
 
     TerrainComparison result;
-    result.reference = measureTerrain(referenceField, topFrequency, blockStep);
-    result.terrain = measureTerrain(terrainField, topFrequency, blockStep);
+    result.reference = measureTerrain(referenceField, topFrequency, blockBorders);
+    result.terrain = measureTerrain(terrainField, topFrequency, blockBorders);
     result.spectrumError = spectrumError(result.reference, result.terrain, result.spectrumErrorOctaves);
     if (result.spectrumErrorOctaves == 0) {
         error = QStringLiteral("the terrains share no octave of spectrum: the finer one's shorter side is shorter "

@@ -37,7 +37,7 @@ double figureRatio(double terrainValue, double referenceValue);
 
 // Measures and compares. False with a message in error (and comparison untouched) for a
 // terrain that cannot be compared: no data, a side below kSmallestComparedSide, a cell
-// size that is not a positive number, a height that is not a number; or a block step
-// that is not usable on both; cell sizes so far apart that no octave of spectrum is shared.
-bool compareTerrains(const VeskGrid& reference, const VeskGrid& terrain, std::optional<int> blockStep,
+// size that is not a positive number, a height that is not a number; or block borders
+// that are not usable on both; cell sizes so far apart that no octave of spectrum is shared.
+bool compareTerrains(const VeskGrid& reference, const VeskGrid& terrain, const std::optional<BlockBorders>& blockBorders,
                      TerrainComparison& comparison, QString& error);

@@ -4,10 +4,10 @@
 #include "analysis/Distribution.h"
 #include "analysis/FinestDetail.h"
 #include "analysis/PitsAndFlats.h"
-#include "analysis/SeamRatio.h"
 #include "analysis/SlopeCurvature.h"
 
-TerrainFigures measureTerrain(const HeightField& field, double topFrequency, std::optional<int> blockStep)
+TerrainFigures measureTerrain(const HeightField& field, double topFrequency,
+                              const std::optional<BlockBorders>& blockBorders)
 {
     TerrainFigures figures;
     figures.width = field.width;
@@ -23,7 +23,7 @@ TerrainFigures measureTerrain(const HeightField& field, double topFrequency, std
     figures.channelShare = drainage.channelShare;
     figures.exceedanceSlope = drainage.exceedanceSlope;
     figures.roughness = finestDetailRoughness(field);
-    if (blockStep)
-        figures.seamRatio = seamRatio(field, *blockStep);
+    if (blockBorders)
+        figures.seamRatio = seamRatio(field, *blockBorders);
     return figures;
 }

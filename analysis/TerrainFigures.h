@@ -2,6 +2,7 @@
 
 #include "analysis/HeightField.h"
 #include "analysis/PowerSpectrum.h"
+#include "analysis/SeamRatio.h"
 
 #include <optional>
 #include <vector>
@@ -19,9 +20,10 @@ struct TerrainFigures {
     double channelShare = 0.0;
     double exceedanceSlope = 0.0;
     double roughness = 0.0;              // metres, finestDetailRoughness
-    std::optional<double> seamRatio;     // with a block step only
+    std::optional<double> seamRatio;     // with block borders only
 };
 
 // Measures a terrain; the spectrum is cut into octaves from topFrequency down.
-// blockStep, when given, must be usable for the field (isUsableBlockStep).
-TerrainFigures measureTerrain(const HeightField& field, double topFrequency, std::optional<int> blockStep);
+// Block borders, when given, must be usable for the field (areUsableBorders).
+TerrainFigures measureTerrain(const HeightField& field, double topFrequency,
+                              const std::optional<BlockBorders>& blockBorders);

@@ -190,8 +190,13 @@ void defineCompare(CLI::App& app, CliOptions& options)
     compare->add_flag("--json", options.compare.json, "Also print every figure as one JSON object on the last line");
     compare
         ->add_option("--block-step", options.compare.blockStep,
-                     "Also the seam ratio of both, with block borders every S samples from the first row and column")
+                     "Also the seam ratio of both, with block borders every S samples along rows and columns")
         ->check(CLI::Range(3, 1 << 20));
+    compare
+        ->add_option("--block-offset", options.compare.blockOffset,
+                     "Where the first block border lies: between samples O - 1 and O (default 0, below the step)")
+        ->check(CLI::NonNegativeNumber)
+        ->needs("--block-step");
     addQuietFlag(*compare, options);
 }
 

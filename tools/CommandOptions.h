@@ -70,6 +70,7 @@ struct CompareOptions {
     std::string terrain;
     bool json = false;
     int blockStep = 0; // 0: no seam ratio
+    int blockOffset = 0;
 };
 
 struct CliOptions {

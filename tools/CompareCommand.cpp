@@ -39,9 +39,11 @@ ExitCode runCompare(const CompareOptions& options)
         || !loadTerrain(terrainName, options.read, terrain, errorText)
         || hasNoDataHeights(reference, referenceName, errorText) || hasNoDataHeights(terrain, terrainName, errorText))
         return reportFailure(errorText);
-    const std::optional<int> blockStep = options.blockStep > 0 ? std::optional<int>(options.blockStep) : std::nullopt;
+    std::optional<BlockBorders> blockBorders;
+    if (options.blockStep > 0)
+        blockBorders = BlockBorders{options.blockStep, options.blockOffset};
     TerrainComparison comparison;
-    if (!compareTerrains(reference, terrain, blockStep, comparison, errorText))
+    if (!compareTerrains(reference, terrain, blockBorders, comparison, errorText))
         return reportFailure(QStringLiteral("cannot compare: %1").arg(errorText));
     for (const QString& line : comparisonLines(comparison, referenceName, terrainName))
         printResultLine(line);

@@ -26,7 +26,7 @@ TEST(TerrainComparison, IdenticalTerrainsGiveZeroDistancesAndRatiosOfOne)
     const VeskGrid dem = sampleDem();
     TerrainComparison comparison;
     QString error;
-    ASSERT_TRUE(compareTerrains(dem, dem, 20, comparison, error)) << error.toStdString();
+    ASSERT_TRUE(compareTerrains(dem, dem, BlockBorders{20, 7}, comparison, error)) << error.toStdString();
     EXPECT_EQ(comparison.spectrumError, 0.0);
     EXPECT_EQ(comparison.spectrumErrorOctaves, kSpectrumErrorOctaves);
     EXPECT_EQ(comparison.slopeDistance, 0.0);
@@ -95,7 +95,7 @@ TEST(TerrainComparison, RefusesWhatCannotBeComparedAndSaysWhy)
     struct Case {
         const VeskGrid& reference;
         const VeskGrid& terrain;
-        std::optional<int> blockStep;
+        std::optional<BlockBorders> blockBorders;
         const char* phrase;
     };
     const Case cases[] = {
@@ -103,15 +103,16 @@ TEST(TerrainComparison, RefusesWhatCannotBeComparedAndSaysWhy)
         {good, small, std::nullopt, "too small to compare"},
         {good, notANumber, std::nullopt, "not a number at column 4, row 3"},
         {noCellSize, good, std::nullopt, "no usable cell size"},
-        {good, good, 2, "block step of 2"},
-        {good, good, 31, "block step of 31"},
+        {good, good, BlockBorders{2, 0}, "block step of 2"},
+        {good, good, BlockBorders{31, 0}, "block step of 31"},
+        {good, good, BlockBorders{8, 8}, "offset (8)"},
         {good, farCoarser, std::nullopt, "share no octave"},
     };
     for (const Case& refused : cases) {
         TerrainComparison comparison;
         comparison.spectrumError = 42.0;
         QString error;
-        EXPECT_FALSE(compareTerrains(refused.reference, refused.terrain, refused.blockStep, comparison, error));
+        EXPECT_FALSE(compareTerrains(refused.reference, refused.terrain, refused.blockBorders, comparison, error));
         EXPECT_TRUE(error.contains(QString::fromUtf8(refused.phrase))) << error.toStdString();
         EXPECT_EQ(comparison.spectrumError, 42.0); // untouched
     }

@@ -46,4 +46,8 @@ TEST(CliCompare, RefusesWhatCannotBeComparedWithAReason)
 
     const ProcessResult badStep = runCli({"compare", sampleGrid(), sampleGrid(), "--block-step", "2"});
     EXPECT_EQ(badStep.exitCode, 2);
+    const ProcessResult badOffset =
+        runCli({"compare", sampleGrid(), sampleGrid(), "--block-step", "16", "--block-offset", "16"});
+    EXPECT_EQ(badOffset.exitCode, 1);
+    EXPECT_TRUE(contains(badOffset.err, "its offset (16)")) << badOffset.err;
 }

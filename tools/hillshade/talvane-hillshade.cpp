@@ -34,12 +34,17 @@ int main(int argc, char** argv)
     std::string output;
     int columns = 1;
     int tileWidth = 300;
+    int window = 0;
     std::vector<std::string> captionsAndFiles;
     CLI::App app{"Write the hillshades of terrains (.grd, .asc or .flt) as one PNG, in rows of COLUMNS tiles",
                  "talvane-hillshade"};
     app.add_option("OUT", output, "PNG to write")->required();
     app.add_option("--columns", columns, "Tiles a row (default 1)")->check(CLI::Range(1, 64));
     app.add_option("--tile-width", tileWidth, "Width of a tile in pixels (default 300)")->check(CLI::Range(16, 4096));
+    app.add_option("--window", window,
+                   "Shade only the middle SIDE x SIDE samples of each terrain (all of it when smaller), to see the "
+                   "finest detail")
+        ->check(CLI::Range(16, 16384));
     app.add_option("CAPTION_AND_TERRAIN", captionsAndFiles, "Pairs: a caption, then the terrain shown under it")
         ->required();
     CLI11_PARSE(app, argc, argv);
@@ -60,7 +65,12 @@ int main(int argc, char** argv)
         VeskGrid grid;
         if (!loadForShading(captionsAndFiles[i + 1], grid))
             return 1;
-        tiles.push_back(hillshadeOf(grid).scaledToWidth(tileWidth, Qt::SmoothTransformation));
+        QImage shaded = hillshadeOf(grid);
+        if (window > 0)
+            shaded = shaded.copy(std::max(0, (grid.width - window) / 2), std::max(0, (grid.height - window) / 2),
+                                 std::min(window, grid.width), std::min(window, grid.height));
+        tiles.push_back(shaded.width() == tileWidth ? shaded
+                                                    : shaded.scaledToWidth(tileWidth, Qt::SmoothTransformation));
         captions.push_back(QString::fromStdString(captionsAndFiles[i]));
         tileHeight = std::max(tileHeight, tiles.back().height());
     }
