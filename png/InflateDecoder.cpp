@@ -39,65 +39,63 @@ InflateError huffmanFailure(int result)
     return result == huffmanInputEnded ? InflateError::InputEndedInCode : InflateError::MissingTreeNode;
 }
 
-void printFailure(InflateError error)
+// Failures printed where they happen (or silent ones) are not printed again at the end.
+bool printedWhereItHappens(InflateError error)
+{
+    return error == InflateError::None || error == InflateError::UnsupportedMethod
+           || error == InflateError::PresetDictionary || error == InflateError::SinkRefused
+           || error == InflateError::InputEndedInBlock;
+}
+
+} // namespace
+
+std::string inflateErrorText(InflateError error)
 {
     switch (error) {
+    case InflateError::None:
+        return {};
     case InflateError::HeaderTruncated:
     case InflateError::BlockHeaderPastEnd:
     case InflateError::StoredLengthPastEnd:
     case InflateError::StoredDataPastEnd:
-        diagnostics::reportf("Buffer overflow\n");
-        break;
-    case InflateError::UnknownBlockType:
-        diagnostics::reportf("Unknown compression type (bType=3)\n");
-        break;
-    case InflateError::DynamicHeaderPastEnd:
-        diagnostics::reportf("Huffman Decompression: Input ended inside the block header.\n");
-        break;
-    case InflateError::CodeLengthCodeOversubscribed:
-        diagnostics::reportf("Huffman Decompression: Over-subscribed code length code.\n");
-        break;
-    case InflateError::RepeatWithoutPreviousLength:
-        diagnostics::reportf("Huffman Decompression: Repeat code 16 with no previous length.\n");
-        break;
-    case InflateError::RepeatPastCodeLengths:
-        diagnostics::reportf("Huffman Decompression: Code length repeat runs past the last length.\n");
-        break;
-    case InflateError::LiteralCodeOversubscribed:
-        diagnostics::reportf("Huffman Decompression: Over-subscribed literal/length code.\n");
-        break;
-    case InflateError::DistanceCodeOversubscribed:
-        diagnostics::reportf("Huffman Decompression: Over-subscribed distance code.\n");
-        break;
-    case InflateError::MissingTreeNode:
-        diagnostics::reportf("Huffman Decompression: Reached NULL node.\n");
-        break;
-    case InflateError::InputEndedInCode:
-        diagnostics::reportf("Huffman Decompression: Input ended inside a code.\n");
-        break;
-    case InflateError::InputEndedInExtraBits:
-        diagnostics::reportf("Huffman Decompression: Input ended inside extra bits.\n");
-        break;
-    case InflateError::InvalidDistanceSymbol:
-        diagnostics::reportf("Huffman Decompression: Invalid distance code.\n");
-        break;
-    case InflateError::DistanceBeforeOutputStart:
-        diagnostics::reportf("Huffman Decompression: Distance reaches before the first byte.\n");
-        break;
-    case InflateError::DistanceBeyondWindow:
-        diagnostics::reportf("Huffman Decompression: Distance larger than the window.\n");
-        break;
-    // These print their own message where they happen, or none at all.
-    case InflateError::None:
+        return "Buffer overflow";
     case InflateError::UnsupportedMethod:
+        return "Unsupported compression method!";
     case InflateError::PresetDictionary:
+        return "PNG is not supposed to have a preset dictionary.";
+    case InflateError::UnknownBlockType:
+        return "Unknown compression type (bType=3)";
+    case InflateError::DynamicHeaderPastEnd:
+        return "Huffman Decompression: Input ended inside the block header.";
+    case InflateError::CodeLengthCodeOversubscribed:
+        return "Huffman Decompression: Over-subscribed code length code.";
+    case InflateError::RepeatWithoutPreviousLength:
+        return "Huffman Decompression: Repeat code 16 with no previous length.";
+    case InflateError::RepeatPastCodeLengths:
+        return "Huffman Decompression: Code length repeat runs past the last length.";
+    case InflateError::LiteralCodeOversubscribed:
+        return "Huffman Decompression: Over-subscribed literal/length code.";
+    case InflateError::DistanceCodeOversubscribed:
+        return "Huffman Decompression: Over-subscribed distance code.";
+    case InflateError::MissingTreeNode:
+        return "Huffman Decompression: Reached NULL node.";
+    case InflateError::InputEndedInCode:
+        return "Huffman Decompression: Input ended inside a code.";
+    case InflateError::InputEndedInExtraBits:
+        return "Huffman Decompression: Input ended inside extra bits.";
+    case InflateError::InvalidDistanceSymbol:
+        return "Huffman Decompression: Invalid distance code.";
+    case InflateError::DistanceBeforeOutputStart:
+        return "Huffman Decompression: Distance reaches before the first byte.";
+    case InflateError::DistanceBeyondWindow:
+        return "Huffman Decompression: Distance larger than the window.";
     case InflateError::SinkRefused:
+        return "The image took no more data.";
     case InflateError::InputEndedInBlock:
-        break;
+        return "The image data ended before its last block.";
     }
+    return {};
 }
-
-} // namespace
 
 InflateDecoder::InflateDecoder(InflateSink& sink) : sink(sink)
 {
@@ -114,7 +112,8 @@ int InflateDecoder::inflate(const unsigned char* input, int length)
     error = readStream(bits);
     window.reset();
     if (error != InflateError::None) {
-        printFailure(error);
+        if (!printedWhereItHappens(error))
+            diagnostics::report(inflateErrorText(error) + '\n');
         return 0;
     }
     diagnostics::reportf("End zLib block length=%d bytePtr=%d bitPtr=0x%02x\n", length, bits.bytePosition(),

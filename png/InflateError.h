@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Why an inflate call stopped. Every kind of malformed input has its own value, so a
 // test (or a curious caller) can tell exactly which rule a stream broke.
 enum class InflateError {
@@ -26,3 +28,7 @@ enum class InflateError {
     SinkRefused,                // putByte asked to stop (silent)
     InputEndedInBlock,          // the input ended before end-of-block (silent)
 };
+
+// What the failure means, in the words inflate prints for it (without a newline); empty
+// for None.
+std::string inflateErrorText(InflateError error);

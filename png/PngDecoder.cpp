@@ -2,6 +2,7 @@
 #include "diagnostics/Diagnostics.h"
 
 #include "png/InflateDecoder.h"
+#include "png/PngCrc.h"
 
 #include <QFile>
 
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -37,6 +40,12 @@ bool readExactly(std::FILE* file, unsigned char* destination, std::size_t count)
 
 } // namespace
 
+void PngDecoder::refuse(std::string reason)
+{
+    diagnostics::report(reason + '\n');
+    refusal = std::move(reason);
+}
+
 int PngDecoder::beginImage()
 {
     return 1;
@@ -54,29 +63,39 @@ int PngDecoder::endImage()
 
 // Format notes: after the 8-byte signature a PNG is a sequence of chunks, each a 4-byte
 // big-endian data length, a 4-byte type, the data and a 4-byte CRC. The image data is
-// the concatenation of all IDAT chunks' data: one zlib stream. The CRCs are not checked
-// and the chunk order is not enforced; a chunk cut short by the end of the file ends the
-// chunk stream, and the image data gathered until then is decoded.
+// the concatenation of all IDAT chunks' data: one zlib stream. Every chunk read whole has
+// its CRC checked, as every sound reader does: a file whose bytes were damaged is refused
+// rather than read as if it were sound. The chunk order is not enforced; a chunk cut short
+// by the end of the file ends the chunk stream, and the image data gathered until then is
+// decoded.
 int PngDecoder::decodeFile(const QString& path)
 {
+    // Not found or unreadable: silent, as a missing file says enough; the reason is kept.
+    const std::string unopenable = "The file cannot be opened.";
     FileHandle file(std::fopen(QFile::encodeName(path).constData(), "rb"));
-    if (!file)
+    if (!file) {
+        refusal = unopenable;
         return -1;
+    }
 
-    if (std::fseek(file.get(), 0, SEEK_END) != 0)
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+        refusal = unopenable;
         return -1;
+    }
     const long fileSize = std::ftell(file.get());
-    if (fileSize < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
+    if (fileSize < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+        refusal = unopenable;
         return -1;
+    }
     // The image data is handed to inflate with an int length; the signature is
     // checked first all the same, so a text file gets the signature message.
     if (fileSize > INT_MAX) {
         unsigned char signature[8];
         if (!readExactly(file.get(), signature, 8) || std::memcmp(signature, pngSignature, 8) != 0) {
-            diagnostics::reportf("The file does not have PNG signature.\n");
+            refuse("The file does not have PNG signature.");
             return -1;
         }
-        diagnostics::reportf("The file is too large (%ld bytes).\n", fileSize);
+        refuse("The file is too large (" + std::to_string(fileSize) + " bytes).");
         return -1;
     }
 
@@ -90,11 +109,11 @@ int PngDecoder::decodeFile(const QString& path)
 int PngDecoder::decodeBuffer(const unsigned char* bytes, std::size_t size)
 {
     if (size < 8 || std::memcmp(bytes, pngSignature, 8) != 0) {
-        diagnostics::reportf("The file does not have PNG signature.\n");
+        refuse("The file does not have PNG signature.");
         return -1;
     }
     if (size > static_cast<std::size_t>(INT_MAX)) {
-        diagnostics::reportf("The file is too large (%ld bytes).\n", static_cast<long>(size));
+        refuse("The file is too large (" + std::to_string(size) + " bytes).");
         return -1;
     }
 
@@ -117,7 +136,16 @@ int PngDecoder::decodeBuffer(const unsigned char* bytes, std::size_t size)
         if (length > size - position || size - position - length < 4)
             break;
         const unsigned char* data = bytes + position;
-        position += static_cast<std::size_t>(length) + 4; // the data and the unchecked CRC
+        position += static_cast<std::size_t>(length) + 4; // the data and the CRC
+        const std::uint32_t storedCrc = bigEndian32(data + length);
+        const std::uint32_t computedCrc = pngCrc(data - 4, static_cast<std::size_t>(length) + 4);
+        if (storedCrc != computedCrc) {
+            char reason[96];
+            std::snprintf(reason, sizeof reason, "Chunk %c%c%c%c has a bad CRC (0x%08X stored, 0x%08X computed).",
+                          type[0], type[1], type[2], type[3], storedCrc, computedCrc);
+            refuse(reason);
+            return -1;
+        }
 
         if (std::memcmp(type, "IDAT", 4) == 0) {
             imageData.insert(imageData.end(), data, data + length);
@@ -125,8 +153,11 @@ int PngDecoder::decodeBuffer(const unsigned char* bytes, std::size_t size)
         }
         if (std::memcmp(type, "IEND", 4) == 0)
             break;
-        if (std::memcmp(type, "PLTE", 4) == 0 && length % 3 != 0)
+        if (std::memcmp(type, "PLTE", 4) == 0 && length % 3 != 0) {
+            // Silent, as it always was; the reason is kept for the caller.
+            refusal = "The palette's length " + std::to_string(length) + " is not a multiple of 3.";
             return -1;
+        }
         readChunk(data, length, type);
     }
 
@@ -134,6 +165,8 @@ int PngDecoder::decodeBuffer(const unsigned char* bytes, std::size_t size)
     if (beginImage() == 1) {
         InflateDecoder inflater(*this);
         inflateResult = inflater.inflate(imageData.data(), static_cast<int>(imageData.size()));
+        if (inflateResult != 1 && refusal.empty())
+            refusal = inflateErrorText(inflater.lastError());
         endImage();
     }
     return 1;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Walks the chunks of a PNG file (ISO/IEC 15948): keeps the header, palette,
@@ -21,9 +22,11 @@ public:
     PngDecoder(const PngDecoder&) = delete;
     PngDecoder& operator=(const PngDecoder&) = delete;
 
-    // -1 if the file cannot be opened, lacks the PNG signature, has a PLTE whose length
-    // is not a multiple of 3, or is too large to hold in memory (over 2 GiB); otherwise 1.
-    // A 1 does not mean the image was decoded: see the hooks of the derived decoder.
+    // -1 if the file cannot be opened, lacks the PNG signature, has a chunk whose CRC does
+    // not match its type and data, has a PLTE whose length is not a multiple of 3, or is
+    // too large to hold in memory (over 2 GiB); otherwise 1. A 1 does not mean the image
+    // was decoded: see the hooks of the derived decoder. Every refusal leaves its reason
+    // in refusal.
     int decodeFile(const QString& path);
     // The same for a file's bytes held in memory (decodeFile reads the file and calls this).
     int decodeBuffer(const unsigned char* bytes, std::size_t size);
@@ -50,6 +53,10 @@ public:
     // gAMA, read and printed, never applied.
     int gamma = 100000;
 
+    // Why the file or its image was refused (the text reported, without its newline), or
+    // why its image data could not be decompressed; empty when nothing went wrong.
+    std::string refusal;
+
     // What the decompression of the image data returned (1 success, 0 failure), or -1
     // when it did not run because beginImage refused the image.
     int inflateResult = -1;
@@ -58,6 +65,9 @@ protected:
     // Bytes of image data (all IDAT chunks) gathered, known when beginImage is called: it
     // bounds how much image the data can describe.
     std::int64_t compressedLength = 0;
+
+    // Reports the reason (a newline added) and keeps it in refusal.
+    void refuse(std::string reason);
 
     // The hooks, called in this order. Here they do nothing and return 1.
     virtual int beginImage();

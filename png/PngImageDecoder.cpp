@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <utility>
 
 bool PngImageDecoder::imageComplete() const
@@ -23,25 +24,24 @@ int PngImageDecoder::beginImage()
 {
     format = PngPixelFormat{colorType, bitDepth};
     if (!format.isSupported()) {
-        diagnostics::reportf("Unsupported colorType-bitDepth combination.\n");
+        refuse("Unsupported colorType-bitDepth combination.");
         return 0;
     }
 
     // IHDR sizes are 32-bit unsigned; stored in ints, anything at 2^31 or above is negative.
     const std::int64_t requestedWidth = static_cast<std::uint32_t>(width);
     const std::int64_t requestedHeight = static_cast<std::uint32_t>(height);
+    const std::string size = std::to_string(requestedWidth) + " x " + std::to_string(requestedHeight);
     if (requestedWidth < 1 || requestedHeight < 1 || requestedWidth > maxImageSide ||
         requestedHeight > maxImageSide || requestedWidth * requestedHeight > maxImagePixels) {
-        diagnostics::reportf("Image size %lld x %lld is not supported (each side 1 to %lld, at most %lld pixels).\n",
-                    static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),
-                    static_cast<long long>(maxImageSide), static_cast<long long>(maxImagePixels));
+        refuse("Image size " + size + " is not supported (each side 1 to " + std::to_string(maxImageSide)
+               + ", at most " + std::to_string(maxImagePixels) + " pixels).");
         return 0;
     }
 
     if (requestedWidth * requestedHeight > io::sampleLimit()) {
-        diagnostics::reportf("Image size %lld x %lld is more than the %lld pixels an image may hold.\n",
-                             static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),
-                             static_cast<long long>(io::sampleLimit()));
+        refuse("Image size " + size + " is more than the " + std::to_string(io::sampleLimit())
+               + " pixels an image may hold.");
         return 0;
     }
     // What the image's pixels take decompressed, without filter bytes or padding: the
@@ -51,9 +51,8 @@ int PngImageDecoder::beginImage()
     const std::int64_t bitsCounted = format.bitsPerPixel() < 8 ? 8 : format.bitsPerPixel();
     const std::int64_t pixelDataBytes = requestedWidth * requestedHeight * bitsCounted / 8;
     if (pixelDataBytes > maxInflateRatio * (compressedLength + 1)) {
-        diagnostics::reportf("Image size %lld x %lld needs more than its %lld bytes of image data can hold.\n",
-                             static_cast<long long>(requestedWidth), static_cast<long long>(requestedHeight),
-                             static_cast<long long>(compressedLength));
+        refuse("Image size " + size + " needs more than its " + std::to_string(compressedLength)
+               + " bytes of image data can hold.");
         return 0;
     }
 
@@ -71,8 +70,7 @@ int PngImageDecoder::beginImage()
         greySamples16.clear();
         greySamples16.shrink_to_fit();
         lineBuffers.clear();
-        diagnostics::reportf("Not enough memory for a %lld x %lld image.\n", static_cast<long long>(requestedWidth),
-                    static_cast<long long>(requestedHeight));
+        refuse("Not enough memory for a " + size + " image.");
         return 0;
     }
     filterDistance = format.filterDistance();
@@ -125,7 +123,7 @@ int PngImageDecoder::putBytes(const unsigned char* bytes, int count, int& taken)
             continue;
         }
         if (interlaceMethod != 0 && interlaceMethod != 1) {
-            diagnostics::reportf("Unsupported interlace method.\n");
+            refuse("Unsupported interlace method.");
             ++taken;
             return 0;
         }
@@ -235,7 +233,8 @@ void PngImageDecoder::writePackedSample(int sample)
     if (colorType == 3) {
         writePaletteEntry(offset, sample);
     } else {
-        const int grey = sample ? 255 : 0;
+        // 1, 2 or 4 bits stretched over 0..255 (1 bit: 0 or 255).
+        const int grey = sample * 255 / ((1 << format.bitDepth) - 1);
         store(offset, grey, grey, grey, sample == transparencyKey[0] ? 0 : 255);
     }
     if (!isInterlaced())
@@ -300,8 +299,14 @@ void PngImageDecoder::writePixels(const unsigned char* samples, int count)
             setPixel(pixel, samples[0], samples[0], samples[0], samples[1]);
         break;
     default: // 6
-        for (int i = 0; i < count; ++i, pixel += step, samples += 4)
-            setPixel(pixel, samples[0], samples[1], samples[2], samples[3]);
+        if (bitDepth == 16) {
+            // The high byte of each sample.
+            for (int i = 0; i < count; ++i, pixel += step, samples += 8)
+                setPixel(pixel, samples[0], samples[2], samples[4], samples[6]);
+        } else {
+            for (int i = 0; i < count; ++i, pixel += step, samples += 4)
+                setPixel(pixel, samples[0], samples[1], samples[2], samples[3]);
+        }
         break;
     }
     writtenPixels += written;

@@ -1,12 +1,13 @@
 #pragma once
 
-// The colour type / bit depth combinations the image decoder accepts, and their sizes.
+// The colour type / bit depth combinations the image decoder accepts (every one the PNG
+// standard allows), and their sizes.
 //
-//   colorType 0 grey:          1, 8, 16 bits
+//   colorType 0 grey:          1, 2, 4, 8, 16 bits
 //   colorType 2 RGB:           8, 16 bits
-//   colorType 3 palette:       4, 8 bits
+//   colorType 3 palette:       1, 2, 4, 8 bits
 //   colorType 4 grey + alpha:  8, 16 bits
-//   colorType 6 RGBA:          8 bits
+//   colorType 6 RGBA:          8, 16 bits
 // 16-bit grey is what heightmaps are stored in; its samples are also kept whole.
 struct PngPixelFormat {
     int colorType;
@@ -16,15 +17,13 @@ struct PngPixelFormat {
     {
         switch (colorType) {
         case 0:
-            return bitDepth == 1 || bitDepth == 8 || bitDepth == 16;
-        case 2:
-            return bitDepth == 8 || bitDepth == 16;
+            return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 || bitDepth == 16;
         case 3:
-            return bitDepth == 4 || bitDepth == 8;
+            return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8;
+        case 2:
         case 4:
-            return bitDepth == 8 || bitDepth == 16;
         case 6:
-            return bitDepth == 8;
+            return bitDepth == 8 || bitDepth == 16;
         default:
             return false;
         }

@@ -36,7 +36,10 @@ bool takeHeights(PngImageDecoder& decoder, int result, const QString& pngName, P
                  QString& errorText)
 {
     if (result != 1 || decoder.imageWidth == 0 || decoder.imageHeight == 0 || decoder.pixelsWritten() == 0) {
-        errorText = QStringLiteral("Could not decode the PNG file ") + pngName;
+        // The reason goes with the refusal, so that it is seen where the decoder's own
+        // lines are not (a quiet command line, a message box).
+        const std::string reason = decoder.refusal.empty() ? std::string("No pixel could be decoded.") : decoder.refusal;
+        errorText = QStringLiteral("Could not decode the PNG file %1: %2").arg(pngName, QString::fromStdString(reason));
         return false;
     }
 

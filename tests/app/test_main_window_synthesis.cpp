@@ -395,7 +395,8 @@ private slots:
         window->fileConvert_PNGAction->trigger();
         ScriptedDialogs::Message message = scripted.takeOnlyMessage();
         QCOMPARE(message.caption, talvane);
-        QCOMPARE(message.text, QStringLiteral("Could not decode the PNG file ") + notPng);
+        QCOMPARE(message.text, QStringLiteral("Could not decode the PNG file %1: The file does not have PNG signature.")
+                                   .arg(notPng));
         QVERIFY(!QFile::exists(sample.path(QStringLiteral("fake.grd"))));
 
         // A grid that cannot be written.

@@ -16,7 +16,10 @@ struct Format {
     int bitDepth;
 };
 
-const Format supportedFormats[] = {{0, 1}, {0, 8}, {2, 8}, {2, 16}, {3, 4}, {3, 8}, {4, 8}, {6, 8}};
+// Every colour type and bit depth the PNG standard allows but 16-bit grey, which
+// PngGrey16Test compares sample for sample.
+const Format supportedFormats[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {2, 8}, {2, 16}, {3, 1},
+                                   {3, 2},  {3, 4}, {3, 8}, {4, 8}, {6, 8}, {6, 16}};
 
 PngLayout layoutFor(Format format, int width, int height, bool interlaced, bool transparency, unsigned seed)
 {
@@ -28,7 +31,7 @@ PngLayout layoutFor(Format format, int width, int height, bool interlaced, bool 
     layout.interlaced = interlaced;
     std::mt19937 generator(seed);
     if (format.colorType == 3) {
-        const int entries = format.bitDepth == 4 ? 16 : 256;
+        const int entries = 1 << format.bitDepth;
         for (int i = 0; i < 3 * entries; ++i)
             layout.palette.push_back(static_cast<unsigned char>(generator()));
         if (transparency)
@@ -177,7 +180,7 @@ TEST(PngDecoderCases, InterlacedEightByEightPrintsEveryPassAndTheFinalPosition)
 
 TEST(PngDecoderCases, UnsupportedCombinationsLeaveAnEmptyImage)
 {
-    const Format unsupported[] = {{0, 2}, {0, 4}, {2, 1}, {3, 1}, {3, 2}, {4, 4}, {6, 16}, {5, 8}, {7, 8}};
+    const Format unsupported[] = {{0, 3}, {2, 1}, {2, 4}, {3, 16}, {4, 4}, {6, 4}, {5, 8}, {7, 8}};
     for (const Format format : unsupported) {
         SCOPED_TRACE(format.colorType * 100 + format.bitDepth);
         const std::string path = testFilePath("unsupported.png");
@@ -190,6 +193,18 @@ TEST(PngDecoderCases, UnsupportedCombinationsLeaveAnEmptyImage)
         EXPECT_TRUE(ours.pixels.empty());
         EXPECT_EQ(ours.inflateResult, -1);
     }
+}
+
+TEST(PngDecoderCases, AChunkWhoseCrcDoesNotMatchIsRefusedByName)
+{
+    std::vector<unsigned char> bytes = handmadePng(2, 2, 8, 0, 0, {0, 1, 2, 0, 3, 4});
+    const std::string path = testFilePath("bad_crc.png");
+    bytes[8 + 8 + 13] ^= 0x01; // the first byte of IHDR's CRC
+    writeBytes(path, bytes);
+    const OurDecode ours = decodeWithOurs(path);
+    EXPECT_EQ(ours.result, -1);
+    EXPECT_EQ(ours.width, 0);
+    EXPECT_THAT(ours.printed, HasSubstr("Chunk IHDR has a bad CRC ("));
 }
 
 TEST(PngDecoderCases, PaletteIndexBeyondThePaletteLeavesAZeroPixel)
