@@ -6,6 +6,7 @@
 #include "tools/TerrainFormats.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -103,8 +104,7 @@ void defineCoarsen(CLI::App& app, CliOptions& options)
     coarsen->add_option("OUT", options.coarsen.output, "Coarse terrain to write")
         ->required()
         ->check(writableTerrainFile());
-    coarsen->add_option("--scheme", options.coarsen.scheme, "Multiresolution scheme")
-        ->required()
+    coarsen->add_option("--scheme", options.coarsen.scheme, "Multiresolution scheme (default chaikin)")
         ->check(CLI::IsMember(schemeNames()));
     coarsen->add_option("--levels", options.coarsen.levels, "Number of levels (default 1)")
         ->check(CLI::Range(1, 30));
@@ -123,8 +123,7 @@ void defineRefine(CLI::App& app, CliOptions& options)
     refine->add_option("OUT", options.refine.output, "Fine terrain to write")
         ->required()
         ->check(writableTerrainFile());
-    refine->add_option("--scheme", options.refine.scheme, "Multiresolution scheme")
-        ->required()
+    refine->add_option("--scheme", options.refine.scheme, "Multiresolution scheme (default chaikin)")
         ->check(CLI::IsMember(schemeNames()));
     refine->add_option("--levels", options.refine.levels, "Number of levels (default 1)")->check(CLI::Range(1, 30));
     refine->add_option("--details", options.refine.detailsFile,
@@ -213,6 +212,25 @@ void defineCommandLine(CLI::App& app, CliOptions& options)
     defineTransfer(app, options);
     defineDeviation(app, options);
     defineCompare(app, options);
+}
+
+std::optional<QString> unknownCommandIn(const CLI::App& app, int argc, const char* const* argv)
+{
+    // The tool's own options take no values, so the first word that is not an option
+    // is the command.
+    for (int index = 1; index < argc; ++index) {
+        const std::string word = argv[index];
+        if (word.starts_with('-'))
+            continue;
+        QStringList known;
+        for (const CLI::App* command : app.get_subcommands({}))
+            known << QString::fromStdString(command->get_name());
+        if (known.contains(QString::fromStdString(word)))
+            return std::nullopt;
+        return QStringLiteral("unknown command '%1' (the commands are %2)")
+            .arg(QString::fromStdString(word), known.join(QStringLiteral(", ")));
+    }
+    return std::nullopt;
 }
 
 ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)

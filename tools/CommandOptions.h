@@ -31,7 +31,7 @@ struct CoarsenOptions {
     TerrainReadOptions read;
     std::string input;
     std::string output;
-    std::string scheme;
+    std::string scheme = "chaikin";
     int levels = 1;
     bool details = false;
 };
@@ -40,7 +40,7 @@ struct RefineOptions {
     TerrainReadOptions read;
     std::string input;
     std::string output;
-    std::string scheme;
+    std::string scheme = "chaikin";
     int levels = 1;
     std::string detailsFile; // empty: refine without loading details
 };

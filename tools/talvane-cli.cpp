@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     CliOptions options;
     CLI::App app{"Terrain synthesis by example, in batch: the operations of the Talvane window.", "talvane-cli"};
     defineCommandLine(app, options);
+    if (const auto unknown = unknownCommandIn(app, argc, argv))
+        return toStatus(reportUsageError(*unknown));
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -39,7 +39,7 @@ TEST(CliFailures, UnreadableInputsExitOneAndWriteNothing)
     const std::vector<std::pair<std::string, std::string>> inputs = {
         {"missing.grd", "missing.grd"}, {"garbage.grd", "garbage.grd"}, {"words.grd", "words.grd"},
         {"short.grd", "short.grd"},     {"short.flt", "short.flt"},     {"huge.grd", "huge.grd"},
-        {"fake.png", "fake.png"},       {"orphan.flt", "orphan.hdr"},
+        {"fake.png", "fake.png: Buffer overflow"}, {"orphan.flt", "orphan.hdr"},
     };
     const std::vector<std::string> before = folder.entries();
     for (const auto& [input, reason] : inputs) {
@@ -151,7 +151,6 @@ TEST(CliFailures, UsageErrorsExitTwo)
         {"convert", sampleGrid()},
         {"convert", sampleGrid(), folder.path("out.bmp")},
         {"convert", folder.path("in.obj"), out},
-        {"coarsen", sampleGrid(), out},
         {"coarsen", sampleGrid(), out, "--scheme", "wavelet"},
         {"coarsen", sampleGrid(), out, "--scheme", "chaikin", "--levels", "0"},
         {"refine", sampleGrid(), out, "--scheme", "faber", "--levels", "two"},
@@ -166,6 +165,10 @@ TEST(CliFailures, UsageErrorsExitTwo)
         EXPECT_FALSE(result.err.empty()) << shown;
     }
     EXPECT_TRUE(folder.entries().empty());
+
+    const ProcessResult mistyped = runCli({"frobnicate", sampleGrid()});
+    EXPECT_TRUE(contains(mistyped.err, "unknown command 'frobnicate' (the commands are info, convert, coarsen"))
+        << mistyped.err;
 
     const ProcessResult help = runCli({"coarsen", "--help"});
     EXPECT_EQ(help.exitCode, 0);

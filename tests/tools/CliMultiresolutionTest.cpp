@@ -98,6 +98,8 @@ TEST(CliMultiresolution, LevelsChangeTheSizeAsEachSchemeDoes)
         {{"refine", sampleGrid(), out, "--scheme", "chaikin"}, 804, 686},
         {{"refine", sampleGrid(), out, "--scheme", "faber"}, 805, 687},
         {{"refine", sampleGrid(), out, "--scheme", "fractal"}, 804, 686},
+        {{"coarsen", sampleGrid(), out, "--levels", "1"}, 202, 173}, // Chaikin unless told
+        {{"refine", sampleGrid(), out, "--levels", "1"}, 804, 686},
     };
     for (const SizeCase& test : cases) {
         std::vector<std::string> arguments = test.arguments;
