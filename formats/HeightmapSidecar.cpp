@@ -68,6 +68,9 @@ bool readHeightmapSidecar(const QString& path, HeightmapSidecar& sidecar, QStrin
     if (!std::isfinite(read.range.minimum) || !std::isfinite(read.range.maximum) ||
         read.range.maximum < read.range.minimum)
         return refuse(QStringLiteral("its height range is not a range"));
+    // A cell size beyond a float would become an infinite one.
+    if (!std::isfinite(read.cellSize))
+        return refuse(QStringLiteral("its cell size is beyond the largest a terrain can have"));
     sidecar = read;
     return true;
 }

@@ -158,6 +158,27 @@ def gdal_rasters():
                 put("gdal_raster", name, bytes([picker]) + raster.read())
 
 
+def sidecar_text(width, height, low, high, cell_size):
+    return ('{\n    "cellSize": %s,\n    "height": %d,\n    "maxHeight": %s,\n    "minHeight": %s,\n'
+            '    "sampleRange": [\n        0,\n        65535\n    ],\n    "width": %d\n}\n'
+            % (cell_size, height, high, low, width)).encode()
+
+
+def heightmaps():
+    # RAW 16-bit heightmaps behind the length of their sidecar (0: none, so square), and
+    # sidecars alone.
+    heights = sample_heights(6, 4)
+    low = min(min(row) for row in heights)
+    high = max(max(row) for row in heights)
+    samples = b"".join(struct.pack("<H", round((h - low) * 65535 / (high - low))) for row in heights for h in row)
+    sidecar = sidecar_text(6, 4, low, high, 90)
+    put("raw16_heightmap", "with_sidecar_6x4", struct.pack("<H", len(sidecar)) + sidecar + samples)
+    put("raw16_heightmap", "square_3x3_no_sidecar", struct.pack("<H", 0) + samples[:18])
+    put("heightmap_sidecar", "written_6x4", sidecar)
+    put("heightmap_sidecar", "no_cell_size", sidecar_text(2, 2, 0, 1000, -1))
+    put("heightmap_sidecar", "regression_cell_size_beyond_float", sidecar_text(2, 2, 0, 1000, "1e300"))
+
+
 if __name__ == "__main__":
     ascii_grids()
     float_grids()
@@ -165,3 +186,4 @@ if __name__ == "__main__":
     pngs()
     inflate_streams()
     gdal_rasters()
+    heightmaps()
