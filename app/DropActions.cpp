@@ -1,6 +1,7 @@
 // Files dropped on the window. A terrain file dropped on a screen loads there as
-// the Load menu loads it (any readable format, one undoable change; a file that
-// cannot be read gives its message box and leaves the screen as it was). A PNG
+// the Load menu loads it (any format the table of formats reads, one undoable change;
+// a file that cannot be read gives its message box and leaves the screen as it was;
+// a file of no format read is not taken). A PNG
 // dropped anywhere on the window is converted as "Convert PNG" does, asking where
 // to save the grid. The work starts after the drop has been delivered, so the
 // source of the drag is never held by a running operation.
@@ -8,6 +9,7 @@
 #include "app/TalvaneMainWindow.h"
 
 #include "app/OperationRunner.h"
+#include "formats/TerrainFormatTable.h"
 #include "views/GLGrid.h"
 
 #include <QDragEnterEvent>
@@ -29,7 +31,20 @@ QString droppedFile(const QMimeData* mime)
 
 bool isPng(const QString& path)
 {
-    return path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    return terrainFormatOfFile(path) == &terrainFormatRow(TerrainFormat::Png);
+}
+
+// What a drop on a screen may bring: any format read (PNG, converted, aside).
+bool isReadableTerrain(const QString& path)
+{
+    const TerrainFormatRow* format = terrainFormatOfFile(path);
+    return format != nullptr && format->read != nullptr;
+}
+
+// A PNG dropped anywhere is converted; any other terrain loads on the screen it falls on.
+bool isWelcome(const QString& path, bool onAScreen)
+{
+    return isPng(path) || (onAScreen && isReadableTerrain(path));
 }
 
 } // namespace
@@ -46,7 +61,7 @@ bool TalvaneMainWindow::handleDrop(GLGrid* view, QEvent* event)
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* drag = static_cast<QDragMoveEvent*>(event);
         const QString path = droppedFile(drag->mimeData());
-        if (!path.isEmpty() && !runner->isBusy() && (view != nullptr || isPng(path)))
+        if (!path.isEmpty() && !runner->isBusy() && isWelcome(path, view != nullptr))
             drag->acceptProposedAction();
         else
             drag->ignore();
@@ -56,7 +71,7 @@ bool TalvaneMainWindow::handleDrop(GLGrid* view, QEvent* event)
         return false;
     auto* drop = static_cast<QDropEvent*>(event);
     const QString path = droppedFile(drop->mimeData());
-    if (path.isEmpty() || runner->isBusy() || (view == nullptr && !isPng(path))) {
+    if (path.isEmpty() || runner->isBusy() || !isWelcome(path, view != nullptr)) {
         drop->ignore();
         return true;
     }

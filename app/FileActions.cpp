@@ -8,7 +8,7 @@
 #include "app/BusyIndicator.h"
 #include "app/ScreenContent.h"
 #include "app/UserDialogs.h"
-#include "formats/GeoTiffExport.h"
+#include "formats/TerrainFormatTable.h"
 #include "views/GLGrid.h"
 
 #include <QStatusBar>
@@ -47,9 +47,16 @@ QString notSavedText(const QString& reason)
 
 FileDialogRequest terrainOpenRequest(const QString& startPath)
 {
-    return {QStringLiteral("Open File"), QStringLiteral("Open File"),
-            QStringLiteral("Grid Float Format (*.flt *.grd);;Terrains (*.grd *.asc *.flt *.tif *.tiff *.hgt *.img *.vrt)"),
-            startPath};
+    return {QStringLiteral("Open File"), QStringLiteral("Open File"), openDialogFilter(), startPath};
+}
+
+// The format of the filter chosen, else of the name's extension, else our ASCII grid.
+const TerrainFormatRow& formatToSave(const SaveDialogAnswer& answer)
+{
+    if (const TerrainFormatRow* chosen = terrainFormatOfFilter(answer.selectedFilter))
+        return *chosen;
+    const TerrainFormatRow* named = terrainFormatByExtension(answer.fileName);
+    return named && named->write ? *named : terrainFormatRow(TerrainFormat::AsciiGrid);
 }
 
 // Appends an extension unless the name already holds it somewhere.
@@ -108,51 +115,36 @@ void TalvaneMainWindow::openDetailsFile()
 
 void TalvaneMainWindow::saveTerrainFileLeft()
 {
-    const FileDialogRequest request{
-        QStringLiteral("Save File"), QStringLiteral("Save File"),
-        QStringLiteral("Grid Ascii Format (*.grd);;Alias/Wavefront Object Format (*.obj)"), QString()};
+    saveLeftTerrain(QStringLiteral("Save File"), saveDialogFilter());
+}
+
+void TalvaneMainWindow::saveTerrainGeoTiffLeft()
+{
+    saveLeftTerrain(QStringLiteral("Save As GeoTIFF"), dialogFilterOf(terrainFormatRow(TerrainFormat::GeoTiff)));
+}
+
+void TalvaneMainWindow::saveLeftTerrain(const QString& caption, const QString& filter)
+{
+    const FileDialogRequest request{QStringLiteral("Save File"), caption, filter, QString()};
     SaveDialogAnswer answer;
     if (!dialogs->askSaveFileName(this, request, answer))
         return;
 
     VeskGrid& grid = gLGrid1->grid;
-    const bool asObj = answer.selectedFilter.contains(QStringLiteral(".obj"));
-    QString fileName = withExtension(answer.fileName, asObj ? QStringLiteral(".obj") : QStringLiteral(".grd"));
+    const TerrainFormatRow& format = formatToSave(answer);
+    const QString fileName = withExtension(answer.fileName, QLatin1Char('.') + format.extensions.front());
     // An empty screen would write a file of nothing: say so instead.
     if (!grid.hasData) {
         showMessage(QStringLiteral("Terrain was not saved due to: ") + noDataText());
         return;
     }
-    bool saved = false;
-    const QString step = QStringLiteral("Saving %1 ...").arg(fileName);
-    BusyIndicator busy(statusBar(), step);
-    if (!runOperation(step, [&](const diagnostics::Progress&) {
-            saved = asObj ? grid.saveOBJ(fileName) : grid.writeTerrain(fileName);
-        }))
-        return;
-    // A successful save stays silent; a failed one must not look like success.
-    if (!saved) {
-        const QString reason = grid.lastError.isEmpty() ? fileName : grid.lastError;
-        showMessage(QStringLiteral("Terrain was not saved due to: ") + reason);
-    }
-}
-
-void TalvaneMainWindow::saveTerrainGeoTiffLeft()
-{
-    const FileDialogRequest request{QStringLiteral("Save File"), QStringLiteral("Save As GeoTIFF"),
-                                    QStringLiteral("GeoTIFF (*.tif *.tiff)"), QString()};
-    SaveDialogAnswer answer;
-    if (!dialogs->askSaveFileName(this, request, answer))
-        return;
-    const QString fileName = answer.fileName.contains(QStringLiteral(".tif"))
-                                 ? answer.fileName
-                                 : answer.fileName + QStringLiteral(".tif");
     QString reason;
     bool saved = false;
     const QString step = QStringLiteral("Saving %1 ...").arg(fileName);
     BusyIndicator busy(statusBar(), step);
-    if (!runOperation(step, [&](const diagnostics::Progress&) { saved = writeGeoTiff(gLGrid1->grid, fileName, reason); }))
+    if (!runOperation(step, [&](const diagnostics::Progress&) { saved = format.write(grid, fileName, reason); }))
         return;
+    // A successful save stays silent; a failed one must not look like success.
     if (!saved)
         showMessage(QStringLiteral("Terrain was not saved due to: ") + reason);
 }

@@ -69,8 +69,8 @@ public:
     void setUserDialogs(std::unique_ptr<UserDialogs> dialogs);
     UserDialogs& userDialogs() const;
 
-    // Loads a terrain into a screen as the Load menu does after its dialog: an
-    // ASCII grid when the path's last character is d or D, a float grid otherwise.
+    // Loads a terrain into a screen as the Load menu does after its dialog, in the
+    // format the table of formats gives the file (by content, then extension).
     // A file that cannot be read is reported in a message box. Returns whether
     // the screen holds a terrain afterwards.
     bool openTerrainLeft(const QString& path);
@@ -278,10 +278,11 @@ private:
 
     // Every load of a terrain file goes here; one that loaded joins the recent terrains.
     bool openTerrain(GLGrid* view, const QString& path, bool leftScreen);
-    // An ASCII or float grid file: the screen changes only when it loads.
-    bool openGridFile(GLGrid* view, const QString& path, const QString& undoText);
-    // A raster read through GDAL (RasterOpening.cpp): the screen changes only when it loads.
-    bool openRaster(GLGrid* view, const QString& path, const QString& undoText);
+    // A terrain file of any format read (formats/TerrainFormatTable.h), read off the GUI
+    // thread into a grid of its own: the screen changes only when it loads.
+    bool openTerrainFile(GLGrid* view, const QString& path, const QString& undoText);
+    // Asks where and as what to save the left terrain (any format written) and saves it.
+    void saveLeftTerrain(const QString& caption, const QString& filter);
     void coarsenScreen(GLGrid* view, const QString& step, const QString& undoText);
     void refineScreen(GLGrid* view, const QString& step, const QString& undoText, const QString& refusal);
     void resizeScreen(GLGrid* view, int width, int height, const QString& undoText);

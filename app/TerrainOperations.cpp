@@ -10,7 +10,7 @@
 #include "app/OperationRunner.h"
 #include "app/ScreenContent.h"
 #include "app/TerrainHistory.h"
-#include "formats/GdalRasterImport.h"
+#include "formats/TerrainFormatTable.h"
 #include "views/GLGrid.h"
 #include "views/TerrainSteps.h"
 
@@ -75,31 +75,30 @@ bool TalvaneMainWindow::openTerrain(GLGrid* view, const QString& path, bool left
         return false;
     const QString screen = leftScreen ? QStringLiteral("Left Screen") : QStringLiteral("Right Screen");
     const QString undoText = QStringLiteral("Load %1 (%2)").arg(QFileInfo(path).fileName(), screen);
-    const bool opened = hasGdalRasterExtension(path) ? openRaster(view, path, undoText) : openGridFile(view, path, undoText);
+    const bool opened = openTerrainFile(view, path, undoText);
     if (opened)
         rememberRecentTerrain(path);
     return opened;
 }
 
-bool TalvaneMainWindow::openGridFile(GLGrid* view, const QString& path, const QString& undoText)
+bool TalvaneMainWindow::openTerrainFile(GLGrid* view, const QString& path, const QString& undoText)
 {
-    // The last character decides the format: an ASCII grid (.grd, or any
-    // name ending in d) or a binary float grid.
-    const QChar last = path.back();
-    const bool asciiGrid = last == QLatin1Char('d') || last == QLatin1Char('D');
+    const TerrainFormatRow* format = terrainFormatOfFile(path);
+    if (!format || !format->read) {
+        showMessage(QStringLiteral("Terrain was not loaded due to: %1: cannot read this format (use %2)")
+                        .arg(path, readableExtensionsText()));
+        return false;
+    }
     const QString step = QStringLiteral("Loading %1 ...").arg(QFileInfo(path).fileName());
     BusyIndicator busy(statusBar(), step);
     ScreenContent loaded;
+    QString reason;
+    bool read = false;
     if (!runOperation(step, [&](const diagnostics::Progress&) {
-            if (asciiGrid)
-                loaded.grid.loadGRDFile(path);
-            else
-                loaded.grid.loadFLTFile(path);
+            read = readTerrainFile(*format, path, TerrainReading{}, loaded.grid, reason);
         }))
         return false;
-    if (!loaded.grid.hasData) {
-        const QString reason = loaded.grid.lastError.isEmpty() ? QStringLiteral("the file could not be read")
-                                                               : loaded.grid.lastError;
+    if (!read) {
         showMessage(QStringLiteral("Terrain was not loaded due to: ") + reason);
         return false;
     }

@@ -35,8 +35,6 @@ struct GdalRasterFacts {
     int bandCount = 0;
     long long columns = 0;
     long long rows = 0;
-    // The bytes of every file the dataset reads; -1 when the driver names none.
-    long long inputBytes = -1;
     bool hasTransform = false;
     std::array<double, 6> transform{};
     GdalCrsFacts crs;
@@ -47,6 +45,9 @@ struct GdalBandFacts {
     std::string typeName;
     bool hasNoData = false;
     double noData = 0.0;
+    // A Byte band whose PIXELTYPE is SIGNEDBYTE (GeoTIFF, ENVI, EHdr, HFA, netCDF): its
+    // bytes are -128..127, though GDAL hands them out as 0..255.
+    bool signedBytes = false;
 };
 
 enum class GdalCreation { Created, NoDriver, Refused };

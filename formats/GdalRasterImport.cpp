@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -40,11 +42,11 @@ private:
     GdalMessages& messages_;
 };
 
-// A raster's bytes hold at most this many samples each: DEFLATE's ceiling of about
-// 1032 to 1, counted a sample a byte. A header claiming more over a tiny file (a sparse
-// GeoTIFF of a few hundred bytes claims millions of samples) is refused before its
-// terrain is allocated.
-constexpr long long kMaxSamplesPerByte = 1032;
+// A Byte band marked signed holds -128..127 in bytes GDAL hands out as 0..255.
+double signedByte(double sample)
+{
+    return sample > 127.0 ? sample - 256.0 : sample;
+}
 
 bool refuse(VeskGrid& grid, const QString& reason, QString& errorText)
 {
@@ -105,17 +107,9 @@ bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& 
     if (!isAcceptableGridSize(columns, rows))
         return refuse(grid, unacceptableGridSizeMessage(fileName, columns, rows), errorText);
 
-    const long long bytes = facts.inputBytes;
-    if (bytes >= 0 && columns * rows > kMaxSamplesPerByte * (bytes + 1)) {
-        return refuse(grid,
-                      QStringLiteral("%1 claims %2 x %3 samples, more than its %4 bytes can hold")
-                          .arg(fileName)
-                          .arg(columns)
-                          .arg(rows)
-                          .arg(bytes),
-                      errorText);
-    }
-
+    // Memory is bounded by the sample limit above and by reading a row at a time, not by
+    // the file's size: a sparse GeoTIFF or a VRT that enlarges its source is a small file
+    // of many samples, and valid.
     std::optional<GeoTransform> transform;
     if (facts.hasTransform)
         transform = facts.transform;
@@ -147,7 +141,21 @@ bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& 
         const int row = placement.flipRows ? grid.height - 1 - fileRow : fileRow;
         float* heights = grid.heights[static_cast<std::size_t>(row)].data();
         for (int column = 0; column < grid.width; ++column) {
-            heights[column] = noData.heightOf(samples[static_cast<std::size_t>(column)]);
+            const double sample = samples[static_cast<std::size_t>(column)];
+            heights[column] = noData.heightOf(bandFacts.signedBytes ? signedByte(sample) : sample);
+            // No-data and infinities were taken out: an infinite height is a finite value
+            // beyond a float, which no height of ours can hold.
+            if (std::isinf(heights[column])) {
+                return refuse(grid,
+                              QStringLiteral("%1 holds %2 at row %3, column %4, beyond the largest height a "
+                                             "terrain can hold (%5)")
+                                  .arg(fileName)
+                                  .arg(sample, 0, 'g', 6)
+                                  .arg(fileRow)
+                                  .arg(column)
+                                  .arg(static_cast<double>(std::numeric_limits<float>::max()), 0, 'g', 6),
+                              errorText);
+            }
             tally.add(heights[column]);
         }
     }

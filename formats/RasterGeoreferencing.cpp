@@ -47,16 +47,20 @@ bool placeRaster(const std::optional<GeoTransform>& transform, const GdalCrsFact
                       .arg(t[4]);
         return false;
     }
-    const double pixelWidth = std::fabs(t[1]);
-    const double pixelHeight = std::fabs(t[5]);
-    if (!(pixelWidth > 0.0) || !std::isfinite(pixelWidth) || !(pixelHeight > 0.0) || !std::isfinite(pixelHeight)) {
+    // A size of 0 in one axis (netCDF files with a single row or column of coordinates
+    // say so) leaves the other to give the cell size; GDAL reads such files too.
+    const double widthAsWritten = std::fabs(t[1]);
+    const double heightAsWritten = std::fabs(t[5]);
+    const double pixelWidth = widthAsWritten > 0.0 ? widthAsWritten : heightAsWritten;
+    const double pixelHeight = heightAsWritten > 0.0 ? heightAsWritten : widthAsWritten;
+    if (!(pixelWidth > 0.0) || !std::isfinite(pixelWidth) || !std::isfinite(pixelHeight)) {
         problem = QStringLiteral("its pixel size %1 x %2 is not a size").arg(t[1]).arg(t[5]);
         return false;
     }
-    if (!nearlyEqual(pixelWidth, pixelHeight))
-        diagnostics::reportf("Pixels are %.12g x %.12g; the cell size is taken from their width\n", pixelWidth,
-                             pixelHeight);
-
+    if (!nearlyEqual(pixelWidth, pixelHeight) || widthAsWritten == 0.0 || heightAsWritten == 0.0)
+        diagnostics::reportf("Pixels are %.12g x %.12g; the cell size is taken from their %s\n", widthAsWritten,
+                             heightAsWritten,
+                             widthAsWritten > 0.0 ? "width" : "height");
     float metres = 0.0f;
     if (crs.present && crs.geographic) {
         metres = cellSizeFromDegrees(pixelWidth);

@@ -1,9 +1,10 @@
 #include "tools/CommandLine.h"
 
 #include "diagnostics/CollectingSink.h"
+#include "formats/TerrainFormatTable.h"
 #include "multires/Scheme.h"
 #include "tools/Commands.h"
-#include "tools/TerrainFormats.h"
+#include "tools/TerrainInput.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,8 +13,18 @@
 
 namespace {
 
-// Extension checks run while parsing, so a wrong file kind is a usage error (status 2)
-// before any file is touched. A format named by --format (defined before the files, so
+// The names --format takes: every format read that has one.
+std::vector<std::string> readableFormatNames()
+{
+    std::vector<std::string> names;
+    for (const TerrainFormatRow& row : terrainFormatTable())
+        if (row.read && *row.name != '\0')
+            names.emplace_back(row.name);
+    return names;
+}
+
+// Format checks run while parsing, so a wrong file kind is a usage error (status 2)
+// before any file is written; an input is known by its first bytes or its extension. A format named by --format (defined before the files, so
 // CLI11 stores it first) stands for any extension.
 CLI::Validator readableTerrainFile(const TerrainReadOptions& read)
 {
@@ -21,10 +32,10 @@ CLI::Validator readableTerrainFile(const TerrainReadOptions& read)
         [&read](std::string& fileName) -> std::string {
             if (!read.format.empty())
                 return {};
-            const auto format = terrainFormatOf(QString::fromStdString(fileName));
-            if (format && isReadableFormat(*format))
+            const TerrainFormatRow* format = terrainFormatOfFile(QString::fromStdString(fileName));
+            if (format && format->read)
                 return {};
-            return "cannot read " + fileName + " (use " + readableExtensionsText().toStdString() + ")";
+            return "cannot read " + fileName + " (use " + readableInputsText().toStdString() + ")";
         },
         "TERRAIN", "readable terrain");
 }
@@ -34,7 +45,7 @@ CLI::Validator readableTerrainFile(const TerrainReadOptions& read)
 void addReadOptions(CLI::App& command, TerrainReadOptions& read)
 {
     command.add_option("--format", read.format, "Read the input as this format whatever its extension")
-        ->check(CLI::IsMember({"grd", "asc", "flt", "png", "r16", "tif", "gdal"}));
+        ->check(CLI::IsMember(readableFormatNames()));
     command.add_option("--band", read.band, "Band of a raster read through GDAL (default 1)")
         ->check(CLI::Range(1, 65535));
     command
@@ -49,8 +60,8 @@ CLI::Validator writableTerrainFile()
 {
     return CLI::Validator(
         [](std::string& fileName) -> std::string {
-            const auto format = terrainFormatOf(QString::fromStdString(fileName));
-            if (format && isWritableFormat(*format))
+            const TerrainFormatRow* format = terrainFormatByExtension(QString::fromStdString(fileName));
+            if (format && format->write)
                 return {};
             return "cannot write " + fileName + " (use " + writableExtensionsText().toStdString() + ")";
         },

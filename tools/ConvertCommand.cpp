@@ -1,9 +1,9 @@
 #include "formats/HeightmapSidecar.h"
+#include "formats/TerrainFormatTable.h"
 #include "png/PngToGrid.h"
 #include "tools/CommandReport.h"
 #include "tools/Commands.h"
 #include "tools/CommitOutputs.h"
-#include "tools/TerrainFormats.h"
 #include "tools/TerrainInput.h"
 #include "tools/TerrainOutput.h"
 
@@ -29,7 +29,8 @@ bool stagePngConversion(const QString& pngName, const QString& finalName, Output
 bool isPngToAsciiGrid(const QString& input, const QString& output, const TerrainReadOptions& read)
 {
     return read.format.empty() && read.heightRange.empty() && !QFile::exists(heightmapSidecarName(input)) &&
-           terrainFormatOf(input) == TerrainFormat::Png && terrainFormatOf(output) == TerrainFormat::AsciiGrid;
+           terrainFormatOfFile(input) == &terrainFormatRow(TerrainFormat::Png)
+           && terrainFormatByExtension(output) == &terrainFormatRow(TerrainFormat::AsciiGrid);
 }
 
 } // namespace

@@ -5,10 +5,11 @@
 
 #include <QString>
 
-// Loads a terrain as the window would: an ASCII grid (.grd or .asc) with loadGRDFile, a
-// GridFloat (.flt with its .hdr) with loadFLTFile, an 8-bit PNG height image converted in
-// memory by the shared PNG conversion, a 16-bit grey PNG or a .r16 as a heightmap, and any
-// other raster (.tif, .hgt, ...) through GDAL. The format is the extension's unless
-// options.format names one. False with errorText ("Terrain was not loaded due to: ...")
+// Loads a terrain as the window would, with the reader the table of formats
+// (formats/TerrainFormatTable.h) gives the file (by content first, then by extension)
+// or options.format names. False with errorText ("Terrain was not loaded due to: ...")
 // when no terrain results.
 bool loadTerrain(const QString& fileName, const TerrainReadOptions& options, VeskGrid& grid, QString& errorText);
+
+// For messages: the extensions read, or --format gdal.
+QString readableInputsText();

@@ -1,11 +1,6 @@
 #include "tools/TerrainOutput.h"
 
-#include "diagnostics/Diagnostics.h"
-#include "formats/GeoTiffExport.h"
-#include "formats/Heightmap16Export.h"
-#include "formats/HeightmapSidecar.h"
-#include "grid/GridExport.h"
-#include "tools/TerrainFormats.h"
+#include "formats/TerrainFormatTable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -61,85 +56,25 @@ void nameTheFinalFile(QString& errorText, const QString& temporaryName, const QS
     errorText.replace(temporaryName, finalName);
 }
 
-bool stageAsciiGrid(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
-{
-    // writeTerrain writes to the name it is given only when that contains ".grd" in
-    // lower case (else it makes up a name of its own), so the temporary name always has it.
-    const QString temporaryName = transaction.temporaryNameFor(finalName, QStringLiteral("grd"));
-    QString writtenName = temporaryName;
-    const bool written = grid.writeTerrain(writtenName);
-    transaction.adopt(written ? writtenName : temporaryName, finalName);
-    if (!written) {
-        errorText = writtenName;
-        nameTheFinalFile(errorText, temporaryName, finalName);
-        return false;
-    }
-    return true;
-}
-
-using SingleFileWriter = bool (*)(const VeskGrid&, const QString&, QString&);
-
-// A writer of one file that leaves nothing behind when it fails (ESRI ASCII, GeoTIFF).
-bool stageSingleFile(SingleFileWriter write, const VeskGrid& grid, const QString& finalName,
+// Written under temporary names (one of the format's own extensions, as some writers
+// insist on it), then adopted: the companions first, so that a reader who sees the main
+// file finds its header or sidecar too.
+bool stageWithWriter(const TerrainFormatRow& row, VeskGrid& grid, const QString& finalName,
                      OutputTransaction& transaction, QString& errorText)
 {
-    const QString temporaryName = transaction.temporaryNameFor(finalName);
-    if (!write(grid, temporaryName, errorText)) {
+    const QString suffix = QFileInfo(finalName).suffix().toLower();
+    const QString temporaryName = transaction.temporaryNameFor(finalName, suffix);
+    const QStringList temporaryCompanions = row.companions(temporaryName);
+    const QStringList finalCompanions = row.companions(finalName);
+    if (!row.write(grid, temporaryName, errorText)) {
+        for (qsizetype index = 0; index < temporaryCompanions.size(); ++index)
+            nameTheFinalFile(errorText, temporaryCompanions[index], finalCompanions[index]);
         nameTheFinalFile(errorText, temporaryName, finalName);
         return false;
     }
+    for (qsizetype index = 0; index < temporaryCompanions.size(); ++index)
+        transaction.adopt(temporaryCompanions[index], finalCompanions[index]);
     transaction.adopt(temporaryName, finalName);
-    return true;
-}
-
-bool stageGridFloat(const VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,
-                    QString& errorText)
-{
-    const QString temporaryName = transaction.temporaryNameFor(finalName);
-    if (!writeGridFloat(grid, temporaryName, errorText)) {
-        nameTheFinalFile(errorText, gridFloatHeaderName(temporaryName), gridFloatHeaderName(finalName));
-        nameTheFinalFile(errorText, temporaryName, finalName);
-        return false;
-    }
-    // The header goes in first: a reader that sees the data file finds its header too.
-    transaction.adopt(gridFloatHeaderName(temporaryName), gridFloatHeaderName(finalName));
-    transaction.adopt(temporaryName, finalName);
-    return true;
-}
-
-bool stageObj(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText)
-{
-    const QString temporaryName = transaction.temporaryNameFor(finalName);
-    transaction.adopt(temporaryName, finalName); // adopted first: a partial file is removed too
-    if (!grid.saveOBJ(temporaryName)) {
-        errorText = grid.lastError.isEmpty() ? QStringLiteral("cannot write %1").arg(finalName) : grid.lastError;
-        nameTheFinalFile(errorText, temporaryName, finalName);
-        return false;
-    }
-    return true;
-}
-
-using HeightmapWriter = bool (*)(const VeskGrid&, const HeightmapRange&, const QString&, QString&);
-
-// A 16-bit heightmap and, after it, the sidecar that says what its samples mean.
-bool stageHeightmap(const VeskGrid& grid, HeightmapWriter write, const QString& finalName,
-                    OutputTransaction& transaction, QString& errorText)
-{
-    const HeightmapRange range = heightmapRangeOf(grid);
-    diagnostics::reportf("Heights %1.3f to %1.3f m are written as 0 to 65535\n", range.minimum, range.maximum);
-    const QString temporaryName = transaction.temporaryNameFor(finalName);
-    if (!write(grid, range, temporaryName, errorText)) {
-        nameTheFinalFile(errorText, temporaryName, finalName);
-        return false;
-    }
-    transaction.adopt(temporaryName, finalName);
-    const QString sidecarName = heightmapSidecarName(finalName);
-    const QString temporarySidecar = transaction.temporaryNameFor(sidecarName);
-    if (!writeHeightmapSidecar(temporarySidecar, {grid.width, grid.height, range, grid.cellSize}, errorText)) {
-        nameTheFinalFile(errorText, temporarySidecar, sidecarName);
-        return false;
-    }
-    transaction.adopt(temporarySidecar, sidecarName);
     return true;
 }
 
@@ -151,30 +86,12 @@ bool stageTerrain(VeskGrid& grid, const QString& finalName, OutputTransaction& t
         errorText = QStringLiteral("Grid has no data");
         return false;
     }
-    const auto format = terrainFormatOf(finalName);
-    if (!format || !isWritableFormat(*format)) {
+    const TerrainFormatRow* row = terrainFormatByExtension(finalName);
+    if (!row || !row->write) {
         errorText = QStringLiteral("%1: cannot write this format (use %2)").arg(finalName, writableExtensionsText());
         return false;
     }
-    switch (*format) {
-    case TerrainFormat::AsciiGrid:
-        return stageAsciiGrid(grid, finalName, transaction, errorText);
-    case TerrainFormat::EsriAscii:
-        return stageSingleFile(writeEsriAsciiGrid, grid, finalName, transaction, errorText);
-    case TerrainFormat::GridFloat:
-        return stageGridFloat(grid, finalName, transaction, errorText);
-    case TerrainFormat::WavefrontObj:
-        return stageObj(grid, finalName, transaction, errorText);
-    case TerrainFormat::GeoTiff:
-        return stageSingleFile(writeGeoTiff, grid, finalName, transaction, errorText);
-    case TerrainFormat::Png:
-        return stageHeightmap(grid, writePng16Heightmap, finalName, transaction, errorText);
-    case TerrainFormat::Raw16:
-        return stageHeightmap(grid, writeRaw16Heightmap, finalName, transaction, errorText);
-    case TerrainFormat::GdalRaster:
-        break;
-    }
-    return false;
+    return stageWithWriter(*row, grid, finalName, transaction, errorText);
 }
 
 bool stageSplitHalves(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,

@@ -2,28 +2,6 @@
 #include "formats/gdal/GdalOperations.h"
 
 #include <cpl_string.h>
-#include <cpl_vsi.h>
-
-namespace {
-
-long long inputBytes(GDALDataset& dataset)
-{
-    char** files = dataset.GetFileList();
-    if (files == nullptr || *files == nullptr) {
-        CSLDestroy(files);
-        return -1;
-    }
-    long long total = 0;
-    for (char** file = files; *file != nullptr; ++file) {
-        VSIStatBufL status;
-        if (VSIStatL(*file, &status) == 0)
-            total += static_cast<long long>(status.st_size);
-    }
-    CSLDestroy(files);
-    return total;
-}
-
-} // namespace
 
 GdalDataset* openRaster(const char* path, GdalRasterFacts& facts, GdalCallReport& report)
 {
@@ -36,7 +14,6 @@ GdalDataset* openRaster(const char* path, GdalRasterFacts& facts, GdalCallReport
     facts.bandCount = dataset->GetRasterCount();
     facts.columns = dataset->GetRasterXSize();
     facts.rows = dataset->GetRasterYSize();
-    facts.inputBytes = inputBytes(*dataset);
     facts.hasTransform = dataset->GetGeoTransform(facts.transform.data()) == CE_None;
     facts.crs = crsFactsOf(dataset->GetSpatialRef());
     return new GdalDataset{dataset};
@@ -51,6 +28,8 @@ void describeBand(GdalDataset* dataset, int band, GdalBandFacts& facts)
     int hasNoData = 0;
     facts.noData = raster->GetNoDataValue(&hasNoData);
     facts.hasNoData = hasNoData != 0;
+    const char* pixelType = raster->GetMetadataItem("PIXELTYPE", "IMAGE_STRUCTURE");
+    facts.signedBytes = type == GDT_Byte && pixelType != nullptr && EQUAL(pixelType, "SIGNEDBYTE");
 }
 
 bool readRow(GdalDataset* dataset, int band, int row, int columns, double* samples, GdalCallReport& report)

@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 
+#include "app/TerrainHistory.h"
 #include "views/GLGrid.h"
 #include "views/SurfaceFormat.h"
 
@@ -11,12 +12,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 
 namespace {
 
@@ -35,7 +38,7 @@ class MainWindowFilesTest : public QObject {
 private slots:
     // --- Opening terrains ---
 
-    void theLastCharacterChoosesTheFormat_data()
+    void theContentThenTheExtensionChoosesTheFormat_data()
     {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<bool>("asciiGrid");
@@ -43,12 +46,14 @@ private slots:
         QTest::newRow("hill.grd") << "hill.grd" << true;
         QTest::newRow("island") << "island" << true;
         QTest::newRow("hill.flt") << "hill.flt" << false;
-        QTest::newRow("hill.hdr") << "hill.hdr" << false;
+        QTest::newRow("hill.hdr") << "hill.hdr" << true;
+        QTest::newRow("hill.asc") << "hill.asc" << true;
     }
 
-    // The sample's ASCII grid under each name: read as an ASCII grid it loads, read
-    // as a float grid (which wants a header beside it) it is refused.
-    void theLastCharacterChoosesTheFormat()
+    // The sample's ASCII grid under each name: known by its first line it loads, but a
+    // float grid's name (.flt, raw samples with no signature) has it read as a float grid,
+    // which wants a header beside it, and it is refused.
+    void theContentThenTheExtensionChoosesTheFormat()
     {
         QFETCH(QString, fileName);
         QFETCH(bool, asciiGrid);
@@ -89,7 +94,9 @@ private slots:
         const FileDialogRequest& first = scripted.log.openRequests.at(0);
         QCOMPARE(first.dialogName, QStringLiteral("Open File"));
         QCOMPARE(first.caption, QStringLiteral("Open File"));
-        QCOMPARE(first.filter, QStringLiteral("Grid Float Format (*.flt *.grd);;Terrains (*.grd *.asc *.flt *.tif *.tiff *.hgt *.img *.vrt)"));
+        QVERIFY2(first.filter.startsWith(QStringLiteral(
+                     "Terrains (*.grd *.asc *.flt *.png *.r16 *.tif *.tiff *.hgt *.img *.vrt *.dem *.nc);;")),
+                 qPrintable(first.filter));
         // Each screen's dialog starts at the file last chosen for that screen.
         QCOMPARE(scripted.log.openRequests.at(2).startPath, sample.grd());
         QCOMPARE(scripted.log.openRequests.at(3).startPath, sample.flt());
@@ -359,7 +366,10 @@ private slots:
         const FileDialogRequest& request = scripted.log.saveRequests.first();
         QCOMPARE(request.dialogName, QStringLiteral("Save File"));
         QCOMPARE(request.caption, QStringLiteral("Save File"));
-        QCOMPARE(request.filter, grdFilter + QStringLiteral(";;") + objFilter);
+        QCOMPARE(request.filter, grdFilter + QStringLiteral(";;ESRI ASCII Grid (*.asc);;Grid Float Format (*.flt);;")
+                                     + objFilter
+                                     + QStringLiteral(";;PNG Image or 16-bit Heightmap (*.png);;RAW 16-bit "
+                                                      "Heightmap (*.r16);;GeoTIFF (*.tif *.tiff)"));
         QVERIFY(request.startPath.isEmpty());
 
         QVERIFY(QFile::exists(sample.path(QStringLiteral("out.obj"))));
@@ -374,9 +384,9 @@ private slots:
         QCOMPARE(readWholeFile(sample.path(QStringLiteral("out.grd"))),
                  readWholeFile(sample.path(QStringLiteral("out.grd.txt"))));
 
-        // What was saved reads back as the same terrain.
-        QVERIFY(window->openTerrainRight(sample.path(QStringLiteral("out.grd.txt"))) == false);
-        scripted.log.messages.clear(); // ends in "t": read as a float grid, refused
+        // What was saved reads back as the same terrain, known by its content whatever its name.
+        QVERIFY(window->openTerrainRight(sample.path(QStringLiteral("out.grd.txt"))));
+        QCOMPARE(window->gLGrid2->grid.width, 403);
         QVERIFY(window->openTerrainRight(sample.path(QStringLiteral("out.grd"))));
         QCOMPARE(window->gLGrid2->grid.width, 403);
         QCOMPARE(window->gLGrid2->grid.height, 344);
@@ -386,6 +396,40 @@ private slots:
         window->fileSaveTerrainLeft_ScreenAction->trigger();
         QCOMPARE(static_cast<int>(QDir(sample.directory.path()).count()), filesBefore);
         QVERIFY(scripted.log.messages.isEmpty());
+    }
+
+    // Every format the save dialog offers is written, and every one the open dialog
+    // offers too (an ESRI .asc among them) opens through it as the same terrain.
+    void everyFormatWrittenSavesAndOpensBack()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        QVERIFY(window->openTerrainLeft(sample.grd()));
+        scripted.log.saveAnswers << SaveDialogAnswer{sample.path(QStringLiteral("probe")), QString()};
+        window->fileSaveTerrainLeft_ScreenAction->trigger();
+        const QStringList filters = scripted.log.saveRequests.first().filter.split(QStringLiteral(";;"));
+        QCOMPARE(filters.size(), 7);
+
+        for (const QString& filter : filters) {
+            const QString extension = filter.section(QStringLiteral("(*"), 1).section(QLatin1Char(' '), 0, 0)
+                                          .remove(QLatin1Char(')'));
+            scripted.log.saveAnswers << SaveDialogAnswer{sample.path(QStringLiteral("every")), filter};
+            window->fileSaveTerrainLeft_ScreenAction->trigger();
+            QVERIFY2(scripted.log.messages.isEmpty(), qPrintable(filter));
+            const QString saved = sample.path(QStringLiteral("every") + extension);
+            QVERIFY2(QFile::exists(saved), qPrintable(saved));
+            if (extension == QLatin1String(".obj"))
+                continue; // written only
+            scripted.log.openAnswers << saved;
+            window->fileLoadTerrainRight_ScreenAction->trigger();
+            QVERIFY2(scripted.log.messages.isEmpty(), qPrintable(scripted.log.messages.value(0).text));
+            QCOMPARE(window->gLGrid2->grid.width, 403);
+            QCOMPARE(window->gLGrid2->grid.height, 344);
+            QVERIFY(window->terrainHistory()->stack()->text(window->terrainHistory()->stack()->count() - 1)
+                        .contains(QFileInfo(saved).fileName()));
+        }
     }
 
     void leftTerrainSaveFailuresAreReported()

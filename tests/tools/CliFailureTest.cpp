@@ -39,7 +39,7 @@ TEST(CliFailures, UnreadableInputsExitOneAndWriteNothing)
     const std::vector<std::pair<std::string, std::string>> inputs = {
         {"missing.grd", "missing.grd"}, {"garbage.grd", "garbage.grd"}, {"words.grd", "words.grd"},
         {"short.grd", "short.grd"},     {"short.flt", "short.flt"},     {"huge.grd", "huge.grd"},
-        {"fake.png", "fake.png: Buffer overflow"}, {"orphan.flt", "orphan.hdr"},
+        {"fake.png", "fake.png: Unsupported colorType-bitDepth combination."}, {"orphan.flt", "orphan.hdr"},
     };
     const std::vector<std::string> before = folder.entries();
     for (const auto& [input, reason] : inputs) {
