@@ -50,13 +50,17 @@ FileDialogRequest terrainOpenRequest(const QString& startPath)
     return {QStringLiteral("Open File"), QStringLiteral("Open File"), openDialogFilter(), startPath};
 }
 
-// The format of the filter chosen, else of the name's extension, else our ASCII grid.
-const TerrainFormatRow& formatToSave(const SaveDialogAnswer& answer)
+// The format of the filter chosen, else of the name's extension, else of the dialog's
+// first filter (the one a dialog selects unless told otherwise).
+const TerrainFormatRow& formatToSave(const SaveDialogAnswer& answer, const QString& offeredFilters)
 {
     if (const TerrainFormatRow* chosen = terrainFormatOfFilter(answer.selectedFilter))
         return *chosen;
     const TerrainFormatRow* named = terrainFormatByExtension(answer.fileName);
-    return named && named->write ? *named : terrainFormatRow(TerrainFormat::AsciiGrid);
+    if (named && named->write)
+        return *named;
+    const TerrainFormatRow* first = terrainFormatOfFilter(offeredFilters.section(QStringLiteral(";;"), 0, 0));
+    return first ? *first : terrainFormatRow(TerrainFormat::AsciiGrid);
 }
 
 // Appends an extension unless the name already holds it somewhere.
@@ -131,7 +135,7 @@ void TalvaneMainWindow::saveLeftTerrain(const QString& caption, const QString& f
         return;
 
     VeskGrid& grid = gLGrid1->grid;
-    const TerrainFormatRow& format = formatToSave(answer);
+    const TerrainFormatRow& format = formatToSave(answer, filter);
     const QString fileName = withExtension(answer.fileName, QLatin1Char('.') + format.extensions.front());
     // An empty screen would write a file of nothing: say so instead.
     if (!grid.hasData) {
