@@ -86,7 +86,11 @@ int main(int argc, char** argv)
         painter.drawImage(x, y + kCaptionHeight, tiles[i]);
     }
     painter.end();
-    if (!sheet.save(QString::fromStdString(output), "PNG")) {
+    // Grey through and through: one byte a pixel in a palette of the 256 greys.
+    QList<QRgb> greys;
+    for (int level = 0; level < 256; ++level)
+        greys << qRgb(level, level, level);
+    if (!sheet.convertToFormat(QImage::Format_Indexed8, greys).save(QString::fromStdString(output), "PNG")) {
         std::fprintf(stderr, "talvane-hillshade: cannot write %s\n", output.c_str());
         return 1;
     }
