@@ -80,6 +80,9 @@ struct GdalModuleFunctions {
 
     // Whether the system this WKT describes is geographic (false for none or unreadable).
     bool (*isGeographicCrs)(const char* wkt);
+    // The system this WKT describes in the ESRI flavour of WKT 1, as a ".prj" holds it;
+    // false when the WKT cannot be read or written so.
+    bool (*esriWktOf)(const char* wkt, std::string& esriWkt);
 };
 
 // The module's one exported symbol.

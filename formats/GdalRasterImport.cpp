@@ -3,6 +3,7 @@
 #include "diagnostics/Diagnostics.h"
 #include "formats/GdalMessages.h"
 #include "formats/GdalModule.h"
+#include "formats/GdalOpenRaster.h"
 #include "formats/RasterGeoreferencing.h"
 #include "formats/RasterNoData.h"
 #include "grid/GridSizeLimit.h"
@@ -17,30 +18,6 @@
 #include <vector>
 
 namespace {
-
-// An open raster of the GDAL module's, closed when it goes, what GDAL says then shown.
-class OpenRaster {
-public:
-    OpenRaster(const GdalModuleFunctions& gdal, GdalDataset* dataset, GdalMessages& messages)
-        : gdal_(gdal), dataset_(dataset), messages_(messages)
-    {
-    }
-    ~OpenRaster()
-    {
-        if (dataset_) {
-            gdal_.closeDataset(dataset_, messages_.report());
-            messages_.forward();
-        }
-    }
-    OpenRaster(const OpenRaster&) = delete;
-    OpenRaster& operator=(const OpenRaster&) = delete;
-    GdalDataset* get() const { return dataset_; }
-
-private:
-    const GdalModuleFunctions& gdal_;
-    GdalDataset* dataset_;
-    GdalMessages& messages_;
-};
 
 // A Byte band marked signed holds -128..127 in bytes GDAL hands out as 0..255.
 double signedByte(double sample)
@@ -80,7 +57,7 @@ bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& 
     GdalMessages messages;
     const QByteArray path = QFile::encodeName(fileName);
     GdalRasterFacts facts;
-    const OpenRaster dataset(*gdal, gdal->openRaster(path.constData(), facts, messages.report()), messages);
+    const GdalOpenRaster dataset(*gdal, gdal->openRaster(path.constData(), facts, messages.report()), messages);
     messages.forward();
     if (!dataset.get()) {
         return refuse(grid,

@@ -7,6 +7,7 @@
 #include "formats/Heightmap16Import.h"
 #include "formats/HeightmapSidecar.h"
 #include "formats/PngTerrainImport.h"
+#include "formats/PrjPlacement.h"
 #include "grid/GridExport.h"
 
 #include <QFile>
@@ -63,9 +64,21 @@ bool readAsciiGrid(const QString& fileName, const TerrainReading&, VeskGrid& gri
     return readWithGridReader(grid.loadGRDFile(fileName), grid, fileName, errorText);
 }
 
+// The standard ESRI grid and GridFloat may have a .prj beside them; our seven-line grid never does.
+bool readEsriAscii(const QString& fileName, const TerrainReading&, VeskGrid& grid, QString& errorText)
+{
+    if (!readWithGridReader(grid.loadGRDFile(fileName), grid, fileName, errorText))
+        return false;
+    placeByPrj(fileName, grid);
+    return true;
+}
+
 bool readGridFloat(const QString& fileName, const TerrainReading&, VeskGrid& grid, QString& errorText)
 {
-    return readWithGridReader(grid.loadFLTFile(fileName), grid, fileName, errorText);
+    if (!readWithGridReader(grid.loadFLTFile(fileName), grid, fileName, errorText))
+        return false;
+    placeByPrj(fileName, grid);
+    return true;
 }
 
 bool readPng(const QString& fileName, const TerrainReading& reading, VeskGrid& grid, QString& errorText)
@@ -101,12 +114,12 @@ bool writeAsciiGrid(VeskGrid& grid, const QString& fileName, QString& errorText)
 
 bool writeEsriAscii(VeskGrid& grid, const QString& fileName, QString& errorText)
 {
-    return writeEsriAsciiGrid(grid, fileName, errorText);
+    return writeGridWithPrj(writeEsriAsciiGrid, grid, fileName, errorText);
 }
 
 bool writeGridFloatFiles(VeskGrid& grid, const QString& fileName, QString& errorText)
 {
-    return writeGridFloat(grid, fileName, errorText);
+    return writeGridWithPrj(writeGridFloat, grid, fileName, errorText);
 }
 
 bool writeObj(VeskGrid& grid, const QString& fileName, QString& errorText)
@@ -153,9 +166,14 @@ QStringList noCompanions(const QString&)
     return {};
 }
 
+QStringList prjCompanions(const QString& fileName)
+{
+    return {prjNameBeside(fileName)};
+}
+
 QStringList gridFloatCompanions(const QString& fileName)
 {
-    return {gridFloatHeaderName(fileName)};
+    return {gridFloatHeaderName(fileName), prjNameBeside(fileName)};
 }
 
 QStringList heightmapCompanions(const QString& fileName)
@@ -168,10 +186,10 @@ const std::array<TerrainFormatRow, 8>& rows()
     static const std::array<TerrainFormatRow, 8> table = {{
         {TerrainFormat::AsciiGrid, "grd", "Grid Ascii Format", {"grd"}, hasAsciiGridSignature, readAsciiGrid,
          writeAsciiGrid, noCompanions, false, false, {"ascii_grid"}},
-        {TerrainFormat::EsriAscii, "asc", "ESRI ASCII Grid", {"asc"}, hasAsciiGridSignature, readAsciiGrid,
-         writeEsriAscii, noCompanions, false, false, {"ascii_grid"}},
+        {TerrainFormat::EsriAscii, "asc", "ESRI ASCII Grid", {"asc"}, hasAsciiGridSignature, readEsriAscii,
+         writeEsriAscii, prjCompanions, false, true, {"ascii_grid"}},
         {TerrainFormat::GridFloat, "flt", "Grid Float Format", {"flt"}, nullptr, readGridFloat, writeGridFloatFiles,
-         gridFloatCompanions, false, false, {"grid_float"}},
+         gridFloatCompanions, false, true, {"grid_float"}},
         {TerrainFormat::WavefrontObj, "", "Alias/Wavefront Object Format", {"obj"}, nullptr, nullptr, writeObj,
          noCompanions, false, false, {}},
         {TerrainFormat::Png, "png", "PNG Image or 16-bit Heightmap", {"png"}, hasPngSignature, readPng, writePng16,

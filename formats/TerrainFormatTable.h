@@ -47,7 +47,7 @@ struct TerrainFormatRow {
     bool (*recognises)(const QByteArray& head); // the content's signature; nullptr: none
     TerrainReader read;             // nullptr: not read
     TerrainWriter write;            // nullptr: not written
-    QStringList (*companions)(const QString& fileName); // files written beside fileName
+    QStringList (*companions)(const QString& fileName); // files that may be written beside fileName
     bool takesHeightRange;          // a 16-bit heightmap, read with a range
     bool carriesCrs;                // its files can say where the terrain lies
     QStringList fuzzHarnesses;      // fuzz/fuzz_<name>.cpp of its readers

@@ -130,6 +130,28 @@ std::string cellSizeInDegreesText(float cellSize)
     return text;
 }
 
+std::string shortestDoubleText(double value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+// The corner and cell size a header gives: the placement's, or a grid with no place.
+struct HeaderNumbers {
+    std::string xllcorner = "0";
+    std::string yllcorner = "0";
+    std::string cellSize;
+};
+
+HeaderNumbers headerNumbers(const VeskGrid& grid, const std::optional<GridHeaderPlacement>& placement)
+{
+    if (!placement)
+        return {"0", "0", cellSizeInDegreesText(grid.cellSize)};
+    return {shortestDoubleText(placement->xllcorner), shortestDoubleText(placement->yllcorner),
+            shortestDoubleText(placement->cellSize)};
+}
+
 // Shortest decimal text that reads back as exactly this float.
 void appendShortestFloat(std::string& line, float value)
 {
@@ -149,7 +171,8 @@ QString gridFloatHeaderName(const QString& dataFileName)
     return dataFileName.left(dataFileName.size() - suffix.size()) + QStringLiteral("hdr");
 }
 
-bool writeEsriAsciiGrid(const VeskGrid& grid, const QString& fileName, QString& errorText)
+bool writeEsriAsciiGrid(const VeskGrid& grid, const QString& fileName, QString& errorText,
+                        const std::optional<GridHeaderPlacement>& placement)
 {
     if (refuseEmptyGrid(grid, errorText) || refuseRaggedGrid(grid, errorText))
         return false;
@@ -160,10 +183,12 @@ bool writeEsriAsciiGrid(const VeskGrid& grid, const QString& fileName, QString& 
         return false;
     }
 
+    const HeaderNumbers numbers = headerNumbers(grid, placement);
     char header[256];
     std::snprintf(header, sizeof header,
-                  "ncols %i\nnrows %i\nxllcorner 0\nyllcorner 0\ncellsize %s\nNODATA_value -9999\n",
-                  grid.width, grid.height, cellSizeInDegreesText(grid.cellSize).c_str());
+                  "ncols %i\nnrows %i\nxllcorner %s\nyllcorner %s\ncellsize %s\nNODATA_value -9999\n",
+                  grid.width, grid.height, numbers.xllcorner.c_str(), numbers.yllcorner.c_str(),
+                  numbers.cellSize.c_str());
     output.append(header);
 
     std::string line;
@@ -186,7 +211,8 @@ bool writeEsriAsciiGrid(const VeskGrid& grid, const QString& fileName, QString& 
     return true;
 }
 
-bool writeGridFloat(const VeskGrid& grid, const QString& dataFileName, QString& errorText)
+bool writeGridFloat(const VeskGrid& grid, const QString& dataFileName, QString& errorText,
+                    const std::optional<GridHeaderPlacement>& placement)
 {
     if (refuseEmptyGrid(grid, errorText) || refuseRaggedGrid(grid, errorText))
         return false;
@@ -226,16 +252,18 @@ bool writeGridFloat(const VeskGrid& grid, const QString& dataFileName, QString& 
         errorText = cannotOpenText(headerName);
         return false; // the new data file goes with it; the old one stays
     }
+    const HeaderNumbers numbers = headerNumbers(grid, placement);
     char headerText[512];
     std::snprintf(headerText, sizeof headerText,
                   "ncols         %i\n"
                   "nrows         %i\n"
-                  "xllcorner     0\n"
-                  "yllcorner     0\n"
+                  "xllcorner     %s\n"
+                  "yllcorner     %s\n"
                   "cellsize      %s\n"
                   "NODATA_value  -9999\n"
                   "byteorder     LSBFIRST\n",
-                  grid.width, grid.height, cellSizeInDegreesText(grid.cellSize).c_str());
+                  grid.width, grid.height, numbers.xllcorner.c_str(), numbers.yllcorner.c_str(),
+                  numbers.cellSize.c_str());
     header.append(headerText);
 
     if (!data.finish()) {

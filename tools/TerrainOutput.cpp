@@ -73,7 +73,8 @@ bool stageWithWriter(const TerrainFormatRow& row, VeskGrid& grid, const QString&
         return false;
     }
     for (qsizetype index = 0; index < temporaryCompanions.size(); ++index)
-        transaction.adopt(temporaryCompanions[index], finalCompanions[index]);
+        if (QFileInfo::exists(temporaryCompanions[index])) // a .prj only for a terrain with a CRS
+            transaction.adopt(temporaryCompanions[index], finalCompanions[index]);
     transaction.adopt(temporaryName, finalName);
     return true;
 }

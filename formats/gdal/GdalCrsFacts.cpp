@@ -25,3 +25,17 @@ bool isGeographicCrs(const char* wkt)
     OGRSpatialReference crs;
     return wkt && *wkt && crs.importFromWkt(wkt) == OGRERR_NONE && crs.IsGeographic();
 }
+
+bool esriWktOf(const char* wkt, std::string& esriWkt)
+{
+    OGRSpatialReference crs;
+    if (!wkt || !*wkt || crs.importFromWkt(wkt) != OGRERR_NONE)
+        return false;
+    char* text = nullptr;
+    const char* const options[] = {"FORMAT=WKT1_ESRI", nullptr};
+    const bool written = crs.exportToWkt(&text, options) == OGRERR_NONE && text;
+    if (written)
+        esriWkt = text;
+    CPLFree(text);
+    return written;
+}

@@ -21,3 +21,4 @@ GdalPngEncoding encodePng16(int columns, int rows, const std::uint16_t* samples,
                             GdalCallReport& report);
 GdalCrsFacts crsFactsOf(const OGRSpatialReference* crs);
 bool isGeographicCrs(const char* wkt);
+bool esriWktOf(const char* wkt, std::string& esriWkt);

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QProcess>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,6 +48,36 @@ private slots:
         QVERIFY(message.text.contains(QStringLiteral("broken.tif")));
         QCOMPARE(window->gLGrid1->grid.heights, before);
         QCOMPARE(window->grid1WidthSpinBox->value(), 345);
+    }
+
+    // A GridFloat of a UTM DEM as GDAL writes it (.flt, .hdr and .prj, cellsize 90): its
+    // cell size is 90 m, not 90 degrees, and it keeps its place for the readout.
+    void aProjectedFloatGridOpensInMetres()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString flt = folder.filePath(QStringLiteral("utm.flt"));
+        const int made = QProcess::execute(QStringLiteral("gdal_translate"),
+                                           {QStringLiteral("-q"), QStringLiteral("-of"), QStringLiteral("EHdr"),
+                                            QStringLiteral(TALVANE_TEST_DATA "/jacksboro_utm16.tif"), flt});
+        if (made < 0)
+            QSKIP("gdal_translate is not installed");
+        QCOMPARE(made, 0);
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("utm.prj"))));
+
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        scripted.log.openAnswers << flt;
+        window->fileLoadTerrainLeft_ScreenAction->trigger();
+        QVERIFY2(scripted.log.messages.isEmpty(), qPrintable(scripted.log.messages.value(0).text));
+        QCOMPARE(window->gLGrid1->grid.width, 345);
+        QCOMPARE(window->grid1FrequencySB->value(), 90);
+        QVERIFY(window->gLGrid1->grid.georeference.has_value());
+        VeskGrid tiff;
+        QString error;
+        QVERIFY(loadGdalRaster(QStringLiteral(TALVANE_TEST_DATA "/jacksboro_utm16.tif"), 1, tiff, error));
+        QCOMPARE(window->gLGrid1->grid.georeference->originX, tiff.georeference->originX);
+        QCOMPARE(window->gLGrid1->grid.heights, tiff.heights);
     }
 
     void saveAsGeoTiffWritesWhereTheTerrainCameFrom()

@@ -382,3 +382,53 @@ TEST(CliRasterFormats, OtherFormatsSharingOurExtensionsGoToGdal)
     EXPECT_EQ(info.exitCode, 0) << info.err;
     EXPECT_TRUE(contains(info.out, "width: 403")) << info.out;
 }
+
+TEST(CliRasterFormats, ProjectedGridsWithAPrjTakeTheirCellSizeInMetres)
+{
+    if (!programOnPath("gdal_translate"))
+        GTEST_SKIP() << "gdal_translate is not installed";
+    // GDAL writes the UTM fixture as GridFloat and as ESRI ASCII grid, each with a .prj
+    // and "cellsize 90": 90 m, where our readers alone would take 90 degrees.
+    ScratchFolder folder;
+    for (const auto& [driver, name] : {std::pair<std::string, std::string>{"EHdr", "utm.flt"}, {"AAIGrid", "utm.asc"}}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(runProgram("gdal_translate", {"-q", "-of", driver, fixture("jacksboro_utm16.tif"), folder.path(name)})
+                      .exitCode,
+                  0);
+        ASSERT_TRUE(fileExists(folder.path(name.substr(0, 3) + ".prj")));
+        const ProcessResult info = runCli({"info", folder.path(name), "--json"});
+        ASSERT_EQ(info.exitCode, 0) << info.err;
+        EXPECT_TRUE(contains(lastLine(info.out), "\"cellSize\":90,")) << info.out;
+        EXPECT_TRUE(contains(info.out, "utm.prj names a projected system: the cell size is 90.000 m")) << info.out;
+    }
+    // Without its .prj the same header is read as degrees, as before.
+    std::filesystem::remove(folder.path("utm.prj"));
+    const ProcessResult plain = runCli({"info", folder.path("utm.flt"), "--json", "-q"});
+    EXPECT_FALSE(contains(lastLine(plain.out), "\"cellSize\":90,")) << plain.out;
+}
+
+TEST(CliRasterFormats, GridsOfATerrainWithACrsCarryTheirPlaceAndAPrj)
+{
+    ScratchFolder folder;
+    const VeskGrid source = loadRaster(fixture("jacksboro_utm16.tif"));
+    ASSERT_TRUE(source.georeference.has_value());
+    for (const std::string name : {"utm.asc", "utm.flt"}) {
+        SCOPED_TRACE(name);
+        const ProcessResult convert = runCli({"convert", fixture("jacksboro_utm16.tif"), folder.path(name), "-q"});
+        ASSERT_EQ(convert.exitCode, 0) << convert.err;
+        EXPECT_TRUE(contains(convert.out, "wrote " + folder.path("utm.prj"))) << convert.out;
+        // GDAL reads the header and the .prj back to the same place, system and heights.
+        const VeskGrid reread = loadRaster(folder.path(name));
+        ASSERT_TRUE(reread.georeference.has_value());
+        EXPECT_EQ(reread.georeference->originX, source.georeference->originX);
+        EXPECT_EQ(reread.georeference->originY, source.georeference->originY);
+        EXPECT_EQ(reread.georeference->pixelWidth, source.georeference->pixelWidth);
+        EXPECT_TRUE(contains(reread.georeference->crsWkt, "UTM zone 16N")) << reread.georeference->crsWkt;
+        EXPECT_EQ(reread.heights, source.heights);
+        EXPECT_EQ(reread.cellSize, 90.0f);
+    }
+    // A terrain with no place writes no .prj, and its header says 0, 0 and degrees as ever.
+    ASSERT_EQ(runCli({"convert", sampleGrid(), folder.path("plain.asc"), "-q"}).exitCode, 0);
+    EXPECT_FALSE(fileExists(folder.path("plain.prj")));
+    EXPECT_TRUE(contains(readFileBytes(folder.path("plain.asc")), "xllcorner 0\nyllcorner 0\ncellsize 0.000833"));
+}
