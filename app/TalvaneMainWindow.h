@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "diagnostics/Progress.h"
+#include "synthesis/SynthesisMethod.h"
 
 class GLGrid;
 class OperationRunner;
@@ -18,6 +19,7 @@ class MessagesDock;
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDragMoveEvent;
@@ -85,6 +87,8 @@ public:
 
     // The checked scheme's number (multires/Scheme.h; "Traditional" is the fractal scheme), 0 none.
     int schemeNumber() const;
+    // The method a Go runs: the one chosen beside it, quilting turned multifractal under the fractal scheme.
+    SynthesisMethod chosenSynthesisMethod() const;
 
     // The long operations run here, one at a time, off the GUI thread.
     OperationRunner* operationRunner() const { return runner; }
@@ -165,6 +169,11 @@ public:
     QLabel* textLabel1_4 = nullptr;
     QSpinBox* spinBox = nullptr;
     QPushButton* pushButton6 = nullptr;
+    // Beside "Go": the synthesis method (one entry per row of the methods table) and
+    // how many levels of detail one Go adds.
+    QComboBox* synthesisMethodComboBox = nullptr;
+    QLabel* goLevelsLabel = nullptr;
+    QSpinBox* goLevelsSpinBox = nullptr;
     QHBoxLayout* layout19_2 = nullptr;
     QHBoxLayout* layout15 = nullptr;
     QLabel* textLabel1_3 = nullptr;
@@ -196,6 +205,8 @@ public:
     QAction* multiresolutionChaikinAction = nullptr;
     QAction* fileConvert_PNGAction = nullptr;
     QAction* multiresolutionFaberAction = nullptr;
+    // "Erode Left Terrain": rivers cut and hollows fill (synthesis/HydraulicErosion.h).
+    QAction* multiresolutionErodeLeftAction = nullptr;
     QAction* editUndoAction = nullptr; // made by the undo stack, text "&Undo <operation>"
     QAction* editRedoAction = nullptr;
     QAction* viewFit_TerrainAction = nullptr;
@@ -252,6 +263,7 @@ public slots:
     void quiltingrescalebefore(bool on);
     void quiltingrescaleafter(bool on);
     void changeRequestedBlockSize(int size);
+    void erodeLeft();
 
 protected slots:
     virtual void languageChange();

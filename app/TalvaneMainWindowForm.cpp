@@ -7,10 +7,13 @@
 #include "app/MessagesDock.h"
 #include "views/GLGrid.h"
 #include "views/GLProfile.h"
+#include "synthesis/DetailTransfer.h"
+#include "synthesis/SynthesisMethod.h"
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -346,6 +349,16 @@ void TalvaneMainWindow::buildBottomControls()
     layout16_2->addWidget(textLabel1_4);
     layout16_2->addWidget(spinBox);
     layout17->addLayout(layout16_2);
+    synthesisMethodComboBox = namedWidget<QComboBox>(central, "synthesisMethodComboBox");
+    for (const SynthesisMethodTraits& method : synthesisMethods())
+        synthesisMethodComboBox->addItem(QString(), static_cast<int>(method.method));
+    layout17->addWidget(synthesisMethodComboBox);
+    goLevelsLabel = namedWidget<QLabel>(central, "goLevelsLabel");
+    goLevelsSpinBox = rangedSpinBox(central, "goLevelsSpinBox", 1, maximumTransferLevels);
+    goLevelsSpinBox->setValue(1);
+    goLevelsSpinBox->setMaximumWidth(75);
+    layout17->addWidget(goLevelsLabel);
+    layout17->addWidget(goLevelsSpinBox);
     pushButton6 = namedWidget<QPushButton>(central, "pushButton6");
     layout17->addWidget(pushButton6);
     TalvaneMainWindowLayout->addLayout(layout17, 3, 2);
@@ -409,6 +422,7 @@ void TalvaneMainWindow::buildActions()
     multiresolutionFaberAction = action("multiresolutionFaberAction");
     multiresolutionFaberAction->setCheckable(true);
     multiresolutionFaberAction->setChecked(false);
+    multiresolutionErodeLeftAction = action("multiresolutionErodeLeftAction");
 }
 
 void TalvaneMainWindow::buildMenus()
@@ -458,6 +472,8 @@ void TalvaneMainWindow::buildMenus()
     multiresolutionMenu->addAction(multiresolutionTraditionalAction);
     multiresolutionMenu->addAction(multiresolutionChaikinAction);
     multiresolutionMenu->addAction(multiresolutionFaberAction);
+    multiresolutionMenu->addSeparator();
+    multiresolutionMenu->addAction(multiresolutionErodeLeftAction);
     bar->addMenu(multiresolutionMenu);
 
     buildViewMenu();

@@ -2,8 +2,11 @@
 
 #include "app/TalvaneMainWindow.h"
 
+#include "synthesis/SynthesisMethod.h"
+
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeySequence>
@@ -56,6 +59,9 @@ void TalvaneMainWindow::languageChange()
     fitQuiltingBox();
 
     textLabel1_4->setText(translated("Interactive Levels"));
+    for (int i = 0; i < synthesisMethodComboBox->count(); ++i)
+        synthesisMethodComboBox->setItemText(i, translated(synthesisMethods()[std::size_t(i)].windowLabel.data()));
+    goLevelsLabel->setText(translated("Levels"));
     pushButton6->setText(translated("Go (Create Detail Quilt And Subdivide)"));
     pushButton6->setShortcut(QKeySequence());
     textLabel1_3->setText(translated("Block Size"));
@@ -84,6 +90,7 @@ void TalvaneMainWindow::languageChange()
     multiresolutionChaikinAction->setText(translated("&Chaikin"));
     fileConvert_PNGAction->setText(translated("&Convert PNG"));
     multiresolutionFaberAction->setText(translated("&Faber"));
+    multiresolutionErodeLeftAction->setText(translated("&Erode Left Terrain"));
 
     // The submenu entries carry the texts of the actions they stand for.
     fileSaveMenu->setTitle(translated("&Save"));

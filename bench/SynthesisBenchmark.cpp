@@ -98,7 +98,7 @@ void BM_QuiltDetails(benchmark::State& state)
     QString error;
     for (auto _ : state) {
         resetRandomRangeGenerator();
-        if (!quiltDetails(base, terrains.coarseExample, blockSize, matches, false, false, error))
+        if (!quiltDetails(base, terrains.coarseExample, SynthesisOptions{.blockSize = blockSize, .rescaleBefore = false, .rescaleAfter = false, .search = {}}, matches, error))
             state.SkipWithError("quilting refused");
         benchmark::DoNotOptimize(base.details.data());
     }
@@ -120,7 +120,7 @@ void BM_QuiltAndRefine(benchmark::State& state)
         VeskGrid base = terrains.base;
         state.ResumeTiming();
         resetRandomRangeGenerator();
-        if (!quiltDetails(base, terrains.coarseExample, 20, matches, false, false, error) || !subdivideChaikin(base))
+        if (!quiltDetails(base, terrains.coarseExample, SynthesisOptions{.blockSize = 20, .rescaleBefore = false, .rescaleAfter = false, .search = {}}, matches, error) || !subdivideChaikin(base))
             state.SkipWithError("quilting or refinement refused");
         benchmark::DoNotOptimize(base.heights.data());
     }
@@ -142,7 +142,7 @@ void BM_MultifractalMapping(benchmark::State& state)
         VeskGrid example = terrains.fine;
         state.ResumeTiming();
         resetRandomRangeGenerator();
-        if (!multifractalMapping(base, example, blockSize, false, false, error))
+        if (!multifractalMapping(base, example, SynthesisOptions{.blockSize = blockSize, .rescaleBefore = false, .rescaleAfter = false, .search = {}}, error))
             state.SkipWithError("mapping refused");
         benchmark::DoNotOptimize(base.heights.data());
     }

@@ -35,4 +35,19 @@ void Progress::advance(std::int64_t done, std::int64_t total) const
     reporter_->callback(done, total);
 }
 
+Progress Progress::part(std::int64_t start, std::int64_t size, std::int64_t whole) const
+{
+    Progress stage;
+    stage.cancelFlag_ = cancelFlag_;
+    if (reporter_) {
+        const Progress outer = *this;
+        stage.reporter_ = std::make_shared<Reporter>();
+        stage.reporter_->callback = [outer, start, size, whole](std::int64_t done, std::int64_t total) {
+            const double share = total > 0 ? double(done) / double(total) : 1.0;
+            outer.advance(start + std::int64_t(double(size) * share), whole);
+        };
+    }
+    return stage;
+}
+
 }  // namespace diagnostics

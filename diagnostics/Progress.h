@@ -27,6 +27,11 @@ public:
     // Reports done units of total; thread-safe.
     void advance(std::int64_t done, std::int64_t total) const;
 
+    // A Progress for one part of this work: its reports of done of total become
+    // start + size * done / total of whole here, and it is cancelled with this one.
+    // Work in several stages (the levels of a transfer) shows one bar this way.
+    Progress part(std::int64_t start, std::int64_t size, std::int64_t whole) const;
+
     // True once the owner of the cancel flag has set it; cheap enough for an inner loop.
     bool cancelled() const
     {

@@ -99,9 +99,11 @@ FloatMatrix zeroMatrix(int rows, int columns)
 
 } // namespace
 
-bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSize, QuiltMatches& matches,
-                  bool rescaleBefore, bool rescaleAfter, QString& error, const MatchSearch& search)
+bool quiltDetails(VeskGrid& base, const VeskGrid& example, const SynthesisOptions& options, QuiltMatches& matches,
+                  QString& error)
 {
+    const bool rescaleBefore = options.rescaleBefore;
+    const bool rescaleAfter = options.rescaleAfter;
     if (!checkRescaleFlags(rescaleBefore, rescaleAfter, error))
         return false;
     if (example.details.size() < 2) {
@@ -116,7 +118,7 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
     if (!exampleLevelKind(example, kind, error))
         return false;
     QuiltLayout layout;
-    if (!planQuiltLayout(requestedBlockSize, base.width, base.height, example.width, example.height, layout, error))
+    if (!planQuiltLayout(options.blockSize, base.width, base.height, example.width, example.height, layout, error))
         return false;
 
     MatchingTerrain terrain = matchingTerrain(base, example, rescaleBefore);
@@ -127,7 +129,7 @@ bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSiz
 
     BlockMapper mapper(terrain.grid, example, blockSize, overlap);
     std::vector<BlockPosition> mapping;
-    if (!mapper.mapBlocks(layout.candidateCount, mapping, error, search))
+    if (!mapper.mapBlocks(layout.candidateCount, mapping, error, options.search))
         return false;
 
     const BlockTiling& tiling = layout.tiling;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "grid/VeskGrid.h"
-#include "synthesis/MatchSearch.h"
+#include "synthesis/SynthesisOptions.h"
 #include "synthesis/QuiltMatches.h"
 
 #include <QString>
@@ -25,6 +25,7 @@
 // the Faber paste also fills the extra column and row from the last blocks.
 // Refine the base with the scheme that made the example's level.
 //
+// options.blockSize is the requested block size (halved to fit the terrains).
 // rescaleBefore moves the base into the example's height range for matching
 // (and leaves it there unless rescaleAfter moves it back and scales the new
 // coefficients by the same factor). A flat base or example skips the rescale
@@ -38,13 +39,13 @@
 // example whose top level has neither the Chaikin nor the Faber shapes for its
 // size (details loaded from another terrain, ragged matrices); a block size
 // that halving brings below 2; an example too small for candidate blocks; no
-// candidate block that can be scored. A cancel request through `search` is a
+// candidate block that can be scored. A cancel request through options.search is a
 // failure too, with nothing changed.
 //
-// `search` chooses the block search, the threads and the progress report
+// options.search chooses the block search, the threads and the progress report
 // (blocks matched of blocks in all).
-bool quiltDetails(VeskGrid& base, const VeskGrid& example, int requestedBlockSize, QuiltMatches& matches,
-                  bool rescaleBefore, bool rescaleAfter, QString& error, const MatchSearch& search = {});
+bool quiltDetails(VeskGrid& base, const VeskGrid& example, const SynthesisOptions& options, QuiltMatches& matches,
+                  QString& error);
 
 // Copies a width x height block of coefficients from source (starting at
 // sourceColumn, sourceRow) into destination (at destinationColumn,

@@ -95,15 +95,18 @@ RoughnessMap measureRoughness(const ExampleDetailField& field, const std::vector
 
 } // namespace
 
-bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool rescaleBefore, bool rescaleAfter,
-                         QString& error, RoughnessMap* roughness, const MatchSearch& search)
+bool multifractalMapping(VeskGrid& base, VeskGrid& example, const SynthesisOptions& options, QString& error,
+                         RoughnessMap* roughness)
 {
+    const bool rescaleBefore = options.rescaleBefore;
+    const bool rescaleAfter = options.rescaleAfter;
+    const MatchSearch& search = options.search;
     if (!checkTerrainHasData(base, "multifractal mapping", "base", error) ||
         !checkTerrainHasData(example, "multifractal mapping", "target", error))
         return false;
     const int exampleWidth = evenPart(example.width);
     const int exampleHeight = evenPart(example.height);
-    blockSize = halveBlockSizeBelow(blockSize, {base.width, base.height, exampleWidth, exampleHeight});
+    const int blockSize = halveBlockSizeBelow(options.blockSize, {base.width, base.height, exampleWidth, exampleHeight});
     if (blockSize < smallestMappingBlockSize) {
         diagnostics::reportf("Error, block size = %i, must be 4 or greater!\n", blockSize);
         error = QStringLiteral("The block size comes to %1 for these terrains (base %2 x %3, example %4 x %5); "

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "grid/VeskGrid.h"
-#include "synthesis/MatchSearch.h"
+#include "synthesis/SynthesisOptions.h"
 
 #include <QString>
 #include <vector>
@@ -33,7 +33,7 @@ struct RoughnessMap {
 // rescaleAfter without rescaleBefore; a terrain without data; a block size that
 // halving brings below 4; an example too small for candidate blocks; no
 // candidate block that can be scored; a refinement the base refuses; a cancel
-// request through `search`, which also chooses the block search, the threads
+// request through options.search, which also chooses the block search, the threads
 // and the progress report (blocks matched of blocks in all).
-bool multifractalMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool rescaleBefore, bool rescaleAfter,
-                         QString& error, RoughnessMap* roughness = nullptr, const MatchSearch& search = {});
+bool multifractalMapping(VeskGrid& base, VeskGrid& example, const SynthesisOptions& options, QString& error,
+                         RoughnessMap* roughness = nullptr);

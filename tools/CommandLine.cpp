@@ -3,6 +3,8 @@
 #include "diagnostics/CollectingSink.h"
 #include "formats/TerrainFormatTable.h"
 #include "multires/Scheme.h"
+#include "synthesis/DetailTransfer.h"
+#include "synthesis/SynthesisMethod.h"
 #include "tools/Commands.h"
 #include "tools/TerrainInput.h"
 
@@ -156,9 +158,14 @@ void defineTransfer(CLI::App& app, CliOptions& options)
     transfer->add_option("OUT", options.transfer.output, "Refined base to write")
         ->required()
         ->check(writableTerrainFile());
-    transfer->add_option("--method", options.transfer.method, "quilt (default) or multifractal")
-        ->check(CLI::IsMember({"quilt", "multifractal"}));
-    transfer->add_option("--scheme", options.transfer.scheme, "Scheme of quilting: chaikin (default) or faber")
+    transfer->add_option("--method", options.transfer.method, "quilt (default), multifractal or coherent")
+        ->check(CLI::IsMember(synthesisMethodNames()));
+    transfer->add_option("--levels", options.transfer.levels,
+                         "Levels of detail to add, coarse to fine, each from the example's level of the same "
+                         "resolution (default 1)")
+        ->check(CLI::Range(1, maximumTransferLevels));
+    transfer->add_option("--scheme", options.transfer.scheme,
+                         "Scheme of quilt and coherent: chaikin (default) or faber")
         ->check(CLI::IsMember(detailKeepingSchemeNames()));
     transfer->add_option("--block", options.transfer.requestedBlockSize,
                          "Requested block size, 4 to 100 (default 100: chosen from the base's size)")
@@ -210,6 +217,39 @@ void defineCompare(CLI::App& app, CliOptions& options)
     addQuietFlag(*compare, options);
 }
 
+void defineErode(CLI::App& app, CliOptions& options)
+{
+    CLI::App* erode = app.add_subcommand(
+        "erode", "Let rivers cut and hollows fill: stream power incision with sediment settling in depressions");
+    addReadOptions(*erode, options.erode.read);
+    erode->add_option("IN", options.erode.input, "Terrain to erode")
+        ->required()
+        ->check(readableTerrainFile(options.erode.read));
+    erode->add_option("OUT", options.erode.output, "Eroded terrain to write")->required()->check(writableTerrainFile());
+    erode->add_option("--iterations", options.erode.iterations, "Steps of erosion (default 4)")
+        ->check(CLI::Range(0, 1000));
+    erode->add_option("--strength", options.erode.strength,
+                      "K dt of the stream power law: a sample sinks towards the one it drains to by strength x "
+                      "sqrt(area in m2) x slope per step (default 0.01)")
+        ->check(CLI::NonNegativeNumber);
+    erode->add_option("--creep", options.erode.creep,
+                      "Hillslope creep per step, the share of the way to the neighbours' mean (0 to 1, default 0)")
+        ->check(CLI::Range(0.0, 1.0));
+    erode->add_option("--lake-depth", options.erode.lakeDepth,
+                      "Depressions up to this deep (metres) fill with sediment; deeper ones stay lakes (default 10)")
+        ->check(CLI::NonNegativeNumber);
+    erode->add_option("--lake-drop", options.erode.lakeDrop,
+                      "Fall of filled sediment towards the outlet, metres per sample (default 0.01)")
+        ->check(CLI::NonNegativeNumber);
+    erode->add_option("--lake-area", options.erode.lakeArea,
+                      "Depressions covering more samples than this stay lakes however shallow (default 0: no limit)")
+        ->check(CLI::NonNegativeNumber);
+    erode->add_option("--threads", options.erode.threads, "Worker threads (default: every core); any count gives the "
+                                                           "same result")
+        ->check(CLI::Range(1, 1024));
+    addQuietFlag(*erode, options);
+}
+
 } // namespace
 
 void defineCommandLine(CLI::App& app, CliOptions& options)
@@ -223,6 +263,7 @@ void defineCommandLine(CLI::App& app, CliOptions& options)
     defineTransfer(app, options);
     defineDeviation(app, options);
     defineCompare(app, options);
+    defineErode(app, options);
 }
 
 std::optional<QString> unknownCommandIn(const CLI::App& app, int argc, const char* const* argv)
@@ -263,9 +304,12 @@ ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)
     if (app.got_subcommand("transfer")) {
         TransferOptions transfer = options.transfer;
         transfer.schemeGiven = app.get_subcommand("transfer")->count("--scheme") > 0;
+        transfer.searchGiven = app.get_subcommand("transfer")->count("--search") > 0;
         return runTransfer(transfer, options.quiet);
     }
     if (app.got_subcommand("compare"))
         return runCompare(options.compare);
+    if (app.got_subcommand("erode"))
+        return runErode(options.erode);
     return runDeviation(options.deviation);
 }

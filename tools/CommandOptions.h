@@ -52,10 +52,25 @@ struct TransferOptions {
     std::string output;
     std::string method = "quilt";
     std::string scheme = "chaikin";
-    bool schemeGiven = false; // --scheme was on the command line (it belongs to quilting)
+    bool schemeGiven = false; // --scheme was on the command line (quilt and coherent take it)
     int requestedBlockSize = 100;
     bool noRescale = false;
     std::string search = "random";
+    bool searchGiven = false; // --search was on the command line (the block mapper's methods take it)
+    int levels = 1;
+    int threads = 0; // 0: every core
+};
+
+struct ErodeOptions {
+    TerrainReadOptions read;
+    std::string input;
+    std::string output;
+    int iterations = 4;
+    double strength = 0.01;
+    double creep = 0.0;
+    double lakeDepth = 10.0;
+    double lakeDrop = 0.01;
+    int lakeArea = 0; // 0: no limit
     int threads = 0; // 0: every core
 };
 
@@ -82,4 +97,5 @@ struct CliOptions {
     TransferOptions transfer;
     DeviationOptions deviation;
     CompareOptions compare;
+    ErodeOptions erode;
 };

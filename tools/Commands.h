@@ -13,3 +13,4 @@ ExitCode runRefine(const RefineOptions& options);
 ExitCode runTransfer(const TransferOptions& options, bool quiet);
 ExitCode runDeviation(const DeviationOptions& options);
 ExitCode runCompare(const CompareOptions& options);
+ExitCode runErode(const ErodeOptions& options);

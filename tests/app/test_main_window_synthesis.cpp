@@ -97,7 +97,7 @@ private slots:
         const GeneratorStates start = rewindGenerators();
         QuiltMatches matches;
         QString error;
-        QVERIFY(quiltDetails(base, example, (403 + 344) / 30, matches, true, true, error));
+        QVERIFY(quiltDetails(base, example, SynthesisOptions{.blockSize = (403 + 344) / 30, .rescaleBefore = true, .rescaleAfter = true, .search = {}}, matches, error));
         QVERIFY(subdivideChaikin(base));
 
         rewindGenerators(&start);
@@ -147,9 +147,9 @@ private slots:
         MatchSearch search;
         search.mode = MatchSearch::Mode::refined;
         const GeneratorStates start = rewindGenerators();
-        QVERIFY(quiltDetails(random, example, (403 + 344) / 30, matches, true, true, error));
+        QVERIFY(quiltDetails(random, example, SynthesisOptions{.blockSize = (403 + 344) / 30, .rescaleBefore = true, .rescaleAfter = true, .search = {}}, matches, error));
         rewindGenerators(&start);
-        QVERIFY(quiltDetails(refined, example, (403 + 344) / 30, matches, true, true, error, search));
+        QVERIFY(quiltDetails(refined, example, SynthesisOptions{.blockSize = (403 + 344) / 30, .rescaleBefore = true, .rescaleAfter = true, .search = search}, matches, error));
         QVERIFY(subdivideChaikin(refined));
         QVERIFY(random.details != refined.details);
 
@@ -177,7 +177,7 @@ private slots:
         VeskGrid example = window->gLGrid2->grid;
         const GeneratorStates start = rewindGenerators();
         QString error;
-        QVERIFY(multifractalMapping(base, example, (403 + 344) / 30, true, true, error));
+        QVERIFY(multifractalMapping(base, example, SynthesisOptions{.blockSize = (403 + 344) / 30, .rescaleBefore = true, .rescaleAfter = true, .search = {}}, error));
 
         rewindGenerators(&start);
         diagnostics::CollectingSink capture;
@@ -232,7 +232,7 @@ private slots:
         const GeneratorStates start = rewindGenerators();
         QuiltMatches matches;
         QString error;
-        QVERIFY2(quiltDetails(base, example, expected, matches, true, true, error), qPrintable(error));
+        QVERIFY2(quiltDetails(base, example, SynthesisOptions{.blockSize = expected, .rescaleBefore = true, .rescaleAfter = true, .search = {}}, matches, error), qPrintable(error));
 
         rewindGenerators(&start);
         window->pushButton6->click();

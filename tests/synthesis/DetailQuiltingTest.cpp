@@ -56,7 +56,7 @@ QuiltRun runQuilt(VeskGrid& base, const VeskGrid& example, int requested, QuiltM
     resetRandomRangeGenerator();
     diagnostics::CollectingSink messages;
     diagnostics::ScopedSink collecting(messages);
-    run.succeeded = quiltDetails(base, example, requested, matches, before, after, run.error);
+    run.succeeded = quiltDetails(base, example, SynthesisOptions{.blockSize = requested, .rescaleBefore = before, .rescaleAfter = after, .search = {}}, matches, run.error);
     run.output = messages.take();
     return run;
 }

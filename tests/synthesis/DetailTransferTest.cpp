@@ -67,7 +67,7 @@ TEST(DetailTransfer, QuiltedDetailOfTheSampleTerrainSurvivesRefinement)
     QuiltMatches matches;
     QString error;
     resetRandomRangeGenerator();
-    ASSERT_TRUE(quiltDetails(base, example, 20, matches, false, false, error)) << error.toStdString();
+    ASSERT_TRUE(quiltDetails(base, example, SynthesisOptions{.blockSize = 20, .rescaleBefore = false, .rescaleAfter = false, .search = {}}, matches, error)) << error.toStdString();
     ASSERT_TRUE(subdivideChaikin(base));
     ASSERT_TRUE(subdivideChaikinWithoutDetails(smoothOnly));
     ASSERT_EQ(base.width, 238);
@@ -91,7 +91,7 @@ TEST(DetailTransfer, MultifractalMappingOfTheSampleTerrainAddsDetail)
     resetRandomRangeGenerator();
     diagnostics::SilentSink silence;
     diagnostics::ScopedSink silenced(silence);
-    ASSERT_TRUE(multifractalMapping(base, example, 16, false, false, error, &roughness)) << error.toStdString();
+    ASSERT_TRUE(multifractalMapping(base, example, SynthesisOptions{.blockSize = 16, .rescaleBefore = false, .rescaleAfter = false, .search = {}}, error, &roughness)) << error.toStdString();
     ASSERT_TRUE(subdivideChaikinWithoutDetails(smoothOnly));
     // The odd example width is trimmed: 403 -> 402.
     EXPECT_EQ(example.width, 402);

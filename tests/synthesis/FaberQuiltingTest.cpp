@@ -88,7 +88,7 @@ QuiltRun runQuilt(VeskGrid& base, const VeskGrid& example, int requested, bool b
     resetRandomRangeGenerator();
     diagnostics::CollectingSink messages;
     diagnostics::ScopedSink collecting(messages);
-    run.succeeded = quiltDetails(base, example, requested, matches, before, after, run.error);
+    run.succeeded = quiltDetails(base, example, SynthesisOptions{.blockSize = requested, .rescaleBefore = before, .rescaleAfter = after, .search = {}}, matches, run.error);
     run.output = messages.take();
     return run;
 }
@@ -352,7 +352,7 @@ protected:
         resetRandomRangeGenerator();
         diagnostics::CollectingSink messages;
         diagnostics::ScopedSink collecting(messages);
-        const bool quilted = quiltDetails(base, example, 20, matches, true, true, error);
+        const bool quilted = quiltDetails(base, example, SynthesisOptions{.blockSize = 20, .rescaleBefore = true, .rescaleAfter = true, .search = {}}, matches, error);
         const std::string output = messages.take();
         EXPECT_FALSE(quilted);
         EXPECT_TRUE(contains(output, "Error in makeDetails - the target's top detail level")) << output;

@@ -162,7 +162,7 @@ TEST(MatchingProgress, ACancelledQuiltingLeavesBothTerrainsAndTheMatchesAsTheyWe
         ProgressLog log(fraction);
         QString error;
         const MatchSearch search = log.search();
-        ASSERT_FALSE(runQuietly([&] { return quiltDetails(base, example, 8, matches, true, true, error, search); }));
+        ASSERT_FALSE(runQuietly([&] { return quiltDetails(base, example, SynthesisOptions{.blockSize = 8, .rescaleBefore = true, .rescaleAfter = true, .search = search}, matches, error); }));
         expectStoppedShort(log);
         EXPECT_EQ(error, BlockMapper::cancelledText());
         expectSameGrid(base, baseBefore);
@@ -176,7 +176,7 @@ TEST(MatchingProgress, ACancelledQuiltingLeavesBothTerrainsAndTheMatchesAsTheyWe
     ProgressLog log;
     QString error;
     const MatchSearch search = log.search();
-    ASSERT_TRUE(runQuietly([&] { return quiltDetails(base, example, 8, matches, true, true, error, search); }));
+    ASSERT_TRUE(runQuietly([&] { return quiltDetails(base, example, SynthesisOptions{.blockSize = 8, .rescaleBefore = true, .rescaleAfter = true, .search = search}, matches, error); }));
     expectOneRunToTheEnd(log, static_cast<std::int64_t>(tileGrid(130, 120, 8, 1).blocks.size()));
 }
 
@@ -194,7 +194,7 @@ TEST(MatchingProgress, ACancelledMultifractalMappingLeavesBothTerrainsAsTheyWere
         QString error;
         const MatchSearch search = log.search();
         ASSERT_FALSE(runQuietly(
-            [&] { return multifractalMapping(base, example, 4, true, true, error, &roughness, search); }));
+            [&] { return multifractalMapping(base, example, SynthesisOptions{.blockSize = 4, .rescaleBefore = true, .rescaleAfter = true, .search = search}, error, &roughness); }));
         expectStoppedShort(log);
         EXPECT_EQ(error, BlockMapper::cancelledText());
         expectSameGrid(base, baseBefore);
@@ -207,6 +207,6 @@ TEST(MatchingProgress, ACancelledMultifractalMappingLeavesBothTerrainsAsTheyWere
     ProgressLog log;
     QString error;
     const MatchSearch search = log.search();
-    ASSERT_TRUE(runQuietly([&] { return multifractalMapping(base, example, 4, true, true, error, nullptr, search); }));
+    ASSERT_TRUE(runQuietly([&] { return multifractalMapping(base, example, SynthesisOptions{.blockSize = 4, .rescaleBefore = true, .rescaleAfter = true, .search = search}, error); }));
     expectOneRunToTheEnd(log, static_cast<std::int64_t>(tileGrid(120, 112, 4, 0).blocks.size()));
 }

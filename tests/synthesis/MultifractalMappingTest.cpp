@@ -31,7 +31,7 @@ MappingRun runMapping(VeskGrid& base, VeskGrid& example, int blockSize, bool bef
     resetRandomRangeGenerator();
     diagnostics::CollectingSink messages;
     diagnostics::ScopedSink collecting(messages);
-    run.succeeded = multifractalMapping(base, example, blockSize, before, after, run.error, &run.roughness);
+    run.succeeded = multifractalMapping(base, example, SynthesisOptions{.blockSize = blockSize, .rescaleBefore = before, .rescaleAfter = after, .search = {}}, run.error, &run.roughness);
     run.output = messages.take();
     return run;
 }

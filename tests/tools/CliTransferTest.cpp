@@ -24,11 +24,11 @@ std::string makeBase(const ScratchFolder& folder)
 
 } // namespace
 
-TEST(CliTransfer, BothMethodsRefineTheBaseToTwiceItsSizeLessTwo)
+TEST(CliTransfer, EveryMethodRefinesTheBaseToTwiceItsSizeLessTwo)
 {
     ScratchFolder folder;
     const std::string base = makeBase(folder);
-    for (const std::string method : {"quilt", "multifractal"}) {
+    for (const std::string method : {"quilt", "multifractal", "coherent"}) {
         const std::string out = folder.path(method + ".grd");
         const ProcessResult result = runCli({"transfer", base, sampleGrid(), out, "--method", method, "-q"});
         ASSERT_EQ(result.exitCode, 0) << method << result.err;
@@ -57,6 +57,31 @@ TEST(CliTransfer, QuiltingGivesTheBaseTheExamplesDetail)
     EXPECT_LT(transferred, 1.25f * example);
 }
 
+TEST(CliTransfer, LevelsRefineOncePerLevel)
+{
+    ScratchFolder folder;
+    const std::string base = folder.path("base.flt");
+    ASSERT_EQ(runCli({"coarsen", sampleGrid(), base, "--scheme", "chaikin", "--levels", "2", "-q"}).exitCode, 0);
+    const std::string out = folder.path("out.flt");
+    const ProcessResult result = runCli({"transfer", base, sampleGrid(), out, "--method", "coherent", "--levels", "2", "-q"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const VeskGrid grid = loadWithCore(out);
+    EXPECT_EQ(grid.width, 2 * (2 * 102 - 2) - 2);
+    EXPECT_EQ(grid.height, 2 * (2 * 87 - 2) - 2);
+}
+
+TEST(CliErode, WritesTheErodedTerrainAndRefusesBadSettings)
+{
+    ScratchFolder folder;
+    const std::string out = folder.path("eroded.flt");
+    const ProcessResult result = runCli({"erode", sampleGrid(), out, "--iterations", "2", "-q"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const VeskGrid eroded = loadWithCore(out);
+    EXPECT_EQ(eroded.width, 403);
+    EXPECT_EQ(runCli({"erode", sampleGrid(), folder.path("bad.flt"), "--creep", "2"}).exitCode, 2);
+    EXPECT_EQ(runCli({"erode", sampleGrid(), folder.path("bad.flt"), "--strength", "-1"}).exitCode, 2);
+}
+
 TEST(CliTransfer, OptionRulesAreUsageErrors)
 {
     ScratchFolder folder;
@@ -70,6 +95,9 @@ TEST(CliTransfer, OptionRulesAreUsageErrors)
         {"transfer", sampleGrid(), sampleGrid()},
         {"transfer", sampleGrid(), sampleGrid(), out, "--threads", "0"},
         {"transfer", sampleGrid(), sampleGrid(), out, "--search", "exhaustive"},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--levels", "0"},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--levels", "9"},
+        {"transfer", sampleGrid(), sampleGrid(), out, "--method", "coherent", "--search", "refined"},
     };
     for (const auto& arguments : wrong) {
         const ProcessResult result = runCli(arguments);

@@ -1,0 +1,174 @@
+#include "synthesis/CoherentLevel.h"
+
+#include "diagnostics/Diagnostics.h"
+#include "multires/GridReplacement.h"
+#include "synthesis/HydraulicErosion.h"
+#include "synthesis/TerrainPresence.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// How far the erosion of each level goes: enough for rivers to run on from block
+// to block, little enough to keep the example's hillslopes (see README, "coherent").
+constexpr int erosionIterations = 4;
+constexpr double erosionStrength = 0.01;
+// Hollows up to this many times the detail's spread, and of at most lakeSamples
+// samples, are the detail's own and fill; larger ones are the terrain's lakes and
+// sinkholes. The last settling of the finest level fills only hollows up to one
+// spread deep: deeper ones that survive it are mostly real (the base coarsened back
+// must stay within a hundredth of its relief).
+constexpr double fillableDepthInSpreads = 3.0;
+constexpr double finalFillableDepthInSpreads = 1.0;
+constexpr int lakeSamples = 16;
+// Rounds of settling and restoring the coarse shape on the finest level.
+constexpr int settlingRounds = 3;
+
+
+// The grid refined once by the scheme with no detail: the smooth part of the next level.
+bool refinedWithoutDetail(VeskGrid grid, const SchemeTraits& scheme, SampleRaster& smooth, QString& error)
+{
+    grid.clearDetails();
+    if (!scheme.refine(grid)) {
+        error = grid.lastError;
+        return false;
+    }
+    smooth = rasterOf(grid.heights, grid.width, grid.height);
+    return true;
+}
+
+// The example's level: what refining its coarser level without detail gives, and
+// what the example has beyond that, over the part both cover.
+bool exampleLayerOf(const VeskGrid& fineExample, const VeskGrid& coarseExample, const SchemeTraits& scheme,
+                    ExampleLayer& layer, QString& error)
+{
+    SampleRaster smooth;
+    if (!refinedWithoutDetail(coarseExample, scheme, smooth, error))
+        return false;
+    const int width = std::min(smooth.width, fineExample.width);
+    const int height = std::min(smooth.height, fineExample.height);
+    layer.guide = SampleRaster(width, height);
+    layer.detail = SampleRaster(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const float smoothHeight = smooth.at(x, y);
+            layer.guide.at(x, y) = smoothHeight;
+            layer.detail.at(x, y) = float(double(fineExample.heights[std::size_t(y)][std::size_t(x)]) - smoothHeight);
+        }
+    }
+    return true;
+}
+
+double spreadOf(const SampleRaster& values)
+{
+    double sum = 0.0;
+    double squares = 0.0;
+    for (const float value : values.values) {
+        sum += value;
+        squares += double(value) * double(value);
+    }
+    const double count = double(values.values.size());
+    const double mean = sum / count;
+    return std::sqrt(std::max(0.0, squares / count - mean * mean));
+}
+
+// Takes out of `refined` whatever would change its coarsening: the scheme's coarsening
+// of refined minus `coarse`, refined without detail and subtracted. Coarsening, plain
+// refinement and the difference are linear and coarsening undoes a plain refinement,
+// so the result coarsens to `coarse` again while the detail stays.
+bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, const SchemeTraits& scheme, QString& error)
+{
+    VeskGrid drift = refined;
+    drift.clearDetails();
+    if (!scheme.coarsen(drift)) {
+        error = drift.lastError;
+        return false;
+    }
+    drift.clearDetails();
+    for (int y = 0; y < coarse.height; ++y) {
+        auto& row = drift.heights[std::size_t(y)];
+        const auto& target = coarse.heights[std::size_t(y)];
+        for (int x = 0; x < coarse.width; ++x)
+            row[std::size_t(x)] = float(double(row[std::size_t(x)]) - double(target[std::size_t(x)]));
+    }
+    if (!scheme.refine(drift)) {
+        error = drift.lastError;
+        return false;
+    }
+    for (int y = 0; y < refined.height; ++y) {
+        auto& row = refined.heights[std::size_t(y)];
+        const auto& away = drift.heights[std::size_t(y)];
+        for (int x = 0; x < refined.width; ++x)
+            row[std::size_t(x)] = float(double(row[std::size_t(x)]) - double(away[std::size_t(x)]));
+    }
+    markHeightsReplaced(refined);
+    return true;
+}
+
+} // namespace
+
+ErosionSettings coherentErosion(double detailSpread, int threads)
+{
+    ErosionSettings erosion;
+    erosion.iterations = erosionIterations;
+    erosion.strength = erosionStrength;
+    erosion.lakeDepth = fillableDepthInSpreads * detailSpread;
+    erosion.lakeArea = lakeSamples;
+    erosion.threads = threads;
+    return erosion;
+}
+
+bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const VeskGrid& coarseExample,
+                             const SchemeTraits& scheme, const SynthesisOptions& options, std::uint64_t seed,
+                             bool finest, CoherentMatches& matches, QString& error)
+{
+    if (!checkTerrainHasData(base, "coherent synthesis", "base", error)
+        || !checkTerrainHasData(fineExample, "coherent synthesis", "target", error))
+        return false;
+    ExampleLayer layer;
+    if (!exampleLayerOf(fineExample, coarseExample, scheme, layer, error))
+        return false;
+    VeskGrid refined = base;
+    refined.clearDetails();
+    if (!scheme.refine(refined)) {
+        error = refined.lastError;
+        return false;
+    }
+    const SampleRaster guide = rasterOf(refined.heights, refined.width, refined.height);
+
+    CoherentSearch search;
+    search.seed = seed;
+    search.threads = options.search.threads;
+    search.progress = options.search.progress;
+    SampleRaster detail;
+    CoherentMatches levelMatches;
+    if (!synthesiseCoherentDetail(guide, layer, 2 * options.blockSize, matches.matches.empty() ? nullptr : &matches,
+                                  search, detail, levelMatches, error))
+        return false;
+    for (int y = 0; y < detail.height; ++y) {
+        auto& row = refined.heights[std::size_t(y)];
+        for (int x = 0; x < detail.width; ++x)
+            row[std::size_t(x)] = float(double(row[std::size_t(x)]) + double(detail.at(x, y)));
+    }
+    markHeightsReplaced(refined);
+
+    ErosionSettings erosion = coherentErosion(spreadOf(detail), options.search.threads);
+    if (!erodeTerrain(refined, erosion, error) || !keepCoarseShape(refined, base, scheme, error))
+        return false;
+    if (finest) {
+        // Settling raises the hollows it fills, which the coarse shape then takes out
+        // again a little lower: a few rounds leave both the base and the drainage whole.
+        erosion.iterations = 1;
+        erosion.strength = 0.0;
+        erosion.lakeDepth = finalFillableDepthInSpreads * spreadOf(detail);
+        for (int round = 0; round < settlingRounds; ++round) {
+            if (!erodeTerrain(refined, erosion, error)
+                || (round + 1 < settlingRounds && !keepCoarseShape(refined, base, scheme, error)))
+                return false;
+        }
+    }
+    base = std::move(refined);
+    matches = std::move(levelMatches);
+    return true;
+}

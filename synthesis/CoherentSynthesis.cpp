@@ -1,0 +1,463 @@
+// oneTBB first: Qt's "emit" keyword macro, which the grid headers bring, breaks its headers.
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
+#include "synthesis/CoherentSynthesis.h"
+
+#include "diagnostics/Diagnostics.h"
+#include "synthesis/BlockMapper.h"
+#include "synthesis/MatchThreads.h"
+#include "synthesis/Orientation.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr int smallestBlockSize = 4;
+
+// SplitMix64: a block's generator depends on nothing but its seed, so the draws are
+// the same whatever thread runs the block and in whatever order.
+class BlockGenerator {
+public:
+    explicit BlockGenerator(std::uint64_t seed) : state_(seed) {}
+
+    std::uint64_t next()
+    {
+        std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        return z ^ (z >> 31);
+    }
+
+    // Uniform in [0, count).
+    int below(int count) { return count <= 1 ? 0 : static_cast<int>(next() % std::uint64_t(count)); }
+    // Uniform in [-reach, reach].
+    int within(int reach) { return below(2 * reach + 1) - reach; }
+
+private:
+    std::uint64_t state_;
+};
+
+std::uint64_t blockSeed(std::uint64_t levelSeed, int pass, int block)
+{
+    BlockGenerator mixer(levelSeed ^ (std::uint64_t(pass + 1) << 40) ^ std::uint64_t(block) * 0x2545f4914f6cdd1dULL);
+    return mixer.next();
+}
+
+// The example samples a block of side `side` covers when laid with orientation o at
+// corner (0, 0): offsets from minX to maxX and minY to maxY.
+struct Footprint {
+    int minX = 0;
+    int maxX = 0;
+    int minY = 0;
+    int maxY = 0;
+};
+
+Footprint footprintOf(const Orientation& o, int side)
+{
+    const int last = side - 1;
+    Footprint footprint;
+    for (const int u : {0, last}) {
+        for (const int v : {0, last}) {
+            footprint.minX = std::min(footprint.minX, o.mapX(u, v));
+            footprint.maxX = std::max(footprint.maxX, o.mapX(u, v));
+            footprint.minY = std::min(footprint.minY, o.mapY(u, v));
+            footprint.maxY = std::max(footprint.maxY, o.mapY(u, v));
+        }
+    }
+    return footprint;
+}
+
+// The same orientation moved the least distance so that the whole block lies in the example.
+CoherentMatch keptInside(CoherentMatch match, int side, int exampleWidth, int exampleHeight)
+{
+    const Footprint f = footprintOf(orientations[std::size_t(match.orientation)], side);
+    match.x = std::clamp(match.x, -f.minX, exampleWidth - 1 - f.maxX);
+    match.y = std::clamp(match.y, -f.minY, exampleHeight - 1 - f.maxY);
+    return match;
+}
+
+class LevelSearch {
+public:
+    LevelSearch(const SampleRaster& guide, const ExampleLayer& example, int side, const CoherentSearch& search)
+        : guide_(guide), example_(example), side_(side), search_(search), originsX_(blockOrigins(guide.width, side)),
+          originsY_(blockOrigins(guide.height, side)), across_(int(originsX_.size())), down_(int(originsY_.size())),
+          matches_(std::size_t(across_) * std::size_t(down_))
+    {
+        centreGuideBlocks();
+    }
+
+    int blockCount() const { return across_ * down_; }
+
+    // Each block's best of its random candidates and the coarser level's match under it.
+    void start(const CoherentMatches* coarser)
+    {
+        forBlocks([&](int block) {
+            BlockGenerator generator(blockSeed(search_.seed, 0, block));
+            std::vector<CoherentMatch> candidates;
+            if (coarser != nullptr && !coarser->matches.empty())
+                candidates.push_back(fromCoarser(block, *coarser));
+            for (int i = 0; i < search_.randomCandidates; ++i)
+                candidates.push_back(randomMatch(generator));
+            matches_[std::size_t(block)] = best(block, candidates, false);
+        });
+    }
+
+    // One pass: the four sets of blocks that never touch, one after the other.
+    void pass(int passNumber)
+    {
+        for (int set = 0; set < 4; ++set) {
+            forBlocks([&](int block) {
+                if ((block % across_) % 2 != set % 2 || (block / across_) % 2 != set / 2)
+                    return;
+                BlockGenerator generator(blockSeed(search_.seed, passNumber, block));
+                matches_[std::size_t(block)] = best(block, refinementCandidates(block, generator), true);
+            });
+        }
+    }
+
+    // The detail of every block, blended where blocks overlap by weights that fall
+    // off towards each block's sides (except at the terrain's own borders). The sum
+    // is divided by the weights' root sum of squares rather than their sum, so that
+    // where unrelated details meet their blend keeps the detail's spread instead of
+    // flattening it (where neighbours continue each other it is a little stronger).
+    SampleRaster composedDetail() const
+    {
+        SampleRaster detail(guide_.width, guide_.height);
+        const std::vector<std::vector<float>> weightsX = sideWeights(originsX_);
+        const std::vector<std::vector<float>> weightsY = sideWeights(originsY_);
+        runWithThreads(search_.threads, [&] { tbb::parallel_for(0, guide_.height, [&](int y) {
+            std::vector<double> sum(std::size_t(guide_.width), 0.0);
+            std::vector<double> squares(std::size_t(guide_.width), 0.0);
+            for (int by = 0; by < down_; ++by) {
+                const int v = y - originsY_[std::size_t(by)];
+                if (v < 0 || v >= side_)
+                    continue;
+                const float wy = weightsY[std::size_t(by)][std::size_t(v)];
+                for (int bx = 0; bx < across_; ++bx) {
+                    const CoherentMatch& match = matches_[std::size_t(by * across_ + bx)];
+                    const Orientation& o = orientations[std::size_t(match.orientation)];
+                    const int ox = originsX_[std::size_t(bx)];
+                    for (int u = 0; u < side_; ++u) {
+                        const double w = double(wy) * double(weightsX[std::size_t(bx)][std::size_t(u)]);
+                        const float value = example_.detail.at(match.x + o.mapX(u, v), match.y + o.mapY(u, v));
+                        sum[std::size_t(ox + u)] += w * double(value);
+                        squares[std::size_t(ox + u)] += w * w;
+                    }
+                }
+            }
+            for (int x = 0; x < guide_.width; ++x)
+                detail.at(x, y) = float(sum[std::size_t(x)] / std::sqrt(squares[std::size_t(x)]));
+        }); });
+        return detail;
+    }
+
+    CoherentMatches result() const { return {side_, originsX_, originsY_, matches_}; }
+
+    bool cancelled() const { return search_.progress.cancelled(); }
+
+    void reportVisits(std::int64_t done, std::int64_t total) const { search_.progress.advance(done, total); }
+
+private:
+    template <typename Work>
+    void forBlocks(const Work& work) const
+    {
+        runWithThreads(search_.threads, [&] {
+            tbb::parallel_for(tbb::blocked_range<int>(0, blockCount(), 16), [&](const tbb::blocked_range<int>& range) {
+                if (cancelled())
+                    return;
+                for (int block = range.begin(); block != range.end(); ++block)
+                    work(block);
+            });
+        });
+    }
+
+    void centreGuideBlocks()
+    {
+        blockMeans_.resize(std::size_t(blockCount()));
+        blockSquares_.resize(std::size_t(blockCount()));
+        for (int block = 0; block < blockCount(); ++block) {
+            const int ox = originX(block);
+            const int oy = originY(block);
+            double sum = 0.0;
+            for (int v = 0; v < side_; ++v)
+                for (int u = 0; u < side_; ++u)
+                    sum += guide_.at(ox + u, oy + v);
+            const double mean = sum / double(side_ * side_);
+            double squares = 0.0;
+            for (int v = 0; v < side_; ++v)
+                for (int u = 0; u < side_; ++u) {
+                    const double centred = guide_.at(ox + u, oy + v) - mean;
+                    squares += centred * centred;
+                }
+            blockMeans_[std::size_t(block)] = mean;
+            blockSquares_[std::size_t(block)] = squares;
+        }
+    }
+
+    int originX(int block) const { return originsX_[std::size_t(block % across_)]; }
+    int originY(int block) const { return originsY_[std::size_t(block / across_)]; }
+
+    CoherentMatch randomMatch(BlockGenerator& generator) const
+    {
+        CoherentMatch match;
+        match.orientation = generator.below(orientationCount);
+        const Footprint f = footprintOf(orientations[std::size_t(match.orientation)], side_);
+        match.x = generator.below(example_.guide.width - side_ + 1) - f.minX;
+        match.y = generator.below(example_.guide.height - side_ + 1) - f.minY;
+        return match;
+    }
+
+    // The coarser level's mapping at this block's centre, doubled to this level.
+    CoherentMatch fromCoarser(int block, const CoherentMatches& coarser) const
+    {
+        const double centreX = originX(block) + 0.5 * side_;
+        const double centreY = originY(block) + 0.5 * side_;
+        const int cx = nearestBlock(coarser.originsX, coarser.blockSize, centreX / 2.0);
+        const int cy = nearestBlock(coarser.originsY, coarser.blockSize, centreY / 2.0);
+        const CoherentMatch& parent = coarser.matches[std::size_t(cy) * coarser.originsX.size() + std::size_t(cx)];
+        const Orientation& o = orientations[std::size_t(parent.orientation)];
+        const int du = int(std::lround(centreX / 2.0)) - coarser.originsX[std::size_t(cx)];
+        const int dv = int(std::lround(centreY / 2.0)) - coarser.originsY[std::size_t(cy)];
+        const int exampleX = 2 * (parent.x + o.mapX(du, dv));
+        const int exampleY = 2 * (parent.y + o.mapY(du, dv));
+        const int half = side_ / 2;
+        CoherentMatch match{exampleX - o.mapX(half, half), exampleY - o.mapY(half, half), parent.orientation};
+        return keptInside(match, side_, example_.guide.width, example_.guide.height);
+    }
+
+    static int nearestBlock(const std::vector<int>& origins, int side, double position)
+    {
+        int nearest = 0;
+        double distance = std::numeric_limits<double>::max();
+        for (std::size_t i = 0; i < origins.size(); ++i) {
+            const double d = std::abs(origins[i] + 0.5 * side - position);
+            if (d < distance) {
+                distance = d;
+                nearest = int(i);
+            }
+        }
+        return nearest;
+    }
+
+    std::vector<CoherentMatch> refinementCandidates(int block, BlockGenerator& generator) const
+    {
+        const CoherentMatch current = matches_[std::size_t(block)];
+        std::vector<CoherentMatch> candidates{current};
+        const int bx = block % across_;
+        const int by = block / across_;
+        // Each neighbour's mapping carried on to this block.
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = bx + dx;
+                const int ny = by + dy;
+                if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= across_ || ny >= down_)
+                    continue;
+                const CoherentMatch& neighbour = matches_[std::size_t(ny * across_ + nx)];
+                const Orientation& o = orientations[std::size_t(neighbour.orientation)];
+                const int du = originsX_[std::size_t(bx)] - originsX_[std::size_t(nx)];
+                const int dv = originsY_[std::size_t(by)] - originsY_[std::size_t(ny)];
+                candidates.push_back(keptInside({neighbour.x + o.mapX(du, dv), neighbour.y + o.mapY(du, dv),
+                                                 neighbour.orientation},
+                                                side_, example_.guide.width, example_.guide.height));
+            }
+        }
+        // A shrinking random search around the current match, and other orientations about its centre.
+        for (int reach = std::max(example_.guide.width, example_.guide.height) / 4; reach >= 1; reach /= 2)
+            candidates.push_back(keptInside({current.x + generator.within(reach), current.y + generator.within(reach),
+                                             current.orientation},
+                                            side_, example_.guide.width, example_.guide.height));
+        const int half = side_ / 2;
+        const Orientation& o = orientations[std::size_t(current.orientation)];
+        const int centreX = current.x + o.mapX(half, half);
+        const int centreY = current.y + o.mapY(half, half);
+        for (int i = 0; i < 2; ++i) {
+            const int turned = generator.below(orientationCount);
+            const Orientation& t = orientations[std::size_t(turned)];
+            candidates.push_back(keptInside({centreX - t.mapX(half, half), centreY - t.mapY(half, half), turned}, side_,
+                                            example_.guide.width, example_.guide.height));
+        }
+        candidates.push_back(randomMatch(generator));
+        return candidates;
+    }
+
+    // The candidate of least error; the first of equals.
+    CoherentMatch best(int block, const std::vector<CoherentMatch>& candidates, bool withOverlap) const
+    {
+        CoherentMatch chosen = candidates.front();
+        double least = std::numeric_limits<double>::infinity();
+        for (const CoherentMatch& candidate : candidates) {
+            double error = shapeError(block, candidate);
+            if (withOverlap)
+                error += search_.overlapWeight * overlapError(block, candidate);
+            if (error < least) {
+                least = error;
+                chosen = candidate;
+            }
+        }
+        return chosen;
+    }
+
+    // Mean square difference of the guide block and the example's smooth block,
+    // both reduced to zero mean.
+    double shapeError(int block, const CoherentMatch& match) const
+    {
+        const Orientation& o = orientations[std::size_t(match.orientation)];
+        const int ox = originX(block);
+        const int oy = originY(block);
+        const double mean = blockMeans_[std::size_t(block)];
+        const std::ptrdiff_t width = example_.guide.width;
+        const std::ptrdiff_t stepU = o.xFromU + o.yFromU * width;
+        double sum = 0.0;
+        double squares = 0.0;
+        double products = 0.0;
+        for (int v = 0; v < side_; ++v) {
+            const float* exampleRow = &example_.guide.values[std::size_t((match.y + o.mapY(0, v)) * width + match.x
+                                                                         + o.mapX(0, v))];
+            const float* guideRow = &guide_.values[std::size_t(std::ptrdiff_t(oy + v) * guide_.width + ox)];
+            for (int u = 0; u < side_; ++u) {
+                const double g = exampleRow[u * stepU];
+                sum += g;
+                squares += g * g;
+                products += g * (double(guideRow[u]) - mean);
+            }
+        }
+        const double n = double(side_) * double(side_);
+        return (squares - sum * sum / n - 2.0 * products + blockSquares_[std::size_t(block)]) / n;
+    }
+
+    // Mean square disagreement of the candidate's detail with each neighbour's where their blocks overlap.
+    double overlapError(int block, const CoherentMatch& match) const
+    {
+        const int bx = block % across_;
+        const int by = block / across_;
+        const Orientation& o = orientations[std::size_t(match.orientation)];
+        const int ox = originsX_[std::size_t(bx)];
+        const int oy = originsY_[std::size_t(by)];
+        double squares = 0.0;
+        std::int64_t count = 0;
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = bx + dx;
+                const int ny = by + dy;
+                if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= across_ || ny >= down_)
+                    continue;
+                const CoherentMatch& neighbour = matches_[std::size_t(ny * across_ + nx)];
+                const Orientation& n = orientations[std::size_t(neighbour.orientation)];
+                const int nox = originsX_[std::size_t(nx)];
+                const int noy = originsY_[std::size_t(ny)];
+                const int x0 = std::max(ox, nox);
+                const int x1 = std::min(ox, nox) + side_;
+                const int y0 = std::max(oy, noy);
+                const int y1 = std::min(oy, noy) + side_;
+                for (int y = y0; y < y1; ++y) {
+                    for (int x = x0; x < x1; ++x) {
+                        const int u = x - ox;
+                        const int v = y - oy;
+                        const int nu = x - nox;
+                        const int nv = y - noy;
+                        const double difference =
+                            double(example_.detail.at(match.x + o.mapX(u, v), match.y + o.mapY(u, v)))
+                            - double(example_.detail.at(neighbour.x + n.mapX(nu, nv), neighbour.y + n.mapY(nu, nv)));
+                        squares += difference * difference;
+                        ++count;
+                    }
+                }
+            }
+        }
+        return count > 0 ? squares / double(count) : 0.0;
+    }
+
+    std::vector<std::vector<float>> sideWeights(const std::vector<int>& origins) const
+    {
+        std::vector<std::vector<float>> weights;
+        for (std::size_t i = 0; i < origins.size(); ++i) {
+            const int before = i > 0 ? origins[i - 1] + side_ - origins[i] : 0;
+            const int after = i + 1 < origins.size() ? origins[i] + side_ - origins[i + 1] : 0;
+            std::vector<float> w(std::size_t(side_), 1.0f);
+            for (int u = 0; u < side_; ++u) {
+                if (before > 0)
+                    w[std::size_t(u)] = std::min(w[std::size_t(u)], (float(u) + 0.5f) / float(before));
+                if (after > 0)
+                    w[std::size_t(u)] = std::min(w[std::size_t(u)], (float(side_ - u) - 0.5f) / float(after));
+            }
+            weights.push_back(std::move(w));
+        }
+        return weights;
+    }
+
+    const SampleRaster& guide_;
+    const ExampleLayer& example_;
+    int side_;
+    const CoherentSearch& search_;
+    std::vector<int> originsX_;
+    std::vector<int> originsY_;
+    int across_;
+    int down_;
+    std::vector<CoherentMatch> matches_;
+    std::vector<double> blockMeans_;
+    std::vector<double> blockSquares_;
+};
+
+int fittingBlockSize(int blockSize, const SampleRaster& guide, const ExampleLayer& example)
+{
+    int side = blockSize;
+    for (const int limit : {guide.width, guide.height, example.guide.width, example.guide.height}) {
+        while (side > limit)
+            side /= 2;
+    }
+    return side;
+}
+
+} // namespace
+
+std::vector<int> blockOrigins(int length, int blockSize)
+{
+    const int step = std::max(1, blockSize * 3 / 4);
+    const int room = length - blockSize;
+    if (room <= 0)
+        return {0};
+    const int gaps = (room + step - 1) / step;
+    std::vector<int> origins;
+    for (int i = 0; i <= gaps; ++i)
+        origins.push_back(int(std::int64_t(room) * i / gaps));
+    return origins;
+}
+
+bool synthesiseCoherentDetail(const SampleRaster& guide, const ExampleLayer& example, int blockSize,
+                              const CoherentMatches* coarser, const CoherentSearch& search, SampleRaster& detail,
+                              CoherentMatches& matches, QString& error)
+{
+    const int side = fittingBlockSize(blockSize, guide, example);
+    if (side < smallestBlockSize) {
+        diagnostics::reportf("Error, coherent synthesis needs blocks of 4 samples: base %i X %i, example %i X %i\n",
+                             guide.width, guide.height, example.guide.width, example.guide.height);
+        error = QStringLiteral("The terrains are too small for coherent synthesis (base %1 x %2, example %3 x %4 at "
+                               "this level).")
+                    .arg(guide.width)
+                    .arg(guide.height)
+                    .arg(example.guide.width)
+                    .arg(example.guide.height);
+        return false;
+    }
+    LevelSearch level(guide, example, side, search);
+    diagnostics::reportf("Coherent synthesis: %i blocks of %i, %i passes, example %i X %i\n", level.blockCount(), side,
+                         search.passes, example.guide.width, example.guide.height);
+    const std::int64_t visits = std::int64_t(level.blockCount()) * (search.passes + 1);
+    level.start(coarser);
+    for (int pass = 1; pass <= search.passes && !level.cancelled(); ++pass) {
+        level.reportVisits(std::int64_t(level.blockCount()) * pass, visits);
+        level.pass(pass);
+    }
+    if (level.cancelled()) {
+        error = BlockMapper::cancelledText();
+        return false;
+    }
+    level.reportVisits(visits, visits);
+    detail = level.composedDetail();
+    matches = level.result();
+    return true;
+}

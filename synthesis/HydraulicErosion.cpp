@@ -1,0 +1,210 @@
+// oneTBB first: Qt's "emit" keyword macro, which the grid headers bring, breaks its headers.
+#include <tbb/parallel_for.h>
+
+#include "synthesis/HydraulicErosion.h"
+
+#include "diagnostics/Diagnostics.h"
+#include "multires/GridReplacement.h"
+#include "synthesis/BlockMapper.h"
+#include "synthesis/MatchThreads.h"
+#include "synthesis/SampleRaster.h"
+#include "synthesis/TerrainPresence.h"
+
+#include <cmath>
+#include <cstdint>
+#include <queue>
+#include <vector>
+
+namespace {
+
+constexpr int noReceiver = -1;
+
+// The order water is found in by a priority flood from the border (every sample
+// after the one it drains to) and where each sample drains.
+struct Drainage {
+    std::vector<int> order;
+    std::vector<int> receiver;
+    // The water's level at each sample: its height, or the level of the depression it lies in.
+    std::vector<float> waterLevel;
+};
+
+Drainage routeWater(const SampleRaster& terrain)
+{
+    const int width = terrain.width;
+    const int height = terrain.height;
+    const std::size_t count = terrain.values.size();
+    Drainage drainage;
+    drainage.order.reserve(count);
+    drainage.receiver.assign(count, noReceiver);
+    drainage.waterLevel.assign(count, 0.0f);
+    std::vector<char> reached(count, 0);
+    // Lowest water level first; of equal levels the lower index, so the order never depends on the heap's whims.
+    using Entry = std::pair<float, int>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> front;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (x == 0 || y == 0 || x == width - 1 || y == height - 1) {
+                const int index = y * width + x;
+                reached[std::size_t(index)] = 1;
+                front.emplace(terrain.values[std::size_t(index)], index);
+            }
+        }
+    }
+    while (!front.empty()) {
+        const auto [level, index] = front.top();
+        front.pop();
+        drainage.order.push_back(index);
+        drainage.waterLevel[std::size_t(index)] = level;
+        const int x = index % width;
+        const int y = index / width;
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = x + dx;
+                const int ny = y + dy;
+                if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= width || ny >= height)
+                    continue;
+                const int neighbour = ny * width + nx;
+                if (reached[std::size_t(neighbour)])
+                    continue;
+                reached[std::size_t(neighbour)] = 1;
+                drainage.receiver[std::size_t(neighbour)] = index;
+                front.emplace(std::max(level, terrain.values[std::size_t(neighbour)]), neighbour);
+            }
+        }
+    }
+    return drainage;
+}
+
+// Samples under water that covers more than lakeArea samples (8-connected), which stay lakes.
+// Each sample joins one body of water once, so this is linear in the terrain's size.
+std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& drainage, int lakeArea)
+{
+    const int width = terrain.width;
+    const int height = terrain.height;
+    const std::size_t count = terrain.values.size();
+    std::vector<int> lake(count, -1);
+    std::vector<char> kept(count, 0);
+    std::vector<int> members;
+    for (std::size_t start = 0; start < count; ++start) {
+        if (lake[start] >= 0 || !(drainage.waterLevel[start] > terrain.values[start]))
+            continue;
+        members.assign(1, int(start));
+        lake[start] = int(start);
+        for (std::size_t next = 0; next < members.size(); ++next) {
+            const int x = members[next] % width;
+            const int y = members[next] / width;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx;
+                    const int ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= width || ny >= height)
+                        continue;
+                    const std::size_t neighbour = std::size_t(ny) * std::size_t(width) + std::size_t(nx);
+                    if (lake[neighbour] >= 0 || !(drainage.waterLevel[neighbour] > terrain.values[neighbour]))
+                        continue;
+                    lake[neighbour] = int(start);
+                    members.push_back(int(neighbour));
+                }
+            }
+        }
+        if (lakeArea > 0 && members.size() > std::size_t(lakeArea))
+            for (const int member : members)
+                kept[std::size_t(member)] = 1;
+    }
+    return kept;
+}
+
+// One step of incision and deposition, downstream first. Nothing settles where keptLakes is set.
+void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, const ErosionSettings& settings,
+            bool settle, const std::vector<char>& keptLakes)
+{
+    const int width = terrain.width;
+    std::vector<double> area(terrain.values.size(), cellSize * cellSize);
+    for (auto it = drainage.order.rbegin(); it != drainage.order.rend(); ++it) {
+        const int receiver = drainage.receiver[std::size_t(*it)];
+        if (receiver != noReceiver)
+            area[std::size_t(receiver)] += area[std::size_t(*it)];
+    }
+    for (const int index : drainage.order) {
+        const int receiver = drainage.receiver[std::size_t(index)];
+        if (receiver == noReceiver)
+            continue;
+        const bool diagonal = index % width != receiver % width && index / width != receiver / width;
+        const double distance = diagonal ? cellSize * std::sqrt(2.0) : cellSize;
+        const double factor = settings.strength * std::sqrt(area[std::size_t(index)]) / distance;
+        const double below = terrain.values[std::size_t(receiver)];
+        const double here = terrain.values[std::size_t(index)];
+        // Ponded water does not cut: a sample below the one it drains to waits for its outlet to wear down.
+        double lowered = here > below ? (here + factor * below) / (1.0 + factor) : here;
+        // At the end, sediment settles where the water stops, until it runs on; a depression
+        // deeper than lakeDepth stays a lake below that.
+        const double waterDepth = double(drainage.waterLevel[std::size_t(index)]) - here;
+        const bool keptLake = !keptLakes.empty() && keptLakes[std::size_t(index)] != 0;
+        if (settle && !keptLake && lowered < below + settings.lakeDrop && waterDepth <= settings.lakeDepth)
+            lowered = below + settings.lakeDrop;
+        terrain.values[std::size_t(index)] = float(lowered);
+    }
+}
+
+// Each inner sample moves by `creep` of the way to its eight neighbours' mean.
+void creep(SampleRaster& terrain, double amount)
+{
+    const SampleRaster before = terrain;
+    tbb::parallel_for(1, terrain.height - 1, [&](int y) {
+        for (int x = 1; x < terrain.width - 1; ++x) {
+            double sum = 0.0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (dx != 0 || dy != 0)
+                        sum += before.at(x + dx, y + dy);
+            const double here = before.at(x, y);
+            terrain.at(x, y) = float(here + amount * (sum / 8.0 - here));
+        }
+    });
+}
+
+bool settingsInRange(const ErosionSettings& settings, QString& error)
+{
+    if (settings.iterations >= 0 && settings.iterations <= 1000 && settings.strength >= 0.0
+        && settings.creep >= 0.0 && settings.creep <= 1.0 && settings.lakeDrop >= 0.0 && settings.lakeDepth >= 0.0
+        && settings.lakeArea >= 0)
+        return true;
+    error = QStringLiteral("Erosion takes 0 to 1000 iterations, a strength, a lake drop and a lake depth of 0 or "
+                           "more and a creep of 0 to 1.");
+    diagnostics::reportf("Error in erosion settings\n");
+    return false;
+}
+
+} // namespace
+
+bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& error)
+{
+    if (!checkTerrainHasData(grid, "erosion", "terrain", error) || !settingsInRange(settings, error))
+        return false;
+    if (grid.width < 3 || grid.height < 3) {
+        error = QStringLiteral("Erosion needs a terrain of at least 3 x 3 samples.");
+        diagnostics::reportf("Error, erosion needs at least 3 X 3 samples\n");
+        return false;
+    }
+    diagnostics::reportf("Eroding %i X %i: %i iterations, strength %g, creep %g\n", grid.width, grid.height,
+                         settings.iterations, settings.strength, settings.creep);
+    SampleRaster terrain = rasterOf(grid.heights, grid.width, grid.height);
+    for (int iteration = 0; iteration < settings.iterations; ++iteration) {
+        if (settings.progress.cancelled()) {
+            error = BlockMapper::cancelledText();
+            return false;
+        }
+        settings.progress.advance(iteration, settings.iterations);
+        const bool settle = iteration + 1 == settings.iterations;
+        const Drainage drainage = routeWater(terrain);
+        incise(terrain, drainage, grid.cellSize > 0.0f ? grid.cellSize : 1.0, settings, settle,
+               settle && settings.lakeArea > 0 ? largeLakes(terrain, drainage, settings.lakeArea)
+                                               : std::vector<char>{});
+        if (settings.creep > 0.0)
+            runWithThreads(settings.threads, [&] { creep(terrain, settings.creep); });
+    }
+    settings.progress.advance(settings.iterations, settings.iterations);
+    copyIntoMatrix(terrain, grid.heights);
+    markHeightsReplaced(grid);
+    return true;
+}

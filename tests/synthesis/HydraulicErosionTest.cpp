@@ -1,0 +1,123 @@
+#include "diagnostics/CollectingSink.h"
+#include "synthesis/HydraulicErosion.h"
+
+#include "SynthesisTestGrids.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A slope falling to the west with bumps and hollows of up to 3 m on it, and a
+// bowl 40 m deep in the middle.
+VeskGrid bumpySlopeWithABowl()
+{
+    return makeTerrain(90, 70, [](int x, int y) {
+        const double bowl = std::hypot(x - 45.0, y - 35.0) < 6.0 ? 40.0 : 0.0;
+        return float(2.0 * x + 3.0 * hashedNoise(x, y) - bowl);
+    });
+}
+
+// Samples lower than all eight neighbours, outside the bowl (whose floor keeps its bumps under the lake).
+int pitsOf(const VeskGrid& grid)
+{
+    int pits = 0;
+    for (int y = 1; y + 1 < grid.height; ++y)
+        for (int x = 1; x + 1 < grid.width; ++x) {
+            if (std::hypot(x - 45.0, y - 35.0) < 7.0)
+                continue;
+            bool lowest = true;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if ((dx != 0 || dy != 0) && grid.heights[y + dy][x + dx] <= grid.heights[y][x])
+                        lowest = false;
+            pits += lowest ? 1 : 0;
+        }
+    return pits;
+}
+
+bool erode(VeskGrid& grid, const ErosionSettings& settings)
+{
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
+    QString error;
+    return erodeTerrain(grid, settings, error);
+}
+
+} // namespace
+
+TEST(HydraulicErosion, ShallowOrSmallHollowsFillWhileLakesStayAndRiversOnlyCutDown)
+{
+    const VeskGrid before = bumpySlopeWithABowl();
+    ASSERT_GT(pitsOf(before), 10);
+    const auto lowestOfBowl = [](const VeskGrid& grid) {
+        float lowest = grid.heights[35][45];
+        for (int y = 29; y <= 41; ++y)
+            for (int x = 39; x <= 51; ++x)
+                lowest = std::min(lowest, grid.heights[y][x]);
+        return lowest;
+    };
+    ErosionSettings settings;
+    // The bumps' hollows (under 3 m) fill, the 40 m bowl stays a lake with its bottom where it was.
+    settings.lakeDepth = 10.0;
+    VeskGrid eroded = before;
+    ASSERT_TRUE(erode(eroded, settings));
+    EXPECT_EQ(pitsOf(eroded), 0);
+    EXPECT_EQ(lowestOfBowl(eroded), lowestOfBowl(before));
+    // Deep enough to fill, but wider than lakeArea: it stays too.
+    settings.lakeDepth = 100.0;
+    settings.lakeArea = 50;
+    VeskGrid wide = before;
+    ASSERT_TRUE(erode(wide, settings));
+    EXPECT_EQ(lowestOfBowl(wide), lowestOfBowl(before));
+    settings.lakeArea = 0;
+    VeskGrid filled = before;
+    ASSERT_TRUE(erode(filled, settings));
+    EXPECT_GT(lowestOfBowl(filled), lowestOfBowl(before) + 30.0f);
+
+    // With nothing to fill, water only cuts: no sample rises, and the rivers lower some.
+    VeskGrid cut = before;
+    settings.lakeDepth = 0.0;
+    ASSERT_TRUE(erode(cut, settings));
+    int lowered = 0;
+    for (int y = 0; y < before.height; ++y)
+        for (int x = 0; x < before.width; ++x) {
+            EXPECT_LE(cut.heights[y][x], before.heights[y][x]);
+            lowered += cut.heights[y][x] < before.heights[y][x] ? 1 : 0;
+        }
+    EXPECT_GT(lowered, before.width * before.height / 10);
+    // The border is where water leaves: it stays.
+    for (int x = 0; x < before.width; ++x)
+        EXPECT_EQ(cut.heights[0][x], before.heights[0][x]);
+}
+
+TEST(HydraulicErosion, TheSameOnAnyNumberOfThreads)
+{
+    VeskGrid one = bumpySlopeWithABowl();
+    VeskGrid two = one;
+    ErosionSettings settings;
+    settings.creep = 0.2;
+    settings.threads = 1;
+    ASSERT_TRUE(erode(one, settings));
+    settings.threads = 2;
+    ASSERT_TRUE(erode(two, settings));
+    EXPECT_TRUE(sameBits(one.heights, two.heights));
+}
+
+TEST(HydraulicErosion, RefusesBadSettingsAndEmptyTerrainsLeavingThemAsTheyWere)
+{
+    const VeskGrid before = bumpySlopeWithABowl();
+    VeskGrid grid = before;
+    ErosionSettings settings;
+    settings.creep = 1.5;
+    EXPECT_FALSE(erode(grid, settings));
+    settings = {};
+    settings.strength = -1.0;
+    EXPECT_FALSE(erode(grid, settings));
+    EXPECT_TRUE(sameBits(grid.heights, before.heights));
+    VeskGrid empty;
+    EXPECT_FALSE(erode(empty, ErosionSettings{}));
+    EXPECT_FALSE(empty.hasData);
+}
