@@ -33,6 +33,11 @@ void TalvaneMainWindow::buildEditMenu()
     editMenu->setObjectName(QStringLiteral("editMenu"));
     editMenu->addAction(editUndoAction);
     editMenu->addAction(editRedoAction);
+    editErodeLeftAction = new QAction(QStringLiteral("&Erode Left Terrain"), this);
+    editErodeLeftAction->setObjectName(QStringLiteral("editErodeLeftAction"));
+    connect(editErodeLeftAction, &QAction::triggered, this, &TalvaneMainWindow::erodeLeft);
+    editMenu->addSeparator();
+    editMenu->addAction(editErodeLeftAction);
     menuBar()->insertMenu(multiresolutionMenu->menuAction(), editMenu);
 }
 

@@ -205,8 +205,8 @@ public:
     QAction* multiresolutionChaikinAction = nullptr;
     QAction* fileConvert_PNGAction = nullptr;
     QAction* multiresolutionFaberAction = nullptr;
-    // "Erode Left Terrain": rivers cut and hollows fill (synthesis/HydraulicErosion.h).
-    QAction* multiresolutionErodeLeftAction = nullptr;
+    // Edit > "Erode Left Terrain": rivers cut and hollows fill (synthesis/HydraulicErosion.h).
+    QAction* editErodeLeftAction = nullptr;
     QAction* editUndoAction = nullptr; // made by the undo stack, text "&Undo <operation>"
     QAction* editRedoAction = nullptr;
     QAction* viewFit_TerrainAction = nullptr;
@@ -263,7 +263,6 @@ public slots:
     void quiltingrescalebefore(bool on);
     void quiltingrescaleafter(bool on);
     void changeRequestedBlockSize(int size);
-    void erodeLeft();
 
 protected slots:
     virtual void languageChange();
@@ -296,6 +295,8 @@ private:
     // Asks where and as what to save the left terrain (any format written) and saves it.
     void saveLeftTerrain(const QString& caption, const QString& filter);
     void coarsenScreen(GLGrid* view, const QString& step, const QString& undoText);
+    // Edit > Erode Left Terrain (ErosionActions.cpp).
+    void erodeLeft();
     void refineScreen(GLGrid* view, const QString& step, const QString& undoText, const QString& refusal);
     void resizeScreen(GLGrid* view, int width, int height, const QString& undoText);
     // Runs work in the operation runner with the step in the status bar; true when it

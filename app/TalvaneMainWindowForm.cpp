@@ -422,7 +422,7 @@ void TalvaneMainWindow::buildActions()
     multiresolutionFaberAction = action("multiresolutionFaberAction");
     multiresolutionFaberAction->setCheckable(true);
     multiresolutionFaberAction->setChecked(false);
-    multiresolutionErodeLeftAction = action("multiresolutionErodeLeftAction");
+
 }
 
 void TalvaneMainWindow::buildMenus()
@@ -472,8 +472,6 @@ void TalvaneMainWindow::buildMenus()
     multiresolutionMenu->addAction(multiresolutionTraditionalAction);
     multiresolutionMenu->addAction(multiresolutionChaikinAction);
     multiresolutionMenu->addAction(multiresolutionFaberAction);
-    multiresolutionMenu->addSeparator();
-    multiresolutionMenu->addAction(multiresolutionErodeLeftAction);
     bar->addMenu(multiresolutionMenu);
 
     buildViewMenu();

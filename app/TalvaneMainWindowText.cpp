@@ -90,7 +90,7 @@ void TalvaneMainWindow::languageChange()
     multiresolutionChaikinAction->setText(translated("&Chaikin"));
     fileConvert_PNGAction->setText(translated("&Convert PNG"));
     multiresolutionFaberAction->setText(translated("&Faber"));
-    multiresolutionErodeLeftAction->setText(translated("&Erode Left Terrain"));
+
 
     // The submenu entries carry the texts of the actions they stand for.
     fileSaveMenu->setTitle(translated("&Save"));

@@ -56,7 +56,6 @@ void TalvaneMainWindow::makeConnections()
     connect(grid2WidthspinBox, &QSpinBox::valueChanged, this, &Window::changeRightWidth);
     connect(multiresolutionChaikinAction, &QAction::triggered, this, &Window::toggleOnChaikin);
     connect(multiresolutionFaberAction, &QAction::triggered, this, &Window::toggleOnFaber);
-    connect(multiresolutionErodeLeftAction, &QAction::triggered, this, &Window::erodeLeft);
     connect(multiresolutionTraditionalAction, &QAction::triggered, this, &Window::toggleOnTraditional);
     connect(pushButton6, &QPushButton::clicked, this, &Window::doTextureTransfer);
     connect(radioButton3, &QRadioButton::toggled, ContoursGB, &QGroupBox::setEnabled);

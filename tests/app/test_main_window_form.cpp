@@ -410,7 +410,12 @@ private slots:
         QCOMPARE(window.viewFit_TerrainAction->shortcut(), QKeySequence(Qt::Key_F));
         QCOMPARE(window.fileMenu->title(), QStringLiteral("&File"));
         QCOMPARE(window.editMenu->title(), QStringLiteral("&Edit"));
-        QCOMPARE(window.editMenu->actions(), (QList<QAction*>{window.editUndoAction, window.editRedoAction}));
+        const QList<QAction*> editEntries = window.editMenu->actions();
+        QCOMPARE(editEntries.size(), 4);
+        QCOMPARE(editEntries.at(0), window.editUndoAction);
+        QCOMPARE(editEntries.at(1), window.editRedoAction);
+        QVERIFY(editEntries.at(2)->isSeparator());
+        QCOMPARE(editEntries.at(3), window.editErodeLeftAction);
         QCOMPARE(window.editUndoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
         QCOMPARE(window.editRedoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
         QCOMPARE(window.multiresolutionMenu->title(), QStringLiteral("&Multiresolution"));

@@ -9,6 +9,7 @@
 #include "png/PngToGrid.h"
 #include "diagnostics/CollectingSink.h"
 #include "synthesis/DetailQuilting.h"
+#include "synthesis/SynthesisMethod.h"
 #include "synthesis/MultifractalMapping.h"
 #include "synthesis/RandomRange.h"
 #include "views/GLGrid.h"
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QComboBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -129,6 +131,36 @@ private slots:
         QCOMPARE(window->gLGrid1->marks[0], 2 * leftBefore[0]);
         QCOMPARE(window->gLGrid1->marks[1], 2 * leftBefore[1]);
         QCOMPARE(window->gLGrid1->marks[4], 2 * leftBefore[4]);
+    }
+
+    void coherentGoOverTwoLevelsAndErosionAreOneUndoStepEach()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        scripted.log.openAnswers << sample.grd() << sample.grd();
+        window->fileLoadTerrainLeft_ScreenAction->trigger();
+        window->fileLoadTerrainRight_ScreenAction->trigger();
+        window->coarsenLeftButton->click();
+        window->coarsenLeftButton->click();
+        const VeskGrid base = window->gLGrid1->grid;
+        window->synthesisMethodComboBox->setCurrentIndex(
+            window->synthesisMethodComboBox->findData(static_cast<int>(SynthesisMethod::coherent)));
+        window->goLevelsSpinBox->setValue(2);
+        window->pushButton6->click();
+        QVERIFY(scripted.log.messages.isEmpty());
+        QCOMPARE(window->gLGrid1->grid.width, 2 * (2 * base.width - 2) - 2);
+        QCOMPARE(window->gLGrid1->grid.height, 2 * (2 * base.height - 2) - 2);
+
+        const VeskGrid synthesised = window->gLGrid1->grid;
+        window->editErodeLeftAction->trigger();
+        QVERIFY(scripted.log.messages.isEmpty());
+        QVERIFY(window->gLGrid1->grid.heights != synthesised.heights);
+        window->editUndoAction->trigger();
+        QVERIFY(window->gLGrid1->grid.heights == synthesised.heights);
+        window->editUndoAction->trigger();
+        QVERIFY(sameTerrain(window->gLGrid1->grid, base));
     }
 
     void goWithRefineMatchesQuiltsWithTheRefinedSearch()
