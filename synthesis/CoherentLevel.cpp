@@ -22,6 +22,9 @@ constexpr double erosionStrength = 0.01;
 constexpr double fillableDepthInSpreads = 3.0;
 constexpr double finalFillableDepthInSpreads = 1.0;
 constexpr int lakeSamples = 16;
+// Filled hollows fall towards their outlet by this gradient (a delta's), so that
+// they drain and read as sloping ground rather than as flats.
+constexpr double filledGradient = 0.002;
 // Rounds of settling and restoring the coarse shape on the finest level.
 constexpr int settlingRounds = 3;
 
@@ -108,9 +111,10 @@ bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, const SchemeTrai
 
 } // namespace
 
-ErosionSettings coherentErosion(double detailSpread, int threads)
+ErosionSettings coherentErosion(double detailSpread, double cellSize, int threads)
 {
     ErosionSettings erosion;
+    erosion.lakeDrop = filledGradient * cellSize;
     erosion.iterations = erosionIterations;
     erosion.strength = erosionStrength;
     erosion.lakeDepth = fillableDepthInSpreads * detailSpread;
@@ -153,7 +157,8 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
     }
     markHeightsReplaced(refined);
 
-    ErosionSettings erosion = coherentErosion(spreadOf(detail), options.search.threads);
+    ErosionSettings erosion = coherentErosion(spreadOf(detail), refined.cellSize > 0.0f ? refined.cellSize : 1.0,
+                                               options.search.threads);
     if (!erodeTerrain(refined, erosion, error) || !keepCoarseShape(refined, base, scheme, error))
         return false;
     if (finest) {

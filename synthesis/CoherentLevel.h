@@ -31,8 +31,8 @@
 // side, as the scheme refines) with its detail stack emptied. On failure or cancel
 // the base is as it was, `matches` too, and error says why.
 // The erosion a coherent level runs after laying detail whose spread (standard
-// deviation) is detailSpread metres.
-ErosionSettings coherentErosion(double detailSpread, int threads);
+// deviation) is detailSpread metres on a terrain of cells cellSize metres wide.
+ErosionSettings coherentErosion(double detailSpread, double cellSize, int threads);
 
 bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const VeskGrid& coarseExample,
                              const SchemeTraits& scheme, const SynthesisOptions& options, std::uint64_t seed,
