@@ -247,23 +247,15 @@ private:
     {
         const CoherentMatch current = matches_[std::size_t(block)];
         std::vector<CoherentMatch> candidates{current};
-        const int bx = block % across_;
-        const int by = block / across_;
         // Each neighbour's mapping carried on to this block.
-        for (int dy = -1; dy <= 1; ++dy) {
-            for (int dx = -1; dx <= 1; ++dx) {
-                const int nx = bx + dx;
-                const int ny = by + dy;
-                if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= across_ || ny >= down_)
-                    continue;
-                const CoherentMatch& neighbour = matches_[std::size_t(ny * across_ + nx)];
-                const Orientation& o = orientations[std::size_t(neighbour.orientation)];
-                const int du = originsX_[std::size_t(bx)] - originsX_[std::size_t(nx)];
-                const int dv = originsY_[std::size_t(by)] - originsY_[std::size_t(ny)];
-                candidates.push_back(keptInside({neighbour.x + o.mapX(du, dv), neighbour.y + o.mapY(du, dv),
-                                                 neighbour.orientation},
-                                                side_, example_.guide.width, example_.guide.height));
-            }
+        for (const int other : neighboursOf(block)) {
+            const CoherentMatch& neighbour = matches_[std::size_t(other)];
+            const Orientation& o = orientations[std::size_t(neighbour.orientation)];
+            const int du = originX(block) - originX(other);
+            const int dv = originY(block) - originY(other);
+            candidates.push_back(keptInside({neighbour.x + o.mapX(du, dv), neighbour.y + o.mapY(du, dv),
+                                             neighbour.orientation},
+                                            side_, example_.guide.width, example_.guide.height));
         }
         // A shrinking random search around the current match, and other orientations about its centre.
         for (int reach = std::max(example_.guide.width, example_.guide.height) / 4; reach >= 1; reach /= 2)
@@ -332,43 +324,44 @@ private:
     // Mean square disagreement of the candidate's detail with each neighbour's where their blocks overlap.
     double overlapError(int block, const CoherentMatch& match) const
     {
-        const int bx = block % across_;
-        const int by = block / across_;
         const Orientation& o = orientations[std::size_t(match.orientation)];
-        const int ox = originsX_[std::size_t(bx)];
-        const int oy = originsY_[std::size_t(by)];
+        const int ox = originX(block);
+        const int oy = originY(block);
         double squares = 0.0;
         std::int64_t count = 0;
-        for (int dy = -1; dy <= 1; ++dy) {
-            for (int dx = -1; dx <= 1; ++dx) {
-                const int nx = bx + dx;
-                const int ny = by + dy;
-                if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= across_ || ny >= down_)
-                    continue;
-                const CoherentMatch& neighbour = matches_[std::size_t(ny * across_ + nx)];
-                const Orientation& n = orientations[std::size_t(neighbour.orientation)];
-                const int nox = originsX_[std::size_t(nx)];
-                const int noy = originsY_[std::size_t(ny)];
-                const int x0 = std::max(ox, nox);
-                const int x1 = std::min(ox, nox) + side_;
-                const int y0 = std::max(oy, noy);
-                const int y1 = std::min(oy, noy) + side_;
-                for (int y = y0; y < y1; ++y) {
-                    for (int x = x0; x < x1; ++x) {
-                        const int u = x - ox;
-                        const int v = y - oy;
-                        const int nu = x - nox;
-                        const int nv = y - noy;
-                        const double difference =
-                            double(example_.detail.at(match.x + o.mapX(u, v), match.y + o.mapY(u, v)))
-                            - double(example_.detail.at(neighbour.x + n.mapX(nu, nv), neighbour.y + n.mapY(nu, nv)));
-                        squares += difference * difference;
-                        ++count;
-                    }
+        for (const int other : neighboursOf(block)) {
+            const CoherentMatch& neighbour = matches_[std::size_t(other)];
+            const Orientation& n = orientations[std::size_t(neighbour.orientation)];
+            const int nox = originX(other);
+            const int noy = originY(other);
+            for (int y = std::max(oy, noy); y < std::min(oy, noy) + side_; ++y) {
+                for (int x = std::max(ox, nox); x < std::min(ox, nox) + side_; ++x) {
+                    const int u = x - ox;
+                    const int v = y - oy;
+                    const int nu = x - nox;
+                    const int nv = y - noy;
+                    const double difference =
+                        double(example_.detail.at(match.x + o.mapX(u, v), match.y + o.mapY(u, v)))
+                        - double(example_.detail.at(neighbour.x + n.mapX(nu, nv), neighbour.y + n.mapY(nu, nv)));
+                    squares += difference * difference;
+                    ++count;
                 }
             }
         }
         return count > 0 ? squares / double(count) : 0.0;
+    }
+
+    // The up to eight blocks around a block, row by row.
+    std::vector<int> neighboursOf(int block) const
+    {
+        std::vector<int> neighbours;
+        const int bx = block % across_;
+        const int by = block / across_;
+        for (int ny = std::max(0, by - 1); ny <= std::min(down_ - 1, by + 1); ++ny)
+            for (int nx = std::max(0, bx - 1); nx <= std::min(across_ - 1, bx + 1); ++nx)
+                if (nx != bx || ny != by)
+                    neighbours.push_back(ny * across_ + nx);
+        return neighbours;
     }
 
     std::vector<std::vector<float>> sideWeights(const std::vector<int>& origins) const
