@@ -53,7 +53,7 @@ class UserDialogs;
 //   ConversionActions.cpp        PNG to ASCII grid
 //   TerrainOperations.cpp        running operations off the GUI thread, recording them for undo
 //   EditActions.cpp              the Edit menu, size changes through the spin boxes, block pastes
-//   ViewActions.cpp              the View menu: framing the terrain of a screen
+//   ViewActions.cpp              the View menu: framing the terrain of a screen, the screen error
 //   DropActions.cpp              terrain files dropped on a screen, PNG images dropped on the window
 //   RecentTerrains.cpp           File > Recent Terrains
 //   WindowSettings.cpp           the window's geometry and splitter, stored on close
@@ -223,6 +223,7 @@ public:
     QMenu* multiresolutionMenu = nullptr;
     QMenu* editMenu = nullptr;
     QMenu* viewMenu = nullptr;
+    QMenu* viewScreen_ErrorMenu = nullptr; // one checkable action a bound, in the order of the bounds
 
     // --- The messages pane (View, Messages) ---
     MessagesDock* messagesDock = nullptr;
@@ -283,6 +284,7 @@ private:
     void buildActions();
     void buildMenus();
     void buildViewMenu();
+    QMenu* buildScreenErrorMenu();
     void buildMessagesDock();
     void makeConnections();
     void fitQuiltingBox();

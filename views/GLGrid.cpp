@@ -54,6 +54,8 @@ GLGrid::GLGrid(QWidget* parent, const char* name) : QOpenGLWidget(parent)
     });
     connect(&surface, &ViewSurface::surfaceReady, this, qOverload<>(&QWidget::update));
     connect(&surface, &ViewSurface::fillDropped, this, qOverload<>(&QWidget::update));
+    // Asked for from within a paint: the next one comes at a later turn of the event loop.
+    connect(&surface, &ViewSurface::chunksDue, this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
     // Moves without a button report the sample under the pointer.
     setMouseTracking(true);
 }
@@ -235,6 +237,12 @@ void GLGrid::setRenderMethod(int m)
     // their own scale, so a framed camera frames them, or the surface, again.
     if (cameraFramesTerrain && wasContours != (renderMode == RenderMode::Contours))
         fitTerrain();
+    update();
+}
+
+void GLGrid::setScreenError(double pixels)
+{
+    surface.setMaxScreenError(static_cast<float>(pixels));
     update();
 }
 

@@ -107,6 +107,9 @@ public slots:
     void unsubdivide(int subdivisiontype);
     // --- end of the file, details and multiresolution commands ---
     void setRenderMethod(int m);
+    // How far (pixels) the surface of a large grid may stray on screen from the full
+    // one, drawn at levels of detail; 0 draws every sample (ViewSurface).
+    void setScreenError(double pixels);
     void toggleRenderUCurves();
     void setContourSpacing(int s);
     void showMatches(bool on);

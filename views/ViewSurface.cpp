@@ -1,8 +1,13 @@
 #include "views/ViewSurface.h"
 
 #include "diagnostics/Diagnostics.h"
+#include "grid/MatrixShape.h"
+#include "views/ChunkSelection.h"
+#include "views/SurfaceCoordinates.h"
 
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <GL/gl.h>
 
 ViewSurface::ViewSurface(QObject* parent) : QObject(parent)
 {
@@ -29,6 +34,7 @@ void ViewSurface::heightsChanged()
     verticesCurrent_ = false;
     heldColouring_.reset();
     heldCurves_.reset();
+    hierarchyCurrent_ = false;
 }
 
 void ViewSurface::settle()
@@ -47,17 +53,98 @@ void ViewSurface::releaseBuffers()
 {
     settle();
     buffers_.destroy();
+    chunks_.release();
     uploadTimer_.stop();
     verticesCurrent_ = false;
     heldColouring_.reset();
     heldCurves_.reset();
 }
 
+void ViewSurface::setMaxScreenError(float pixels)
+{
+    maxScreenError_ = pixels > 0.0f ? pixels : 0.0f;
+}
+
+bool ViewSurface::drawsLevelsOfDetail(const VeskGrid& grid) const
+{
+    return maxScreenError_ > 0.0f && grid.width >= 2 && grid.height >= 2
+        && std::int64_t{grid.width} * std::int64_t{grid.height} > kLargestExactSurface;
+}
+
 void ViewSurface::paintSurface(VeskGrid& grid, RenderMode mode)
 {
     // Every mode without colours of its own draws the plain surface.
-    bringUpToDate(grid, coloursSurface(mode) ? mode : RenderMode::Plain, std::nullopt);
+    const RenderMode colouring = coloursSurface(mode) ? mode : RenderMode::Plain;
+    if (drawsLevelsOfDetail(grid)) {
+        paintLevelsOfDetail(grid, colouring);
+        return;
+    }
+    if (chunks_.bytes() != 0)
+        chunks_.release();
+    bringUpToDate(grid, colouring, std::nullopt);
     buffers_.drawSurface();
+}
+
+void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, RenderMode colouring)
+{
+    const bool working = job_ != nullptr && !job_->done;
+    if (!working) {
+        takeFinishedFill();
+        if (buffers_.hasVertices() || buffers_.uploading())
+            dropFullSurface();
+        if (!levelsOfDetailReady(grid, colouring) && grid.hasData)
+            startLevelOfDetailJob(grid, colouring);
+    }
+    if (hierarchy_.empty())
+        return;
+    PickCamera camera{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
+    glGetIntegerv(GL_VIEWPORT, camera.viewport);
+    const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+    // While a worker reads or changes the grid, or the hierarchy is of older heights,
+    // only the chunks held are drawn.
+    const bool gridFree = job_ == nullptr && hierarchyCurrent_;
+    chunks_.draw(grid, hierarchy_, chooseChunkLevels(hierarchy_, placement, camera, maxScreenError_), colouring,
+                 gridFree);
+    if (gridFree && chunks_.lastFrame().standIns > 0)
+        emit chunksDue();
+}
+
+bool ViewSurface::levelsOfDetailReady(const VeskGrid& grid, RenderMode colouring) const
+{
+    const bool analysed = !readsSurfaceData(colouring)
+                       || (grid.surfaceValid && matrixHasShape(grid.curvature, grid.height - 1, grid.width - 1)
+                           && matrixHasShape(grid.slope, grid.height - 1, grid.width - 1));
+    return hierarchyCurrent_ && grid.normalsValid && surfaceIsDrawable(grid) && analysed;
+}
+
+void ViewSurface::startLevelOfDetailJob(VeskGrid& grid, RenderMode colouring)
+{
+    auto job = std::make_shared<Job>();
+    job->levelOfDetail = true;
+    job->request.mode = colouring;
+    job->request.vertices = !hierarchyCurrent_;
+    job->makesNormals = !grid.normalsValid || !surfaceIsDrawable(grid);
+    job_ = job;
+    VeskGrid* const target = &grid;
+    watcher_.setFuture(QtConcurrent::run([job, target] {
+        target->ensureNormals();
+        if (readsSurfaceData(job->request.mode))
+            target->ensureSurfaceAnalysis();
+        const bool cancelled = job->cancel.load();
+        job->filled = !cancelled && (!job->request.vertices || job->hierarchy.build(*target, &job->cancel));
+        job->done = true;
+    }));
+}
+
+void ViewSurface::dropFullSurface()
+{
+    buffers_.destroy();
+    uploadTimer_.stop();
+    verticesCurrent_ = false;
+    heldColouring_.reset();
+    heldCurves_.reset();
 }
 
 void ViewSurface::paintCurves(VeskGrid& grid, bool uCurves, int spacing)
@@ -98,6 +185,15 @@ bool ViewSurface::takeFinishedFill()
     watcher_.waitForFinished();
     if (!finished->filled)
         return false;
+    if (finished->levelOfDetail) {
+        if (finished->request.vertices) {
+            hierarchy_ = std::move(finished->hierarchy);
+            hierarchyCurrent_ = true;
+            chunks_.release();
+        }
+        emit surfaceReady();
+        return true;
+    }
     uploadFilled(finished->arrays, finished->request, false);
     return true;
 }

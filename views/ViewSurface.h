@@ -1,6 +1,8 @@
 #pragma once
 
 #include "grid/VeskGrid.h"
+#include "views/ChunkBuffers.h"
+#include "views/ChunkHierarchy.h"
 #include "views/SurfaceArrays.h"
 #include "views/SurfaceBuffers.h"
 
@@ -23,6 +25,12 @@
 // no turn spends more than a few tens of milliseconds copying. The worker reads the
 // grid (and may compute its curvature and slope), so whoever changes the grid calls
 // settle() first.
+//
+// Grids above kLargestExactSurface samples are drawn at levels of detail instead
+// (unless the screen error allowed is 0): the worker measures the chunk hierarchy
+// (ChunkHierarchy.h), and each frame draws every chunk in view at the coarsest level
+// whose error stays within maxScreenError pixels on screen, from the chunk meshes in
+// ChunkBuffers. Smaller grids, and any grid at an error of 0, draw every sample.
 class ViewSurface : public QObject {
     Q_OBJECT
 
@@ -30,6 +38,9 @@ public:
     // Grids of at most this many samples are filled on the GUI thread: their fill
     // takes a few tens of milliseconds at most.
     static constexpr std::int64_t kLargestFillInPlace = 1 << 19;
+
+    // Grids of at most this many samples draw every sample whatever the error allowed.
+    static constexpr std::int64_t kLargestExactSurface = 999'999;
 
     // What one turn of the event loop copies into the buffers at most.
     std::size_t bandBytes = SurfaceBuffers::kBandBytes;
@@ -59,11 +70,19 @@ public:
     // buffers: not filling and not uploading is a surface complete in its buffers.
     bool uploading() const { return (job_ != nullptr && job_->done && job_->filled) || buffers_.uploading(); }
 
+    // How far (pixels) a drawn surface may stray on screen from the full one; 0 draws
+    // every sample. The next paint follows a change.
+    void setMaxScreenError(float pixels);
+    float maxScreenError() const { return maxScreenError_; }
+    bool drawsLevelsOfDetail(const VeskGrid& grid) const;
+    // What the last level-of-detail frame drew.
+    const ChunkBuffers::FrameFigures& levelOfDetailFrame() const { return chunks_.lastFrame(); }
+
     // Frees the buffer objects, with the owning context current.
     void releaseBuffers();
 
     const SurfaceBuffers::Uploads& uploads() const { return buffers_.uploads(); }
-    std::size_t bufferBytes() const { return buffers_.bytes(); }
+    std::size_t bufferBytes() const { return buffers_.bytes() + chunks_.bytes(); }
 
 signals:
     // A fill is ready or an upload under way: call advanceUpload() with the context current.
@@ -72,6 +91,8 @@ signals:
     void surfaceReady();
     // settle() dropped a fill: the next paint starts it again.
     void fillDropped();
+    // A level-of-detail frame drew chunks at stand-in levels: the next paint makes more.
+    void chunksDue();
 
 private:
     struct Job {
@@ -81,6 +102,9 @@ private:
         std::atomic<bool> done{false}; // set last by the worker: the arrays are then the GUI thread's
         bool filled = false;
         bool makesNormals = false;
+        // Measures the chunk hierarchy (and makes the derived data its colouring reads) instead of filling arrays.
+        bool levelOfDetail = false;
+        ChunkHierarchy hierarchy;
     };
 
     // What the buffers lack for drawing the surface in a render mode, or the curves of
@@ -93,6 +117,12 @@ private:
     bool takeFinishedFill();
     void copyBand();
     void startFill(VeskGrid& grid, const SurfaceRequest& request);
+    void paintLevelsOfDetail(VeskGrid& grid, RenderMode colouring);
+    // The hierarchy is measured, and the normals and the colouring's data made.
+    bool levelsOfDetailReady(const VeskGrid& grid, RenderMode colouring) const;
+    void startLevelOfDetailJob(VeskGrid& grid, RenderMode colouring);
+    // Frees the full surface's buffers, which a level-of-detail frame does not draw.
+    void dropFullSurface();
     // Makes the derived data the request draws, then fills its arrays.
     static bool fill(VeskGrid& grid, const SurfaceRequest& request, SurfaceArrays& arrays,
                      const std::atomic<bool>* cancel);
@@ -103,6 +133,10 @@ private:
     std::optional<RenderMode> heldColouring_;
     // The direction of the profile lines held (true for the u-curves), if any.
     std::optional<bool> heldCurves_;
+    float maxScreenError_ = 1.0f;
+    ChunkHierarchy hierarchy_;
+    bool hierarchyCurrent_ = false;
+    ChunkBuffers chunks_;
     std::shared_ptr<Job> job_;
     QFutureWatcher<void> watcher_;
     // Runs the next upload step at the next turn of the event loop.

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QImage>
+#include <QMenu>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QtTest>
@@ -110,6 +111,22 @@ private slots:
             const QString fault = framingFault(view->grabFramebuffer());
             QVERIFY2(fault.isEmpty(), qPrintable(view->objectName() + QStringLiteral(": ") + fault));
         }
+    }
+
+    void theScreenErrorMenuSetsBothScreens()
+    {
+        ScriptedWindow window;
+        QVERIFY(window.exposed);
+        const QList<QAction*> choices = window->viewScreen_ErrorMenu->actions();
+        QCOMPARE(choices.size(), 5);
+        QVERIFY(choices[2]->isChecked()); // 1 pixel
+        choices[0]->trigger();
+        QVERIFY(choices[0]->isChecked() && !choices[2]->isChecked());
+        QCOMPARE(window->gLGrid1->surface.maxScreenError(), 0.0f);
+        QCOMPARE(window->gLGrid2->surface.maxScreenError(), 0.0f);
+        choices[3]->trigger();
+        QCOMPARE(window->gLGrid1->surface.maxScreenError(), 2.0f);
+        QCOMPARE(window->gLGrid2->surface.maxScreenError(), 2.0f);
     }
 
     void anEmptyScreenKeepsTheStartPose()

@@ -1,0 +1,231 @@
+// Levels of detail: what the hierarchy measures, the error the chosen levels make on
+// screen, and a rough terrain drawn without cracks.
+
+#include "diagnostics/CollectingSink.h"
+#include "support/ShownView.h"
+#include "support/TestGrids.h"
+#include "support/ViewCamera.h"
+#include "views/ChunkHierarchy.h"
+#include "views/ChunkMesh.h"
+#include "views/ChunkSelection.h"
+#include "views/GLGrid.h"
+#include "views/SurfaceCoordinates.h"
+#include "views/SurfaceFormat.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <random>
+
+namespace {
+
+// Hills with a rough surface on them: every level of a chunk strays from it.
+float roughHills(int row, int column)
+{
+    std::uint32_t hash = static_cast<std::uint32_t>(row) * 73856093u ^ static_cast<std::uint32_t>(column) * 19349663u;
+    hash = (hash ^ (hash >> 13)) * 1274126177u;
+    const float noise = static_cast<float>(hash >> 8) / static_cast<float>(1u << 24);
+    return 400.0f + 150.0f * std::sin(row * 0.02f) * std::cos(column * 0.017f) + 40.0f * std::sin(column * 0.11f)
+         + 6.0f * noise;
+}
+
+// Where a pixel lands on screen for a point in the surface's coordinates; false behind the eye.
+bool project(const PickCamera& camera, double x, double y, double z, double& px, double& py)
+{
+    const double* m = camera.modelView;
+    const double* p = camera.projection;
+    const double eye[4] = {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
+                           m[2] * x + m[6] * y + m[10] * z + m[14], 1.0};
+    double clip[4];
+    for (int i = 0; i < 4; ++i)
+        clip[i] = p[i] * eye[0] + p[4 + i] * eye[1] + p[8 + i] * eye[2] + p[12 + i] * eye[3];
+    if (!(clip[3] > 0.0))
+        return false;
+    px = (clip[0] / clip[3] + 1.0) * camera.viewport[2] / 2.0;
+    py = (clip[1] / clip[3] + 1.0) * camera.viewport[3] / 2.0;
+    return true;
+}
+
+// The largest distance on screen between a sample and the drawn mesh's point at the
+// same x and y, over the samples under the mesh's surface triangles.
+double largestScreenError(const VeskGrid& grid, const ChunkMesh& mesh, const PickCamera& camera)
+{
+    using namespace surface_coordinates;
+    const double scale = cellScale(grid.cellSize);
+    const auto vertex = [&](std::uint32_t index) { return mesh.vertices.data() + index * mesh.floatsPerVertex; };
+    double largest = 0.0;
+    for (std::size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
+        const float* a = vertex(mesh.indices[t]);
+        const float* b = vertex(mesh.indices[t + 1]);
+        const float* c = vertex(mesh.indices[t + 2]);
+        if (std::max({mesh.indices[t], mesh.indices[t + 1], mesh.indices[t + 2]})
+            >= static_cast<std::uint32_t>(mesh.surfaceVertices))
+            continue; // a skirt
+        const int firstColumn = static_cast<int>(std::lround(std::min({a[0], b[0], c[0]}) / scale));
+        const int lastColumn = static_cast<int>(std::lround(std::max({a[0], b[0], c[0]}) / scale));
+        const int firstRow = static_cast<int>(std::lround(std::min({a[1], b[1], c[1]}) / scale));
+        const int lastRow = static_cast<int>(std::lround(std::max({a[1], b[1], c[1]}) / scale));
+        const double area = (b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1]);
+        for (int row = firstRow; row <= lastRow; ++row)
+            for (int column = firstColumn; column <= lastColumn; ++column) {
+                const double x = static_cast<float>(column * scale);
+                const double y = static_cast<float>(row * scale);
+                const double wa = ((b[0] - x) * (c[1] - y) - (c[0] - x) * (b[1] - y)) / area;
+                const double wb = ((c[0] - x) * (a[1] - y) - (a[0] - x) * (c[1] - y)) / area;
+                const double wc = 1.0 - wa - wb;
+                if (wa < -1e-9 || wb < -1e-9 || wc < -1e-9)
+                    continue;
+                const double onMesh = wa * a[2] + wb * b[2] + wc * c[2];
+                const double sample = static_cast<float>(heightAbove(grid.heights[row][column], grid.minHeight));
+                double sx, sy, mx, my;
+                if (project(camera, x, y, sample, sx, sy) && project(camera, x, y, onMesh, mx, my))
+                    largest = std::max(largest, std::hypot(sx - mx, sy - my));
+            }
+    }
+    return largest;
+}
+
+// Terrain pixels of the full drawing, all of whose neighbours within reach are terrain
+// too, that the other drawing leaves white.
+int holesInside(const QImage& full, const QImage& other, int reach)
+{
+    const auto white = [](const QImage& image, int x, int y) { return (image.pixel(x, y) & 0xffffff) == 0xffffff; };
+    int holes = 0;
+    for (int y = reach; y < full.height() - reach; ++y)
+        for (int x = reach; x < full.width() - reach; ++x) {
+            bool inside = true;
+            for (int dy = -reach; dy <= reach && inside; ++dy)
+                for (int dx = -reach; dx <= reach && inside; ++dx)
+                    inside = !white(full, x + dx, y + dy);
+            if (inside && white(other, x, y))
+                ++holes;
+        }
+    return holes;
+}
+
+} // namespace
+
+class LevelsOfDetailTest : public QObject {
+    Q_OBJECT
+
+public:
+    static void initMain() { installDefaultSurfaceFormat(); }
+
+private slots:
+    void errorsStartAtZeroAndNeverFall()
+    {
+        VeskGrid grid;
+        fillTestGrid(grid, 300, 200, 20.0f, roughHills);
+        ChunkHierarchy hierarchy;
+        QVERIFY(hierarchy.build(grid));
+        QCOMPARE(hierarchy.chunkColumns(), 5); // 299 cells in chunks of 64
+        QCOMPARE(hierarchy.chunkRows(), 4);
+        QCOMPARE(hierarchy.levels(), 7);
+        for (int chunk = 0; chunk < hierarchy.chunkCount(); ++chunk) {
+            QCOMPARE(hierarchy.error(chunk, 0), 0.0f);
+            QVERIFY(hierarchy.error(chunk, 1) > 0.0f);
+            for (int level = 1; level < hierarchy.levels(); ++level)
+                QVERIFY(hierarchy.error(chunk, level) >= hierarchy.error(chunk, level - 1));
+        }
+    }
+
+    void aPlaneIsExactAtEveryLevelAndASpikeCountsInItsChunkAlone()
+    {
+        VeskGrid grid;
+        fillTestGrid(grid, 200, 150, 10.0f, [](int r, int c) { return 3.0f * r - 2.0f * c + 1000.0f; });
+        grid.heights[71][99] += 250.0f; // odd row and column: no level above 0 keeps it
+        ChunkHierarchy hierarchy;
+        QVERIFY(hierarchy.build(grid));
+        const int spiked = 1 * hierarchy.chunkColumns() + 1;
+        for (int chunk = 0; chunk < hierarchy.chunkCount(); ++chunk)
+            for (int level = 1; level < hierarchy.levels(); ++level) {
+                if (chunk == spiked)
+                    QVERIFY(std::fabs(hierarchy.error(chunk, level) - 250.0f) < 0.01f);
+                else
+                    QVERIFY(hierarchy.error(chunk, level) < 0.001f);
+            }
+    }
+
+    void aGridWithoutASurfaceHasNoHierarchy()
+    {
+        VeskGrid grid;
+        fillTestGrid(grid, 1, 50, 10.0f, roughHills);
+        ChunkHierarchy hierarchy;
+        QVERIFY(!hierarchy.build(grid));
+        QVERIFY(hierarchy.empty());
+        fillTestGrid(grid, 50, 50, 10.0f, roughHills);
+        grid.heights.pop_back();
+        QVERIFY(!hierarchy.build(grid));
+    }
+
+    // Random poses and bounds; every chunk drawn coarser than its samples stays within
+    // the bound on screen, measured by projecting each sample and the mesh above or below it.
+    void everyDrawnChunkStaysWithinTheBoundOnScreen()
+    {
+        VeskGrid grid;
+        fillTestGrid(grid, 400, 330, 20.0f, roughHills);
+        ChunkHierarchy hierarchy;
+        QVERIFY(hierarchy.build(grid));
+        const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+        std::mt19937 random(27); // a fixed seed: the same poses every run
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        int coarseChunks = 0;
+        for (int pose = 0; pose < 12; ++pose) {
+            const PickCamera camera =
+                viewCamera(400, 300, {-4.0 * unit(random), -4.0 * unit(random), -2.0 - 8.0 * unit(random)},
+                           1.0 + 2.0 * unit(random), {-85.0 + 60.0 * unit(random), 0.0, 360.0 * unit(random)});
+            const float bound = pose % 3 == 0 ? 0.5f : static_cast<float>(pose % 3);
+            for (const ChunkChoice& choice : chooseChunkLevels(hierarchy, placement, camera, bound)) {
+                if (choice.level == 0)
+                    continue;
+                ++coarseChunks;
+                const ChunkMesh mesh = buildChunkMesh(grid, hierarchy, choice.chunk, choice.level, RenderMode::Plain);
+                QVERIFY2(largestScreenError(grid, mesh, camera) <= bound + 1e-3,
+                         qPrintable(QStringLiteral("pose %1, chunk %2").arg(pose).arg(choice.chunk)));
+            }
+        }
+        QVERIFY(coarseChunks > 20);
+    }
+
+    // The rough terrain under a grazing camera, at a bound that mixes levels: no white
+    // pixel inside the full drawing's outline (away from its silhouette).
+    void aRoughTerrainUnderAGrazingCameraShowsNoCracks()
+    {
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        auto view = shownView(480, 360);
+        QVERIFY(view != nullptr);
+        fillTestGrid(view->grid, 1100, 1000, 20.0f, roughHills);
+        view->grid.normalsValid = false; // lit by its own normals, which the worker makes
+        QVERIFY(view->surface.drawsLevelsOfDetail(view->grid));
+        view->updateGUI();
+        view->setXRotation(-62);
+        view->setZRotation(35);
+        view->fitTerrain();
+        view->setScreenError(4.0);
+        // Frames until the hierarchy is in and every chunk is drawn at its own level.
+        const ChunkBuffers::FrameFigures& frame = view->surface.levelOfDetailFrame();
+        QImage coarse;
+        QTRY_VERIFY_WITH_TIMEOUT((coarse = view->grabFramebuffer(), frame.chunks > 0 && frame.standIns == 0), 60000);
+        const long long triangles = frame.triangles;
+        QVERIFY(triangles > 0);
+        QVERIFY(triangles < 2LL * 1099 * 999 / 4);
+
+        view->setScreenError(0.0);
+        QImage full;
+        QTRY_VERIFY_WITH_TIMEOUT((full = view->grabFramebuffer(), view->surface.uploads().vertices == 1
+                                                                      && !view->surface.filling()
+                                                                      && !view->surface.uploading()),
+                                 60000);
+        coarse.save(QStringLiteral(TALVANE_TEST_OUTPUT "/rough_levels_of_detail.png"));
+        full.save(QStringLiteral(TALVANE_TEST_OUTPUT "/rough_full.png"));
+        QVERIFY(countNonWhite(full) > 10000);
+        QCOMPARE(holesInside(full, coarse, 5), 0);
+    }
+};
+
+QTEST_MAIN(LevelsOfDetailTest)
+#include "test_levels_of_detail.moc"

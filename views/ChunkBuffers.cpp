@@ -1,0 +1,181 @@
+#include "views/ChunkBuffers.h"
+
+#include "diagnostics/Diagnostics.h"
+#include "views/ChunkMesh.h"
+#include "views/GridDrawing.h"
+#include "views/SurfaceColours.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+QOpenGLFunctions& functions()
+{
+    return *QOpenGLContext::currentContext()->functions();
+}
+
+const void* byteOffset(std::size_t bytes)
+{
+    return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(bytes));
+}
+
+unsigned makeBuffer(GLenum target, const void* data, std::size_t bytes)
+{
+    QOpenGLFunctions& gl = functions();
+    GLuint name = 0;
+    gl.glGenBuffers(1, &name);
+    gl.glBindBuffer(target, name);
+    gl.glBufferData(target, static_cast<qopengl_GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
+    gl.glBindBuffer(target, 0);
+    return name;
+}
+
+void deleteBuffer(unsigned& name)
+{
+    if (name != 0) {
+        const GLuint names[1] = {name};
+        functions().glDeleteBuffers(1, names);
+        name = 0;
+    }
+}
+
+} // namespace
+
+void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, const std::vector<ChunkChoice>& choices,
+                        RenderMode colouring, bool makeMissing)
+{
+    const RenderMode meshColouring = coloursSurface(colouring) ? colouring : RenderMode::Plain;
+    if (meshColouring != colouring_ || levels_ != hierarchy.levels()) {
+        release();
+        colouring_ = meshColouring;
+        levels_ = hierarchy.levels();
+    }
+    ++frame_;
+    lastFrame_ = {};
+    const bool coloured = meshColouring != RenderMode::Plain;
+    const auto start = std::chrono::steady_clock::now();
+    const auto budgetLeft = [&] {
+        return std::chrono::steady_clock::now() - start < std::chrono::milliseconds(buildMilliseconds);
+    };
+
+    setSurfaceMaterial(kDefaultSurfaceColour);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    if (coloured) {
+        // The per-vertex colour stands for the material, as in the full surface's drawing.
+        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+        glEnable(GL_COLOR_MATERIAL);
+        glEnableClientState(GL_COLOR_ARRAY);
+    }
+    for (const ChunkChoice& choice : choices) {
+        Entry* entry = held(choice.chunk, choice.level);
+        if (entry == nullptr && makeMissing && budgetLeft())
+            entry = make(grid, hierarchy, choice.chunk, choice.level);
+        if (entry == nullptr) {
+            entry = standIn(hierarchy, choice.chunk, choice.level);
+            // The coarsest level is a handful of vertices: made whatever the budget.
+            if (entry == nullptr && makeMissing)
+                entry = make(grid, hierarchy, choice.chunk, hierarchy.levels() - 1);
+            ++lastFrame_.standIns;
+        }
+        if (entry != nullptr)
+            drawEntry(*entry, coloured);
+    }
+    functions().glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    functions().glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (coloured) {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisable(GL_COLOR_MATERIAL);
+    }
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    evictUnused();
+}
+
+ChunkBuffers::Entry* ChunkBuffers::held(int chunk, int level)
+{
+    const auto found = entries_.find(static_cast<long long>(chunk) * levels_ + level);
+    return found == entries_.end() ? nullptr : &found->second;
+}
+
+ChunkBuffers::Entry* ChunkBuffers::standIn(const ChunkHierarchy& hierarchy, int chunk, int level)
+{
+    for (int finer = level - 1; finer >= 0; --finer)
+        if (Entry* entry = held(chunk, finer))
+            return entry;
+    for (int coarser = level + 1; coarser < hierarchy.levels(); ++coarser)
+        if (Entry* entry = held(chunk, coarser))
+            return entry;
+    return nullptr;
+}
+
+ChunkBuffers::Entry* ChunkBuffers::make(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level)
+{
+    const ChunkMesh mesh = buildChunkMesh(grid, hierarchy, chunk, level, colouring_);
+    Entry entry;
+    entry.floatsPerVertex = mesh.floatsPerVertex;
+    entry.indexCount = static_cast<int>(mesh.indices.size());
+    entry.vertices = makeBuffer(GL_ARRAY_BUFFER, mesh.vertices.data(), mesh.vertices.size() * sizeof(float));
+    entry.indices =
+        makeBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices.data(), mesh.indices.size() * sizeof(std::uint32_t));
+    entry.bytes = mesh.bytes();
+    bytes_ += entry.bytes;
+    return &(entries_[static_cast<long long>(chunk) * levels_ + level] = entry);
+}
+
+void ChunkBuffers::drawEntry(Entry& entry, bool coloured)
+{
+    QOpenGLFunctions& gl = functions();
+    const GLsizei stride = static_cast<GLsizei>(entry.floatsPerVertex * sizeof(float));
+    gl.glBindBuffer(GL_ARRAY_BUFFER, entry.vertices);
+    glVertexPointer(3, GL_FLOAT, stride, byteOffset(0));
+    glNormalPointer(GL_FLOAT, stride, byteOffset(3 * sizeof(float)));
+    if (coloured)
+        glColorPointer(3, GL_FLOAT, stride, byteOffset(6 * sizeof(float)));
+    gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, entry.indices);
+    glDrawElements(GL_TRIANGLES, entry.indexCount, GL_UNSIGNED_INT, nullptr);
+    entry.drawnInFrame = frame_;
+    ++lastFrame_.chunks;
+    lastFrame_.triangles += entry.indexCount / 3;
+}
+
+void ChunkBuffers::evictUnused()
+{
+    if (bytes_ <= kMostBytes)
+        return;
+    // The least recently drawn go first; what this frame drew stays.
+    std::vector<std::pair<long long, long long>> byAge;
+    for (const auto& [key, entry] : entries_)
+        if (entry.drawnInFrame < frame_)
+            byAge.emplace_back(entry.drawnInFrame, key);
+    std::sort(byAge.begin(), byAge.end());
+    for (const auto& [drawn, key] : byAge) {
+        if (bytes_ <= kMostBytes)
+            break;
+        releaseEntry(entries_[key]);
+        entries_.erase(key);
+    }
+}
+
+void ChunkBuffers::releaseEntry(Entry& entry)
+{
+    deleteBuffer(entry.vertices);
+    deleteBuffer(entry.indices);
+    bytes_ -= entry.bytes;
+}
+
+void ChunkBuffers::release()
+{
+    for (auto& [key, entry] : entries_)
+        releaseEntry(entry);
+    entries_.clear();
+    bytes_ = 0;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "views/ChunkHierarchy.h"
+#include "views/ChunkSelection.h"
+#include "views/RenderMode.h"
+
+#include <cstddef>
+#include <unordered_map>
+
+// The chunk meshes a level-of-detail frame draws, in buffer objects made as frames
+// first need them and given back when they have not been drawn for a while and the
+// buffers hold more than kMostBytes, so that OpenGL holds about what the screen
+// shows rather than the whole terrain. Making meshes stops for the frame after
+// kBuildMilliseconds: a chunk whose level is not in yet is drawn at a level that is
+// (a finer one first), or its coarsest, which costs almost nothing; the view then
+// asks for another frame. Every call needs the owning context current.
+class ChunkBuffers {
+public:
+    static constexpr std::size_t kMostBytes = std::size_t{256} << 20;
+    static constexpr int kBuildMilliseconds = 25;
+
+    struct FrameFigures {
+        int chunks = 0;
+        long long triangles = 0;
+        // Chunks drawn at another level than chosen, their own not being in yet.
+        int standIns = 0;
+    };
+
+    // How long a frame may spend making meshes.
+    int buildMilliseconds = kBuildMilliseconds;
+
+    ChunkBuffers() = default;
+    ChunkBuffers(const ChunkBuffers&) = delete;
+    ChunkBuffers& operator=(const ChunkBuffers&) = delete;
+
+    // Draws the chosen chunks lit, coloured per vertex in a mode with colours of its
+    // own. With makeMissing false nothing is made (the grid is not to be read now):
+    // only the meshes held are drawn.
+    void draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, const std::vector<ChunkChoice>& choices,
+              RenderMode colouring, bool makeMissing);
+    // The meshes held belong to heights or colours no longer shown.
+    void release();
+
+    const FrameFigures& lastFrame() const { return lastFrame_; }
+    std::size_t bytes() const { return bytes_; }
+
+private:
+    struct Entry {
+        unsigned vertices = 0;
+        unsigned indices = 0;
+        int indexCount = 0;
+        int floatsPerVertex = 6;
+        std::size_t bytes = 0;
+        long long drawnInFrame = 0;
+    };
+
+    Entry* make(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level);
+    Entry* held(int chunk, int level);
+    // A level of the chunk already held, the nearest finer one first; null if none.
+    Entry* standIn(const ChunkHierarchy& hierarchy, int chunk, int level);
+    void drawEntry(Entry& entry, bool coloured);
+    void evictUnused();
+    void releaseEntry(Entry& entry);
+
+    std::unordered_map<long long, Entry> entries_;
+    int levels_ = 0;
+    RenderMode colouring_ = RenderMode::Plain;
+    std::size_t bytes_ = 0;
+    long long frame_ = 0;
+    FrameFigures lastFrame_;
+};

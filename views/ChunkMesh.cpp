@@ -1,0 +1,78 @@
+#include "views/ChunkMesh.h"
+
+#include "views/SurfaceColours.h"
+#include "views/SurfaceCoordinates.h"
+
+#include <algorithm>
+
+namespace {
+
+using namespace surface_coordinates;
+
+Rgba vertexColour(const VeskGrid& grid, RenderMode mode, int row, int column)
+{
+    if (mode == RenderMode::HeightColours)
+        return heightColour(grid, grid.heights[row][column]);
+    // The cell whose lower-left corner the sample is; the last row takes the cells below it.
+    return cellColour(grid, mode, std::min(row, grid.height - 2), column);
+}
+
+} // namespace
+
+ChunkMesh buildChunkMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level, RenderMode mode)
+{
+    ChunkMesh mesh;
+    const bool coloured = coloursSurface(mode);
+    mesh.floatsPerVertex = coloured ? 9 : 6;
+    const std::vector<int> rows = levelSamples(hierarchy.firstRow(chunk), hierarchy.lastRow(chunk), level);
+    const std::vector<int> columns = levelSamples(hierarchy.firstColumn(chunk), hierarchy.lastColumn(chunk), level);
+    const int rowCount = static_cast<int>(rows.size());
+    const int columnCount = static_cast<int>(columns.size());
+    const double scale = cellScale(grid.cellSize);
+
+    const auto putVertex = [&](int row, int column, double depthBelow) {
+        const double z = heightAbove(grid.heights[row][column], grid.minHeight) - depthBelow;
+        const Vector3& normal = grid.normals[row][column];
+        mesh.vertices.insert(mesh.vertices.end(),
+                             {static_cast<float>(static_cast<double>(column) * scale),
+                              static_cast<float>(static_cast<double>(row) * scale), static_cast<float>(z),
+                              static_cast<float>(normal.x), static_cast<float>(normal.y), static_cast<float>(normal.z)});
+        if (coloured) {
+            const Rgba colour = vertexColour(grid, mode, row, column);
+            mesh.vertices.insert(mesh.vertices.end(), {colour.red, colour.green, colour.blue});
+        }
+    };
+    for (const int row : rows)
+        for (const int column : columns)
+            putVertex(row, column, 0.0);
+    mesh.surfaceVertices = rowCount * columnCount;
+
+    // As a strip through (row0, column0), (row1, column0), (row0, column1), (row1, column1) splits the cell.
+    const auto at = [columnCount](int i, int j) { return static_cast<std::uint32_t>(i * columnCount + j); };
+    for (int i = 0; i + 1 < rowCount; ++i)
+        for (int j = 0; j + 1 < columnCount; ++j)
+            mesh.indices.insert(mesh.indices.end(),
+                                {at(i, j), at(i + 1, j), at(i, j + 1), at(i, j + 1), at(i + 1, j), at(i + 1, j + 1)});
+
+    // Edges: 0 first row, 1 last row, 2 first column, 3 last column.
+    for (int edge = 0; edge < 4; ++edge) {
+        const double depth = static_cast<double>(hierarchy.skirtDepth(chunk, level, edge)) * kHeightScale;
+        if (depth == 0.0)
+            continue;
+        const bool alongRow = edge < 2;
+        const int count = alongRow ? columnCount : rowCount;
+        const std::uint32_t firstFoot = static_cast<std::uint32_t>(mesh.vertices.size() / mesh.floatsPerVertex);
+        std::vector<std::uint32_t> tops;
+        for (int k = 0; k < count; ++k) {
+            const int i = alongRow ? (edge == 0 ? 0 : rowCount - 1) : k;
+            const int j = alongRow ? k : (edge == 2 ? 0 : columnCount - 1);
+            tops.push_back(at(i, j));
+            putVertex(rows[i], columns[j], depth);
+        }
+        for (int k = 0; k + 1 < count; ++k) {
+            const std::uint32_t foot = firstFoot + static_cast<std::uint32_t>(k);
+            mesh.indices.insert(mesh.indices.end(), {tops[k], foot, tops[k + 1], tops[k + 1], foot, foot + 1});
+        }
+    }
+    return mesh;
+}
