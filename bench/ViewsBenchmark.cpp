@@ -9,12 +9,22 @@
 // (GL_RASTERIZER_DISCARD, rasterise:0): what remains is the submission and vertex work,
 // and the difference to the whole frame llvmpipe's triangle setup and rasterising.
 //
+// Levels of detail: frames of 2,049², 4,097² and 8,193² terrains (16,385² with
+// TALVANE_BENCH_16385=1; it holds about 8 GB) drawn chunk by chunk within 0.5, 1 and 2
+// pixels of the full surface, once every chunk level they need is in; the triangles
+// drawn, and the frame's difference to the frame of every chunk at its own samples
+// (the full surface's triangles): PSNR, and the share of pixels more than 8 grey
+// levels off. Also the time to measure a terrain's hierarchy.
+//
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/ViewsBenchmark
 // (the GL renderer is printed in the context lines of the output).
 
 #include "diagnostics/CollectingSink.h"
 #include "grid/VeskGrid.h"
 #include "views/CameraFraming.h"
+#include "views/ChunkBuffers.h"
+#include "views/ChunkHierarchy.h"
+#include "views/ChunkSelection.h"
 #include "views/GridDrawing.h"
 #include "views/RenderMode.h"
 #include "views/SurfaceArrays.h"
@@ -36,7 +46,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -237,6 +249,127 @@ void BM_BandedUpload(benchmark::State& state)
     state.counters["bands"] = bands;
 }
 
+std::vector<unsigned char> framePixels()
+{
+    std::vector<unsigned char> pixels(std::size_t{kFrameWidth} * kFrameHeight * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+// Draws frames until every chunk is drawn at its chosen level (none stands in), then
+// returns the last one's figures.
+ChunkBuffers::FrameFigures settledFrame(ChunkBuffers& chunks, const VeskGrid& grid, const ChunkHierarchy& hierarchy,
+                                        const std::vector<ChunkChoice>& choices, RenderMode mode)
+{
+    do {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        chunks.draw(grid, hierarchy, choices, mode, true);
+        glFinish();
+    } while (chunks.lastFrame().standIns > 0);
+    return chunks.lastFrame();
+}
+
+const ChunkHierarchy& hierarchyOf(const VeskGrid& grid)
+{
+    static ChunkHierarchy hierarchy;
+    static const VeskGrid* measured = nullptr;
+    static int measuredWidth = 0;
+    if (measured != &grid || measuredWidth != grid.width) {
+        hierarchy.build(grid);
+        measured = &grid;
+        measuredWidth = grid.width;
+    }
+    return hierarchy;
+}
+
+void BM_LevelOfDetailFrame(benchmark::State& state)
+{
+    const auto mode = static_cast<RenderMode>(state.range(1));
+    const float maxPixels = static_cast<float>(state.range(2)) / 2.0f;
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    const ChunkHierarchy& hierarchy = hierarchyOf(grid);
+    setUpView(grid, mode);
+    PickCamera camera{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
+    glGetIntegerv(GL_VIEWPORT, camera.viewport);
+    const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+
+    // The yardstick: every chunk at level 0, a few hundred at a time so that no more
+    // than those are held at once.
+    std::vector<unsigned char> full;
+    {
+        const std::vector<ChunkChoice> exact = chooseChunkLevels(hierarchy, placement, camera, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        constexpr std::size_t kSlice = 256;
+        for (std::size_t first = 0; first < exact.size(); first += kSlice) {
+            ChunkBuffers slice;
+            slice.buildMilliseconds = 1 << 30;
+            slice.draw(grid, hierarchy,
+                       std::vector<ChunkChoice>(exact.begin() + first,
+                                                exact.begin() + std::min(exact.size(), first + kSlice)),
+                       mode, true);
+            glFinish();
+            slice.release();
+        }
+        full = framePixels();
+    }
+
+    ChunkBuffers chunks;
+    const ChunkBuffers::FrameFigures figures =
+        settledFrame(chunks, grid, hierarchy, chooseChunkLevels(hierarchy, placement, camera, maxPixels), mode);
+    const std::vector<unsigned char> drawn = framePixels();
+    double squares = 0.0;
+    std::size_t off = 0;
+    for (std::size_t pixel = 0; pixel < drawn.size(); pixel += 3) {
+        int grey[2] = {0, 0};
+        for (int channel = 0; channel < 3; ++channel) {
+            const double difference = double(drawn[pixel + channel]) - double(full[pixel + channel]);
+            squares += difference * difference;
+            grey[0] += drawn[pixel + channel];
+            grey[1] += full[pixel + channel];
+        }
+        if (std::abs(grey[0] - grey[1]) > 3 * 8)
+            ++off;
+    }
+    const double meanSquare = squares / double(drawn.size());
+
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        chunks.draw(grid, hierarchy, chooseChunkLevels(hierarchy, placement, camera, maxPixels), mode, true);
+        glFinish();
+    }
+    state.counters["triangles"] = double(figures.triangles);
+    state.counters["chunks"] = figures.chunks;
+    state.counters["psnr_db"] = meanSquare == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / meanSquare);
+    state.counters["off8_percent"] = 100.0 * double(off) / double(drawn.size() / 3);
+    state.counters["buffer_mb"] = double(chunks.bytes()) / 1e6;
+    chunks.release();
+}
+
+void BM_HierarchyBuild(benchmark::State& state)
+{
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        ChunkHierarchy hierarchy;
+        hierarchy.build(grid);
+        benchmark::DoNotOptimize(hierarchy.error(0, 1));
+    }
+}
+
+void levelOfDetailArguments(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->ArgNames({"side", "mode", "twice_pixels"});
+    std::vector<int> sides{2049, 4097, 8193};
+    if (const char* huge = std::getenv("TALVANE_BENCH_16385"); huge != nullptr && huge[0] == '1')
+        sides.push_back(16385);
+    for (const int side : sides)
+        for (const RenderMode mode : {RenderMode::Plain, RenderMode::HeightColours})
+            for (const int twicePixels : {1, 2, 4})
+                benchmark->Args({side, static_cast<int>(mode), twicePixels});
+}
+
 // Sizes outermost, so that each terrain is made once.
 void frameArguments(benchmark::internal::Benchmark* benchmark)
 {
@@ -264,6 +397,10 @@ BENCHMARK(BM_BufferFill)->ArgNames({"side", "parallel"})->ArgsProduct({{513, 102
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_BufferUpload)->ArgNames({"side"})->Args({513})->Args({1025})->Args({2049})->Args({4097})
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
+BENCHMARK(BM_LevelOfDetailFrame)->Apply(levelOfDetailArguments)->Unit(benchmark::kMillisecond)->Iterations(5)
+    ->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_HierarchyBuild)->ArgNames({"side"})->Args({2049})->Args({4097})->Unit(benchmark::kMillisecond)
+    ->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_BandedUpload)->ArgNames({"side", "replacing", "contours"})
     ->ArgsProduct({{513, 1025, 2049, 4097}, {0, 1}, {0, 1}})
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
