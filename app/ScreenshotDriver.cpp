@@ -1,10 +1,14 @@
 // Makes the README's pictures of the window.
 // Usage: talvane_screenshot [--go] <terrain> <output.png>
+//        talvane_screenshot --levels <terrain> <full.png> <levels.png>
 //   without --go: the terrain in both screens, the right one coarsened once with
 //                 Chaikin, rendered "Height Colored";
 //   with --go:    a "Go" running on the terrain refined twice (the example refined
 //                 twice and coarsened once, blocks of 20), its progress dialog showing
-//                 a fraction over the window; the Go is then cancelled.
+//                 a fraction over the window; the Go is then cancelled;
+//   with --levels: the terrain in both screens, "Height Colored", at View > Screen
+//                 Error "Full Resolution" and then at 1 pixel (levels of detail
+//                 for a terrain above 999,999 samples).
 // It drives the window through its own controls, as a user would, and saves what
 // the screen shows. Runs under a real (or virtual) X display.
 
@@ -13,7 +17,9 @@
 #include "views/GLGrid.h"
 #include "views/SurfaceFormat.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QProgressDialog>
@@ -112,6 +118,43 @@ QPixmap pictureOfRunningGo(TalvaneMainWindow& window)
     return picture;
 }
 
+// Each screen's surface complete in its buffers, every chunk at its own level.
+void settleEverySample(TalvaneMainWindow& window)
+{
+    settleScreens(window);
+    const auto complete = [](const GLGrid* view) {
+        return !view->surface.filling() && !view->surface.uploading()
+            && view->surface.levelOfDetailFrame().standIns == 0;
+    };
+    while (!complete(window.gLGrid1) || !complete(window.gLGrid2))
+        settle(200);
+    settle(500);
+}
+
+bool savePicture(const QPixmap& picture, const QString& output)
+{
+    if (picture.isNull() || !picture.save(output, "PNG")) {
+        std::fprintf(stderr, "talvane_screenshot: could not save %s\n", qPrintable(output));
+        return false;
+    }
+    std::printf("Saved %s (%i x %i)\n", qPrintable(output), picture.width(), picture.height());
+    return true;
+}
+
+// The screen-error choices in menu order: "Full Resolution" first, 1 pixel third.
+bool picturesOfLevels(TalvaneMainWindow& window, const QString& fullOutput, const QString& levelsOutput)
+{
+    window.radioButton2->click();
+    const QList<QAction*> errors = window.viewScreen_ErrorMenu->actions();
+    errors[0]->trigger();
+    settleEverySample(window);
+    if (!savePicture(window.grab(), fullOutput))
+        return false;
+    errors[2]->trigger();
+    settleEverySample(window);
+    return savePicture(window.grab(), levelsOutput);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -119,11 +162,18 @@ int main(int argc, char** argv)
     installDefaultSurfaceFormat();
     QApplication application(argc, argv);
     QStringList arguments = QApplication::arguments();
+    if (arguments.size() == 5 && arguments.at(1) == QStringLiteral("--levels")) {
+        TalvaneMainWindow window;
+        if (!loadBothScreens(window, arguments.at(2)))
+            return 1;
+        return picturesOfLevels(window, arguments.at(3), arguments.at(4)) ? 0 : 1;
+    }
     const bool runningGo = arguments.size() == 4 && arguments.at(1) == QStringLiteral("--go");
     if (runningGo)
         arguments.removeAt(1);
     if (arguments.size() != 3) {
-        std::fprintf(stderr, "usage: talvane_screenshot [--go] <terrain> <output.png>\n");
+        std::fprintf(stderr, "usage: talvane_screenshot [--go] <terrain> <output.png>\n"
+                             "       talvane_screenshot --levels <terrain> <full.png> <levels.png>\n");
         return 2;
     }
     const QString& terrain = arguments.at(1);
@@ -133,10 +183,5 @@ int main(int argc, char** argv)
     if (!loadBothScreens(window, terrain))
         return 1;
     const QPixmap picture = runningGo ? pictureOfRunningGo(window) : pictureOfScreens(window);
-    if (picture.isNull() || !picture.save(output, "PNG")) {
-        std::fprintf(stderr, "talvane_screenshot: could not save %s\n", qPrintable(output));
-        return 1;
-    }
-    std::printf("Saved %s (%i x %i)\n", qPrintable(output), picture.width(), picture.height());
-    return 0;
+    return savePicture(picture, output) ? 0 : 1;
 }

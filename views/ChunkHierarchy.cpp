@@ -146,14 +146,17 @@ float ChunkHierarchy::measureLevel(const VeskGrid& grid, int chunk, int level) c
             const double h01 = grid.heights[row0][column1];
             const double h10 = grid.heights[row1][column0];
             const double h11 = grid.heights[row1][column1];
+            const double perRow = 1.0 / (row1 - row0);
+            const double perColumn = 1.0 / (column1 - column0);
             for (int row = row0; row <= row1; ++row) {
-                const double v = static_cast<double>(row - row0) / (row1 - row0);
+                const double v = (row - row0) * perRow;
+                const auto& heights = grid.heights[row];
                 for (int column = column0; column <= column1; ++column) {
-                    const double u = static_cast<double>(column - column0) / (column1 - column0);
+                    const double u = (column - column0) * perColumn;
                     // The cell's two triangles meet along the diagonal from (row1, column0) to (row0, column1).
                     const double onMesh = u + v <= 1.0 ? h00 + u * (h01 - h00) + v * (h10 - h00)
                                                        : h11 + (1.0 - u) * (h10 - h11) + (1.0 - v) * (h01 - h11);
-                    largest = std::max(largest, std::fabs(grid.heights[row][column] - onMesh));
+                    largest = std::max(largest, std::fabs(heights[column] - onMesh));
                 }
             }
         }
