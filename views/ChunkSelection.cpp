@@ -63,15 +63,16 @@ double focalPixels(const PickCamera& camera)
          / 2.0;
 }
 
-// Eye-space length of one height unit of the surface.
-double eyeHeightUnit(const PickCamera& camera)
+// Eye-space length of a unit along one of the surface's axes (0 x, 1 y, 2 z).
+double eyeLength(const PickCamera& camera, int axis)
 {
-    const double* m = camera.modelView;
-    return std::sqrt(m[8] * m[8] + m[9] * m[9] + m[10] * m[10]) * kHeightScale;
+    const double* column = camera.modelView + 4 * axis;
+    return std::sqrt(column[0] * column[0] + column[1] * column[1] + column[2] * column[2]);
 }
 
-// Pixels per height unit of error anywhere in the box, or infinity when it reaches the eye's plane.
-double pixelsPerErrorUnit(const std::array<Point4, 8>& eye, const PickCamera& camera)
+// Pixels that a segment of unit eye-space length anywhere in the box can span on screen,
+// or infinity when the box reaches the eye's plane.
+double pixelsPerEyeUnit(const std::array<Point4, 8>& eye, const PickCamera& camera)
 {
     double nearest = std::numeric_limits<double>::infinity();
     double farthest = 0.0;
@@ -81,18 +82,10 @@ double pixelsPerErrorUnit(const std::array<Point4, 8>& eye, const PickCamera& ca
     }
     if (!(nearest > 0.0))
         return std::numeric_limits<double>::infinity();
-    return focalPixels(camera) * eyeHeightUnit(camera) * farthest / (nearest * nearest);
+    return focalPixels(camera) * farthest / (nearest * nearest);
 }
 
 } // namespace
-
-double projectedErrorBound(const ChunkHierarchy& hierarchy, int chunk, const SurfacePlacement& placement,
-                           const PickCamera& camera, float errorHeight)
-{
-    if (errorHeight == 0.0f)
-        return 0.0;
-    return errorHeight * pixelsPerErrorUnit(eyeCorners(hierarchy, chunk, placement, camera), camera);
-}
 
 std::vector<ChunkChoice> chooseChunkLevels(const ChunkHierarchy& hierarchy, const SurfacePlacement& placement,
                                            const PickCamera& camera, float maxPixels)
@@ -102,11 +95,15 @@ std::vector<ChunkChoice> chooseChunkLevels(const ChunkHierarchy& hierarchy, cons
         const std::array<Point4, 8> eye = eyeCorners(hierarchy, chunk, placement, camera);
         if (outsideView(eye, camera))
             continue;
-        const double perUnit = pixelsPerErrorUnit(eye, camera);
+        const double perEyeUnit = pixelsPerEyeUnit(eye, camera);
+        const double perHeightUnit = perEyeUnit * eyeLength(camera, 2) * kHeightScale;
+        const double perCell = perEyeUnit * std::max(eyeLength(camera, 0), eyeLength(camera, 1)) * placement.cellScale;
         int level = hierarchy.levels() - 1;
         const auto withinBound = [&](int candidate) {
             const float error = hierarchy.error(chunk, candidate);
-            return maxPixels > 0.0f && (error == 0.0f || error * perUnit <= maxPixels);
+            const bool closeEnough = error == 0.0f || error * perHeightUnit <= maxPixels;
+            const bool fineEnough = double(1 << candidate) * perCell <= kCellPixelsPerErrorPixel * maxPixels;
+            return maxPixels > 0.0f && closeEnough && fineEnough;
         };
         while (level > 0 && !withinBound(level))
             --level;

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-
 // Where the surface puts a grid's samples (SurfaceCoordinates.h).
 struct SurfacePlacement {
     double cellScale = 0.0;
@@ -17,19 +16,23 @@ struct ChunkChoice {
     int level = 0;
 };
 
-// The most pixels by which a vertical error of errorHeight (height units) anywhere in
-// the chunk can move a point on screen. For a point e in eye space at depth w and a
-// displacement d, the projection moves by K |d x e|' / (w (w + d_w)) <= K |d| |e| / w^2,
-// K being the focal length in pixels; the chunk's box (skirts included) bounds |e| from
-// above and w from below. Infinite when the box reaches the eye's plane.
-double projectedErrorBound(const ChunkHierarchy& hierarchy, int chunk, const SurfacePlacement& placement,
-                           const PickCamera& camera, float errorHeight);
+// How long (pixels) the cells of a chosen level may be on screen, per pixel of error
+// allowed. The lighting and colours are interpolated across a cell from its corners, so
+// a level whose cells span many pixels loses the shading of the samples between them
+// even where its heights stay close; at 2 (cells of 2 pixels at a bound of 1) that loss is
+// confined to detail finer than 2 pixels, and a frame of the whole screen still needs only
+// a few hundred thousand triangles.
+inline constexpr double kCellPixelsPerErrorPixel = 2.0;
 
 // The camera (matrices and viewport in pixels, as OpenGL holds them) projects with a
 // frustum, as the views set it.
 //
 // The chunks in the view volume, each at its coarsest level whose projected error is
-// at most maxPixels (level 0 where no coarser one is); maxPixels 0 chooses level 0
-// everywhere.
+// at most maxPixels and whose cells span at most kCellPixelsPerErrorPixel x maxPixels
+// (level 0 where no coarser one does); maxPixels 0 chooses level 0 everywhere. The
+// projected error is bounded, not estimated: for a point e in eye space at depth w and a
+// displacement d, the projection moves by at most K |d| |e| / (w (w + d_w)), K being the
+// focal length in pixels; the chunk's box (skirts included) bounds |e| from above and the
+// depths from below, and a box reaching the eye's plane takes level 0.
 std::vector<ChunkChoice> chooseChunkLevels(const ChunkHierarchy& hierarchy, const SurfacePlacement& placement,
                                            const PickCamera& camera, float maxPixels);
