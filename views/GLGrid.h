@@ -39,6 +39,10 @@ public:
     // in row-major order. Both are -1 for a grid without samples.
     void pickVertex(int mouseX, int mouseY, int& row, int& column);
 
+    // How far (pixels) the surface of a large grid may stray on screen from the full
+    // one, drawn at levels of detail; 0 draws every sample (ViewSurface).
+    void setScreenError(double pixels);
+
     // Clears the frame and applies the camera.
     void applyViewTransform();
     // Centres the terrain and moves the camera so that all of it is in view, keeping
@@ -107,9 +111,6 @@ public slots:
     void unsubdivide(int subdivisiontype);
     // --- end of the file, details and multiresolution commands ---
     void setRenderMethod(int m);
-    // How far (pixels) the surface of a large grid may stray on screen from the full
-    // one, drawn at levels of detail; 0 draws every sample (ViewSurface).
-    void setScreenError(double pixels);
     void toggleRenderUCurves();
     void setContourSpacing(int s);
     void showMatches(bool on);

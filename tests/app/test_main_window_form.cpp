@@ -405,7 +405,9 @@ private slots:
         QCOMPARE(bar->actions().at(2)->menu(), window.multiresolutionMenu);
         QCOMPARE(bar->actions().at(3)->menu(), window.viewMenu);
         QCOMPARE(window.viewMenu->title(), QStringLiteral("&View"));
-        QCOMPARE(window.viewMenu->actions(), (QList<QAction*>{window.viewFit_TerrainAction, window.viewMessagesAction}));
+        QCOMPARE(window.viewMenu->actions(), (QList<QAction*>{window.viewFit_TerrainAction,
+                                                              window.viewScreen_ErrorMenu->menuAction(),
+                                                              window.viewMessagesAction}));
         QCOMPARE(window.viewFit_TerrainAction->text(), QStringLiteral("Fit Terrain"));
         QCOMPARE(window.viewFit_TerrainAction->shortcut(), QKeySequence(Qt::Key_F));
         QCOMPARE(window.fileMenu->title(), QStringLiteral("&File"));
