@@ -421,7 +421,7 @@ private slots:
         QCOMPARE(window.editUndoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
         QCOMPARE(window.editRedoAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
         QCOMPARE(window.multiresolutionMenu->title(), QStringLiteral("&Multiresolution"));
-        QCOMPARE(actionTexts(window.viewMenu), (QStringList{"Fit Terrain", "&Messages"}));
+        QCOMPARE(actionTexts(window.viewMenu), (QStringList{"Fit Terrain", "Screen &Error", "&Messages"}));
 
         QCOMPARE(actionTexts(window.fileMenu),
                  (QStringList{"&Save", "&Load", "Recent &Terrains", "&Convert PNG", "--", "E&xit"}));
