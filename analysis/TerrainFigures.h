@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/HeightField.h"
-#include "analysis/PowerSpectrum.h"
+#include "analysis/OctavePower.h"
 #include "analysis/SeamRatio.h"
 
 #include <optional>

@@ -4,7 +4,7 @@
 #include "AnalysisTestGrids.h"
 
 #include "analysis/Fft.h"
-#include "analysis/PowerSpectrum.h"
+#include "analysis/OctavePower.h"
 
 #include <gtest/gtest.h>
 #include <tbb/global_control.h>

@@ -1,4 +1,4 @@
-#include "analysis/PowerSpectrum.h"
+#include "analysis/OctavePower.h"
 
 #include "analysis/Fft.h"
 #include "analysis/PlaneRemoval.h"
