@@ -1,10 +1,11 @@
 #pragma once
 
+#include "grid/NoDataHeight.h"
+
 #include <optional>
 
 // Heights GDAL marks as missing: the band's no-data value and NaN (and infinities)
 // become -9999, the marker the grid files use and the statistics leave out.
-inline constexpr float kNoDataHeight = -9999.0f;
 
 class RasterNoData {
 public:

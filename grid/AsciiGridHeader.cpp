@@ -54,6 +54,8 @@ bool readAsciiGridHeader(TokenReader& reader, AsciiGridHeader& header, QString& 
     double cellSize = 0.0;
     double xSpacing = 0.0;
     bool haveXSpacing = false;
+    bool sevenLineSpacing = false; // xdim, as the seven-line grid writes it
+    double noData = 0.0;
 
     std::string_view token;
     for (;;) {
@@ -103,9 +105,13 @@ bool readAsciiGridHeader(TokenReader& reader, AsciiGridHeader& header, QString& 
         case HeaderKey::XSpacing:
             valid = parseNumber(value, xSpacing);
             haveXSpacing = valid;
+            sevenLineSpacing = sameKey(keyText, "xdim");
+            break;
+        case HeaderKey::NoData:
+            valid = parseNumber(value, noData);
             break;
         default:
-            // Origin, the y spacing and the no-data value are not used, but must be numbers.
+            // Origin and the y spacing are not used, but must be numbers.
             double ignored = 0.0;
             valid = parseNumber(value, ignored);
             break;
@@ -134,6 +140,8 @@ bool readAsciiGridHeader(TokenReader& reader, AsciiGridHeader& header, QString& 
         return false;
     }
     header.cellSizeDegrees = haveCellSize ? cellSize : xSpacing;
+    if (seen[static_cast<int>(HeaderKey::NoData)] && (haveCellSize || !sevenLineSpacing))
+        header.standardNoData = noData;
     problem = unusableSpacingProblem(header.cellSizeDegrees);
     return problem.isEmpty();
 }

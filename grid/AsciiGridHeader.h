@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Header of an ASCII grid (".grd", ".asc"): lines of a key and a value, read by key,
 // case-insensitive, ending where the first height begins. Two layouts are in use:
 //
@@ -17,12 +19,16 @@
 //   NODATA_value  -9999
 //
 // Every key must be one of those, at most once; ncols, nrows and a spacing
-// (cellsize, dx or xdim, in degrees) are required. The origin and the no-data value
-// are not used: the grid has no origin, and heights of -100 or less count as no data.
+// (cellsize, dx or xdim, in degrees) are required. The origin is not used: the grid has
+// no origin. Heights of -100 or less count as no data; a standard grid (spaced by
+// cellsize or dx) may also declare a no-data value of its own, which the loader honours.
 struct AsciiGridHeader {
     long long columns = 0;
     long long rows = 0;
     double cellSizeDegrees = 0.0;
+    // The declared NODATA_value of a standard ESRI grid; empty for the seven-line grid,
+    // whose own rule (-100 or less) stays the only one.
+    std::optional<double> standardNoData;
 };
 
 // Reads the header from the start of the file. On success the reader stands before

@@ -1,9 +1,11 @@
 #include "diagnostics/Diagnostics.h"
 #include "grid/AsciiGridHeader.h"
 #include "grid/CellSize.h"
+#include "grid/GridExport.h"
 #include "grid/GridFloatHeader.h"
 #include "grid/GridSizeLimit.h"
 #include "grid/HeightTextReader.h"
+#include "grid/NoDataHeight.h"
 #include "grid/StdioFile.h"
 #include "grid/TerrainLoading.h"
 #include "grid/TokenReader.h"
@@ -92,14 +94,34 @@ void appendRow(VeskGrid& grid, const std::vector<float>& row)
     grid.heights.emplace_back(row.begin(), row.end());
 }
 
-// The header beside a float grid: the data file's name without ".flt", plus ".hdr".
-QString gridFloatHeaderFor(const QString& fileName)
+// A standard ESRI grid marks missing heights with the value its header declares. Where
+// that value lies above -100 the statistics and the views would take those samples for
+// heights, so they become the marker every grid file uses; returns how many did. At or
+// below -100 a height already counts as missing and is kept as the file has it.
+long long markDeclaredNoData(VeskGrid& grid, double declaredNoData)
 {
-    QString headerName = fileName;
-    headerName.remove(QStringLiteral(".flt"));
-    headerName.remove(QStringLiteral(".FLT"));
-    headerName.append(QStringLiteral(".hdr"));
-    return headerName;
+    if (!(declaredNoData > -100.0))
+        return 0;
+    const auto marker = static_cast<float>(declaredNoData);
+    long long marked = 0;
+    for (int row = 0; row < grid.height; ++row) {
+        for (int col = 0; col < grid.width; ++col) {
+            float& height = grid.heights[row][col];
+            if (height == marker) {
+                height = kNoDataHeight;
+                ++marked;
+            }
+        }
+    }
+    return marked;
+}
+
+HeightTally tallyOfHeights(const VeskGrid& grid)
+{
+    HeightTally tally;
+    for (int row = 0; row < grid.height; ++row)
+        tally.addAll(&grid.heights[row][0], static_cast<std::size_t>(grid.width));
+    return tally;
 }
 
 // Bytes in memory that could not be given a stream (no memory for it).
@@ -214,6 +236,13 @@ bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
     }
     file.reset();
 
+    if (header.standardNoData) {
+        const long long marked = markDeclaredNoData(*this, *header.standardNoData);
+        if (marked > 0) {
+            diagnostics::reportf("%lld heights are no-data and stored as -9999\n", marked);
+            tally = tallyOfHeights(*this);
+        }
+    }
     finishLoad(*this, fileName, fileCellSize, tally);
     return true;
 }
@@ -222,7 +251,7 @@ bool VeskGrid::loadFLTFile(QString fileName)
 {
     startLoad(*this, "Binary");
 
-    const QString headerName = gridFloatHeaderFor(fileName);
+    const QString headerName = gridFloatHeaderName(fileName);
 
     GridFloatHeader header;
     {
@@ -246,7 +275,7 @@ bool VeskGrid::loadFLTFile(QString fileName)
 bool VeskGrid::loadFLTBuffers(std::string_view headerBytes, std::string_view dataBytes, QString fileName)
 {
     startLoad(*this, "Binary");
-    const QString headerName = gridFloatHeaderFor(fileName);
+    const QString headerName = gridFloatHeaderName(fileName);
     GridFloatHeader header;
     {
         StdioFile headerFile = openMemoryStream(headerBytes);

@@ -3,8 +3,11 @@
 #include "diagnostics/CollectingSink.h"
 #include "grid/CellSize.h"
 #include "grid/FixedFormat.h"
+#include "grid/GridExport.h"
 
 #include <gtest/gtest.h>
+
+#include <QFileInfo>
 
 #include <bit>
 #include <cmath>
@@ -367,6 +370,25 @@ TEST_F(GridFilesTest, StandardEsriGridIsReadByItsKeys)
     }
 }
 
+TEST_F(GridFilesTest, StandardGridsDeclaredNoDataBecomesTheMarkerButTheSevenLineGridKeepsItsRule)
+{
+    // Standard layout: samples at the declared value are missing, whatever the value.
+    writeTextFile(path("declared.asc"), "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\ncellsize 0.001\n"
+                                        "NODATA_value -1.234567890123\n10 -1.234567890123 30\n");
+    VeskGrid grid;
+    ASSERT_TRUE(loadQuietly(grid, path("declared.asc"))) << grid.lastError.toStdString();
+    EXPECT_EQ(grid.heights[0][1], -9999.0f);
+    EXPECT_EQ(grid.averageHeight, 20.0f);
+    EXPECT_EQ(grid.minHeight, 10.0f);
+
+    // The seven-line grid: only -100 or less is missing, its NODATA_value line is fixed text.
+    writeTextFile(path("seven.grd"), "ncols 3\nnrows 1\nxllcorner 0\nyllcorner 0\nxdim 0.001\nydim 0.001\n"
+                                     "NODATA_value 5\n10 5 30\n");
+    ASSERT_TRUE(loadQuietly(grid, path("seven.grd"))) << grid.lastError.toStdString();
+    EXPECT_EQ(grid.heights[0][1], 5.0f);
+    EXPECT_EQ(grid.minHeight, 5.0f);
+}
+
 // --- Binary float grids ------------------------------------------------------------
 
 TEST_F(GridFilesTest, FloatGridOfTheRealDemMatchesItsAsciiTwin)
@@ -408,6 +430,23 @@ TEST_F(GridFilesTest, KeyOrderedBigEndianFloatGridIsSwapped)
     EXPECT_EQ(grid.cellSize, 30.0f);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(grid.heights[i / 4][i % 4], values[i]);
+}
+
+TEST_F(GridFilesTest, FloatGridHeaderIsFoundByTheSameNameItIsWrittenUnder)
+{
+    // Only the last extension gives way to ".hdr": a ".flt" inside a folder's name stays.
+    std::filesystem::create_directories(directory / "v1.flt");
+    VeskGrid written;
+    written.resize(2, 2);
+    written.heights = {{1.0f, 2.0f}, {3.0f, 4.0f}};
+    written.cellSize = 30.0f;
+    written.hasData = true;
+    QString errorText;
+    ASSERT_TRUE(writeGridFloat(written, path("v1.flt/dem.flt"), errorText)) << errorText.toStdString();
+    ASSERT_TRUE(QFileInfo::exists(path("v1.flt/dem.hdr")));
+    VeskGrid grid;
+    ASSERT_TRUE(loadQuietly(grid, path("v1.flt/dem.flt"), true)) << grid.lastError.toStdString();
+    EXPECT_EQ(grid.heights[1][1], 4.0f);
 }
 
 TEST_F(GridFilesTest, FloatGridIgnoresBytesAfterTheLastRow)
