@@ -1,7 +1,9 @@
-// Every writer and every scheme's coarsening and refinement, run through talvane-cli on
-// the real DEM and on a generated 1025 x 1025 terrain, must give the very bytes the
-// tool gave before its grid model was reworked for large terrains. The SHA-256 of each
-// output file (and of info's JSON line) was recorded then, in cli-output-sha256.txt.
+// Every writer and every scheme's coarsening and refinement, the heightmap and GeoTIFF
+// round trips, transfer and the PNG conversion, run through talvane-cli on the real DEMs
+// and on a generated 1025 x 1025 terrain, must give the very bytes the tool gave before
+// its grid model was reworked for large terrains and before the matrices moved into one
+// block each. The SHA-256 of each output file (and of info's JSON line) was recorded
+// then, in cli-output-sha256.txt.
 
 #include "CliTestSupport.h"
 
@@ -67,6 +69,13 @@ const OutputCase outputCases[] = {
     {"chaikin-refine-with-details",
      {{"coarsen", "IN", "coarse.flt", "--scheme", "chaikin", "--details"},
       {"refine", "coarse.flt", "fine.grd", "--scheme", "chaikin", "--details", "DETAILS"}}},
+    {"geotiff", {{"convert", "IN", "out.tif"}, {"convert", "out.tif", "back.flt"}}},
+    {"heightmap-png", {{"convert", "IN", "out.png"}, {"convert", "out.png", "back.flt"}}},
+    {"heightmap-r16", {{"convert", "IN", "out.r16"}, {"convert", "out.r16", "back.flt"}}},
+    {"transfer",
+     {{"coarsen", "IN", "coarse.flt", "--scheme", "chaikin", "--levels", "2"},
+      {"transfer", "coarse.flt", "IN", "quilt.flt", "--block", "20"},
+      {"transfer", "coarse.flt", "IN", "multifractal.flt", "--method", "multifractal", "--block", "20"}}},
 };
 
 std::string firstDetailsFile(const std::string& folder)
@@ -95,7 +104,14 @@ protected:
 
     static std::string generatedTerrain() { return generated->path("fbm1025.flt"); }
 
-    std::string input() const { return GetParam() == "jacksboro" ? sampleGrid() : generatedTerrain(); }
+    std::string input() const
+    {
+        if (GetParam() == "jacksboro")
+            return sampleGrid();
+        if (GetParam() == "n36w085")
+            return std::string(TALVANE_TEST_DATA) + "/N36W085_cut.hgt";
+        return generatedTerrain();
+    }
 
     // Compares hash against the recorded one for key; a mismatch prints the line the
     // table would need, so a deliberate change of format can be recorded knowingly.
@@ -149,4 +165,22 @@ TEST_P(CliOutputIdentity, EveryWriterAndSchemeGivesTheRecordedBytes)
     EXPECT_GE(compared, 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(Terrains, CliOutputIdentity, ::testing::Values("jacksboro", "fbm1025"));
+INSTANTIATE_TEST_SUITE_P(Terrains, CliOutputIdentity, ::testing::Values("jacksboro", "n36w085", "fbm1025"));
+
+unsigned char mixedPixel(int x, int y, int channel)
+{
+    return static_cast<unsigned char>((x * 13 + y * 5 + channel * 71 + (x * y) % 29) % 256);
+}
+
+TEST(CliOutputIdentityOfPng, AnRgbPngConvertsToTheRecordedGrid)
+{
+    const std::map<std::string, std::string> hashes = recordedHashes();
+    ScratchFolder folder;
+    ASSERT_TRUE(writeRgbPng(folder.path("image.png"), 1025, 1023, false, mixedPixel));
+    const ProcessResult run = runCli({"convert", folder.path("image.png"), folder.path("out.grd"), "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string hash = sha256(readFileBytes(folder.path("out.grd")));
+    const auto found = hashes.find("png/out.grd");
+    ASSERT_NE(found, hashes.end()) << "no recorded hash for png/out.grd; now: " << hash << " png/out.grd";
+    EXPECT_EQ(found->second, hash) << "png/out.grd changed; now: " << hash << " png/out.grd";
+}
