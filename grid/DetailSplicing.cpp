@@ -1,6 +1,7 @@
 #include "grid/DetailSplicing.h"
 #include "diagnostics/Diagnostics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -10,15 +11,6 @@ namespace {
 
 // Five candidates at each end of the matrix.
 constexpr int kCandidates = 5;
-
-bool isRectangular(const FloatMatrix& matrix)
-{
-    for (const auto& row : matrix) {
-        if (row.size() != matrix.front().size())
-            return false;
-    }
-    return true;
-}
 
 int valuesPerRow(const FloatMatrix& matrix)
 {
@@ -103,12 +95,12 @@ std::vector<float> seamDifferences(const FloatMatrix& matrix, int second)
 
 bool canSpliceColumns(const FloatMatrix& matrix)
 {
-    return !matrix.empty() && isRectangular(matrix) && valuesPerRow(matrix) >= kMinSpliceLength;
+    return !matrix.empty() && valuesPerRow(matrix) >= kMinSpliceLength;
 }
 
 bool canSpliceRows(const FloatMatrix& matrix)
 {
-    return static_cast<int>(matrix.size()) >= kMinSpliceLength && isRectangular(matrix);
+    return static_cast<int>(matrix.size()) >= kMinSpliceLength;
 }
 
 bool spliceColumns(FloatMatrix& matrix, int targetWidth, SpliceChoice* choice)
@@ -135,10 +127,12 @@ bool spliceColumns(FloatMatrix& matrix, int targetWidth, SpliceChoice* choice)
     // same index sequence, so each row is done whole before the next.
     const int first = chosen.first;
     const int second = chosen.second;
-    for (auto& row : matrix) {
+    FloatMatrix spliced = FloatMatrix::uninitialized(matrix.size(), static_cast<std::size_t>(targetWidth));
+    for (std::size_t r = 0; r < matrix.size(); ++r) {
+        FloatRow& row = spliced[r];
+        std::copy(matrix[r].begin(), matrix[r].end(), row.begin());
         for (int j = second; j < width; ++j)
             row[j] = row[first + j - second];
-        row.resize(static_cast<std::size_t>(targetWidth));
         int source = first + width - second;
         for (int j = width; j < targetWidth; ++j) {
             row[j] = row[source];
@@ -146,6 +140,7 @@ bool spliceColumns(FloatMatrix& matrix, int targetWidth, SpliceChoice* choice)
                 source = first;
         }
     }
+    matrix = std::move(spliced);
 
     diagnostics::reportf("Differences were . . .");
     for (const float difference : seamDifferences(matrix, second))
@@ -172,15 +167,16 @@ bool spliceRows(FloatMatrix& matrix, int targetHeight, SpliceChoice* choice)
 
     const int first = chosen.first;
     const int second = chosen.second;
+    FloatMatrix spliced = FloatMatrix::uninitialized(static_cast<std::size_t>(targetHeight), matrix.columns());
+    std::copy_n(matrix.data(), matrix.valueCount(), spliced.data());
     for (int j = second; j < rows; ++j)
-        matrix[j] = matrix[first + j - second];
-    matrix.reserve(static_cast<std::size_t>(targetHeight));
+        spliced[j] = spliced[first + j - second];
     int source = first + rows - second;
-    while (static_cast<int>(matrix.size()) < targetHeight) {
-        std::vector<float> copy = matrix[source];
-        matrix.push_back(std::move(copy));
+    for (int j = rows; j < targetHeight; ++j) {
+        spliced[j] = spliced[source];
         if (++source == second)
             source = first;
     }
+    matrix = std::move(spliced);
     return true;
 }

@@ -218,17 +218,6 @@ bool hasNoValues(const FloatMatrix& matrix)
     return matrix.empty() || matrix.front().empty();
 }
 
-// Every row is written with as many values as the first row holds, so no row
-// may be shorter than the first.
-bool hasShortRow(const FloatMatrix& matrix)
-{
-    for (const auto& row : matrix) {
-        if (row.size() < matrix.front().size())
-            return true;
-    }
-    return false;
-}
-
 struct DetailSummary {
     float largest = -100.0f;
     float smallest = 100.0f;
@@ -287,16 +276,6 @@ bool writeDetailFile(const FloatMatrix& rowDetails, const FloatMatrix& columnDet
         error = QStringLiteral("*** Error *** details passed to writeDetail have 0 size for file ") + fileName;
         return false;
     }
-    if (hasShortRow(rowDetails) || hasShortRow(columnDetails)) {
-        diagnostics::reportf("*** Error *** details passed to writeDetail have rows shorter than their first row for "
-                    "file %s.\n",
-                    path.constData());
-        error = QStringLiteral("*** Error *** details passed to writeDetail have rows shorter than their first "
-                               "row for file ") +
-                fileName;
-        return false;
-    }
-
     io::AtomicFileWrite save(path.toStdString());
     std::FILE* file = save.stream();
     if (!file) {
@@ -617,9 +596,9 @@ bool VeskGrid::readDetailText(std::string_view text, const QString& fileName)
     }
 
     FloatMatrix rowDetails(static_cast<std::size_t>(header.rowDetailRows()),
-                           std::vector<float>(static_cast<std::size_t>(header.rowDetailValues()), 0.0f));
+                           static_cast<std::size_t>(header.rowDetailValues()));
     FloatMatrix columnDetails(static_cast<std::size_t>(header.columnDetailRows()),
-                              std::vector<float>(static_cast<std::size_t>(header.columnDetailValues()), 0.0f));
+                              static_cast<std::size_t>(header.columnDetailValues()));
 
     std::string badToken;
     const MatrixRead rowRead = readMatrix(tokens, rowDetails, badToken);

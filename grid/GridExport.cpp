@@ -194,7 +194,7 @@ bool writeEsriAsciiGrid(const VeskGrid& grid, const QString& fileName, QString& 
     std::string line;
     for (int row = 0; row < grid.height; ++row) {
         line.clear();
-        const std::vector<float>& values = grid.heights[row];
+        const FloatRow& values = grid.heights[row];
         for (int col = 0; col < grid.width; ++col) {
             if (col > 0)
                 line.push_back(' ');
@@ -234,7 +234,12 @@ bool writeGridFloat(const VeskGrid& grid, const QString& dataFileName, QString& 
     std::string rowBytes;
     rowBytes.resize(static_cast<std::size_t>(grid.width) * sizeof(float));
     for (int row = 0; row < grid.height; ++row) {
-        const std::vector<float>& values = grid.heights[row];
+        const FloatRow& values = grid.heights[row];
+        if constexpr (std::endian::native == std::endian::little) {
+            // The row's bytes are the file's already on this host.
+            data.appendBytes(reinterpret_cast<const char*>(values.data()), rowBytes.size());
+            continue;
+        }
         for (int col = 0; col < grid.width; ++col) {
             // Taking the bytes from the value, low byte first, is little-endian on any host.
             const std::uint32_t bits = std::bit_cast<std::uint32_t>(values[col]);

@@ -31,19 +31,6 @@ QString shownToken(std::string_view token)
         + (shown < token.size() ? QStringLiteral("...") : QString());
 }
 
-float decodeFloat(const unsigned char* bytes, bool bigEndian)
-{
-    std::uint32_t bits;
-    if (bigEndian) {
-        bits = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8)
-            | std::uint32_t{bytes[3]};
-    } else {
-        bits = std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8) | (std::uint32_t{bytes[2]} << 16)
-            | (std::uint32_t{bytes[3]} << 24);
-    }
-    return std::bit_cast<float>(bits);
-}
-
 // Empties the grid after a failed load and records why; the reason has been printed.
 bool refuseLoad(VeskGrid& grid, const QString& reason)
 {
@@ -79,19 +66,23 @@ bool refuseUnreadable(VeskGrid& grid, const QString& fileName, long long heights
                                         .arg(heightsRead));
 }
 
-// Sizes the grid for a terrain whose rows the loader appends one by one: each row is
-// written once, never zero-filled first and overwritten.
+// Sizes the grid for a terrain whose heights the loader writes in place, each once:
+// never zero-filled first and overwritten.
 void startHeights(VeskGrid& grid, long long columns, long long rows)
 {
     grid.width = static_cast<int>(columns);
     grid.height = static_cast<int>(rows);
-    grid.heights.clear();
-    grid.heights.reserve(static_cast<std::size_t>(rows));
+    grid.heights.reshape(static_cast<std::size_t>(rows), static_cast<std::size_t>(columns));
 }
 
-void appendRow(VeskGrid& grid, const std::vector<float>& row)
+// Puts a float grid's bytes, read as they are into the heights, in this machine's order.
+void swapFromFileOrder(float* values, std::size_t count, bool bigEndian)
 {
-    grid.heights.emplace_back(row.begin(), row.end());
+    if (bigEndian == (std::endian::native == std::endian::big))
+        return;
+    auto* words = reinterpret_cast<std::uint32_t*>(values);
+    for (std::size_t i = 0; i < count; ++i)
+        words[i] = __builtin_bswap32(words[i]);
 }
 
 // A standard ESRI grid marks missing heights with the value its header declares. Where
@@ -180,29 +171,19 @@ bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
     // Heights are floats: a number beyond their range would become infinite. The first
     // such height is remembered and the load refused once the text is read.
     long long firstBeyondRange = -1;
+    float* const stored = heights.data();
     long long taken = 0;
-    const auto rowWidth = static_cast<std::size_t>(width);
     const HeightTextOutcome outcome = readHeightText(reader, file.get(), expected, [&](const double* values, std::size_t count) {
         tally.addAll(values, count);
-        while (count > 0) {
-            if (heights.empty() || heights.back().size() == rowWidth) {
-                heights.emplace_back();
-                heights.back().reserve(rowWidth);
-            }
-            std::vector<float>& row = heights.back();
-            const std::size_t filled = row.size();
-            const std::size_t run = std::min(count, rowWidth - filled);
-            row.insert(row.end(), values, values + run);
-            if (firstBeyondRange < 0) {
-                const auto beyond = std::find_if(row.begin() + static_cast<std::ptrdiff_t>(filled), row.end(),
-                                                 [](float value) { return !std::isfinite(value); });
-                if (beyond != row.end())
-                    firstBeyondRange = taken + (beyond - row.begin() - static_cast<std::ptrdiff_t>(filled));
-            }
-            taken += static_cast<long long>(run);
-            values += run;
-            count -= run;
+        float* const run = stored + taken;
+        for (std::size_t i = 0; i < count; ++i)
+            run[i] = static_cast<float>(values[i]);
+        if (firstBeyondRange < 0) {
+            const float* beyond = std::find_if(run, run + count, [](float value) { return !std::isfinite(value); });
+            if (beyond != run + count)
+                firstBeyondRange = taken + (beyond - run);
         }
+        taken += static_cast<long long>(count);
     });
     const long long read = outcome.heightsRead;
     if (firstBeyondRange >= 0) {
@@ -317,15 +298,14 @@ bool VeskGrid::readFLTData(StdioFile& file, const QString& fileName, const GridF
 
     startHeights(*this, header.columns, header.rows);
     HeightTally tally;
-    // Whole rows at a time: the data is rows of 4-byte floats, first row first.
-    std::vector<unsigned char> rowBytes(static_cast<std::size_t>(width) * 4);
-    std::vector<float> rowValues(static_cast<std::size_t>(width));
+    // The data is rows of 4-byte floats, first row first: read as it is into the heights,
+    // then put in this machine's order, checked and tallied a row at a time.
+    const auto rowWidth = static_cast<std::size_t>(width);
     for (int row = 0; row < height; ++row) {
-        const std::size_t got = std::fread(rowBytes.data(), 1, rowBytes.size(), file.get());
+        float* const values = heights[row].data();
+        const std::size_t got = std::fread(values, 1, rowWidth * 4, file.get());
         const int complete = static_cast<int>(got / 4);
-        float* values = rowValues.data();
-        for (int col = 0; col < complete; ++col)
-            values[col] = decodeFloat(rowBytes.data() + 4 * col, header.bigEndian);
+        swapFromFileOrder(values, static_cast<std::size_t>(complete), header.bigEndian);
         const float* const notFinite
             = std::find_if(values, values + complete, [](float value) { return !std::isfinite(value); });
         if (notFinite != values + complete) {
@@ -343,7 +323,6 @@ bool VeskGrid::readFLTData(StdioFile& file, const QString& fileName, const GridF
                 return refuseUnreadable(*this, fileName, tally.count());
             return refusePrematureEnd(*this, fileName, tally.count(), expected);
         }
-        appendRow(*this, rowValues);
     }
     file.reset();
 

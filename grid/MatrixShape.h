@@ -19,6 +19,5 @@ bool matrixHasShape(const Matrix& matrix, int rows, int columns)
     return true;
 }
 
-// "R X C" description of a matrix for messages: its rows and the values in its first
-// row, with " (rows of unequal length)" added when the rows differ.
+// "R X C" description of a matrix for messages: its rows and the values in each.
 std::string describeMatrix(const FloatMatrix& matrix);

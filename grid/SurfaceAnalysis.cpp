@@ -15,7 +15,7 @@ namespace {
 // Face normals of the cells of one row: entry 2c is the first triangle of cell c,
 // (r, c), (r+1, c), (r, c+1); entry 2c+1 the second, (r+1, c+1), (r, c+1), (r+1, c).
 // Both point up and have unit length.
-void computeFaceRow(const std::vector<float>& upper, const std::vector<float>& lower,
+void computeFaceRow(const FloatRow& upper, const FloatRow& lower,
                     std::vector<Vector3>& faces)
 {
     const std::size_t cells = upper.size() - 1;
@@ -102,20 +102,11 @@ Vector3 vertexNormal(const Vector3* above, const Vector3* below, std::size_t c, 
     return sum;
 }
 
-bool isRectangular(const FloatMatrix& matrix, std::size_t columns)
-{
-    for (const auto& row : matrix) {
-        if (row.size() != columns)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 void VeskGrid::ensureNormals()
 {
-    if (!matrixHasShape(normals, static_cast<int>(heights.size()), heights.empty() ? 0 : static_cast<int>(heights[0].size())))
+    if (!matrixHasShape(normals, static_cast<int>(heights.rows()), static_cast<int>(heights.columns())))
         normalsValid = false;
     calculateNormals();
 }
@@ -135,16 +126,16 @@ void VeskGrid::calculateNormals()
 
     // The normals take the shape of the heights, whatever the size fields say, so
     // that nothing here reads outside them.
-    const std::size_t rows = heights.size();
-    const std::size_t columns = rows > 0 ? heights[0].size() : 0;
+    const std::size_t rows = heights.rows();
+    const std::size_t columns = heights.columns();
     normals.resize(rows);
     for (auto& row : normals)
         row.resize(columns);
 
-    if (rows < 2 || columns < 2 || !isRectangular(heights, columns)) {
+    if (rows < 2 || columns < 2) {
         // No cells: there is no surface to tilt, so every sample faces up.
         for (std::size_t r = 0; r < rows; ++r) {
-            normals[r].assign(heights[r].size(), Vector3{0.0, 0.0, 1.0});
+            normals[r].assign(columns, Vector3{0.0, 0.0, 1.0});
         }
         normalsValid = true;
         return;
@@ -174,20 +165,20 @@ void VeskGrid::calculateCurvature()
 {
     diagnostics::reportf("starting to calculate curvature\n");
 
-    const std::size_t rows = heights.size();
-    const std::size_t columns = rows > 0 ? heights[0].size() : 0;
-    const bool hasCells = rows >= 2 && columns >= 2 && isRectangular(heights, columns);
+    const std::size_t rows = heights.rows();
+    const std::size_t columns = heights.columns();
+    const bool hasCells = rows >= 2 && columns >= 2;
     const std::size_t cellRows = hasCells ? rows - 1 : 0;
     const std::size_t cellColumns = hasCells ? columns - 1 : 0;
-    curvature.assign(cellRows, std::vector<float>(cellColumns, 0.0f));
-    slope.assign(cellRows, std::vector<float>(cellColumns, 0.0f));
+    curvature.assign(cellRows, cellColumns);
+    slope.assign(cellRows, cellColumns);
 
     const float s = cellSize * (1.0f / 3.0f);
     const float d = 2.0f * s;
     float largest = 0.0f;
     for (std::size_t r = 0; r < cellRows; ++r) {
-        const std::vector<float>& upper = heights[r];
-        const std::vector<float>& lower = heights[r + 1];
+        const FloatRow& upper = heights[r];
+        const FloatRow& lower = heights[r + 1];
         for (std::size_t c = 0; c < cellColumns; ++c) {
             const float z00 = upper[c];
             const float z01 = upper[c + 1];

@@ -2,7 +2,9 @@
 #include "diagnostics/Diagnostics.h"
 #include "grid/MatrixShape.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 VeskGrid::VeskGrid() = default;
 
@@ -24,9 +26,7 @@ void VeskGrid::resize(int newWidth, int newHeight)
     height = newHeight < 0 ? 0 : newHeight;
     if (width == 0 || height == 0)
         return;
-    heights.resize(height);
-    for (auto& row : heights)
-        row.resize(width, 0.0f);
+    heights.assign(height, width);
     // The normals are not allocated here: ensureNormals makes them when they are needed.
 }
 
@@ -81,31 +81,35 @@ void VeskGrid::adjustSize(int newWidth, int newHeight)
         normalsValid = false;
     }
 
-    if (newWidth != width) {
+    // Each row keeps its first values and repeats its last one; added rows repeat the
+    // last row. A grid that only shrinks keeps its block, its rows moved up in place.
+    if (newWidth <= width && newHeight <= height) {
+        float* const values = heights.data();
+        for (int row = 1; newWidth != width && row < newHeight; ++row)
+            std::memmove(values + static_cast<std::size_t>(row) * newWidth,
+                         values + static_cast<std::size_t>(row) * width, sizeof(float) * newWidth);
+        heights.reshape(newHeight, newWidth);
+    } else {
+        const int keptRows = std::min(height, newHeight);
+        FloatMatrix resized = FloatMatrix::uninitialized(newHeight, newWidth);
+        for (int row = 0; row < newHeight; ++row) {
+            const FloatRow& from = heights[std::min(row, keptRows - 1)];
+            float* const copiedEnd = std::copy_n(from.data(), std::min(width, newWidth), resized[row].data());
+            std::fill(copiedEnd, resized[row].end(), from[width - 1]);
+        }
+        heights = std::move(resized);
+    }
+    if (newWidth != width)
         diagnostics::reportf("adjusting width from %i to %i\n", width, newWidth);
-        for (int row = 0; row < height; ++row) {
-            const float lastHeight = heights[row][width - 1];
-            heights[row].resize(newWidth, lastHeight);
-            if (keepNormals)
-                normals[row].resize(newWidth, Vector3{0.0, 0.0, 1.0});
-        }
-        width = newWidth;
-    }
-
-    if (newHeight != height) {
+    if (keepNormals && newWidth != width)
+        for (int row = 0; row < height; ++row)
+            normals[row].resize(newWidth, Vector3{0.0, 0.0, 1.0});
+    if (newHeight != height)
         diagnostics::reportf("adjusting height from %i to %i\n", height, newHeight);
-        if (newHeight < height) {
-            heights.resize(newHeight);
-            if (keepNormals)
-                normals.resize(newHeight);
-        } else {
-            const std::vector<float> lastRow = heights[height - 1];
-            heights.resize(newHeight, lastRow);
-            if (keepNormals)
-                normals.resize(newHeight, std::vector<Vector3>(width, Vector3{0.0, 0.0, 1.0}));
-        }
-        height = newHeight;
-    }
+    if (keepNormals && newHeight != height)
+        normals.resize(newHeight, std::vector<Vector3>(newWidth, Vector3{0.0, 0.0, 1.0}));
+    width = newWidth;
+    height = newHeight;
 
     // Curvature and slope no longer match the cells; the drawing recomputes them.
     surfaceValid = false;

@@ -18,12 +18,11 @@ FloatMatrix refineRowsWithDetails(const FloatMatrix& coarse, const FloatMatrix& 
 {
     const StencilList plain = chaikinRefineStencils(lineLength);
     const StencilList displacement = chaikinDisplacementStencils(lineLength);
-    FloatMatrix fine(count);
+    FloatMatrix fine = FloatMatrix::uninitialized(count, plain.size());
     for (int y = 0; y < count; ++y) {
         const float* coarseLine = coarse[y].data();
         const float* detailLine = lineDetails[y].data();
-        std::vector<float>& out = fine[y];
-        out.resize(plain.size());
+        FloatRow& out = fine[y];
         for (std::size_t k = 0; k < plain.size(); ++k) {
             const float refined = static_cast<float>(stencilSum(plain[k], coarseLine));
             const float offset = static_cast<float>(stencilSum(displacement[k], detailLine));
@@ -40,7 +39,7 @@ FloatMatrix refineColumnsWithDetails(const FloatMatrix& coarse, const FloatMatri
 {
     const StencilList plain = chaikinRefineStencils(lineLength);
     const StencilList displacement = chaikinDisplacementStencils(lineLength);
-    FloatMatrix fine(plain.size(), std::vector<float>(columns));
+    FloatMatrix fine = FloatMatrix::uninitialized(plain.size(), columns);
     std::vector<float> offsets(columns);
     for (std::size_t k = 0; k < plain.size(); ++k) {
         float* out = fine[k].data();

@@ -36,7 +36,7 @@ void refineLine(const float* coarse, const float* lineDetails, int n, float* fin
 // `rowDetails` when given.
 FloatMatrix refineRows(const FloatMatrix& coarse, const FloatMatrix* rowDetails, int n, int count)
 {
-    FloatMatrix fine(count, std::vector<float>(2 * n - 1));
+    FloatMatrix fine = FloatMatrix::uninitialized(count, 2 * n - 1);
     for (int y = 0; y < count; ++y)
         refineLine(coarse[y].data(), rowDetails ? (*rowDetails)[y].data() : nullptr, n, fine[y].data());
     return fine;
@@ -45,7 +45,7 @@ FloatMatrix refineRows(const FloatMatrix& coarse, const FloatMatrix* rowDetails,
 // Rule 2 down the first `columns` columns of n rows, a whole output row at a time.
 FloatMatrix refineColumns(const FloatMatrix& coarse, const FloatMatrix* columnDetails, int n, int columns)
 {
-    FloatMatrix fine(2 * n - 1, std::vector<float>(columns));
+    FloatMatrix fine = FloatMatrix::uninitialized(2 * n - 1, columns);
     for (int k = 0; k < n; ++k)
         std::copy(coarse[k].begin(), coarse[k].begin() + columns, fine[2 * k].begin());
     for (int k = 0; k + 1 < n; ++k) {
@@ -68,7 +68,7 @@ void printDetailShape(const FloatMatrix& details)
 // Rule 1's details down the first `columns` columns of an odd line of `lineLength` rows.
 FloatMatrix detailColumns(const FloatMatrix& matrix, int lineLength, int columns)
 {
-    FloatMatrix details((lineLength - 1) / 2, std::vector<float>(columns));
+    FloatMatrix details = FloatMatrix::uninitialized((lineLength - 1) / 2, columns);
     for (std::size_t k = 0; k < details.size(); ++k) {
         const float* above = matrix[2 * k].data();
         const float* middle = matrix[2 * k + 1].data();
@@ -84,7 +84,7 @@ FloatMatrix detailColumns(const FloatMatrix& matrix, int lineLength, int columns
 // Rule 1's details along the first `lineCount` rows, each an odd line of `lineLength` values.
 FloatMatrix detailRows(const FloatMatrix& matrix, int lineLength, int lineCount)
 {
-    FloatMatrix details(lineCount, std::vector<float>((lineLength - 1) / 2));
+    FloatMatrix details = FloatMatrix::uninitialized(lineCount, (lineLength - 1) / 2);
     for (int y = 0; y < lineCount; ++y) {
         const float* line = matrix[y].data();
         float* out = details[y].data();
@@ -111,14 +111,11 @@ bool checkRefinable(VeskGrid& grid)
 FloatMatrix faberDetails(const VeskGrid& /*grid*/, FloatMatrix heightMatrix, bool alongRows)
 {
     const int rows = static_cast<int>(heightMatrix.size());
-    const int rowLength = heightMatrix.empty() ? 0 : static_cast<int>(heightMatrix.front().size());
-    bool rectangular = true;
-    for (const auto& row : heightMatrix)
-        rectangular = rectangular && static_cast<int>(row.size()) == rowLength;
+    const int rowLength = static_cast<int>(heightMatrix.columns());
     const int lineLength = alongRows ? rowLength : rows;
     // Coarse samples sit on the even positions of an odd line; an even line has no last
     // coarse sample to interpolate towards, so it is refused rather than guessed at.
-    if (!rectangular || lineLength < 1 || lineLength % 2 == 0) {
+    if (lineLength < 1 || lineLength % 2 == 0) {
         diagnostics::reportf("VeskGrid::Error - Faber details need lines of an odd number of samples in a rectangular "
                     "matrix; the matrix is %s\n",
                     describeMatrix(heightMatrix).c_str());
@@ -156,7 +153,7 @@ bool reverseFaber(VeskGrid& grid)
 
     grid.details.push_back(detailColumns(grid.heights, fineHeight, fineWidth));
     const int coarseHeight = (fineHeight + 1) / 2;
-    FloatMatrix evenRows(coarseHeight);
+    FloatMatrix evenRows = FloatMatrix::uninitialized(coarseHeight, fineWidth);
     for (int y = 0; y < coarseHeight; ++y)
         evenRows[y] = grid.heights[2 * y];
     diagnostics::reportf("c1 is %i X %i\n", fineWidth, coarseHeight);
@@ -164,7 +161,7 @@ bool reverseFaber(VeskGrid& grid)
     grid.details.push_back(detailRows(evenRows, fineWidth, coarseHeight));
 
     const int coarseWidth = (fineWidth + 1) / 2;
-    FloatMatrix coarse(coarseHeight, std::vector<float>(coarseWidth));
+    FloatMatrix coarse = FloatMatrix::uninitialized(coarseHeight, coarseWidth);
     for (int y = 0; y < coarseHeight; ++y)
         for (int x = 0; x < coarseWidth; ++x)
             coarse[y][x] = evenRows[y][2 * x];

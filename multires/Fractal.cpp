@@ -51,14 +51,14 @@ bool canRefine(const VeskGrid& grid)
 template <class Visit> void forEachDisplacement(const FloatMatrix& D, const FloatMatrix& E, Visit visit)
 {
     for (std::size_t r = 0; r + 1 < D.size(); ++r) {
-        const std::vector<float>& upper = D[r];
-        const std::vector<float>& lower = D[r + 1];
+        const FloatRow& upper = D[r];
+        const FloatRow& lower = D[r + 1];
         for (std::size_t c = 0; c < upper.size(); ++c) {
             visit(static_cast<float>(0.75 * upper[c] - 0.25 * lower[c]));
             visit(static_cast<float>(0.25 * upper[c] - 0.75 * lower[c]));
         }
     }
-    for (const std::vector<float>& row : E) {
+    for (const FloatRow& row : E) {
         for (std::size_t c = 0; c + 1 < row.size(); ++c) {
             visit(static_cast<float>(0.75 * row[c] - 0.25 * row[c + 1]));
             visit(static_cast<float>(0.25 * row[c] - 0.75 * row[c + 1]));
@@ -202,7 +202,7 @@ bool subdivideFractalByBlocks(VeskGrid& grid, std::vector<float> deviationMap, i
 
     for (int y = 0; y < grid.height; ++y) {
         const long long blockRowStart = static_cast<long long>((y / 2) / blockSize) * blocksAcross;
-        std::vector<float>& row = grid.heights[y];
+        FloatRow& row = grid.heights[y];
         for (int x = 0; x < grid.width; ++x) {
             const float blockDeviation = deviationMap[blockRowStart + (x / 2) / blockSize];
             row[x] = row[x] + normalDeviate() * blockDeviation * amplitude;

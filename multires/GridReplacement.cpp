@@ -64,11 +64,7 @@ bool matrixCovers(const FloatMatrix& matrix, int minRows, int minColumns)
         return false;
     if (matrix.empty())
         return minColumns == 0 || minRows == 0;
-    const std::size_t rowLength = matrix.front().size();
-    for (const auto& row : matrix)
-        if (row.size() != rowLength)
-            return false;
-    return minRows == 0 || rowLength >= static_cast<std::size_t>(minColumns);
+    return minRows == 0 || matrix.columns() >= static_cast<std::size_t>(minColumns);
 }
 
 bool heightsMatchSize(const VeskGrid& grid)

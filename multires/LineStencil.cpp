@@ -13,12 +13,10 @@ LineStencil makeStencil(std::initializer_list<std::pair<double, int>> terms)
     return stencil;
 }
 
-std::vector<float> applyToLine(const StencilList& stencils, const float* line)
+void applyToLine(const StencilList& stencils, const float* line, float* out)
 {
-    std::vector<float> result(stencils.size());
     for (std::size_t k = 0; k < stencils.size(); ++k)
-        result[k] = static_cast<float>(stencilSum(stencils[k], line));
-    return result;
+        out[k] = static_cast<float>(stencilSum(stencils[k], line));
 }
 
 void combineRows(const LineStencil& stencil, const FloatMatrix& rows, float* out, int columns)
@@ -67,7 +65,7 @@ void combineRows(const LineStencil& stencil, const FloatMatrix& rows, float* out
 
 FloatMatrix applyDownColumns(const StencilList& stencils, const FloatMatrix& rows, int columns)
 {
-    FloatMatrix result(stencils.size(), std::vector<float>(columns > 0 ? columns : 0));
+    FloatMatrix result = FloatMatrix::uninitialized(stencils.size(), columns > 0 ? columns : 0);
     for (std::size_t k = 0; k < stencils.size(); ++k)
         combineRows(stencils[k], rows, result[k].data(), columns);
     return result;
@@ -75,8 +73,8 @@ FloatMatrix applyDownColumns(const StencilList& stencils, const FloatMatrix& row
 
 FloatMatrix applyAlongRows(const StencilList& stencils, const FloatMatrix& rows, int rowCount)
 {
-    FloatMatrix result(rowCount > 0 ? rowCount : 0);
+    FloatMatrix result = FloatMatrix::uninitialized(rowCount > 0 ? rowCount : 0, stencils.size());
     for (int r = 0; r < rowCount; ++r)
-        result[r] = applyToLine(stencils, rows[r].data());
+        applyToLine(stencils, rows[r].data(), result[r].data());
     return result;
 }

@@ -43,8 +43,9 @@ inline double stencilSum(const LineStencil& stencil, const float* line)
     }
 }
 
-// Applies every stencil to one line; the caller guarantees the line holds every index used.
-std::vector<float> applyToLine(const StencilList& stencils, const float* line);
+// Applies every stencil to one line into out[0..stencils.size()-1]; the caller guarantees
+// the line holds every index used.
+void applyToLine(const StencilList& stencils, const float* line, float* out);
 
 // Applies every stencil down the columns: output row k combines the input rows named by
 // stencil k, for columns 0..columns-1. Every input row used must hold at least `columns` values.

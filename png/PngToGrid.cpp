@@ -46,10 +46,10 @@ bool takeHeights(PngImageDecoder& decoder, int result, const QString& pngName, P
     image.width = decoder.imageWidth;
     image.height = decoder.imageHeight;
     image.complete = decoder.imageComplete();
-    image.heights.assign(static_cast<std::size_t>(image.height), std::vector<float>(static_cast<std::size_t>(image.width)));
+    image.heights.reshape(static_cast<std::size_t>(image.height), static_cast<std::size_t>(image.width));
     if (!decoder.greySamples16.empty()) {
         const std::uint16_t* sample = decoder.greySamples16.data();
-        for (std::vector<float>& row : image.heights) {
+        for (FloatRow& row : image.heights) {
             for (float& value : row)
                 value = pngGrey16Height(*sample++);
         }
@@ -57,7 +57,7 @@ bool takeHeights(PngImageDecoder& decoder, int result, const QString& pngName, P
         return true;
     }
     const unsigned char* pixel = decoder.pixels.data();
-    for (std::vector<float>& row : image.heights) {
+    for (FloatRow& row : image.heights) {
         for (float& value : row) {
             value = pngPixelHeight(pixel[0], pixel[1], pixel[2]);
             pixel += 4;
@@ -87,7 +87,7 @@ std::string pngGridText(const PngHeightImage& image)
 {
     std::string text;
     appendPngGridHeader(text, image.width, image.height);
-    for (const std::vector<float>& row : image.heights)
+    for (const FloatRow& row : image.heights)
         appendPngGridRow(text, row.data(), static_cast<int>(row.size()));
     return text;
 }
@@ -110,7 +110,7 @@ bool convertPngToGrid(const QString& pngPath, const QString& gridPath, QString& 
     text.reserve(writeChunkBytes + 4096);
     appendPngGridHeader(text, image.width, image.height);
     bool written = true;
-    for (const std::vector<float>& row : image.heights) {
+    for (const FloatRow& row : image.heights) {
         appendPngGridRow(text, row.data(), static_cast<int>(row.size()));
         if (text.size() >= writeChunkBytes) {
             written = written && std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size();

@@ -38,16 +38,11 @@ int firstRowLength(const FloatMatrix& matrix)
 // its matrix row has. The block's first value stays at (x1, y1).
 FloatMatrix cutBlock(const FloatMatrix& matrix, int x1, int y1, int x2, int y2)
 {
-    FloatMatrix block;
-    const int lastRow = std::min(y2, static_cast<int>(matrix.size()));
-    for (int row = y1; row < lastRow; ++row) {
-        const std::vector<float>& source = matrix[static_cast<std::size_t>(row)];
-        const int lastColumn = std::min(x2, static_cast<int>(source.size()));
-        std::vector<float> values;
-        for (int column = x1; column < lastColumn; ++column)
-            values.push_back(source[static_cast<std::size_t>(column)]);
-        block.push_back(std::move(values));
-    }
+    const int rows = std::max(0, std::min(y2, static_cast<int>(matrix.rows())) - y1);
+    const int columns = std::max(0, std::min(x2, static_cast<int>(matrix.columns())) - x1);
+    FloatMatrix block = FloatMatrix::uninitialized(rows, columns);
+    for (int row = 0; row < rows; ++row)
+        std::copy_n(matrix[static_cast<std::size_t>(y1 + row)].data() + x1, columns, block[row].data());
     return block;
 }
 
@@ -61,7 +56,7 @@ void pasteBlock(FloatMatrix& matrix, const FloatMatrix& block, int column, int r
             continue;
         if (targetRow >= static_cast<long long>(matrix.size()))
             break;
-        std::vector<float>& target = matrix[static_cast<std::size_t>(targetRow)];
+        FloatRow& target = matrix[static_cast<std::size_t>(targetRow)];
         for (std::size_t j = 0; j < block[i].size(); ++j) {
             const long long targetColumn = static_cast<long long>(column) + static_cast<long long>(j);
             if (targetColumn < 0)

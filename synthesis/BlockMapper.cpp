@@ -168,8 +168,8 @@ float BlockMapper::blockError(BlockPosition tiledPosition, BlockPosition example
     long double exampleSum = 0.0L;
     long double tiledSum = 0.0L;
     for (int i = 0; i < blockHeight; ++i) {
-        const std::vector<float>& exampleRow = example[examplePosition.y + i];
-        const std::vector<float>& tiledRow = tiled[tiledPosition.y + i];
+        const FloatRow& exampleRow = example[examplePosition.y + i];
+        const FloatRow& tiledRow = tiled[tiledPosition.y + i];
         for (int j = 0; j < blockWidth; ++j) {
             exampleSum += exampleRow[examplePosition.x + j];
             tiledSum += tiledRow[tiledPosition.x + j];
@@ -180,8 +180,8 @@ float BlockMapper::blockError(BlockPosition tiledPosition, BlockPosition example
     const float tiledMean = static_cast<float>(tiledSum / sampleCount);
     float error = 0.0f;
     for (int i = 0; i < blockHeight; ++i) {
-        const std::vector<float>& exampleRow = example[examplePosition.y + i];
-        const std::vector<float>& tiledRow = tiled[tiledPosition.y + i];
+        const FloatRow& exampleRow = example[examplePosition.y + i];
+        const FloatRow& tiledRow = tiled[tiledPosition.y + i];
         for (int j = 0; j < blockWidth; ++j) {
             const float exampleShape = exampleRow[examplePosition.x + j] - exampleMean;
             const float tiledShape = tiledRow[tiledPosition.x + j] - tiledMean;

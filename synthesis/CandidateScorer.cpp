@@ -81,7 +81,7 @@ CandidateScorer::CandidateScorer(const FloatMatrix& tiled, BlockPosition tiledPo
         static_cast<float>(runningBlockSum(tiled, tiledPosition.x, tiledPosition.y, blockWidth, blockHeight) / sampleCount_);
     tiledShape_.reserve(static_cast<std::size_t>(blockWidth) * blockHeight);
     for (int i = 0; i < blockHeight; ++i) {
-        const std::vector<float>& row = tiled[tiledPosition.y + i];
+        const FloatRow& row = tiled[tiledPosition.y + i];
         for (int j = 0; j < blockWidth; ++j)
             tiledShape_.push_back(row[tiledPosition.x + j] - tiledMean);
     }

@@ -94,7 +94,7 @@ QuiltRectangle sampleRectangle(BlockPosition at, const TiledBlock& block)
 
 FloatMatrix zeroMatrix(int rows, int columns)
 {
-    return FloatMatrix(static_cast<std::size_t>(rows), std::vector<float>(static_cast<std::size_t>(columns), 0.0f));
+    return FloatMatrix(static_cast<std::size_t>(rows), static_cast<std::size_t>(columns));
 }
 
 } // namespace

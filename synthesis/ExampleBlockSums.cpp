@@ -1,6 +1,6 @@
 #include "synthesis/ExampleBlockSums.h"
 
-#include "synthesis/HugePageAdvice.h"
+#include "grid/HugePageAdvice.h"
 
 #include <algorithm>
 #include <climits>
@@ -37,7 +37,7 @@ long double runningBlockSum(const FloatMatrix& heights, int x, int y, int width,
 {
     long double sum = 0.0L;
     for (int i = 0; i < height; ++i) {
-        const std::vector<float>& row = heights[y + i];
+        const FloatRow& row = heights[y + i];
         for (int j = 0; j < width; ++j)
             sum += row[x + j];
     }
@@ -51,7 +51,7 @@ ExampleBlockSums::ExampleBlockSums(const FloatMatrix& heights, int largestBlockA
     columns_ = static_cast<int>(heights.front().size());
     int lowestBit = INT_MAX;
     int highestBit = INT_MIN;
-    for (const std::vector<float>& row : heights) {
+    for (const FloatRow& row : heights) {
         if (static_cast<int>(row.size()) != columns_)
             return;
         for (const float value : row) {

@@ -23,8 +23,8 @@ void collectColumnDisplacements(const FloatMatrix& details, BlockPosition exampl
     const int firstRow = std::max(0, example.y / 2 - 1);
     // Each row pairs with the next one, so the matrix's last row only serves as a partner.
     for (int row = firstRow; row < firstRow + blockSize / 2 && row < rows - 1; ++row) {
-        const std::vector<float>& line = details[row];
-        const std::vector<float>& nextLine = details[row + 1];
+        const FloatRow& line = details[row];
+        const FloatRow& nextLine = details[row + 1];
         const int columns = static_cast<int>(std::min(line.size(), nextLine.size()));
         for (int column = example.x; column - example.x < blockSize && column < columns; ++column)
             addDisplacements(line[column], nextLine[column], samples);
@@ -38,7 +38,7 @@ void collectRowDisplacements(const FloatMatrix& details, BlockPosition example, 
     const int firstRow = example.y / 2;
     const int firstColumn = std::max(0, example.x / 2 - 1);
     for (int row = firstRow; row < firstRow + blockSize / 2 + 1 && row < rows; ++row) {
-        const std::vector<float>& line = details[row];
+        const FloatRow& line = details[row];
         const int columns = static_cast<int>(line.size());
         for (int column = firstColumn; column - firstColumn < blockSize - 1 && column + 1 < columns; ++column)
             addDisplacements(line[column], line[column + 1], samples);

@@ -1,6 +1,6 @@
 #include "synthesis/PackedExample.h"
 
-#include "synthesis/HugePageAdvice.h"
+#include "grid/HugePageAdvice.h"
 
 #include <climits>
 
@@ -11,12 +11,12 @@ PackedExample::PackedExample(const FloatMatrix& heights)
     const std::size_t columns = heights.front().size();
     if (columns == 0 || heights.size() * columns > static_cast<std::size_t>(INT_MAX))
         return;
-    for (const std::vector<float>& row : heights)
+    for (const FloatRow& row : heights)
         if (row.size() != columns)
             return;
     samples.reserve(heights.size() * columns);
     adviseHugePages(samples.data(), samples.capacity() * sizeof(float));
-    for (const std::vector<float>& row : heights)
+    for (const FloatRow& row : heights)
         samples.insert(samples.end(), row.begin(), row.end());
     width = static_cast<int>(columns);
 }

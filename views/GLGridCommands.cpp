@@ -165,7 +165,7 @@ void GLGrid::emitCurve()
     const int middleRow = grid.height / 2;
     if (middleRow < 0 || middleRow >= static_cast<int>(grid.heights.size()))
         return;
-    const std::vector<float>& row = grid.heights[static_cast<std::size_t>(middleRow)];
+    const FloatRow& row = grid.heights[static_cast<std::size_t>(middleRow)];
     const std::size_t count = std::min(row.size(), static_cast<std::size_t>(std::max(grid.width, 0)));
     std::vector<float> curve(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(count));
     emit sendCurve(curve);
@@ -184,7 +184,7 @@ void GLGrid::emitDetails()
     const int middleRow = grid.height / 2;
     std::vector<float> profile;
     if (middleRow >= 0 && middleRow < static_cast<int>(top.size())) {
-        const std::vector<float>& row = top[static_cast<std::size_t>(middleRow)];
+        const FloatRow& row = top[static_cast<std::size_t>(middleRow)];
         const long long wanted = std::max(0LL, static_cast<long long>(grid.width) - 2);
         const std::size_t count = std::min(row.size(), static_cast<std::size_t>(wanted));
         profile.assign(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(count));

@@ -83,7 +83,7 @@ void scanSamples(const VeskGrid& grid, const Projector& projector, int firstRow,
 {
     const double scale = cellScale(grid.cellSize);
     for (int r = firstRow; r < endRow; ++r) {
-        const std::vector<float>& heights = grid.heights[r];
+        const FloatRow& heights = grid.heights[r];
         const int end = std::min(endColumn, static_cast<int>(heights.size()));
         for (int c = firstColumn; c < end; ++c)
             best.offer(projector.squaredDistance(c * scale, r * scale, heightAbove(heights[c], grid.minHeight)), r, c);

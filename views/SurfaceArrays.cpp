@@ -67,7 +67,7 @@ bool fillVertices(const VeskGrid& grid, SurfaceArrays& arrays, FillThreads threa
     arrays.normals.allocate(sampleCount(grid));
     const double scale = cellScale(grid.cellSize);
     return forEachRow(grid.height, threads, cancel, [&](int row) {
-        const std::vector<float>& heights = grid.heights[row];
+        const FloatRow& heights = grid.heights[row];
         const std::vector<Vector3>& normals = grid.normals[row];
         float* position = arrays.positions.values.get() + 3 * width * row;
         float* normal = arrays.normals.values.get() + 3 * width * row;

@@ -22,7 +22,7 @@ bool cellValue(const FloatMatrix& cells, int row, int column, float& value)
 {
     if (row < 0 || static_cast<std::size_t>(row) >= cells.size())
         return false;
-    const std::vector<float>& cellRow = cells[row];
+    const FloatRow& cellRow = cells[row];
     if (cellRow.empty())
         return false;
     const std::size_t clamped = std::min(static_cast<std::size_t>(std::max(column, 0)), cellRow.size() - 1);

@@ -165,21 +165,16 @@ TEST(DetailColumnSplicing, TargetNotAboveWidthChangesNothing)
 TEST(DetailColumnSplicing, UnspliceableMatricesAreRefusedUnchanged)
 {
     FloatMatrix narrow = randomMatrix(12, 9, 1);
-    FloatMatrix ragged = randomMatrix(4, 12, 2);
-    ragged[2].resize(11);
     FloatMatrix empty;
     const FloatMatrix narrowBefore = narrow;
-    const FloatMatrix raggedBefore = ragged;
 
     diagnostics::CollectingSink messages;
     diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(spliceColumns(narrow, 20));
-    EXPECT_FALSE(spliceColumns(ragged, 20));
     EXPECT_FALSE(spliceColumns(empty, 20));
     const std::string output = messages.take();
     EXPECT_NE(output.find("cannot splice the columns of a 9 by 12 matrix"), std::string::npos) << output;
     EXPECT_EQ(narrow, narrowBefore);
-    EXPECT_EQ(ragged, raggedBefore);
     EXPECT_TRUE(empty.empty());
 }
 
@@ -222,16 +217,11 @@ TEST(DetailRowSplicing, PlantedMatchIsFound)
 TEST(DetailRowSplicing, UnspliceableMatricesAreRefusedUnchanged)
 {
     FloatMatrix shallow = randomMatrix(9, 12, 1);
-    FloatMatrix ragged = randomMatrix(12, 6, 2);
-    ragged[11].resize(3);
     const FloatMatrix shallowBefore = shallow;
-    const FloatMatrix raggedBefore = ragged;
     diagnostics::CollectingSink messages;
     diagnostics::ScopedSink collecting(messages);
     EXPECT_FALSE(spliceRows(shallow, 20));
-    EXPECT_FALSE(spliceRows(ragged, 20));
     const std::string output = messages.take();
     EXPECT_NE(output.find("cannot splice the rows of a 12 by 9 matrix"), std::string::npos) << output;
     EXPECT_EQ(shallow, shallowBefore);
-    EXPECT_EQ(ragged, raggedBefore);
 }

@@ -305,7 +305,7 @@ TEST(SurfaceOnFirstUseTest, EnsureSurfaceAnalysisComputesOnlyWhenStaleOrMisshape
     grid.ensureSurfaceAnalysis();
     EXPECT_EQ(messages.take(), "") << "valid: nothing recomputed";
 
-    grid.slope.pop_back();
+    grid.slope.reshape(grid.slope.rows() - 1, grid.slope.columns());
     messages.clear();
     grid.ensureSurfaceAnalysis();
     EXPECT_NE(messages.take().find("starting to calculate curvature\n"), std::string::npos);

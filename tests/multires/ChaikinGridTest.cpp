@@ -93,9 +93,7 @@ TEST(ChaikinGrid, RefiningWithDetailsRestoresTheHeightsAndMessages)
 TEST(ChaikinGrid, OddSizesCoarsenExactlyAsTheirEvenPart)
 {
     const FloatMatrix odd = roughHeights(11, 13, 4);
-    FloatMatrix even(odd.begin(), odd.begin() + 12);
-    for (auto& row : even)
-        row.resize(10);
+    const FloatMatrix even = resizedMatrix(odd, 12, 10);
     VeskGrid oddGrid = makeGrid(odd);
     VeskGrid evenGrid = makeGrid(even);
     ASSERT_TRUE(coarsen(oddGrid));
@@ -222,11 +220,9 @@ TEST(ChaikinGrid, SplicedLargerDetailsAreReadOnlyAsFarAsNeeded)
     ASSERT_TRUE(coarsen(exact));
     VeskGrid padded = exact;
     // A level spliced for a larger terrain: extra rows and values beyond what 10 x 10 needs.
-    for (auto& matrix : padded.details) {
-        for (auto& row : matrix)
-            row.resize(row.size() + 5, 1234.0f);
-        matrix.resize(matrix.size() + 3, std::vector<float>(matrix.front().size(), -999.0f));
-    }
+    for (auto& matrix : padded.details)
+        matrix = resizedMatrix(matrix, static_cast<int>(matrix.rows()) + 3, static_cast<int>(matrix.columns()) + 5,
+                               1234.0f, -999.0f);
     ASSERT_TRUE(refine(exact));
     ASSERT_TRUE(refine(padded));
     EXPECT_EQ(padded.heights, exact.heights);
@@ -284,12 +280,10 @@ TEST(ChaikinGridRefusals, MismatchedDetailsAreRefusedBeforeAnythingIsPopped)
         void (*spoil)(std::vector<FloatMatrix>&);
     };
     const Case cases[] = {
-        {"row details one row short", [](std::vector<FloatMatrix>& d) { d[1].pop_back(); }},
-        {"row details one value short", [](std::vector<FloatMatrix>& d) { for (auto& r : d[1]) r.pop_back(); }},
-        {"column details one row short", [](std::vector<FloatMatrix>& d) { d[0].pop_back(); }},
-        {"column details one value short", [](std::vector<FloatMatrix>& d) { for (auto& r : d[0]) r.pop_back(); }},
-        {"ragged row details", [](std::vector<FloatMatrix>& d) { d[1][2].resize(1); }},
-        {"ragged column details", [](std::vector<FloatMatrix>& d) { d[0][3].push_back(5.0f); }},
+        {"row details one row short", [](std::vector<FloatMatrix>& d) { d[1].reshape(d[1].rows() - 1, d[1].columns()); }},
+        {"row details one value short", [](std::vector<FloatMatrix>& d) { d[1].reshape(d[1].rows(), d[1].columns() - 1); }},
+        {"column details one row short", [](std::vector<FloatMatrix>& d) { d[0].reshape(d[0].rows() - 1, d[0].columns()); }},
+        {"column details one value short", [](std::vector<FloatMatrix>& d) { d[0].reshape(d[0].rows(), d[0].columns() - 1); }},
         {"empty matrices", [](std::vector<FloatMatrix>& d) { d[0].clear(); d[1].clear(); }},
     };
     for (const Case& c : cases) {
@@ -347,7 +341,7 @@ TEST(ChaikinGridRefusals, FaberLevelOfTheSameGridIsRefused)
 TEST(ChaikinGridRefusals, InconsistentHeightsAreRefused)
 {
     VeskGrid grid = makeGrid(roughHeights(12, 12, 16));
-    grid.heights[5].resize(3);
+    grid.heights.reshape(12, 11);
     const GridSnapshot before = snapshotOf(grid);
     diagnostics::SilentSink silence;
     diagnostics::ScopedSink silenced(silence);

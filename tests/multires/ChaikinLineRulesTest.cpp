@@ -19,14 +19,21 @@ using ::testing::HasSubstr;
 
 namespace {
 
+std::vector<float> appliedToLine(const StencilList& stencils, const std::vector<float>& line)
+{
+    std::vector<float> result(stencils.size());
+    applyToLine(stencils, line.data(), result.data());
+    return result;
+}
+
 std::vector<float> plainRefine(const std::vector<float>& coarse)
 {
-    return applyToLine(chaikinRefineStencils(static_cast<int>(coarse.size())), coarse.data());
+    return appliedToLine(chaikinRefineStencils(static_cast<int>(coarse.size())), coarse);
 }
 
 std::vector<float> coarseValues(const std::vector<float>& fine)
 {
-    return applyToLine(chaikinCoarseStencils(static_cast<int>(fine.size())), fine.data());
+    return appliedToLine(chaikinCoarseStencils(static_cast<int>(fine.size())), fine);
 }
 
 // Rule 3 through the public operation: one row, with the grid as wide as the line.

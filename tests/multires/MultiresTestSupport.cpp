@@ -28,6 +28,17 @@ VeskGrid makeGrid(const FloatMatrix& heights, float cellSize)
     return grid;
 }
 
+FloatMatrix resizedMatrix(const FloatMatrix& matrix, int rows, int columns, float newColumnValue, float newRowValue)
+{
+    FloatMatrix resized(rows, columns, newRowValue);
+    const int keptColumns = std::min(columns, static_cast<int>(matrix.columns()));
+    for (int row = 0; row < std::min(rows, static_cast<int>(matrix.rows())); ++row) {
+        std::fill(std::copy_n(matrix[row].begin(), keptColumns, resized[row].begin()), resized[row].end(),
+                  newColumnValue);
+    }
+    return resized;
+}
+
 FloatMatrix roughHeights(int width, int height, std::uint32_t seed)
 {
     return makeHeights(width, height, [seed](int x, int y) {

@@ -28,6 +28,11 @@ FloatMatrix roughHeights(int width, int height, std::uint32_t seed);
 // the top-left width x height samples.
 FloatMatrix realDemHeights(int width, int height);
 
+// The matrix cut or grown to rows x columns from its top-left corner: values added to its
+// rows are newColumnValue, added rows newRowValue.
+FloatMatrix resizedMatrix(const FloatMatrix& matrix, int rows, int columns, float newColumnValue = 0.0f,
+                          float newRowValue = 0.0f);
+
 // Largest |a - b| over two matrices of the same shape; +infinity when the shapes differ.
 double largestDifference(const FloatMatrix& a, const FloatMatrix& b);
 

@@ -50,14 +50,13 @@ double valueNoise(double x, double y, std::uint32_t seed)
 
 VeskGrid makeFbmTerrain(int side, std::uint32_t seed)
 {
-    FloatMatrix heights(static_cast<std::size_t>(side));
+    FloatMatrix heights = FloatMatrix::uninitialized(side > 0 ? side : 0, side > 0 ? side : 0);
     // The coarsest octave spans a quarter of the terrain whatever its side, so terrains
     // of different sides look alike; each finer octave has twice the frequency and
     // half the amplitude.
     const double baseFrequency = 4.0 / static_cast<double>(side);
     for (int row = 0; row < side; ++row) {
-        std::vector<float>& line = heights[static_cast<std::size_t>(row)];
-        line.resize(static_cast<std::size_t>(side));
+        FloatRow& line = heights[static_cast<std::size_t>(row)];
         for (int col = 0; col < side; ++col) {
             double sum = 0.0;
             double frequency = baseFrequency;

@@ -1,4 +1,4 @@
-#include "synthesis/HugePageAdvice.h"
+#include "grid/HugePageAdvice.h"
 
 #include <cstdint>
 
