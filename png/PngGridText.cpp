@@ -1,6 +1,7 @@
 #include "png/PngGridText.h"
 
-#include <charconv>
+#include "grid/FixedFormat.h"
+
 #include <cstdio>
 
 void appendPngGridHeader(std::string& text, int columns, int rows)
@@ -16,12 +17,11 @@ void appendPngGridHeader(std::string& text, int columns, int rows)
 
 void appendGridValue(std::string& text, float value)
 {
-    // Wide enough for any float in fixed notation with two decimals.
+    // Wide enough for any float in fixed notation with two decimals, and for the quick path.
     char digits[64];
-    const std::to_chars_result result =
-        std::to_chars(digits, digits + sizeof digits - 1, static_cast<double>(value), std::chars_format::fixed, 2);
-    *result.ptr = ' ';
-    text.append(digits, static_cast<std::size_t>(result.ptr + 1 - digits));
+    char* const end = formatFixed(digits, digits + sizeof digits - 1, value, 2);
+    *end = ' ';
+    text.append(digits, static_cast<std::size_t>(end + 1 - digits));
 }
 
 void appendPngGridRow(std::string& text, const float* heights, int count)

@@ -86,6 +86,8 @@ bool readPngHeightImage(std::string_view pngBytes, const QString& pngName, PngHe
 std::string pngGridText(const PngHeightImage& image)
 {
     std::string text;
+    // An image's heights lie in 0 .. 1000: at most "1000.00 " a value and a newline a row.
+    text.reserve(image.heights.valueCount() * 8 + image.heights.rows() + 256);
     appendPngGridHeader(text, image.width, image.height);
     for (const FloatRow& row : image.heights)
         appendPngGridRow(text, row.data(), static_cast<int>(row.size()));
