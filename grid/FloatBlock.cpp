@@ -33,6 +33,8 @@ FloatBlock allocateFloatBlock(std::size_t count)
         return {values, count, false};
     }
     // Ask one huge page more than needed, then give back the unaligned head and the tail.
+    // Only the huge pages the values fill are advised: the rest of the last one stays in
+    // small pages, so a block takes no more memory than its values touch.
     const std::size_t length = (bytes + kHugePage - 1) & ~(kHugePage - 1);
     void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
@@ -42,9 +44,8 @@ FloatBlock allocateFloatBlock(std::size_t count)
     const std::size_t head = aligned - start;
     if (head > 0)
         ::munmap(mapped, head);
-    if (kHugePage - head > 0)
-        ::munmap(reinterpret_cast<void*>(aligned + length), kHugePage - head);
-    adviseHugePages(reinterpret_cast<void*>(aligned), length);
+    ::munmap(reinterpret_cast<void*>(aligned + length), kHugePage - head);
+    adviseHugePages(reinterpret_cast<void*>(aligned), bytes);
     return {reinterpret_cast<float*>(aligned), length / sizeof(float), true};
 }
 

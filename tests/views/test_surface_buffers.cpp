@@ -344,7 +344,7 @@ private slots:
         fillTestGrid(stale, 6, 6, 10.0f, [](int r, int c) { return float(r * c); }, [](int r, int) {
             return r % 2 == 0 ? 0.5f : -0.5f;
         });
-        stale.curvature.pop_back();
+        stale.curvature.reshape(stale.curvature.rows() - 1, stale.curvature.columns());
         QVERIFY(surfaceIsDrawable(stale));
         QVERIFY(fillSurfaceArrays(stale, everything(RenderMode::Curvature), arrays, FillThreads::All));
         QCOMPARE(arrays.colours.triples, std::size_t{2 * 6 * 5});
