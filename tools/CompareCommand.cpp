@@ -14,7 +14,7 @@ namespace {
 bool hasNoDataHeights(const VeskGrid& grid, const QString& fileName, QString& errorText)
 {
     long long missing = 0;
-    for (const std::vector<float>& row : grid.heights)
+    for (const FloatRow& row : grid.heights)
         for (const float height : row)
             missing += height == kNoDataHeight ? 1 : 0;
     if (missing == 0)
