@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times whole talvane-cli processes against the tools a user would otherwise reach for, on a
 # generated fBm terrain, and prints the table of medians with the peers' time over ours, the
-# largest peak memory and the median count of minor page faults (what /usr/bin/time calls %R).
+# largest peak memory, the median count of minor page faults (what /usr/bin/time calls %R) and
+# our median processor time (user + system), which a busy disk or other work waited for leaves out.
 # A measuring tool, not a test: figures depend on the machine and its load.
 #
 #   bash scripts/compare-peers.sh [SIDE] [RUNS]      (default 4097 samples a side, 5 runs)
@@ -52,17 +53,18 @@ coefficients = pywt.dwt2(heights, "bior2.2")
 pywt.idwt2(coefficients, "bior2.2")
 EOF
 
-# Runs a command once; prints "seconds peak_MB minor_faults".
+# Runs a command once; prints "seconds peak_MB minor_faults cpu_seconds".
 measure() {
     local start end
     start=$(date +%s%N)
-    /usr/bin/time -f "%M %R" -o peak.txt "$@" >/dev/null 2>run-errors.txt || {
+    /usr/bin/time -f "%M %R %U %S" -o peak.txt "$@" >/dev/null 2>run-errors.txt || {
         echo "failed: $* ($(cat run-errors.txt))" >&2
         exit 1
     }
     end=$(date +%s%N)
-    read -r kb faults < <(tail -n 1 peak.txt)
-    awk -v ns=$((end - start)) -v kb="$kb" -v faults="$faults" 'BEGIN { printf "%.3f %.0f %d\n", ns / 1e9, kb / 1024, faults }'
+    read -r kb faults user system < <(tail -n 1 peak.txt)
+    awk -v ns=$((end - start)) -v kb="$kb" -v faults="$faults" -v user="$user" -v sys="$system" \
+        'BEGIN { printf "%.3f %.0f %d %.2f\n", ns / 1e9, kb / 1024, faults, user + sys }'
 }
 
 median() {
@@ -72,28 +74,30 @@ median() {
 # row LABEL GOAL "OUR COMMAND" ["PEER LABEL" "PEER COMMAND"]
 row() {
     local label=$1 goal=$2 ours=$3 peer_label=${4:-} peer=${5:-}
-    local our_times=() our_peaks=() our_faults=() peer_times=() peer_peaks=()
+    local our_times=() our_peaks=() our_faults=() our_cpus=() peer_times=() peer_peaks=()
     for ((i = 0; i < runs; ++i)); do
-        read -r t m f < <(measure $ours)
-        our_times+=("$t"); our_peaks+=("$m"); our_faults+=("$f")
+        read -r t m f c < <(measure $ours)
+        our_times+=("$t"); our_peaks+=("$m"); our_faults+=("$f"); our_cpus+=("$c")
         if [ -n "$peer" ]; then
-            read -r t m f < <(measure $peer)
+            read -r t m f c < <(measure $peer)
             peer_times+=("$t"); peer_peaks+=("$m")
         fi
     done
-    local our_time our_peak our_fault
+    local our_time our_peak our_fault our_cpu
     our_time=$(printf '%s\n' "${our_times[@]}" | median)
     our_peak=$(printf '%s\n' "${our_peaks[@]}" | sort -g | tail -n 1)
     our_fault=$(printf '%s\n' "${our_faults[@]}" | median)
+    our_cpu=$(printf '%s\n' "${our_cpus[@]}" | median)
     if [ -n "$peer" ]; then
         local peer_time peer_peak ratio
         peer_time=$(printf '%s\n' "${peer_times[@]}" | median)
         peer_peak=$(printf '%s\n' "${peer_peaks[@]}" | sort -g | tail -n 1)
         ratio=$(awk -v p="$peer_time" -v o="$our_time" 'BEGIN { printf "%.1f", p / o }')
-        printf '| %s | %s s, %s MB, %s faults | %s | %s s, %s MB | %s× | %s |\n' \
-            "$label" "$our_time" "$our_peak" "$our_fault" "$peer_label" "$peer_time" "$peer_peak" "$ratio" "$goal"
+        printf '| %s | %s s (%s s CPU), %s MB, %s faults | %s | %s s, %s MB | %s× | %s |\n' "$label" "$our_time" \
+            "$our_cpu" "$our_peak" "$our_fault" "$peer_label" "$peer_time" "$peer_peak" "$ratio" "$goal"
     else
-        printf '| %s | %s s, %s MB, %s faults | none | | | %s |\n' "$label" "$our_time" "$our_peak" "$our_fault" "$goal"
+        printf '| %s | %s s (%s s CPU), %s MB, %s faults | none | | | %s |\n' "$label" "$our_time" "$our_cpu" \
+            "$our_peak" "$our_fault" "$goal"
     fi
 }
 
