@@ -157,7 +157,7 @@ private slots:
         QVERIFY(!hierarchy.build(grid));
         QVERIFY(hierarchy.empty());
         fillTestGrid(grid, 50, 50, 10.0f, roughHills);
-        grid.heights.pop_back();
+        grid.heights.reshape(grid.heights.rows() - 1, grid.heights.columns());
         QVERIFY(!hierarchy.build(grid));
     }
 
