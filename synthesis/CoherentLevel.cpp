@@ -63,19 +63,6 @@ bool exampleLayerOf(const VeskGrid& fineExample, const VeskGrid& coarseExample, 
     return true;
 }
 
-double spreadOf(const SampleRaster& values)
-{
-    double sum = 0.0;
-    double squares = 0.0;
-    for (const float value : values.values) {
-        sum += value;
-        squares += double(value) * double(value);
-    }
-    const double count = double(values.values.size());
-    const double mean = sum / count;
-    return std::sqrt(std::max(0.0, squares / count - mean * mean));
-}
-
 // Takes out of `refined` whatever would change its coarsening: the scheme's coarsening
 // of refined minus `coarse`, refined without detail and subtracted. Coarsening, plain
 // refinement and the difference are linear and coarsening undoes a plain refinement,
@@ -143,6 +130,7 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
 
     CoherentSearch search;
     search.seed = seed;
+    search.mirrorParity = scheme.scheme == Scheme::faber ? 0 : 1;
     search.threads = options.search.threads;
     search.progress = options.search.progress;
     SampleRaster detail;

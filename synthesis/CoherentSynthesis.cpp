@@ -71,12 +71,35 @@ Footprint footprintOf(const Orientation& o, int side)
     return footprint;
 }
 
-// The same orientation moved the least distance so that the whole block lies in the example.
-CoherentMatch keptInside(CoherentMatch match, int side, int exampleWidth, int exampleHeight)
+// The example coordinate `start` that output coordinate `first` maps to, moved by one
+// within [lowest, highest] where needed so that the offset between them has the parity
+// the scheme's lattice asks for (`sign` is +1 where the block runs the same way).
+int onLattice(int start, int first, int sign, int mirrorParity, int lowest, int highest)
 {
-    const Footprint f = footprintOf(orientations[std::size_t(match.orientation)], side);
-    match.x = std::clamp(match.x, -f.minX, exampleWidth - 1 - f.maxX);
-    match.y = std::clamp(match.y, -f.minY, exampleHeight - 1 - f.maxY);
+    const int wanted = sign > 0 ? 0 : mirrorParity;
+    if (((start - sign * first) & 1) == wanted)
+        return start;
+    return start + 1 <= highest ? start + 1 : std::max(lowest, start - 1);
+}
+
+// The same orientation moved the least distance so that the whole block lies in the
+// example and on the scheme's lattice; the block's output corner is (ox, oy).
+CoherentMatch keptInside(CoherentMatch match, int side, int exampleWidth, int exampleHeight, int ox, int oy,
+                         int mirrorParity)
+{
+    const Orientation& o = orientations[std::size_t(match.orientation)];
+    const Footprint f = footprintOf(o, side);
+    const int lowestX = -f.minX;
+    const int highestX = exampleWidth - 1 - f.maxX;
+    const int lowestY = -f.minY;
+    const int highestY = exampleHeight - 1 - f.maxY;
+    match.x = std::clamp(match.x, lowestX, highestX);
+    match.y = std::clamp(match.y, lowestY, highestY);
+    // Example x follows output x (xFromU) or output y (xFromV), one of them +-1.
+    match.x = o.xFromU != 0 ? onLattice(match.x, ox, o.xFromU, mirrorParity, lowestX, highestX)
+                            : onLattice(match.x, oy, o.xFromV, mirrorParity, lowestX, highestX);
+    match.y = o.yFromU != 0 ? onLattice(match.y, ox, o.yFromU, mirrorParity, lowestY, highestY)
+                            : onLattice(match.y, oy, o.yFromV, mirrorParity, lowestY, highestY);
     return match;
 }
 
@@ -88,6 +111,8 @@ public:
           matches_(std::size_t(across_) * std::size_t(down_))
     {
         centreGuideBlocks();
+        const double spread = spreadOf(example_.detail);
+        exampleDetailVariance_ = spread * spread;
     }
 
     int blockCount() const { return across_ * down_; }
@@ -101,7 +126,7 @@ public:
             if (coarser != nullptr && !coarser->matches.empty())
                 candidates.push_back(fromCoarser(block, *coarser));
             for (int i = 0; i < search_.randomCandidates; ++i)
-                candidates.push_back(randomMatch(generator));
+                candidates.push_back(randomMatch(block, generator));
             matches_[std::size_t(block)] = best(block, candidates, false);
         });
     }
@@ -198,17 +223,23 @@ private:
         }
     }
 
+    CoherentMatch placed(int block, const CoherentMatch& match) const
+    {
+        return keptInside(match, side_, example_.guide.width, example_.guide.height, originX(block), originY(block),
+                          search_.mirrorParity);
+    }
+
     int originX(int block) const { return originsX_[std::size_t(block % across_)]; }
     int originY(int block) const { return originsY_[std::size_t(block / across_)]; }
 
-    CoherentMatch randomMatch(BlockGenerator& generator) const
+    CoherentMatch randomMatch(int block, BlockGenerator& generator) const
     {
         CoherentMatch match;
         match.orientation = generator.below(orientationCount);
         const Footprint f = footprintOf(orientations[std::size_t(match.orientation)], side_);
         match.x = generator.below(example_.guide.width - side_ + 1) - f.minX;
         match.y = generator.below(example_.guide.height - side_ + 1) - f.minY;
-        return match;
+        return placed(block, match);
     }
 
     // The coarser level's mapping at this block's centre, doubled to this level.
@@ -225,8 +256,7 @@ private:
         const int exampleX = 2 * (parent.x + o.mapX(du, dv));
         const int exampleY = 2 * (parent.y + o.mapY(du, dv));
         const int half = side_ / 2;
-        CoherentMatch match{exampleX - o.mapX(half, half), exampleY - o.mapY(half, half), parent.orientation};
-        return keptInside(match, side_, example_.guide.width, example_.guide.height);
+        return placed(block, {exampleX - o.mapX(half, half), exampleY - o.mapY(half, half), parent.orientation});
     }
 
     static int nearestBlock(const std::vector<int>& origins, int side, double position)
@@ -253,15 +283,13 @@ private:
             const Orientation& o = orientations[std::size_t(neighbour.orientation)];
             const int du = originX(block) - originX(other);
             const int dv = originY(block) - originY(other);
-            candidates.push_back(keptInside({neighbour.x + o.mapX(du, dv), neighbour.y + o.mapY(du, dv),
-                                             neighbour.orientation},
-                                            side_, example_.guide.width, example_.guide.height));
+            candidates.push_back(
+                placed(block, {neighbour.x + o.mapX(du, dv), neighbour.y + o.mapY(du, dv), neighbour.orientation}));
         }
         // A shrinking random search around the current match, and other orientations about its centre.
         for (int reach = std::max(example_.guide.width, example_.guide.height) / 4; reach >= 1; reach /= 2)
-            candidates.push_back(keptInside({current.x + generator.within(reach), current.y + generator.within(reach),
-                                             current.orientation},
-                                            side_, example_.guide.width, example_.guide.height));
+            candidates.push_back(placed(
+                block, {current.x + generator.within(reach), current.y + generator.within(reach), current.orientation}));
         const int half = side_ / 2;
         const Orientation& o = orientations[std::size_t(current.orientation)];
         const int centreX = current.x + o.mapX(half, half);
@@ -269,10 +297,9 @@ private:
         for (int i = 0; i < 2; ++i) {
             const int turned = generator.below(orientationCount);
             const Orientation& t = orientations[std::size_t(turned)];
-            candidates.push_back(keptInside({centreX - t.mapX(half, half), centreY - t.mapY(half, half), turned}, side_,
-                                            example_.guide.width, example_.guide.height));
+            candidates.push_back(placed(block, {centreX - t.mapX(half, half), centreY - t.mapY(half, half), turned}));
         }
-        candidates.push_back(randomMatch(generator));
+        candidates.push_back(randomMatch(block, generator));
         return candidates;
     }
 
@@ -321,14 +348,18 @@ private:
         return (squares - sum * sum / n - 2.0 * products + blockSquares_[std::size_t(block)]) / n;
     }
 
-    // Mean square disagreement of the candidate's detail with each neighbour's where their blocks overlap.
+    // Disagreement of the candidate's detail with each neighbour's where their blocks
+    // overlap: the sum of squared differences over the two details' own sum of squares
+    // there (0 where they agree, 1 where unrelated), times what a plain mean square gives
+    // for unrelated details of the example's usual strength. A plain mean square favoured the example's quietest places, whose weak
+    // detail disagrees least with anything, and left every level with too little relief.
     double overlapError(int block, const CoherentMatch& match) const
     {
         const Orientation& o = orientations[std::size_t(match.orientation)];
         const int ox = originX(block);
         const int oy = originY(block);
         double squares = 0.0;
-        std::int64_t count = 0;
+        double energy = 0.0;
         for (const int other : neighboursOf(block)) {
             const CoherentMatch& neighbour = matches_[std::size_t(other)];
             const Orientation& n = orientations[std::size_t(neighbour.orientation)];
@@ -340,15 +371,15 @@ private:
                     const int v = y - oy;
                     const int nu = x - nox;
                     const int nv = y - noy;
-                    const double difference =
-                        double(example_.detail.at(match.x + o.mapX(u, v), match.y + o.mapY(u, v)))
-                        - double(example_.detail.at(neighbour.x + n.mapX(nu, nv), neighbour.y + n.mapY(nu, nv)));
+                    const double a = double(example_.detail.at(match.x + o.mapX(u, v), match.y + o.mapY(u, v)));
+                    const double b = double(example_.detail.at(neighbour.x + n.mapX(nu, nv), neighbour.y + n.mapY(nu, nv)));
+                    const double difference = a - b;
                     squares += difference * difference;
-                    ++count;
+                    energy += a * a + b * b;
                 }
             }
         }
-        return count > 0 ? squares / double(count) : 0.0;
+        return energy > 0.0 ? 2.0 * exampleDetailVariance_ * squares / energy : 0.0;
     }
 
     // The up to eight blocks around a block, row by row.
@@ -393,6 +424,7 @@ private:
     std::vector<CoherentMatch> matches_;
     std::vector<double> blockMeans_;
     std::vector<double> blockSquares_;
+    double exampleDetailVariance_ = 0.0;
 };
 
 int fittingBlockSize(int blockSize, const SampleRaster& guide, const ExampleLayer& example)

@@ -57,6 +57,13 @@ struct CoherentSearch {
     // Weight of the overlap's detail disagreement against the guide's shape error,
     // both as mean squares.
     double overlapWeight = 2.0;
+    // How the scheme's fine samples sit between its coarse ones along an axis: a block
+    // laid straight lands on the example at an even offset, a mirrored one at an offset
+    // of this parity (1 for Chaikin, whose fine samples pair up between two coarse ones;
+    // 0 for Faber, whose even samples are the coarse ones). Then a block's detail is
+    // still a detail of the scheme, which coarsens to nothing, and keeping the base's
+    // shape takes none of it away.
+    int mirrorParity = 1;
     // Distinguishes the levels of one transfer in the generator's seed.
     std::uint64_t seed = 0;
     // Worker threads (0: every core); the result is the same for any count.

@@ -1,5 +1,8 @@
 #include "synthesis/SampleRaster.h"
 
+#include <algorithm>
+#include <cmath>
+
 SampleRaster rasterOf(const FloatMatrix& matrix, int rasterWidth, int rasterHeight)
 {
     SampleRaster raster(rasterWidth, rasterHeight);
@@ -18,4 +21,17 @@ void copyIntoMatrix(const SampleRaster& raster, FloatMatrix& matrix)
         for (int x = 0; x < raster.width; ++x)
             row[std::size_t(x)] = raster.at(x, y);
     }
+}
+
+double spreadOf(const SampleRaster& raster)
+{
+    double sum = 0.0;
+    double squares = 0.0;
+    for (const float value : raster.values) {
+        sum += value;
+        squares += double(value) * double(value);
+    }
+    const double count = double(raster.values.size());
+    const double mean = sum / count;
+    return std::sqrt(std::max(0.0, squares / count - mean * mean));
 }

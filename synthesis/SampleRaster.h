@@ -26,5 +26,8 @@ struct SampleRaster {
 // The first rasterHeight rows and rasterWidth columns of matrix (which must cover them).
 SampleRaster rasterOf(const FloatMatrix& matrix, int rasterWidth, int rasterHeight);
 
+// The standard deviation of the raster's values.
+double spreadOf(const SampleRaster& raster);
+
 // Writes raster into the top-left corner of matrix, which must cover it.
 void copyIntoMatrix(const SampleRaster& raster, FloatMatrix& matrix);
