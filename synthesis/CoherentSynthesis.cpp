@@ -17,6 +17,15 @@
 namespace {
 
 constexpr int smallestBlockSize = 4;
+// Blocks are scored on at most about this many samples a side: the guide is the
+// smooth part of the terrain, so a sparser look at a large block tells the candidates
+// apart as well, and the time per candidate stops growing with the block's area.
+constexpr int scoredSamplesPerSide = 32;
+
+int scoringStride(int side)
+{
+    return std::max(1, (side + scoredSamplesPerSide - 1) / scoredSamplesPerSide);
+}
 
 // SplitMix64: a block's generator depends on nothing but its seed, so the draws are
 // the same whatever thread runs the block and in whatever order.
@@ -106,7 +115,8 @@ CoherentMatch keptInside(CoherentMatch match, int side, int exampleWidth, int ex
 class LevelSearch {
 public:
     LevelSearch(const SampleRaster& guide, const ExampleLayer& example, int side, const CoherentSearch& search)
-        : guide_(guide), example_(example), side_(side), search_(search), originsX_(blockOrigins(guide.width, side)),
+        : guide_(guide), example_(example), side_(side), stride_(scoringStride(side)), search_(search),
+          originsX_(blockOrigins(guide.width, side)),
           originsY_(blockOrigins(guide.height, side)), across_(int(originsX_.size())), down_(int(originsY_.size())),
           matches_(std::size_t(across_) * std::size_t(down_))
     {
@@ -200,6 +210,7 @@ private:
         });
     }
 
+    // The guide's mean and centred sum of squares over each block's scored samples.
     void centreGuideBlocks()
     {
         blockMeans_.resize(std::size_t(blockCount()));
@@ -208,13 +219,16 @@ private:
             const int ox = originX(block);
             const int oy = originY(block);
             double sum = 0.0;
-            for (int v = 0; v < side_; ++v)
-                for (int u = 0; u < side_; ++u)
+            double count = 0.0;
+            for (int v = 0; v < side_; v += stride_)
+                for (int u = 0; u < side_; u += stride_) {
                     sum += guide_.at(ox + u, oy + v);
-            const double mean = sum / double(side_ * side_);
+                    count += 1.0;
+                }
+            const double mean = sum / count;
             double squares = 0.0;
-            for (int v = 0; v < side_; ++v)
-                for (int u = 0; u < side_; ++u) {
+            for (int v = 0; v < side_; v += stride_)
+                for (int u = 0; u < side_; u += stride_) {
                     const double centred = guide_.at(ox + u, oy + v) - mean;
                     squares += centred * centred;
                 }
@@ -320,8 +334,8 @@ private:
         return chosen;
     }
 
-    // Mean square difference of the guide block and the example's smooth block,
-    // both reduced to zero mean.
+    // Mean square difference of the guide block and the example's smooth block, both
+    // reduced to zero mean, over the block's scored samples.
     double shapeError(int block, const CoherentMatch& match) const
     {
         const Orientation& o = orientations[std::size_t(match.orientation)];
@@ -329,22 +343,24 @@ private:
         const int oy = originY(block);
         const double mean = blockMeans_[std::size_t(block)];
         const std::ptrdiff_t width = example_.guide.width;
-        const std::ptrdiff_t stepU = o.xFromU + o.yFromU * width;
+        const std::ptrdiff_t stepU = (o.xFromU + o.yFromU * width) * stride_;
         double sum = 0.0;
         double squares = 0.0;
         double products = 0.0;
-        for (int v = 0; v < side_; ++v) {
+        double n = 0.0;
+        for (int v = 0; v < side_; v += stride_) {
             const float* exampleRow = &example_.guide.values[std::size_t((match.y + o.mapY(0, v)) * width + match.x
                                                                          + o.mapX(0, v))];
             const float* guideRow = &guide_.values[std::size_t(std::ptrdiff_t(oy + v) * guide_.width + ox)];
-            for (int u = 0; u < side_; ++u) {
-                const double g = exampleRow[u * stepU];
+            int k = 0;
+            for (int u = 0; u < side_; u += stride_, ++k) {
+                const double g = exampleRow[k * stepU];
                 sum += g;
                 squares += g * g;
                 products += g * (double(guideRow[u]) - mean);
             }
+            n += double(k);
         }
-        const double n = double(side_) * double(side_);
         return (squares - sum * sum / n - 2.0 * products + blockSquares_[std::size_t(block)]) / n;
     }
 
@@ -365,8 +381,8 @@ private:
             const Orientation& n = orientations[std::size_t(neighbour.orientation)];
             const int nox = originX(other);
             const int noy = originY(other);
-            for (int y = std::max(oy, noy); y < std::min(oy, noy) + side_; ++y) {
-                for (int x = std::max(ox, nox); x < std::min(ox, nox) + side_; ++x) {
+            for (int y = firstScored(std::max(oy, noy), oy); y < std::min(oy, noy) + side_; y += stride_) {
+                for (int x = firstScored(std::max(ox, nox), ox); x < std::min(ox, nox) + side_; x += stride_) {
                     const int u = x - ox;
                     const int v = y - oy;
                     const int nu = x - nox;
@@ -381,6 +397,9 @@ private:
         }
         return energy > 0.0 ? 2.0 * exampleDetailVariance_ * squares / energy : 0.0;
     }
+
+    // The first of the block's scored samples (origin plus a multiple of the stride) at or after `from`.
+    int firstScored(int from, int origin) const { return origin + (from - origin + stride_ - 1) / stride_ * stride_; }
 
     // The up to eight blocks around a block, row by row.
     std::vector<int> neighboursOf(int block) const
@@ -416,6 +435,7 @@ private:
     const SampleRaster& guide_;
     const ExampleLayer& example_;
     int side_;
+    int stride_;
     const CoherentSearch& search_;
     std::vector<int> originsX_;
     std::vector<int> originsY_;

@@ -46,7 +46,7 @@ ExampleLayer layerOfTheSampleDem(int first, int coarsenings)
     return layer;
 }
 
-SampleRaster synthesised(const Level& level, int mirrorParity)
+SampleRaster synthesised(const Level& level, int blockSize, int mirrorParity)
 {
     CoherentSearch search;
     search.seed = 7;
@@ -54,7 +54,7 @@ SampleRaster synthesised(const Level& level, int mirrorParity)
     SampleRaster detail;
     CoherentMatches matches;
     QString error;
-    EXPECT_TRUE(synthesiseCoherentDetail(level.guide, level.example, 10, nullptr, search, detail, matches, error))
+    EXPECT_TRUE(synthesiseCoherentDetail(level.guide, level.example, blockSize, nullptr, search, detail, matches, error))
         << error.toStdString();
     return detail;
 }
@@ -79,13 +79,16 @@ TEST(CoherentDetail, KeepsTheExamplesStrengthAndStaysADetailOfTheScheme)
     diagnostics::SilentSink silence;
     diagnostics::ScopedSink silenced(silence);
     const Level level{layerOfTheSampleDem(0, 1).guide, layerOfTheSampleDem(174, 1)};
-    const SampleRaster onLattice = synthesised(level, 1);
-    const SampleRaster offLattice = synthesised(level, 0);
-
-    // Matching the overlaps by their relative disagreement does not favour the
-    // example's quietest places.
-    EXPECT_GE(spreadOf(onLattice), 0.9 * spreadOf(level.example.detail));
-    // Mirrored blocks at odd offsets keep Chaikin's pairs of fine samples together:
-    // far less of the laid detail coarsens to something than with even offsets.
-    EXPECT_LT(coarsenedSpread(onLattice), 0.5 * coarsenedSpread(offLattice));
+    // Small blocks are scored on every sample, blocks of 48 on every second one.
+    for (const int blockSize : {10, 48}) {
+        SCOPED_TRACE(blockSize);
+        const SampleRaster onLattice = synthesised(level, blockSize, 1);
+        const SampleRaster offLattice = synthesised(level, blockSize, 0);
+        // Matching the overlaps by their relative disagreement does not favour the
+        // example's quietest places.
+        EXPECT_GE(spreadOf(onLattice), 0.9 * spreadOf(level.example.detail));
+        // Mirrored blocks at odd offsets keep Chaikin's pairs of fine samples together:
+        // far less of the laid detail coarsens to something than with even offsets.
+        EXPECT_LT(coarsenedSpread(onLattice), 0.5 * coarsenedSpread(offLattice));
+    }
 }
