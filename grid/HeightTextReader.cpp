@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,16 @@
 
 namespace {
 
-// Text per block: some hundred thousand heights, enough to share out across cores, few
-// enough that the blocks in flight add little to the terrain's own memory.
-constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+// Text per block: some thirty thousand heights, enough to share out across cores, few
+// enough that the blocks in flight (text and values, under 1 MB each) add little to the
+// terrain's own memory.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
 // A token longer than this is no height (the block reader's limit, so both agree).
 constexpr std::size_t kLongestToken = std::size_t{1} << 20;
 constexpr std::size_t kBlocksInFlight = 6;
+// Room for the unfinished token carried into the next block besides its text, so that a
+// block handed out again seldom needs to grow.
+constexpr std::size_t kCarryRoom = 4096;
 
 // Bytes readable after a block's text, all separators, so that the loads of the scan
 // (the separators of the next 64 bytes, 16 bytes of a token) never need a bounds check.
@@ -37,9 +42,21 @@ struct TextBlock {
     bool tokenTooLong = false; // the text ended in a token longer than kLongestToken
     bool readFailed = false;   // the file could not be read after this text
     std::unique_ptr<double[]> values; // valueCount of them
+    std::size_t valueCapacity = 0;
     std::size_t valueCount = 0;
     bool notANumber = false;   // values stop before this block's bad token
     std::string badToken;
+
+    // Empty again for the next text, keeping both buffers.
+    void reuse()
+    {
+        textSize = 0;
+        tokenTooLong = false;
+        readFailed = false;
+        valueCount = 0;
+        notANumber = false;
+        badToken.clear();
+    }
 
     // Room for `more` bytes of text; the bytes are written by the reader, never zeroed first.
     void reserveMore(std::size_t more)
@@ -164,7 +181,11 @@ void parseBlock(TextBlock& block)
     const char* const end = text + block.textSize;
     // Every token takes a character and a separator, but the last; only the values
     // written are ever touched.
-    block.values = std::make_unique_for_overwrite<double[]>(block.textSize / 2 + 1);
+    const std::size_t mostValues = block.capacity / 2 + 1; // as much as any text this block holds
+    if (block.valueCapacity < mostValues) {
+        block.values = std::make_unique_for_overwrite<double[]>(mostValues);
+        block.valueCapacity = mostValues;
+    }
     double* out = block.values.get();
     std::uint64_t separators = separatorMask(text);
     std::uint64_t separatorBefore = 1; // the text starts after a separator
@@ -206,7 +227,10 @@ void parseBlock(TextBlock& block)
 }
 
 // Cuts the text into blocks of whole tokens: the tail after the last whitespace waits
-// for the next read.
+// for the next read. The blocks are made once and handed out again when delivered, so
+// the text and values in flight stay in the same few buffers: buffers freed and made
+// afresh for every block would leave the memory they touched scattered through the
+// heap, beside the terrain's own block, and raise the peak.
 class BlockCutter {
 public:
     BlockCutter(TokenReader& reader, std::FILE* file)
@@ -220,8 +244,8 @@ public:
     {
         if (finished)
             return nullptr;
-        auto block = std::make_unique<TextBlock>();
-        block->reserveMore(carry.size() + kBlockBytes);
+        TextBlock* const block = unusedBlock();
+        block->reserveMore(std::max(carry.size(), kCarryRoom) + kBlockBytes);
         std::memcpy(block->text.get(), carry.data(), carry.size());
         block->textSize = carry.size();
         carry.clear();
@@ -243,21 +267,46 @@ public:
                 block->textSize = cut;
                 block->tokenTooLong = true;
                 finished = true;
-                return block.release()->padded();
+                return block->padded();
             }
             if (cut > 0) {
                 carry.assign(text + cut, block->textSize - cut);
                 block->textSize = cut;
-                return block.release()->padded();
+                return block->padded();
             }
         }
         // At the end of the file the last token needs no whitespace after it.
         block->readFailed = failed;
         finished = true;
-        return block.release()->padded();
+        return block->padded();
+    }
+
+    // A block delivered: its buffers take the next text.
+    void giveBack(TextBlock* block)
+    {
+        block->reuse();
+        const std::lock_guard lock(unusedLock);
+        unused.push_back(block);
     }
 
 private:
+    TextBlock* unusedBlock()
+    {
+        {
+            const std::lock_guard lock(unusedLock);
+            if (!unused.empty()) {
+                TextBlock* const block = unused.back();
+                unused.pop_back();
+                return block;
+            }
+        }
+        blocks.push_back(std::make_unique<TextBlock>());
+        return blocks.back().get();
+    }
+
+    std::vector<std::unique_ptr<TextBlock>> blocks; // every block made, in flight or unused
+    std::vector<TextBlock*> unused;
+    std::mutex unusedLock; // the delivery gives back while the next block is cut
     std::FILE* file;
     std::string carry;
     bool exhausted;
@@ -283,8 +332,7 @@ HeightTextOutcome readHeightText(TokenReader& reader, std::FILE* file, long long
         parseBlock(*block);
         return block;
     };
-    auto deliver = [&](TextBlock* block) {
-        std::unique_ptr<TextBlock> owned(block);
+    auto handOver = [&](TextBlock* block) {
         if (settled)
             return;
         const long long wanted = expected - outcome.heightsRead;
@@ -306,6 +354,10 @@ HeightTextOutcome readHeightText(TokenReader& reader, std::FILE* file, long long
             outcome.status = HeightTextOutcome::Status::ReadFailed;
             settled = true;
         }
+    };
+    auto deliver = [&](TextBlock* block) {
+        handOver(block);
+        cutter.giveBack(block);
     };
     tbb::parallel_pipeline(kBlocksInFlight,
                            tbb::make_filter<void, TextBlock*>(tbb::filter_mode::serial_in_order, cut)
