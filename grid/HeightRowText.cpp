@@ -1,5 +1,7 @@
 #include "grid/HeightRowText.h"
 
+#include "grid/PipelineItemPool.h"
+
 #include <tbb/parallel_pipeline.h>
 
 #include <algorithm>
@@ -7,15 +9,16 @@
 
 namespace {
 
-// About a megabyte of text per band: large enough to share out, small enough that the
-// bands in flight (a few per core) stay in the cache.
-constexpr std::size_t kBandBytes = std::size_t{1} << 20;
+// Half a megabyte of text per band: large enough to share out, small enough that the
+// bands in flight (a few per core) stay in the cache and add little to the peak.
+constexpr std::size_t kBandBytes = std::size_t{1} << 19;
 constexpr std::size_t kBandsInFlight = 8;
 
 struct Band {
     std::size_t firstRow = 0;
     std::size_t endRow = 0;
-    std::unique_ptr<char[]> text;
+    std::unique_ptr<char[]> text; // capacity bytes, written before read
+    std::size_t capacity = 0;
     std::size_t length = 0;
 };
 
@@ -41,12 +44,13 @@ void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
     const std::size_t typicalRow = std::max<std::size_t>(1, rowValues(0).size());
     const std::size_t rowsPerBand = std::max<std::size_t>(1, kBandBytes / (typicalRow * 8 + 1));
     std::size_t nextRow = 0;
+    PipelineItemPool<Band> bands;
     auto cutBand = [&](tbb::flow_control& control) -> Band* {
         if (nextRow >= rowCount) {
             control.stop();
             return nullptr;
         }
-        auto* band = new Band;
+        Band* const band = bands.take();
         band->firstRow = nextRow;
         band->endRow = std::min(rowCount, nextRow + rowsPerBand);
         nextRow = band->endRow;
@@ -56,7 +60,10 @@ void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
         std::size_t room = 0;
         for (std::size_t row = band->firstRow; row < band->endRow; ++row)
             room += longestHeightRowText(rowValues(row).size());
-        band->text = std::make_unique_for_overwrite<char[]>(room);
+        if (band->capacity < room) {
+            band->text = std::make_unique_for_overwrite<char[]>(room);
+            band->capacity = room;
+        }
         char* end = band->text.get();
         for (std::size_t row = band->firstRow; row < band->endRow; ++row)
             end = formatHeightRow(rowValues(row), end);
@@ -65,7 +72,7 @@ void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
     };
     auto writeBand = [&](Band* band) {
         out.text(std::string_view(band->text.get(), band->length));
-        delete band;
+        bands.giveBack(band);
     };
     tbb::parallel_pipeline(kBandsInFlight,
                            tbb::make_filter<void, Band*>(tbb::filter_mode::serial_in_order, cutBand)

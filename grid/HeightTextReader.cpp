@@ -1,5 +1,7 @@
 #include "grid/HeightTextReader.h"
 
+#include "grid/PipelineItemPool.h"
+
 #include <tbb/parallel_pipeline.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -227,10 +228,7 @@ void parseBlock(TextBlock& block)
 }
 
 // Cuts the text into blocks of whole tokens: the tail after the last whitespace waits
-// for the next read. The blocks are made once and handed out again when delivered, so
-// the text and values in flight stay in the same few buffers: buffers freed and made
-// afresh for every block would leave the memory they touched scattered through the
-// heap, beside the terrain's own block, and raise the peak.
+// for the next read. The blocks are made once and handed out again when delivered.
 class BlockCutter {
 public:
     BlockCutter(TokenReader& reader, std::FILE* file)
@@ -244,7 +242,7 @@ public:
     {
         if (finished)
             return nullptr;
-        TextBlock* const block = unusedBlock();
+        TextBlock* const block = blocks.take();
         block->reserveMore(std::max(carry.size(), kCarryRoom) + kBlockBytes);
         std::memcpy(block->text.get(), carry.data(), carry.size());
         block->textSize = carry.size();
@@ -285,28 +283,11 @@ public:
     void giveBack(TextBlock* block)
     {
         block->reuse();
-        const std::lock_guard lock(unusedLock);
-        unused.push_back(block);
+        blocks.giveBack(block);
     }
 
 private:
-    TextBlock* unusedBlock()
-    {
-        {
-            const std::lock_guard lock(unusedLock);
-            if (!unused.empty()) {
-                TextBlock* const block = unused.back();
-                unused.pop_back();
-                return block;
-            }
-        }
-        blocks.push_back(std::make_unique<TextBlock>());
-        return blocks.back().get();
-    }
-
-    std::vector<std::unique_ptr<TextBlock>> blocks; // every block made, in flight or unused
-    std::vector<TextBlock*> unused;
-    std::mutex unusedLock; // the delivery gives back while the next block is cut
+    PipelineItemPool<TextBlock> blocks;
     std::FILE* file;
     std::string carry;
     bool exhausted;
