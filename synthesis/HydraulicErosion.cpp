@@ -9,71 +9,13 @@
 #include "synthesis/MatchThreads.h"
 #include "synthesis/SampleRaster.h"
 #include "synthesis/TerrainPresence.h"
+#include "synthesis/WaterRouting.h"
 
 #include <cmath>
-#include <cstdint>
-#include <queue>
+#include <cstdlib>
 #include <vector>
 
 namespace {
-
-constexpr int noReceiver = -1;
-
-// The order water is found in by a priority flood from the border (every sample
-// after the one it drains to) and where each sample drains.
-struct Drainage {
-    std::vector<int> order;
-    std::vector<int> receiver;
-    // The water's level at each sample: its height, or the level of the depression it lies in.
-    std::vector<float> waterLevel;
-};
-
-Drainage routeWater(const SampleRaster& terrain)
-{
-    const int width = terrain.width;
-    const int height = terrain.height;
-    const std::size_t count = terrain.values.size();
-    Drainage drainage;
-    drainage.order.reserve(count);
-    drainage.receiver.assign(count, noReceiver);
-    drainage.waterLevel.assign(count, 0.0f);
-    std::vector<char> reached(count, 0);
-    // Lowest water level first; of equal levels the lower index, so the order never depends on the heap's whims.
-    using Entry = std::pair<float, int>;
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> front;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (x == 0 || y == 0 || x == width - 1 || y == height - 1) {
-                const int index = y * width + x;
-                reached[std::size_t(index)] = 1;
-                front.emplace(terrain.values[std::size_t(index)], index);
-            }
-        }
-    }
-    while (!front.empty()) {
-        const auto [level, index] = front.top();
-        front.pop();
-        drainage.order.push_back(index);
-        drainage.waterLevel[std::size_t(index)] = level;
-        const int x = index % width;
-        const int y = index / width;
-        for (int dy = -1; dy <= 1; ++dy) {
-            for (int dx = -1; dx <= 1; ++dx) {
-                const int nx = x + dx;
-                const int ny = y + dy;
-                if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= width || ny >= height)
-                    continue;
-                const int neighbour = ny * width + nx;
-                if (reached[std::size_t(neighbour)])
-                    continue;
-                reached[std::size_t(neighbour)] = 1;
-                drainage.receiver[std::size_t(neighbour)] = index;
-                front.emplace(std::max(level, terrain.values[std::size_t(neighbour)]), neighbour);
-            }
-        }
-    }
-    return drainage;
-}
 
 // Samples under water that covers more than lakeArea samples (8-connected), which stay lakes.
 // Each sample joins one body of water once, so this is linear in the terrain's size.
@@ -86,7 +28,7 @@ std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& draina
     std::vector<char> kept(count, 0);
     std::vector<int> members;
     for (std::size_t start = 0; start < count; ++start) {
-        if (lake[start] >= 0 || !(drainage.waterLevel[start] > terrain.values[start]))
+        if (lake[start] >= 0 || !(drainage.cells[start].waterLevel > terrain.values[start]))
             continue;
         members.assign(1, int(start));
         lake[start] = int(start);
@@ -100,7 +42,7 @@ std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& draina
                     if (nx < 0 || ny < 0 || nx >= width || ny >= height)
                         continue;
                     const std::size_t neighbour = std::size_t(ny) * std::size_t(width) + std::size_t(nx);
-                    if (lake[neighbour] >= 0 || !(drainage.waterLevel[neighbour] > terrain.values[neighbour]))
+                    if (lake[neighbour] >= 0 || !(drainage.cells[neighbour].waterLevel > terrain.values[neighbour]))
                         continue;
                     lake[neighbour] = int(start);
                     members.push_back(int(neighbour));
@@ -114,23 +56,49 @@ std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& draina
     return kept;
 }
 
+// Samples ahead in the drainage order whose data is fetched while one is worked on.
+constexpr std::size_t fetchAhead = 16;
+
 // One step of incision and deposition, downstream first. Nothing settles where keptLakes is set.
 void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, const ErosionSettings& settings,
             bool settle, const std::vector<char>& keptLakes)
 {
     const int width = terrain.width;
+    const double diagonalDistance = cellSize * std::sqrt(2.0);
+    const std::vector<int>& order = drainage.order;
+    const DrainageCell* const cells = drainage.cells.data();
     std::vector<double> area(terrain.values.size(), cellSize * cellSize);
-    for (auto it = drainage.order.rbegin(); it != drainage.order.rend(); ++it) {
-        const int receiver = drainage.receiver[std::size_t(*it)];
-        if (receiver != noReceiver)
-            area[std::size_t(receiver)] += area[std::size_t(*it)];
+    // The order jumps about the terrain: what the samples a few steps on will read is
+    // fetched ahead, their receivers' once the samples' own have come in.
+    const auto receiverAt = [&](std::size_t step) { return cells[order[step]].receiver; };
+    for (std::size_t step = order.size(); step-- > 0;) {
+        if (step >= fetchAhead) {
+            __builtin_prefetch(cells + order[step - fetchAhead]);
+            __builtin_prefetch(area.data() + order[step - fetchAhead]);
+        }
+        if (step >= fetchAhead / 2 && receiverAt(step - fetchAhead / 2) != Drainage::noReceiver)
+            __builtin_prefetch(area.data() + receiverAt(step - fetchAhead / 2));
+        const int receiver = receiverAt(step);
+        if (receiver != Drainage::noReceiver)
+            area[std::size_t(receiver)] += area[std::size_t(order[step])];
     }
-    for (const int index : drainage.order) {
-        const int receiver = drainage.receiver[std::size_t(index)];
-        if (receiver == noReceiver)
+    for (std::size_t step = 0; step < order.size(); ++step) {
+        if (step + fetchAhead < order.size()) {
+            const int ahead = order[step + fetchAhead];
+            __builtin_prefetch(cells + ahead);
+            __builtin_prefetch(area.data() + ahead);
+            __builtin_prefetch(terrain.values.data() + ahead);
+        }
+        if (step + fetchAhead / 2 < order.size() && receiverAt(step + fetchAhead / 2) != Drainage::noReceiver)
+            __builtin_prefetch(terrain.values.data() + receiverAt(step + fetchAhead / 2));
+        const int index = order[step];
+        const DrainageCell& cell = drainage.cells[std::size_t(index)];
+        const int receiver = cell.receiver;
+        if (receiver == Drainage::noReceiver)
             continue;
-        const bool diagonal = index % width != receiver % width && index / width != receiver / width;
-        const double distance = diagonal ? cellSize * std::sqrt(2.0) : cellSize;
+        // Neighbours in one row or column are 1 or a row apart; the diagonal ones are not.
+        const int apart = std::abs(index - receiver);
+        const double distance = apart != 1 && apart != width ? diagonalDistance : cellSize;
         const double factor = settings.strength * std::sqrt(area[std::size_t(index)]) / distance;
         const double below = terrain.values[std::size_t(receiver)];
         const double here = terrain.values[std::size_t(index)];
@@ -138,7 +106,7 @@ void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, co
         double lowered = here > below ? (here + factor * below) / (1.0 + factor) : here;
         // At the end, sediment settles where the water stops, until it runs on; a depression
         // deeper than lakeDepth stays a lake below that.
-        const double waterDepth = double(drainage.waterLevel[std::size_t(index)]) - here;
+        const double waterDepth = double(cell.waterLevel) - here;
         const bool keptLake = !keptLakes.empty() && keptLakes[std::size_t(index)] != 0;
         if (settle && !keptLake && lowered < below + settings.lakeDrop && waterDepth <= settings.lakeDepth)
             lowered = below + settings.lakeDrop;
@@ -189,6 +157,7 @@ bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& erro
     diagnostics::reportf("Eroding %i X %i: %i iterations, strength %g, creep %g\n", grid.width, grid.height,
                          settings.iterations, settings.strength, settings.creep);
     SampleRaster terrain = rasterOf(grid.heights, grid.width, grid.height);
+    Drainage drainage;
     for (int iteration = 0; iteration < settings.iterations; ++iteration) {
         if (settings.progress.cancelled()) {
             error = BlockMapper::cancelledText();
@@ -196,7 +165,7 @@ bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& erro
         }
         settings.progress.advance(iteration, settings.iterations);
         const bool settle = iteration + 1 == settings.iterations;
-        const Drainage drainage = routeWater(terrain);
+        routeWater(terrain, drainage);
         incise(terrain, drainage, grid.cellSize > 0.0f ? grid.cellSize : 1.0, settings, settle,
                settle && settings.lakeArea > 0 ? largeLakes(terrain, drainage, settings.lakeArea)
                                                : std::vector<char>{});
