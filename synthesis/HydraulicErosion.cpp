@@ -71,7 +71,9 @@ void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, co
     // The order jumps about the terrain: what the samples a few steps on will read is
     // fetched ahead, their receivers' once the samples' own have come in.
     const auto receiverAt = [&](std::size_t step) { return cells[order[step]].receiver; };
-    for (std::size_t step = order.size(); step-- > 0;) {
+    // Without strength no area counts (0 times any area is 0, of the strength's sign), and settling needs none.
+    const bool cuts = settings.strength != 0.0;
+    for (std::size_t step = cuts ? order.size() : 0; step-- > 0;) {
         if (step >= fetchAhead) {
             __builtin_prefetch(cells + order[step - fetchAhead]);
             __builtin_prefetch(area.data() + order[step - fetchAhead]);
