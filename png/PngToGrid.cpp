@@ -3,19 +3,14 @@
 #include "png/PngGridText.h"
 #include "png/PngImageDecoder.h"
 
+#include "grid/FixedFormat.h"
+#include "grid/HeightRowText.h"
 #include "io/AtomicFileWrite.h"
 
 #include <QFile>
 
-#include <cstdio>
+#include <span>
 #include <utility>
-
-namespace {
-
-// The text is produced row by row and handed to the file in pieces of about this size.
-constexpr std::size_t writeChunkBytes = 1 << 20;
-
-} // namespace
 
 float pngPixelHeight(unsigned char red, unsigned char green, unsigned char blue)
 {
@@ -108,18 +103,16 @@ bool convertPngToGrid(const QString& pngPath, const QString& gridPath, QString& 
         return false;
     }
 
-    std::string text;
-    text.reserve(writeChunkBytes + 4096);
-    appendPngGridHeader(text, image.width, image.height);
-    bool written = true;
-    for (const FloatRow& row : image.heights) {
-        appendPngGridRow(text, row.data(), static_cast<int>(row.size()));
-        if (text.size() >= writeChunkBytes) {
-            written = written && std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size();
-            text.clear();
-        }
-    }
-    written = written && std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size();
+    // The lines are the grid writer's, formatted on every core: the same bytes as
+    // pngGridText, which the window's import uses.
+    std::string header;
+    appendPngGridHeader(header, image.width, image.height);
+    FixedFormatWriter out(file.stream());
+    out.text(header);
+    writeHeightRows(out, image.heights.rows(), [&](std::size_t row) {
+        return std::span<const float>(image.heights[row].data(), image.heights.columns());
+    });
+    const bool written = out.finish();
     if (!written || !file.commit()) {
         errorText = writeError;
         return false;
