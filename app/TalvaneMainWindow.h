@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QString>
@@ -204,6 +205,9 @@ public:
     QAction* multiresolutionTraditionalAction = nullptr;
     QAction* multiresolutionChaikinAction = nullptr;
     QAction* fileConvert_PNGAction = nullptr;
+    // File > Open Session... and Save Session...: both screens in one file (SessionActions.cpp).
+    QAction* fileOpenSessionAction = nullptr;
+    QAction* fileSaveSessionAction = nullptr;
     QAction* multiresolutionFaberAction = nullptr;
     // Edit > "Erode Left Terrain": rivers cut and hollows fill (synthesis/HydraulicErosion.h).
     QAction* editErodeLeftAction = nullptr;
@@ -261,6 +265,8 @@ public slots:
     void saveSplit();
     void doTextureTransfer();
     void convertPNGtoGRD();
+    void openSession();
+    void saveSession();
     void quiltingrescalebefore(bool on);
     void quiltingrescaleafter(bool on);
     void changeRequestedBlockSize(int size);
@@ -329,6 +335,12 @@ private:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Reads a session off the GUI thread and puts both screens up as one undoable change,
+    // or nothing when the file does not read whole.
+    bool openSessionFile(const QString& path);
+    // The quilting choices a session keeps beside the screens.
+    QJsonObject windowChoices() const;
+    void applyWindowChoices(const QJsonObject& choices);
     // "Convert PNG" after its first dialog: asks where to save the grid and converts.
     void convertPng(const QString& pngPath);
     bool eventFilter(QObject* watched, QEvent* event) override;

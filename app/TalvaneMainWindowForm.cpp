@@ -419,6 +419,8 @@ void TalvaneMainWindow::buildActions()
     multiresolutionChaikinAction->setCheckable(true);
     multiresolutionChaikinAction->setChecked(true);
     fileConvert_PNGAction = action("fileConvert_PNGAction");
+    fileOpenSessionAction = action("fileOpenSessionAction");
+    fileSaveSessionAction = action("fileSaveSessionAction");
     multiresolutionFaberAction = action("multiresolutionFaberAction");
     multiresolutionFaberAction->setCheckable(true);
     multiresolutionFaberAction->setChecked(false);
@@ -463,6 +465,8 @@ void TalvaneMainWindow::buildMenus()
     fileMenu->addMenu(fileSaveMenu);
     fileMenu->addMenu(fileLoadMenu);
     fileMenu->addAction(fileConvert_PNGAction);
+    fileMenu->addAction(fileOpenSessionAction);
+    fileMenu->addAction(fileSaveSessionAction);
     fileMenu->addSeparator();
     fileMenu->addAction(fileExitAction);
     bar->addMenu(fileMenu);

@@ -89,6 +89,8 @@ void TalvaneMainWindow::languageChange()
     multiresolutionTraditionalAction->setText(translated("&Traditional"));
     multiresolutionChaikinAction->setText(translated("&Chaikin"));
     fileConvert_PNGAction->setText(translated("&Convert PNG"));
+    fileOpenSessionAction->setText(translated("&Open Session..."));
+    fileSaveSessionAction->setText(translated("Sa&ve Session..."));
     multiresolutionFaberAction->setText(translated("&Faber"));
 
 

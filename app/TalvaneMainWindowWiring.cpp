@@ -31,6 +31,8 @@ void TalvaneMainWindow::makeConnections()
     connect(coarsenRightButton, &QToolButton::clicked, this, &Window::coarsenRight);
     connect(fileConvert_PNGAction, &QAction::triggered, this, &Window::convertPNGtoGRD);
     connect(fileExitAction, &QAction::triggered, this, &Window::close);
+    connect(fileOpenSessionAction, &QAction::triggered, this, &Window::openSession);
+    connect(fileSaveSessionAction, &QAction::triggered, this, &Window::saveSession);
     connect(fileLoadDetailsLeft_ScreenAction, &QAction::triggered, this, &Window::openDetailsFile);
     connect(fileLoadTerrainLeft_ScreenAction, &QAction::triggered, this, &Window::openFileGrid1);
     connect(fileLoadTerrainRight_ScreenAction, &QAction::triggered, this, &Window::openFileGrid2);

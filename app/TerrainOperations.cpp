@@ -58,7 +58,8 @@ void TalvaneMainWindow::setOperationRunning(bool running)
     for (QAction* action : {fileSaveTerrainLeft_ScreenAction, fileSaveTerrainRight_ScreenAction,
                             fileSaveDetailsLeft_ScreenAction, fileSaveDetailsRight_ScreenAction,
                             fileLoadTerrainLeft_ScreenAction, fileLoadTerrainRight_ScreenAction,
-                            fileLoadDetailsLeft_ScreenAction, fileConvert_PNGAction, fileSaveAs_GeoTIFFAction})
+                            fileLoadDetailsLeft_ScreenAction, fileConvert_PNGAction, fileSaveAs_GeoTIFFAction,
+                            fileOpenSessionAction, fileSaveSessionAction})
         action->setEnabled(enabled);
     fileRecentTerrainsMenu->setEnabled(enabled && !fileRecentTerrainsMenu->isEmpty());
     editUndoAction->setEnabled(enabled && history->stack()->canUndo());

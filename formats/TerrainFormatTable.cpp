@@ -96,6 +96,22 @@ bool readGdalRaster(const QString& fileName, const TerrainReading& reading, Vesk
     return loadGdalRaster(fileName, reading.band, grid, errorText);
 }
 
+bool readSessionScreen(const QString& fileName, const TerrainReading& reading, VeskGrid& grid, QString& errorText)
+{
+    TerrainSession session;
+    if (!readSessionFile(fileName, session, errorText))
+        return false;
+    VeskGrid& screen = session.screen(reading.screen);
+    if (!screen.hasData) {
+        errorText = QStringLiteral("%1: its %2 screen is empty")
+                        .arg(fileName, reading.screen == SessionScreen::Left ? QStringLiteral("left")
+                                                                             : QStringLiteral("right"));
+        return false;
+    }
+    grid = std::move(screen);
+    return true;
+}
+
 // Writers: each writes the name it is given and its companions, or nothing.
 
 bool writeAsciiGrid(VeskGrid& grid, const QString& fileName, QString& errorText)
@@ -161,6 +177,12 @@ bool writeRaw16(VeskGrid& grid, const QString& fileName, QString& errorText)
     return writeHeightmapFiles(writeRaw16Heightmap, grid, fileName, errorText);
 }
 
+// One terrain makes a session of it on the left screen and an empty right one.
+bool writeSessionOfOne(VeskGrid& grid, const QString& fileName, QString& errorText)
+{
+    return writeSessionFile(fileName, grid, VeskGrid(), QJsonObject(), errorText);
+}
+
 QStringList noCompanions(const QString&)
 {
     return {};
@@ -181,9 +203,9 @@ QStringList heightmapCompanions(const QString& fileName)
     return {heightmapSidecarName(fileName)};
 }
 
-const std::array<TerrainFormatRow, 8>& rows()
+const std::array<TerrainFormatRow, 9>& rows()
 {
-    static const std::array<TerrainFormatRow, 8> table = {{
+    static const std::array<TerrainFormatRow, 9> table = {{
         {TerrainFormat::AsciiGrid, "grd", "Grid Ascii Format", {"grd"}, hasAsciiGridSignature, readAsciiGrid,
          writeAsciiGrid, noCompanions, false, false, {"ascii_grid"}},
         {TerrainFormat::EsriAscii, "asc", "ESRI ASCII Grid", {"asc"}, hasAsciiGridSignature, readEsriAscii,
@@ -200,6 +222,8 @@ const std::array<TerrainFormatRow, 8>& rows()
          writeGeoTiffFile, noCompanions, false, true, {"gdal_raster"}},
         {TerrainFormat::GdalRaster, "gdal", "Rasters Read Through GDAL", {"hgt", "img", "vrt", "dem", "nc"}, nullptr,
          readGdalRaster, nullptr, noCompanions, false, true, {"gdal_raster"}},
+        {TerrainFormat::Session, "talvane", "Talvane Session", {"talvane"}, hasSessionSignature, readSessionScreen,
+         writeSessionOfOne, noCompanions, false, true, {"session_file"}},
     }};
     return table;
 }
@@ -296,6 +320,9 @@ const TerrainFormatRow* terrainFormatOfFile(const QString& fileName)
         if (row.read && row.recognises && row.recognises(head))
             return &row;
     // Named as one of ours but not in its layout: another format of the same extension.
+    // No other format is named .talvane: a damaged session goes to its reader, which says why.
+    if (named && named->format == TerrainFormat::Session)
+        return named;
     return named ? &terrainFormatRow(TerrainFormat::GdalRaster) : nullptr;
 }
 

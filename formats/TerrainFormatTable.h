@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/HeightmapScaling.h"
+#include "grid/SessionFile.h"
 #include "grid/VeskGrid.h"
 
 #include <QByteArray>
@@ -24,12 +25,15 @@ enum class TerrainFormat {
     GeoTiff,      // .tif, .tiff: read through GDAL like any raster; written as Float32 GeoTIFF
     GdalRaster,   // any other raster GDAL opens (.hgt, .img, .vrt, .dem, .nc, and the files
                   // of other formats that share our extensions): read only
+    Session,      // .talvane: both screens; read as one screen, written as the left one
 };
 
-// How a terrain is read beyond its name: the band of a raster read through GDAL (from 1)
-// and, for 16-bit heightmaps, the heights in metres of the samples 0 and 65535.
+// How a terrain is read beyond its name: the band of a raster read through GDAL (from 1),
+// the screen of a session and, for 16-bit heightmaps, the heights in metres of the
+// samples 0 and 65535.
 struct TerrainReading {
     int band = 1;
+    SessionScreen screen = SessionScreen::Left;
     std::optional<HeightmapRange> heightRange;
 };
 
@@ -69,7 +73,7 @@ const TerrainFormatRow* terrainFormatByExtension(const QString& fileName);
 // reader says it is missing. Nothing when neither content nor name is known.
 const TerrainFormatRow* terrainFormatOfFile(const QString& fileName);
 
-// The format --format names (grd, asc, flt, png, r16, tif or gdal).
+// The format --format names (grd, asc, flt, png, r16, tif, gdal or talvane).
 const TerrainFormatRow* terrainFormatNamed(const QString& name);
 
 // Reads fileName as the row's format; a height range given for a format that takes none

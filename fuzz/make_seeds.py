@@ -179,6 +179,60 @@ def heightmaps():
     put("heightmap_sidecar", "regression_cell_size_beyond_float", sidecar_text(2, 2, 0, 1000, "1e300"))
 
 
+def session_archive(screens, version=1, window=None):
+    """A .talvane archive: the manifest first, then each screen's matrices as GridFloat
+    entries (stored, fixed dates, so the bytes are the same every time)."""
+    import io
+    import json
+    import zipfile
+    entries = []
+    manifest = {"format": "talvane-session", "version": version, "window": window or {}}
+    for side in ("left", "right"):
+        screen = screens.get(side)
+        if screen is None:
+            manifest[side] = None
+            continue
+        matrices = [(side, screen["heights"], True)]
+        matrices += [("%s-details-%d" % (side, k), m, False) for k, m in enumerate(screen.get("details", []))]
+        for name, matrix, is_heights in matrices:
+            entries.append((name + ".flt", b"".join(struct.pack("<%df" % len(row), *row) for row in matrix)))
+            header = "ncols %d\nnrows %d\nxllcorner 0\nyllcorner 0\ncellsize %s\n" % (
+                len(matrix[0]), len(matrix), "0.000277777777777778" if is_heights else "1")
+            entries.append((name + ".hdr", (header + "byteorder LSBFIRST\n").encode()))
+        record = {"name": side + " terrain", "cellSize": 30.0, "fractalDeviation": -1.0,
+                  "minHeight": 250.0, "maxHeight": 550.0, "averageHeight": 400.0, "heights": side + ".flt",
+                  "details": ["%s-details-%d.flt" % (side, k) for k in range(len(screen.get("details", [])))]}
+        if "georeference" in screen:
+            record["georeference"] = screen["georeference"]
+            entries.append((side + ".prj", screen["georeference"]["crsWkt"].encode()))
+        manifest[side] = record
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_STORED) as archive:
+        for name, data in [("manifest.json", json.dumps(manifest, indent=1).encode())] + entries:
+            archive.writestr(zipfile.ZipInfo(name, date_time=(1980, 1, 1, 0, 0, 0)), data)
+    return out.getvalue()
+
+
+def session_files():
+    heights = sample_heights(12, 12)
+    # One Chaikin level of a 12 x 12 coarse grid: column details 10 x 22, row details 12 x 10.
+    columns = [[0.01 * (r - c) for c in range(22)] for r in range(10)]
+    rows = [[0.02 * (r + c) for c in range(10)] for r in range(12)]
+    place = {"originX": 500000.0, "originY": 4000000.0, "pixelWidth": 30.0, "pixelHeight": -30.0,
+             "crsWkt": 'PROJCS["WGS 84 / UTM zone 16N",GEOGCS["WGS 84",DATUM["WGS_1984",SPHEROID["WGS 84",'
+                       '6378137,298.257223563]],PRIMEM["Greenwich",0],UNIT["degree",0.0174532925199433]],'
+                       'PROJECTION["Transverse_Mercator"],PARAMETER["central_meridian",-87],'
+                       'PARAMETER["scale_factor",0.9996],PARAMETER["false_easting",500000],UNIT["metre",1]]',
+             "cellSizeAtLoad": 30.0}
+    both = session_archive({"left": {"heights": heights, "details": [columns, rows], "georeference": place},
+                            "right": {"heights": sample_heights(8, 5)}},
+                           window={"scheme": 0, "blockSize": 24})
+    put("session_file", "both_screens_with_details.talvane", both)
+    put("session_file", "left_only.talvane", session_archive({"left": {"heights": sample_heights(6, 4)}}))
+    put("session_file", "newer_version.talvane", session_archive({"left": {"heights": sample_heights(3, 3)}}, 2))
+    put("session_file", "truncated.talvane", both[:len(both) // 2])
+
+
 if __name__ == "__main__":
     ascii_grids()
     float_grids()
@@ -187,3 +241,4 @@ if __name__ == "__main__":
     inflate_streams()
     gdal_rasters()
     heightmaps()
+    session_files()

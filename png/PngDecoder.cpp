@@ -2,7 +2,7 @@
 #include "diagnostics/Diagnostics.h"
 
 #include "png/InflateDecoder.h"
-#include "png/PngCrc.h"
+#include "io/Crc32.h"
 
 #include <QFile>
 
@@ -144,7 +144,7 @@ int PngDecoder::decodeBuffer(const unsigned char* bytes, std::size_t size)
         const unsigned char* data = bytes + position;
         position += static_cast<std::size_t>(length) + 4; // the data and the CRC
         const std::uint32_t storedCrc = bigEndian32(data + length);
-        const std::uint32_t computedCrc = pngCrc(data - 4, static_cast<std::size_t>(length) + 4);
+        const std::uint32_t computedCrc = io::crc32(0, data - 4, static_cast<std::size_t>(length) + 4);
         // The fuzzers' own build (scripts/fuzz.sh) reads past bad CRCs, as libpng's does,
         // so that mutated inputs reach the decoding rather than stop here.
         if (storedCrc != computedCrc && !kFuzzingBuild) {

@@ -50,6 +50,8 @@ void addReadOptions(CLI::App& command, TerrainReadOptions& read)
         ->check(CLI::IsMember(readableFormatNames()));
     command.add_option("--band", read.band, "Band of a raster read through GDAL (default 1)")
         ->check(CLI::Range(1, 65535));
+    command.add_option("--screen", read.screen, "Screen of a session file (.talvane) to read: left (default) or right")
+        ->check(CLI::IsMember({"left", "right"}));
     command
         .add_option("--height-range", read.heightRange,
                     "MIN,MAX: the heights in metres of the samples 0 and 65535 of a 16-bit heightmap (.png, .r16)")
@@ -105,6 +107,30 @@ void defineConvert(CLI::App& app, CliOptions& options)
     convert->add_flag("--split", options.convert.split,
                       "Also write the left and right halves as two ASCII grids next to OUT");
     addQuietFlag(*convert, options);
+}
+
+void defineSession(CLI::App& app, CliOptions& options)
+{
+    CLI::App* session = app.add_subcommand("session", "Write a session file (.talvane) holding two terrains, "
+                                                      "as the window's two screens");
+    addReadOptions(*session, options.session.read);
+    session->add_option("LEFT", options.session.left, "Terrain of the left screen")
+        ->required()
+        ->check(readableTerrainFile(options.session.read));
+    session->add_option("RIGHT", options.session.right, "Terrain of the right screen")
+        ->required()
+        ->check(readableTerrainFile(options.session.read));
+    session->add_option("OUT", options.session.output, "Session file to write (.talvane)")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string& fileName) -> std::string {
+                if (terrainFormatByExtension(QString::fromStdString(fileName))
+                    == &terrainFormatRow(TerrainFormat::Session))
+                    return {};
+                return "a session file's name ends in .talvane: " + fileName;
+            },
+            "SESSION", "session file"));
+    addQuietFlag(*session, options);
 }
 
 void defineCoarsen(CLI::App& app, CliOptions& options)
@@ -258,6 +284,7 @@ void defineCommandLine(CLI::App& app, CliOptions& options)
     addQuietFlag(app, options);
     defineInfo(app, options);
     defineConvert(app, options);
+    defineSession(app, options);
     defineCoarsen(app, options);
     defineRefine(app, options);
     defineTransfer(app, options);
@@ -297,6 +324,8 @@ ExitCode runParsedCommand(const CLI::App& app, const CliOptions& options)
         return runInfo(options.info);
     if (app.got_subcommand("convert"))
         return runConvert(options.convert);
+    if (app.got_subcommand("session"))
+        return runSession(options.session);
     if (app.got_subcommand("coarsen"))
         return runCoarsen(options.coarsen);
     if (app.got_subcommand("refine"))

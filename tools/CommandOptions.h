@@ -11,6 +11,7 @@
 struct TerrainReadOptions {
     std::string format;
     int band = 1;
+    std::string screen = "left"; // of a session file: left or right
     std::vector<double> heightRange;
 };
 
@@ -25,6 +26,13 @@ struct ConvertOptions {
     std::string input;
     std::string output;
     bool split = false;
+};
+
+struct SessionOptions {
+    TerrainReadOptions read;
+    std::string left;
+    std::string right;
+    std::string output;
 };
 
 struct CoarsenOptions {
@@ -92,6 +100,7 @@ struct CliOptions {
     bool quiet = false;
     InfoOptions info;
     ConvertOptions convert;
+    SessionOptions session;
     CoarsenOptions coarsen;
     RefineOptions refine;
     TransferOptions transfer;

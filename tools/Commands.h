@@ -7,6 +7,7 @@
 // caller makes silent for --quiet; results and errors print regardless.
 ExitCode runInfo(const InfoOptions& options);
 ExitCode runConvert(const ConvertOptions& options);
+ExitCode runSession(const SessionOptions& options);
 ExitCode runCoarsen(const CoarsenOptions& options);
 ExitCode runRefine(const RefineOptions& options);
 // quiet also hides the transfer's progress bar, which is the tool's own.

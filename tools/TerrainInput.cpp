@@ -18,6 +18,7 @@ bool loadTerrain(const QString& fileName, const TerrainReadOptions& options, Ves
     }
     TerrainReading reading;
     reading.band = options.band;
+    reading.screen = options.screen == "right" ? SessionScreen::Right : SessionScreen::Left;
     if (options.heightRange.size() == 2)
         reading.heightRange = HeightmapRange{options.heightRange[0], options.heightRange[1]};
     if (readTerrainFile(*row, fileName, reading, grid, errorText))

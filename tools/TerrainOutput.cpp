@@ -1,5 +1,7 @@
 #include "tools/TerrainOutput.h"
 
+#include "grid/SessionFile.h"
+
 #include "formats/TerrainFormatTable.h"
 
 #include <QDir>
@@ -93,6 +95,18 @@ bool stageTerrain(VeskGrid& grid, const QString& finalName, OutputTransaction& t
         return false;
     }
     return stageWithWriter(*row, grid, finalName, transaction, errorText);
+}
+
+bool stageSession(const VeskGrid& left, const VeskGrid& right, const QString& finalName,
+                  OutputTransaction& transaction, QString& errorText)
+{
+    const QString temporaryName = transaction.temporaryNameFor(finalName, QStringLiteral("talvane"));
+    if (!writeSessionFile(temporaryName, left, right, QJsonObject(), errorText)) {
+        nameTheFinalFile(errorText, temporaryName, finalName);
+        return false;
+    }
+    transaction.adopt(temporaryName, finalName);
+    return true;
 }
 
 bool stageSplitHalves(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,

@@ -13,6 +13,10 @@
 // and the 16-bit heightmaps .png and .r16, each with its .json sidecar).
 bool stageTerrain(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction, QString& errorText);
 
+// A session file holding both terrains (either may be without data: an empty screen).
+bool stageSession(const VeskGrid& left, const VeskGrid& right, const QString& finalName,
+                  OutputTransaction& transaction, QString& errorText);
+
 // The two halves, as writeTerrainSplit names them, beside finalName: the grid's name is
 // taken to be finalName without its extension for the call.
 bool stageSplitHalves(VeskGrid& grid, const QString& finalName, OutputTransaction& transaction,

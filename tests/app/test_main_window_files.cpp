@@ -3,6 +3,7 @@
 // failure's message box.
 
 #include "AppTestSupport.h"
+#include "ScreenStates.h"
 
 #include "app/TerrainHistory.h"
 #include "views/GLGrid.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QSlider>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -554,6 +556,49 @@ private slots:
         QVERIFY2(message.text.startsWith(QStringLiteral("Details were not saved due to: ")), qPrintable(message.text));
         QVERIFY(message.text.contains(QStringLiteral("LEFT.grd")));
         QVERIFY(sameTerrain(window->gLGrid1->grid, before));
+    }
+
+    // --- Sessions ---
+
+    // Save Session then Open Session gives both screens back to the bit, with the quilting
+    // choices; a truncated session is refused with a message and changes nothing.
+    void aSessionGivesBothScreensBackAndATruncatedOneChangesNothing()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        scripted.log.openAnswers << sample.flt() << sample.grd();
+        window->fileLoadTerrainLeft_ScreenAction->trigger();
+        window->fileLoadTerrainRight_ScreenAction->trigger();
+        window->toggleOnFaber();
+        window->coarsenLeftButton->click();
+        window->blocksizeSlider->setValue(24);
+        const WindowState saved = stateOf(*window);
+        QCOMPARE(saved.left.details.size(), std::size_t{2});
+        scripted.log.saveAnswers << SaveDialogAnswer{sample.path(QStringLiteral("work")), QString()};
+        window->fileSaveSessionAction->trigger();
+        QCOMPARE(scripted.log.messages.size(), 0);
+
+        window->coarsenRightButton->click();
+        window->toggleOnChaikin();
+        window->blocksizeSlider->setValue(40);
+        const QString session = sample.path(QStringLiteral("work.talvane"));
+        scripted.log.openAnswers << session;
+        window->fileOpenSessionAction->trigger();
+        QCOMPARE(differenceBetween(saved, stateOf(*window)), QString());
+        QVERIFY(window->multiresolutionFaberAction->isChecked());
+        QCOMPARE(window->blocksizeSlider->value(), 24);
+
+        QByteArray bytes = readWholeFile(session);
+        bytes.chop(30);
+        QVERIFY(writeTextFile(sample.path(QStringLiteral("cut.talvane")), bytes));
+        window->coarsenRightButton->click();
+        const WindowState before = stateOf(*window);
+        scripted.log.openAnswers << sample.path(QStringLiteral("cut.talvane"));
+        window->fileOpenSessionAction->trigger();
+        QVERIFY(scripted.takeOnlyMessage().text.startsWith(QStringLiteral("Session was not opened due to: ")));
+        QCOMPARE(differenceBetween(before, stateOf(*window)), QString());
     }
 };
 

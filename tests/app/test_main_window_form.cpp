@@ -424,12 +424,15 @@ private slots:
         QCOMPARE(actionTexts(window.viewMenu), (QStringList{"Fit Terrain", "Screen &Error", "&Messages"}));
 
         QCOMPARE(actionTexts(window.fileMenu),
-                 (QStringList{"&Save", "&Load", "Recent &Terrains", "&Convert PNG", "--", "E&xit"}));
+                 (QStringList{"&Save", "&Load", "Recent &Terrains", "&Convert PNG", "&Open Session...",
+                              "Sa&ve Session...", "--", "E&xit"}));
         QCOMPARE(window.fileMenu->actions().at(0)->menu(), window.fileSaveMenu);
         QCOMPARE(window.fileMenu->actions().at(1)->menu(), window.fileLoadMenu);
         QCOMPARE(window.fileMenu->actions().at(2)->menu(), window.fileRecentTerrainsMenu);
         QCOMPARE(window.fileMenu->actions().at(3), window.fileConvert_PNGAction);
-        QCOMPARE(window.fileMenu->actions().at(5), window.fileExitAction);
+        QCOMPARE(window.fileMenu->actions().at(4), window.fileOpenSessionAction);
+        QCOMPARE(window.fileMenu->actions().at(5), window.fileSaveSessionAction);
+        QCOMPARE(window.fileMenu->actions().at(7), window.fileExitAction);
         QCOMPARE(actionTexts(window.fileSaveMenu), (QStringList{"&Terrain", "&Details", "Save As GeoTIFF"}));
         QCOMPARE(actionTexts(window.fileLoadMenu), (QStringList{"&Terrain", "&Details"}));
         QCOMPARE(window.fileSaveTerrainMenu->actions(),

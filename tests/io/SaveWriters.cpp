@@ -5,6 +5,7 @@
 #include "formats/HeightmapScaling.h"
 #include "formats/HeightmapSidecar.h"
 #include "grid/GridExport.h"
+#include "grid/SessionFile.h"
 #include "grid/VeskGrid.h"
 #include "png/PngToGrid.h"
 
@@ -103,6 +104,14 @@ std::vector<SaveWriter> makeWriters()
                            return std::function<bool()>([grid, folder] {
                                QString error;
                                return writeGridFloat(*grid, in(folder, "t.flt"), error);
+                           });
+                       }});
+    writers.push_back({"session_file", {QStringLiteral("t.talvane")},
+                       [](const QString& folder, const QString&, int side) {
+                           auto grid = terrain(folder, side);
+                           return std::function<bool()>([grid, folder] {
+                               QString error;
+                               return writeSessionFile(in(folder, "t.talvane"), *grid, *grid, QJsonObject(), error);
                            });
                        }});
     writers.push_back({"geotiff", {QStringLiteral("t.tif")}, [](const QString& folder, const QString&, int side) {

@@ -1,11 +1,12 @@
-#include "png/PngCrc.h"
+#include "io/Crc32.h"
 
 #include <array>
 
 namespace {
 
 // Eight tables, so that eight bytes are folded in per step (slicing by eight): the check
-// runs over every byte of the image data and must not cost a slow pass of its own.
+// runs over every byte of a PNG's image data and of a session's matrices and must not cost
+// a slow pass of its own.
 using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
 
 constexpr CrcTables makeCrcTables()
@@ -27,9 +28,11 @@ constexpr CrcTables crcTables = makeCrcTables();
 
 } // namespace
 
-std::uint32_t pngCrc(const unsigned char* bytes, std::size_t count)
+namespace io {
+
+std::uint32_t crc32(std::uint32_t previous, const unsigned char* bytes, std::size_t count)
 {
-    std::uint32_t crc = 0xFFFFFFFFu;
+    std::uint32_t crc = previous ^ 0xFFFFFFFFu;
     for (; count >= 8; count -= 8, bytes += 8) {
         const std::uint32_t low = crc ^ (std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8
                                          | std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24);
@@ -41,3 +44,5 @@ std::uint32_t pngCrc(const unsigned char* bytes, std::size_t count)
         crc = crcTables[0][(crc ^ *bytes) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }
+
+} // namespace io
