@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(first.dialogName, QStringLiteral("Open File"));
         QCOMPARE(first.caption, QStringLiteral("Open File"));
         QVERIFY2(first.filter.startsWith(QStringLiteral(
-                     "Terrains (*.grd *.asc *.flt *.png *.r16 *.tif *.tiff *.hgt *.img *.vrt *.dem *.nc);;")),
+                     "Terrains (*.grd *.asc *.flt *.png *.r16 *.tif *.tiff *.hgt *.img *.vrt *.dem *.nc *.talvane);;")),
                  qPrintable(first.filter));
         // Each screen's dialog starts at the file last chosen for that screen.
         QCOMPARE(scripted.log.openRequests.at(2).startPath, sample.grd());
@@ -371,7 +371,8 @@ private slots:
         QCOMPARE(request.filter, grdFilter + QStringLiteral(";;ESRI ASCII Grid (*.asc);;Grid Float Format (*.flt);;")
                                      + objFilter
                                      + QStringLiteral(";;PNG Image or 16-bit Heightmap (*.png);;RAW 16-bit "
-                                                      "Heightmap (*.r16);;GeoTIFF (*.tif *.tiff)"));
+                                                      "Heightmap (*.r16);;GeoTIFF (*.tif *.tiff);;Talvane Session "
+                                                      "(*.talvane)"));
         QVERIFY(request.startPath.isEmpty());
 
         QVERIFY(QFile::exists(sample.path(QStringLiteral("out.obj"))));
@@ -412,7 +413,7 @@ private slots:
         scripted.log.saveAnswers << SaveDialogAnswer{sample.path(QStringLiteral("probe")), QString()};
         window->fileSaveTerrainLeft_ScreenAction->trigger();
         const QStringList filters = scripted.log.saveRequests.first().filter.split(QStringLiteral(";;"));
-        QCOMPARE(filters.size(), 7);
+        QCOMPARE(filters.size(), 8);
 
         for (const QString& filter : filters) {
             const QString extension = filter.section(QStringLiteral("(*"), 1).section(QLatin1Char(' '), 0, 0)

@@ -457,8 +457,8 @@ private slots:
                               "saveTerrainFileLeft()", "saveTerrainFileRight()", "saveDetailsFileRight()",
                               "saveDetailsFileLeft()", "refineLeft()", "refineRight()", "coarsenLeft()",
                               "coarsenRight()", "toggleOnChaikin()", "toggleOnTraditional()", "toggleOnFaber()",
-                              "saveSplit()", "doTextureTransfer()", "convertPNGtoGRD()",
-                              "quiltingrescalebefore(bool)", "quiltingrescaleafter(bool)",
+                              "saveSplit()", "doTextureTransfer()", "convertPNGtoGRD()", "openSession()",
+                              "saveSession()", "quiltingrescalebefore(bool)", "quiltingrescaleafter(bool)",
                               "changeRequestedBlockSize(int)", "languageChange()"}));
         QCOMPARE(ownMethods(meta, QMetaMethod::Signal),
                  (QStringList{"loadGRDFile1(QString)", "loadFLTFile1(QString)", "loadGRDFile2(QString)",
