@@ -284,13 +284,13 @@ void defineCommandLine(CLI::App& app, CliOptions& options)
     addQuietFlag(app, options);
     defineInfo(app, options);
     defineConvert(app, options);
-    defineSession(app, options);
     defineCoarsen(app, options);
     defineRefine(app, options);
     defineTransfer(app, options);
     defineDeviation(app, options);
     defineCompare(app, options);
     defineErode(app, options);
+    defineSession(app, options);
 }
 
 std::optional<QString> unknownCommandIn(const CLI::App& app, int argc, const char* const* argv)
