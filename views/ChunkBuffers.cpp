@@ -61,9 +61,16 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
     ++frame_;
     lastFrame_ = {};
     const bool coloured = meshColouring != RenderMode::Plain;
-    const auto start = std::chrono::steady_clock::now();
-    const auto budgetLeft = [&] {
-        return std::chrono::steady_clock::now() - start < std::chrono::milliseconds(buildMilliseconds);
+    // Only the time spent making meshes counts against the budget: with thousands of
+    // chunks, drawing those already held can take the whole budget on its own, and then
+    // no frame would ever make the rest.
+    std::chrono::steady_clock::duration making{};
+    const auto budgetLeft = [&] { return making < std::chrono::milliseconds(buildMilliseconds); };
+    const auto madeAndTimed = [&](int chunk, int level) {
+        const auto start = std::chrono::steady_clock::now();
+        Entry* entry = make(grid, hierarchy, chunk, level);
+        making += std::chrono::steady_clock::now() - start;
+        return entry;
     };
 
     setSurfaceMaterial(kDefaultSurfaceColour);
@@ -78,7 +85,7 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
     for (const ChunkChoice& choice : choices) {
         Entry* entry = held(choice.chunk, choice.level);
         if (entry == nullptr && makeMissing && budgetLeft())
-            entry = make(grid, hierarchy, choice.chunk, choice.level);
+            entry = madeAndTimed(choice.chunk, choice.level);
         if (entry == nullptr) {
             entry = standIn(hierarchy, choice.chunk, choice.level);
             // The coarsest level is a handful of vertices: made whatever the budget.

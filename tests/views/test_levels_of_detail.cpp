@@ -5,6 +5,7 @@
 #include "support/ShownView.h"
 #include "support/TestGrids.h"
 #include "support/ViewCamera.h"
+#include "views/ChunkBuffers.h"
 #include "views/ChunkHierarchy.h"
 #include "views/ChunkMesh.h"
 #include "views/ChunkSelection.h"
@@ -192,6 +193,33 @@ private slots:
 
     // The rough terrain under a grazing camera, at a bound that mixes levels: no white
     // pixel inside the full drawing's outline (away from its silhouette).
+    void everyFrameMakesMeshesHoweverLongDrawingTheHeldOnesTakes()
+    {
+        auto view = shownView(200, 150);
+        QVERIFY(view != nullptr);
+        VeskGrid grid;
+        fillTestGrid(grid, 600, 500, 20.0f, roughHills);
+        ChunkHierarchy hierarchy;
+        QVERIFY(hierarchy.build(grid));
+        std::vector<ChunkChoice> choices;
+        for (int chunk = 0; chunk < hierarchy.chunkCount(); ++chunk)
+            choices.push_back({chunk, 0});
+        view->makeCurrent();
+        ChunkBuffers buffers;
+        // A budget smaller than drawing the held chunks takes, which once ended every
+        // frame's making before it began.
+        buffers.buildMilliseconds = 1;
+        int standIns = hierarchy.chunkCount();
+        for (int frame = 0; standIns > 0 && frame <= hierarchy.chunkCount(); ++frame) {
+            buffers.draw(grid, hierarchy, choices, RenderMode::Plain, true);
+            QVERIFY2(buffers.lastFrame().standIns < standIns, qPrintable(QStringLiteral("frame %1").arg(frame)));
+            standIns = buffers.lastFrame().standIns;
+        }
+        QCOMPARE(standIns, 0);
+        buffers.release();
+        view->doneCurrent();
+    }
+
     void aRoughTerrainUnderAGrazingCameraShowsNoCracks()
     {
         diagnostics::SilentSink quiet;
