@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -32,6 +33,9 @@ constexpr int lakeSamples = 16;
 constexpr double filledGradient = 0.002;
 // Rounds of settling and restoring the coarse shape on the finest level.
 constexpr int settlingRounds = 3;
+// How far the last settling may move the base's samples, in parts of its relief: the
+// result coarsened back stays within a hundredth of it.
+constexpr double settledDriftInRelief = 0.005;
 
 
 // The grid refined once by the scheme with no detail: the smooth part of the next level.
@@ -68,11 +72,25 @@ bool exampleLayerOf(const VeskGrid& fineExample, const VeskGrid& coarseExample, 
     return true;
 }
 
-// Takes out of `refined` whatever would change its coarsening: the scheme's coarsening
-// of refined minus `coarse`, refined without detail and subtracted. Coarsening, plain
-// refinement and the difference are linear and coarsening undoes a plain refinement,
-// so the result coarsens to `coarse` again while the detail stays.
-bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, const SchemeTraits& scheme, QString& error)
+double reliefOf(const VeskGrid& grid)
+{
+    float lowest = std::numeric_limits<float>::max();
+    float highest = std::numeric_limits<float>::lowest();
+    for (int y = 0; y < grid.height; ++y)
+        for (int x = 0; x < grid.width; ++x) {
+            lowest = std::min(lowest, grid.heights[std::size_t(y)][std::size_t(x)]);
+            highest = std::max(highest, grid.heights[std::size_t(y)][std::size_t(x)]);
+        }
+    return grid.height > 0 && grid.width > 0 ? double(highest) - double(lowest) : 0.0;
+}
+
+// Takes out of `refined` whatever would change its coarsening by more than `tolerance`:
+// the scheme's coarsening of refined minus `coarse` (beyond the tolerance either way),
+// refined without detail and subtracted. Coarsening, plain refinement and the
+// difference are linear and coarsening undoes a plain refinement, so the result
+// coarsens to `coarse` again, within the tolerance, while the detail stays.
+bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, const SchemeTraits& scheme, double tolerance,
+                     QString& error)
 {
     VeskGrid drift = refined;
     drift.clearDetails();
@@ -84,8 +102,10 @@ bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, const SchemeTrai
     for (int y = 0; y < coarse.height; ++y) {
         auto& row = drift.heights[std::size_t(y)];
         const auto& target = coarse.heights[std::size_t(y)];
-        for (int x = 0; x < coarse.width; ++x)
-            row[std::size_t(x)] = float(double(row[std::size_t(x)]) - double(target[std::size_t(x)]));
+        for (int x = 0; x < coarse.width; ++x) {
+            const double drift = double(row[std::size_t(x)]) - double(target[std::size_t(x)]);
+            row[std::size_t(x)] = float(drift - std::clamp(drift, -tolerance, tolerance));
+        }
     }
     if (!scheme.refine(drift)) {
         error = drift.lastError;
@@ -154,7 +174,7 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
                                                options.search.threads);
     if (finest)
         erosion.iterations = finestErosionIterations;
-    if (!erodeTerrain(refined, erosion, error) || !keepCoarseShape(refined, base, scheme, error))
+    if (!erodeTerrain(refined, erosion, error) || !keepCoarseShape(refined, base, scheme, 0.0, error))
         return false;
     if (finest) {
         // Settling raises the hollows it fills, which the coarse shape then takes out
@@ -163,8 +183,10 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
         erosion.strength = 0.0;
         erosion.lakeDepth = finalFillableDepthInSpreads * spreadOf(detail);
         for (int round = 0; round < settlingRounds; ++round) {
-            if (!erodeTerrain(refined, erosion, error)
-                || (round + 1 < settlingRounds && !keepCoarseShape(refined, base, scheme, error)))
+            // The last round's fills stay where they move the base by little: restoring
+            // it exactly would open the hollows again.
+            const double tolerance = round + 1 < settlingRounds ? 0.0 : settledDriftInRelief * reliefOf(base);
+            if (!erodeTerrain(refined, erosion, error) || !keepCoarseShape(refined, base, scheme, tolerance, error))
                 return false;
         }
     }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <tuple>
 
 // Transfers over several levels on the real 403 x 344 DEM. Quilting and multifractal
 // mapping draw from the process-wide generators: the tests put both where a fresh
@@ -123,15 +124,21 @@ TEST(MultiLevelTransfer, CoherentSynthesisIsTheSameOnAnyThreadCountAndKeepsTheBa
     EXPECT_TRUE(sameBits(oneThread.heights, everyCore.heights));
     ASSERT_EQ(oneThread.width, 2 * (2 * base.width - 2) - 2);
 
-    // Coarsened back by as many levels, the result is the base again, within 1 % of its relief.
-    const VeskGrid back = coarsened(oneThread, Scheme::chaikin, 2);
-    ASSERT_EQ(back.width, base.width);
-    ASSERT_EQ(back.height, base.height);
-    double largest = 0.0;
-    for (int y = 0; y < base.height; ++y)
-        for (int x = 0; x < base.width; ++x)
-            largest = std::max(largest, std::abs(double(back.heights[y][x]) - double(base.heights[y][x])));
-    EXPECT_LE(largest, 0.01 * (base.maxHeight - base.minHeight));
+    // Coarsened back by as many levels, the result is the base again, within 1 % of its
+    // relief; one level up too, where the last settling once moved it by 1.3 %.
+    const VeskGrid oneLevelBase = coarsened(example, Scheme::chaikin, 1);
+    const VeskGrid oneLevel = multiLevelTransfer(oneLevelBase, example, settingsFor(SynthesisMethod::coherent, Scheme::chaikin, 1));
+    for (const auto& [result, start, levels] :
+         {std::tuple{&oneThread, &base, 2}, std::tuple{&oneLevel, &oneLevelBase, 1}}) {
+        const VeskGrid back = coarsened(*result, Scheme::chaikin, levels);
+        ASSERT_EQ(back.width, start->width);
+        ASSERT_EQ(back.height, start->height);
+        double largest = 0.0;
+        for (int y = 0; y < start->height; ++y)
+            for (int x = 0; x < start->width; ++x)
+                largest = std::max(largest, std::abs(double(back.heights[y][x]) - double(start->heights[y][x])));
+        EXPECT_LE(largest, 0.01 * (start->maxHeight - start->minHeight)) << levels << " levels";
+    }
 }
 
 TEST(MultiLevelTransfer, ACancelAnywhereLeavesBothTerrainsAsTheyWere)
