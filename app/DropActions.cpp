@@ -1,7 +1,8 @@
 // Files dropped on the window. A terrain file dropped on a screen loads there as
 // the Load menu loads it (any format the table of formats reads, one undoable change;
 // a file that cannot be read gives its message box and leaves the screen as it was;
-// a file of no format read is not taken). A PNG
+// a file of no format read is not taken). A session dropped anywhere opens whole, both
+// screens, as File > Open Session does. A PNG
 // dropped anywhere on the window is converted as "Convert PNG" does, asking where
 // to save the grid. The work starts after the drop has been delivered, so the
 // source of the drag is never held by a running operation.
@@ -34,6 +35,11 @@ bool isPng(const QString& path)
     return terrainFormatOfFile(path) == &terrainFormatRow(TerrainFormat::Png);
 }
 
+bool isSession(const QString& path)
+{
+    return terrainFormatOfFile(path) == &terrainFormatRow(TerrainFormat::Session);
+}
+
 // What a drop on a screen may bring: any format read (PNG, converted, aside).
 bool isReadableTerrain(const QString& path)
 {
@@ -41,10 +47,11 @@ bool isReadableTerrain(const QString& path)
     return format != nullptr && format->read != nullptr;
 }
 
-// A PNG dropped anywhere is converted; any other terrain loads on the screen it falls on.
+// A PNG dropped anywhere is converted and a session opened; any other terrain loads on the
+// screen it falls on.
 bool isWelcome(const QString& path, bool onAScreen)
 {
-    return isPng(path) || (onAScreen && isReadableTerrain(path));
+    return isPng(path) || isSession(path) || (onAScreen && isReadableTerrain(path));
 }
 
 } // namespace
@@ -78,6 +85,8 @@ bool TalvaneMainWindow::handleDrop(GLGrid* view, QEvent* event)
     drop->acceptProposedAction();
     if (isPng(path)) {
         QTimer::singleShot(0, this, [this, path] { convertPng(path); });
+    } else if (isSession(path)) {
+        QTimer::singleShot(0, this, [this, path] { openSessionFile(path); });
     } else {
         const bool leftScreen = view == gLGrid1;
         QTimer::singleShot(0, this, [this, view, path, leftScreen] { openTerrain(view, path, leftScreen); });

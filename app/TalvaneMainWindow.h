@@ -78,6 +78,9 @@ public:
     // the screen holds a terrain afterwards.
     bool openTerrainLeft(const QString& path);
     bool openTerrainRight(const QString& path);
+    // Reads a session off the GUI thread and puts both screens up as one undoable change,
+    // or nothing (a message says why) when the file does not read whole.
+    bool openSessionFile(const QString& path);
 
     // "Save As GeoTIFF": the left terrain, placed where it was read from when it was
     // georeferenced. A plain method, not a slot: the form's slots are the design's.
@@ -335,9 +338,6 @@ private:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    // Reads a session off the GUI thread and puts both screens up as one undoable change,
-    // or nothing when the file does not read whole.
-    bool openSessionFile(const QString& path);
     // The quilting choices a session keeps beside the screens.
     QJsonObject windowChoices() const;
     void applyWindowChoices(const QJsonObject& choices);

@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QSpinBox>
 #include <QTest>
+#include <QToolButton>
 #include <QUndoStack>
 #include <QUrl>
 
@@ -72,6 +73,27 @@ private slots:
         window->editUndoAction->trigger();
         QVERIFY(!window->gLGrid1->grid.hasData);
         QCOMPARE(window->gLGrid2->grid.width, 403);
+    }
+
+    // A session dropped anywhere fills both screens, as File > Open Session does.
+    void aSessionDroppedOnTheWindowOpensBothScreens()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        QVERIFY(window->openTerrainLeft(sample.flt()));
+        QVERIFY(window->openTerrainRight(QStringLiteral(TALVANE_TEST_DATA "/jacksboro_utm16.tif")));
+        const WindowState saved = stateOf(*window);
+        scripted.log.saveAnswers << SaveDialogAnswer{sample.path(QStringLiteral("work.talvane")), QString()};
+        window->fileSaveSessionAction->trigger();
+        window->coarsenLeftButton->click();
+        window->coarsenRightButton->click();
+
+        QVERIFY(dropFile(window, sample.path(QStringLiteral("work.talvane"))));
+        QCOMPARE(differenceBetween(saved, stateOf(*window)), QString());
+        QVERIFY(window->gLGrid2->grid.georeference.has_value());
+        QVERIFY(scripted.log.messages.isEmpty());
     }
 
     void aBadFileDroppedGivesItsMessageAndKeepsTheScreen()

@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 
 #include "app/CommandLineTerrains.h"
+#include "grid/SessionFile.h"
 #include "diagnostics/CollectingSink.h"
 #include "views/GLGrid.h"
 #include "views/SurfaceFormat.h"
@@ -48,6 +49,15 @@ private slots:
         QCOMPARE(openCommandLineTerrains(*leftOnly.window, {QStringLiteral("talvane"), sample.grd()}), 1);
         QVERIFY(leftOnly->gLGrid1->grid.hasData);
         QVERIFY(!leftOnly->gLGrid2->grid.hasData);
+
+        // A session alone opens both screens.
+        const QString session = sample.path(QStringLiteral("work.talvane"));
+        QString errorText;
+        QVERIFY(writeSessionFile(session, scripted->gLGrid2->grid, scripted->gLGrid1->grid, {}, errorText));
+        ScriptedWindow fromSession;
+        QCOMPARE(openCommandLineTerrains(*fromSession.window, {QStringLiteral("talvane"), session}), 2);
+        QVERIFY(fromSession->gLGrid1->grid.heights == scripted->gLGrid2->grid.heights);
+        QVERIFY(fromSession->gLGrid2->grid.heights == scripted->gLGrid1->grid.heights);
     }
 
     void extraOrUnreadableFilesAreReported()
