@@ -73,15 +73,7 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
         return entry;
     };
 
-    setSurfaceMaterial(kDefaultSurfaceColour);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    if (coloured) {
-        // The per-vertex colour stands for the material, as in the full surface's drawing.
-        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-        glEnable(GL_COLOR_MATERIAL);
-        glEnableClientState(GL_COLOR_ARRAY);
-    }
+    beginLitArrays(coloured);
     for (const ChunkChoice& choice : choices) {
         Entry* entry = held(choice.chunk, choice.level);
         if (entry == nullptr && makeMissing && budgetLeft())
@@ -98,12 +90,7 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
     }
     functions().glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     functions().glBindBuffer(GL_ARRAY_BUFFER, 0);
-    if (coloured) {
-        glDisableClientState(GL_COLOR_ARRAY);
-        glDisable(GL_COLOR_MATERIAL);
-    }
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
+    endLitArrays(coloured);
     evictUnused();
 }
 

@@ -84,6 +84,29 @@ void setSurfaceMaterial(const Rgba& colour)
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, rgba);
 }
 
+void beginLitArrays(bool coloured)
+{
+    setSurfaceMaterial(kDefaultSurfaceColour);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    if (coloured) {
+        // The per-vertex colour stands for the material, as each glMaterial call does in immediate mode.
+        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+        glEnable(GL_COLOR_MATERIAL);
+        glEnableClientState(GL_COLOR_ARRAY);
+    }
+}
+
+void endLitArrays(bool coloured)
+{
+    if (coloured) {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisable(GL_COLOR_MATERIAL);
+    }
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
 void drawSurface(const VeskGrid& grid, RenderMode mode)
 {
     if (!surfaceIsDrawable(grid))

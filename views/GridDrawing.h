@@ -23,6 +23,12 @@ void refreshOutlineData(VeskGrid& grid);
 // The material of the surface drawing: ambient and diffuse, both faces.
 void setSurfaceMaterial(const Rgba& colour);
 
+// Around a lit surface drawn from vertex arrays (positions and normals, and a colour
+// per vertex when coloured, which then stands for the material): the default
+// material and the arrays' state set, and the state put back afterwards.
+void beginLitArrays(bool coloured);
+void endLitArrays(bool coloured);
+
 // One triangle strip per pair of adjacent rows, coloured by the mode; the modes
 // without a colouring of their own (plain, contours) draw plain.
 void drawSurface(const VeskGrid& grid, RenderMode mode);

@@ -330,15 +330,7 @@ void SurfaceBuffers::drawSurface() const
     const std::size_t width = static_cast<std::size_t>(width_);
     const GLsizei stripVertices = static_cast<GLsizei>(2 * width);
 
-    setSurfaceMaterial(kDefaultSurfaceColour);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    if (coloured) {
-        // The per-vertex colour stands for the material, as each glMaterial call does in immediate mode.
-        glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-        glEnable(GL_COLOR_MATERIAL);
-        glEnableClientState(GL_COLOR_ARRAY);
-    }
+    beginLitArrays(coloured);
     gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, strip_);
     const int strips = drawableStrips();
     auto vertexBand = vertexBands_.begin();
@@ -363,12 +355,7 @@ void SurfaceBuffers::drawSurface() const
     }
     gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
-    if (coloured) {
-        glDisableClientState(GL_COLOR_ARRAY);
-        glDisable(GL_COLOR_MATERIAL);
-    }
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
+    endLitArrays(coloured);
 }
 
 void SurfaceBuffers::drawCurves(int spacing) const
