@@ -33,7 +33,8 @@ trap 'rm -rf "$work"' EXIT
 
 transfer_help="$("$cli" transfer --help)"
 has_levels=false; grep -q -- '--levels' <<<"$transfer_help" && has_levels=true
-methods=(refine quilt refined multifractal)
+# QUALITY_METHODS="refine coherent" (a list of the above) limits the run to those methods.
+methods=(${QUALITY_METHODS:-refine quilt refined multifractal})
 grep -q 'coherent' <<<"$transfer_help" && methods+=(coherent)
 
 declare -A label=(

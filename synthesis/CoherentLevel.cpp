@@ -14,11 +14,10 @@ namespace {
 // How far the erosion of each level goes: enough for rivers to run on from block
 // to block, little enough to keep the example's hillslopes (see README, "coherent").
 constexpr int erosionIterations = 4;
-// The finest level settles three more times after its erosion (below), which carries
-// its drainage on: there one step fewer keeps the roughness, the spectrum and the
-// pits nearer the truth's on the quality benchmark, and saves a flood of the largest
-// terrain.
-constexpr int finestErosionIterations = 3;
+// The finest level settles once more after its erosion (below), which carries its
+// drainage on: there two steps keep the roughness, the spectrum and the pits near the
+// truth's on the quality benchmark, and each step saved is a flood of the largest terrain.
+constexpr int finestErosionIterations = 2;
 constexpr double erosionStrength = 0.01;
 // Hollows up to this many times the detail's spread, and of at most lakeSamples
 // samples, are the detail's own and fill; larger ones are the terrain's lakes and
@@ -31,8 +30,6 @@ constexpr int lakeSamples = 16;
 // Filled hollows fall towards their outlet by this gradient (a delta's), so that
 // they drain and read as sloping ground rather than as flats.
 constexpr double filledGradient = 0.002;
-// Rounds of settling and restoring the coarse shape on the finest level.
-constexpr int settlingRounds = 3;
 // How far the last settling may move the base's samples, in parts of its relief: the
 // result coarsened back stays within a hundredth of it.
 constexpr double settledDriftInRelief = 0.005;
@@ -177,18 +174,14 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
     if (!erodeTerrain(refined, erosion, error) || !keepCoarseShape(refined, base, scheme, 0.0, error))
         return false;
     if (finest) {
-        // Settling raises the hollows it fills, which the coarse shape then takes out
-        // again a little lower: a few rounds leave both the base and the drainage whole.
+        // Settling fills the hollows the coarse shape opened again. Its fills stay where
+        // they move the base by little: restoring it exactly would open them once more.
         erosion.iterations = 1;
         erosion.strength = 0.0;
         erosion.lakeDepth = finalFillableDepthInSpreads * spreadOf(detail);
-        for (int round = 0; round < settlingRounds; ++round) {
-            // The last round's fills stay where they move the base by little: restoring
-            // it exactly would open the hollows again.
-            const double tolerance = round + 1 < settlingRounds ? 0.0 : settledDriftInRelief * reliefOf(base);
-            if (!erodeTerrain(refined, erosion, error) || !keepCoarseShape(refined, base, scheme, tolerance, error))
-                return false;
-        }
+        if (!erodeTerrain(refined, erosion, error)
+            || !keepCoarseShape(refined, base, scheme, settledDriftInRelief * reliefOf(base), error))
+            return false;
     }
     base = std::move(refined);
     matches = std::move(levelMatches);
