@@ -104,11 +104,13 @@ void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, co
         const double factor = settings.strength * std::sqrt(area[std::size_t(index)]) / distance;
         const double below = terrain.values[std::size_t(receiver)];
         const double here = terrain.values[std::size_t(index)];
-        // Ponded water does not cut: a sample below the one it drains to waits for its outlet to wear down.
-        double lowered = here > below ? (here + factor * below) / (1.0 + factor) : here;
         // At the end, sediment settles where the water stops, until it runs on; a depression
         // deeper than lakeDepth stays a lake below that.
         const double waterDepth = double(cell.waterLevel) - here;
+        // Ponded water does not cut: a sample under standing water, or below the one it
+        // drains to, waits for its outlet to wear down. (A lake's bed rising towards its shore
+        // is above the samples it drains to, along the flood's straight lines to the outlet.)
+        double lowered = here > below && !(waterDepth > 0.0) ? (here + factor * below) / (1.0 + factor) : here;
         const bool keptLake = !keptLakes.empty() && keptLakes[std::size_t(index)] != 0;
         if (settle && !keptLake && lowered < below + settings.lakeDrop && waterDepth <= settings.lakeDepth)
             lowered = below + settings.lakeDrop;
