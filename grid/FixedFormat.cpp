@@ -10,9 +10,12 @@
 namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+// Texts from this size on (the bands of height lines) are written from where they are
+// rather than copied into the block first.
+constexpr std::size_t kDirectText = std::size_t{1} << 16;
 
-// The room the float path asks for whatever it prints: a sign, 20 integer digits, the
-// point and three decimals (its eight-byte stores take 19 bytes at most).
+// The room the float path asks for whatever it prints (a sign, eight digits, the point
+// and its eight-byte stores take 18 bytes at most); with less it takes the general path.
 constexpr std::size_t kQuickFloatRoom = 1 + 20 + 1 + 3;
 
 // The longest fixed text of a double: sign, 309 integer digits, point, decimals.
@@ -38,31 +41,58 @@ std::uint64_t eightDigits(std::uint64_t x)
     return digits + 0x3030303030303030;
 }
 
-int digitCount(std::uint64_t x)
+// units / 10^Decimals as fixed text, for units below 10^8: a digit at least before the
+// point. The digits before the point are those after the leading zeros of the eight.
+// Eight-byte stores that the next ones overwrite, so the buffer needs 18 bytes.
+template <int Decimals>
+char* writeSmallUnits(char* out, std::uint64_t units)
 {
-    static constexpr std::uint64_t kPowersOfTen[] = {10, 100, 1000, 10000, 100000, 1000000, 10000000};
-    int count = 1;
-    for (const std::uint64_t power : kPowersOfTen)
-        count += x >= power ? 1 : 0;
-    return count;
-}
-
-// units / 10^decimals as fixed text, for units below 10^8: a digit at least before the
-// point. Eight-byte stores that the next ones overwrite, so the buffer needs 18 bytes.
-char* writeSmallUnits(char* out, std::uint64_t units, int decimals)
-{
-    const int digits = std::max(digitCount(units), decimals + 1);
     const std::uint64_t text = eightDigits(units);
+    // Digit values with the last one's top bit set: no eight zeros, so never countr_zero(0).
+    const int leadingZeros = std::countr_zero((text - 0x3030303030303030) | (std::uint64_t{1} << 63)) / 8;
+    const int digits = std::max(8 - leadingZeros, Decimals + 1);
     const std::uint64_t integerPart = text >> (8 * (8 - digits));
     std::memcpy(out, &integerPart, sizeof integerPart);
-    out += digits - decimals;
-    if (decimals > 0) {
+    out += digits - Decimals;
+    if constexpr (Decimals > 0) {
         *out = '.';
-        const std::uint64_t fraction = text >> (8 * (8 - decimals));
+        const std::uint64_t fraction = text >> (8 * (8 - Decimals));
         std::memcpy(out + 1, &fraction, sizeof fraction);
-        out += 1 + decimals;
+        out += 1 + Decimals;
     }
     return out;
+}
+
+// The float path for a number of decimals fixed at compile time: the loops over rows of
+// heights spend most of their time here. A float has 24 significant bits and 10^Decimals
+// at most 7 (1000 = 125 x 8), so value x 10^Decimals is exact in a double; adding 2^52
+// and taking it away again rounds that to an integer half to even, as printf rounds the
+// exact binary value. Values of a hundred million units or more, infinities and NaN go
+// to the general path.
+template <int Decimals>
+[[gnu::always_inline]] inline char* formatQuickFixed(char* first, char* last, float value)
+{
+    static_assert(Decimals >= 0 && Decimals <= 3);
+    constexpr double kScale = Decimals == 0 ? 1.0 : Decimals == 1 ? 10.0 : Decimals == 2 ? 100.0 : 1000.0;
+    const double scaled = std::fabs(static_cast<double>(value)) * kScale;
+    if (!(scaled < 99999999.5)) [[unlikely]] // 99999999.5 itself rounds to 10^8
+        return formatFixed(first, last, static_cast<double>(value), Decimals);
+    const auto units = static_cast<std::uint64_t>(static_cast<std::int64_t>((scaled + 0x1p52) - 0x1p52));
+    // printf keeps the sign of a negative value that rounds to zero. The sign is written
+    // always and kept when wanted, a branch fewer for terrains of both signs.
+    *first = '-';
+    return writeSmallUnits<Decimals>(first + (std::bit_cast<std::uint32_t>(value) >> 31), units);
+}
+
+template <int Decimals>
+char* formatQuickFixedValues(std::span<const float> values, char separator, char* text)
+{
+    constexpr std::size_t kRoom = std::max(kQuickFloatRoom, 1 + 39 + 1 + std::size_t{Decimals});
+    for (const float value : values) {
+        text = formatQuickFixed<Decimals>(text, text + kRoom, value);
+        *text++ = separator;
+    }
+    return text;
 }
 
 } // namespace
@@ -75,53 +105,16 @@ char* formatFixed(char* first, char* last, double value, int decimals)
 
 char* formatFixed(char* first, char* last, float value, int decimals)
 {
-    static constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000};
-    if (decimals < 0 || decimals > 3 || !std::isfinite(value) || last - first < static_cast<std::ptrdiff_t>(kQuickFloatRoom))
-        return formatFixed(first, last, static_cast<double>(value), decimals);
-
-    // value = mantissa x 2^exponent exactly; value x 10^decimals is then rounded to an
-    // integer, half to even, as printf rounds the exact binary value.
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    const bool negative = (bits >> 31) != 0;
-    const std::uint32_t exponentBits = (bits >> 23) & 0xffu;
-    std::uint64_t mantissa = bits & 0x7fffffu;
-    int exponent = -149;
-    if (exponentBits != 0) {
-        mantissa |= 0x800000u;
-        exponent = static_cast<int>(exponentBits) - 150;
-    }
-    if (exponent > 20)
-        return formatFixed(first, last, static_cast<double>(value), decimals);
-
-    const std::uint64_t scaled = mantissa * kPowersOfTen[decimals]; // below 2^34
-    std::uint64_t units = 0;
-    if (exponent >= 0) {
-        units = scaled << exponent;
-    } else if (-exponent < 40) { // from 2^40 on, scaled is below half a unit
-        const int shift = -exponent;
-        units = scaled >> shift;
-        const std::uint64_t remainder = scaled & ((std::uint64_t{1} << shift) - 1);
-        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-        // Without a branch: whether to round up is as good as random for heights.
-        units += static_cast<std::uint64_t>((remainder > half) | ((remainder == half) & ((units & 1u) != 0)));
-    }
-
-    char* out = first;
-    if (negative)
-        *out++ = '-'; // printf keeps the sign of a negative value that rounds to zero
-    if (units < 100000000)
-        return writeSmallUnits(out, units, decimals);
-    out = std::to_chars(out, last, units / kPowersOfTen[decimals]).ptr;
-    if (decimals > 0) {
-        std::uint64_t fraction = units % kPowersOfTen[decimals];
-        *out++ = '.';
-        for (int digit = decimals - 1; digit >= 0; --digit) {
-            out[digit] = static_cast<char>('0' + fraction % 10);
-            fraction /= 10;
+    if (last - first >= static_cast<std::ptrdiff_t>(kQuickFloatRoom)) {
+        switch (decimals) {
+        case 0: return formatQuickFixed<0>(first, last, value);
+        case 1: return formatQuickFixed<1>(first, last, value);
+        case 2: return formatQuickFixed<2>(first, last, value);
+        case 3: return formatQuickFixed<3>(first, last, value);
+        default: break;
         }
-        out += decimals;
     }
-    return out;
+    return formatFixed(first, last, static_cast<double>(value), decimals);
 }
 
 std::size_t longestFixedFloat(int decimals)
@@ -132,6 +125,13 @@ std::size_t longestFixedFloat(int decimals)
 
 char* formatFixedValues(std::span<const float> values, int decimals, char separator, char* text)
 {
+    switch (decimals) {
+    case 0: return formatQuickFixedValues<0>(values, separator, text);
+    case 1: return formatQuickFixedValues<1>(values, separator, text);
+    case 2: return formatQuickFixedValues<2>(values, separator, text);
+    case 3: return formatQuickFixedValues<3>(values, separator, text);
+    default: break;
+    }
     const std::size_t room = longestFixedFloat(decimals);
     for (const float value : values) {
         text = formatFixed(text, text + room, value, decimals);
@@ -141,14 +141,23 @@ char* formatFixedValues(std::span<const float> values, int decimals, char separa
 }
 
 FixedFormatWriter::FixedFormatWriter(std::FILE* file)
-    : file(file), buffer(kBlockSize)
+    : file(file), writeback(file), buffer(kBlockSize)
 {
+}
+
+void FixedFormatWriter::write(const char* bytes, std::size_t count)
+{
+    if (count == 0 || failed)
+        return;
+    if (std::fwrite(bytes, 1, count, file) != count)
+        failed = true;
+    else
+        writeback.wrote(count);
 }
 
 void FixedFormatWriter::flush()
 {
-    if (used > 0 && !failed && std::fwrite(buffer.data(), 1, used, file) != used)
-        failed = true;
+    write(buffer.data(), used);
     used = 0;
 }
 
@@ -160,10 +169,9 @@ void FixedFormatWriter::makeRoom(std::size_t bytes)
 
 void FixedFormatWriter::text(std::string_view characters)
 {
-    if (characters.size() > buffer.size()) {
+    if (characters.size() >= kDirectText) {
         flush();
-        if (!failed && std::fwrite(characters.data(), 1, characters.size(), file) != characters.size())
-            failed = true;
+        write(characters.data(), characters.size());
         return;
     }
     makeRoom(characters.size());

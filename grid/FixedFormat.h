@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/EarlyWriteback.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <span>
@@ -8,7 +10,8 @@
 
 // Buffered text output that prints numbers with std::to_chars, byte for byte as
 // printf prints them with "%1.2f", "%1.3f", "%1.18f" (fixed(value, 2/3/18)) and "%i"
-// (integer), at a fraction of the cost. Writes go to the file in large blocks.
+// (integer), at a fraction of the cost. Writes go to the file in large blocks (large
+// texts straight from the caller's memory), and the disk is set writing as they go.
 class FixedFormatWriter {
 public:
     // The writer does not own the file; finish() before closing it.
@@ -31,7 +34,10 @@ private:
     // when it did not fit (the writer then fails rather than write part of it).
     void keepFormatted(char* end);
 
+    void write(const char* bytes, std::size_t count);
+
     std::FILE* file;
+    io::EarlyWriteback writeback;
     std::vector<char> buffer;
     std::size_t used = 0;
     bool failed = false;
@@ -41,8 +47,9 @@ private:
 // the text, or nullptr if it does not fit.
 char* formatFixed(char* first, char* last, double value, int decimals);
 
-// The same for a single-precision value: exact integer arithmetic for up to three
-// decimals and magnitudes below 2^44 (every height), to_chars otherwise.
+// The same for a single-precision value: exact double arithmetic and eight digits at a
+// time for up to three decimals and fewer than 10^8 units (every height), to_chars
+// otherwise.
 char* formatFixed(char* first, char* last, float value, int decimals);
 
 // The values one after the other at `text`, each as formatFixed prints it followed by

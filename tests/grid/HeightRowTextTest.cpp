@@ -1,6 +1,7 @@
 #include "grid/HeightRowText.h"
 
 #include <gtest/gtest.h>
+#include <tbb/task_arena.h>
 
 #include <cmath>
 #include <cstdio>
@@ -69,6 +70,24 @@ TEST(HeightRowTextTest, RowsOfEveryLengthAndExtremeValuesKeepTheirText)
     for (int length = 0; length < 40; ++length)
         rows.push_back(std::vector<float>(static_cast<std::size_t>(length), static_cast<float>(length) * 1.25f));
     EXPECT_EQ(writtenRows(rows), printfRows(rows));
+}
+
+TEST(HeightRowTextTest, EveryNumberOfThreadsWritesTheSameBytes)
+{
+    std::mt19937 generator(5);
+    std::uniform_real_distribution<float> height(-100.0f, 3000.0f);
+    std::vector<std::vector<float>> rows(400, std::vector<float>(2500));
+    for (auto& row : rows)
+        for (float& value : row)
+            value = height(generator);
+    std::string alone;
+    tbb::task_arena(1).execute([&] { alone = writtenRows(rows); });
+    EXPECT_EQ(alone, printfRows(rows));
+    for (const int threads : {2, 3, 8}) {
+        std::string shared;
+        tbb::task_arena(threads).execute([&] { shared = writtenRows(rows); });
+        EXPECT_EQ(shared, alone) << threads << " threads";
+    }
 }
 
 TEST(HeightRowTextTest, NoRowsWriteNothing)
