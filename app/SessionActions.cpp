@@ -11,6 +11,8 @@
 #include "multires/Scheme.h"
 #include "views/GLGrid.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QSlider>
@@ -27,10 +29,17 @@ QString sessionFilter()
 
 QJsonObject TalvaneMainWindow::windowChoices() const
 {
+    // The camera is the shared one of the sliders; each screen frames its terrain anew.
+    const QJsonObject camera{{"xRotation", slider1->value()},
+                             {"yRotation", slider2->value()},
+                             {"zRotation", slider3->value()},
+                             {"scale", slider4->value()}};
     return {{"scheme", schemeNumber()},
             {"blockSize", requestedBlockSize},
             {"rescaleBefore", rescaleBeforeQuilting},
-            {"rescaleAfter", rescaleAfterQuilting}};
+            {"rescaleAfter", rescaleAfterQuilting},
+            {"renderMode", renderingButtons->checkedId()},
+            {"camera", camera}};
 }
 
 // Through the controls, so that they show what the session chose; a choice the file
@@ -54,6 +63,14 @@ void TalvaneMainWindow::applyWindowChoices(const QJsonObject& choices)
         rescaleBeforeCB->setChecked(choices.value("rescaleBefore").toBool());
     if (choices.value("rescaleAfter").isBool() && rescaleBeforeCB->isChecked())
         rescaleAfterCB->setChecked(choices.value("rescaleAfter").toBool());
+    if (QAbstractButton* mode = renderingButtons->button(choices.value("renderMode").toInt(-1)))
+        mode->click();
+    const QJsonObject camera = choices.value("camera").toObject();
+    const std::pair<const char*, QSlider*> sliders[] = {
+        {"xRotation", slider1}, {"yRotation", slider2}, {"zRotation", slider3}, {"scale", slider4}};
+    for (const auto& [key, slider] : sliders)
+        if (camera.value(key).isDouble())
+            slider->setValue(camera.value(key).toInt());
 }
 
 void TalvaneMainWindow::saveSession()
@@ -90,6 +107,11 @@ void TalvaneMainWindow::openSession()
 
 bool TalvaneMainWindow::openSessionFile(const QString& path)
 {
+    return openSessionAs(path, QStringLiteral("Open Session %1").arg(QFileInfo(path).fileName()));
+}
+
+bool TalvaneMainWindow::openSessionAs(const QString& path, const QString& undoText)
+{
     if (path.isEmpty())
         return false;
     const QString step = QStringLiteral("Loading %1 ...").arg(QFileInfo(path).fileName());
@@ -108,8 +130,7 @@ bool TalvaneMainWindow::openSessionFile(const QString& path)
     ScreenContent right;
     left.grid = std::move(session.left);
     right.grid = std::move(session.right);
-    showAndRecord(QStringLiteral("Open Session %1").arg(QFileInfo(path).fileName()), std::move(left),
-                  std::move(right));
+    showAndRecord(undoText, std::move(left), std::move(right));
     applyWindowChoices(session.window);
     return true;
 }

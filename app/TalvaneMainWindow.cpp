@@ -2,6 +2,8 @@
 
 #include "app/Icons.h"
 #include "app/OperationRunner.h"
+#include "app/RecoveryAutosave.h"
+#include "app/RecoveryFolder.h"
 #include "app/ScreenContent.h"
 #include "app/TerrainHistory.h"
 #include "app/UserDialogs.h"
@@ -39,10 +41,15 @@ TalvaneMainWindow::TalvaneMainWindow(QWidget* parent, const char* name, Qt::Wind
     history->setLimitBytes(QSettings().value(QStringLiteral("undo/limitBytes"), QVariant::fromValue<qlonglong>(TerrainHistory::defaultLimitBytes))
                                .toLongLong());
     restoreWindowSettings();
+    startRecoveryAutosave();
     init();
 }
 
-TalvaneMainWindow::~TalvaneMainWindow() = default;
+// Closing the window is a clean exit: its recovery file goes (a kill or crash never gets here).
+TalvaneMainWindow::~TalvaneMainWindow()
+{
+    autosave->removeFile();
+}
 
 void TalvaneMainWindow::init()
 {

@@ -13,6 +13,9 @@
 
 class GLGrid;
 class OperationRunner;
+class RecoveryAutosave;
+class RecoveryFolder;
+struct TerrainSession;
 class TerrainHistory;
 struct ScreenContent;
 class GLProfile;
@@ -59,6 +62,8 @@ class UserDialogs;
 //   RecentTerrains.cpp           File > Recent Terrains
 //   WindowSettings.cpp           the window's geometry and splitter, stored on close
 //   CursorReadout.cpp            the status bar's readout of the sample under the mouse pointer
+//   SessionActions.cpp           File > Open Session and Save Session
+//   RecoveryActions.cpp          autosave for recovery after a crash, and the offer to restore
 // Widgets, layouts and actions are public and owned by the Qt parent chain.
 class TalvaneMainWindow : public QMainWindow {
     Q_OBJECT
@@ -81,6 +86,12 @@ public:
     // Reads a session off the GUI thread and puts both screens up as one undoable change,
     // or nothing (a message says why) when the file does not read whole.
     bool openSessionFile(const QString& path);
+    // At start: offers back, newest first, the work autosaved by windows that did not
+    // close cleanly, saying from when it is; Yes restores it (one undoable change), No
+    // discards it. True when work was restored.
+    bool offerRecovery();
+    // Keeps both screens in this window's recovery file (RecoveryActions.cpp).
+    RecoveryAutosave* recoveryAutosave() const { return autosave; }
 
     // "Save As GeoTIFF": the left terrain, placed where it was read from when it was
     // georeferenced. A plain method, not a slot: the form's slots are the design's.
@@ -341,6 +352,10 @@ private:
     // The quilting choices a session keeps beside the screens.
     QJsonObject windowChoices() const;
     void applyWindowChoices(const QJsonObject& choices);
+    bool openSessionAs(const QString& path, const QString& undoText);
+    void startRecoveryAutosave();
+    // What a session keeps of both screens and the window, copied on the GUI thread.
+    TerrainSession sessionSnapshot() const;
     // "Convert PNG" after its first dialog: asks where to save the grid and converts.
     void convertPng(const QString& pngPath);
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -354,4 +369,6 @@ private:
     OperationRunner* runner = nullptr;
     TerrainHistory* history = nullptr;
     std::unique_ptr<ScreenContent> leftBeforePaste; // the left screen as a block paste found it
+    std::unique_ptr<RecoveryFolder> recoveryFolder;
+    RecoveryAutosave* autosave = nullptr;
 };

@@ -57,3 +57,9 @@ void QtUserDialogs::showMessage(QWidget* parent, const QString& caption, const Q
 {
     QMessageBox::information(parent, caption, text);
 }
+
+bool QtUserDialogs::askYesNo(QWidget* parent, const QString& caption, const QString& text)
+{
+    return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+           == QMessageBox::Yes;
+}

@@ -32,6 +32,8 @@ public:
     virtual bool askSaveFileName(QWidget* parent, const FileDialogRequest& request, SaveDialogAnswer& answer) = 0;
     // A message the user must see, in a box with the given caption.
     virtual void showMessage(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // A question answered Yes (true) or No.
+    virtual bool askYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
 };
 
 // Modal QFileDialog (detail view) and QMessageBox.
@@ -40,4 +42,5 @@ public:
     QString askOpenFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool askSaveFileName(QWidget* parent, const FileDialogRequest& request, SaveDialogAnswer& answer) override;
     void showMessage(QWidget* parent, const QString& caption, const QString& text) override;
+    bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override;
 };

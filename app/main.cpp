@@ -24,6 +24,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Talvane"));
     auto window = std::make_unique<TalvaneMainWindow>(nullptr, nullptr, Qt::Window);
     window->show();
+    // Work a window that did not close cleanly left behind comes first.
+    window->offerRecovery();
     // QApplication has taken its own options out of the arguments by now.
     openCommandLineTerrains(*window, QApplication::arguments());
 

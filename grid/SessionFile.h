@@ -33,6 +33,11 @@ struct TerrainSession {
 bool writeSessionFile(const QString& fileName, const VeskGrid& left, const VeskGrid& right,
                       const QJsonObject& window, QString& errorText);
 
+// What of a grid a session keeps (heights, details, cell size, georeferencing, name,
+// statistics), copied without the surface data drawn from the heights. It only reads
+// those fields, so it may run while a worker makes the grid's normals.
+VeskGrid sessionPartOf(const VeskGrid& grid);
+
 // Reads a session into `session`, which is replaced only when every entry read whole;
 // otherwise it is left as it was and errorText says why (a damaged, truncated or foreign
 // file, a newer format version, a matrix beyond the sample limit).

@@ -127,6 +127,24 @@ bool addScreen(SessionArchive& archive, const VeskGrid& grid, const std::string&
 
 } // namespace
 
+VeskGrid sessionPartOf(const VeskGrid& grid)
+{
+    VeskGrid part;
+    part.width = grid.width;
+    part.height = grid.height;
+    part.hasData = grid.hasData;
+    part.cellSize = grid.cellSize;
+    part.heights = grid.heights;
+    part.details = grid.details;
+    part.maxHeight = grid.maxHeight;
+    part.minHeight = grid.minHeight;
+    part.averageHeight = grid.averageHeight;
+    part.name = grid.name;
+    part.fractalDeviation = grid.fractalDeviation;
+    part.georeference = grid.georeference;
+    return part;
+}
+
 bool writeSessionFile(const QString& fileName, const VeskGrid& left, const VeskGrid& right,
                       const QJsonObject& window, QString& errorText)
 {

@@ -72,6 +72,8 @@ IsolatedSettings::IsolatedSettings() : directory(QDir::tempPath() + QStringLiter
     QCoreApplication::setOrganizationName(QStringLiteral("TalvaneTest"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, directory.path());
+    // The windows' recovery files too (QStandardPaths::AppLocalDataLocation).
+    qputenv("XDG_DATA_HOME", directory.path().toLocal8Bit());
 }
 
 void IsolatedSettings::clear()

@@ -44,7 +44,8 @@ void processEventsFor(int milliseconds);
 bool writeTextFile(const QString& path, const QByteArray& text);
 QByteArray readWholeFile(const QString& path);
 
-// Settings (recent files, window geometry, the undo bound) kept in a fresh folder
+// Settings (recent files, window geometry, the undo bound) and the windows' recovery
+// files kept in a fresh folder
 // under a test organisation for the test program's life, so that no test reads
 // what a person's Talvane or another test stored.
 struct IsolatedSettings {

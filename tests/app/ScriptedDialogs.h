@@ -20,6 +20,8 @@ public:
         QList<FileDialogRequest> openRequests;
         QList<FileDialogRequest> saveRequests;
         QList<Message> messages;
+        QList<bool> yesNoAnswers;  // an empty queue answers No
+        QList<Message> questions;
     };
 
     // The log outlives the window's ownership of the dialogs.
@@ -43,6 +45,12 @@ public:
     void showMessage(QWidget*, const QString& caption, const QString& text) override
     {
         log.messages.append({caption, text});
+    }
+
+    bool askYesNo(QWidget*, const QString& caption, const QString& text) override
+    {
+        log.questions.append({caption, text});
+        return !log.yesNoAnswers.isEmpty() && log.yesNoAnswers.takeFirst();
     }
 
 private:

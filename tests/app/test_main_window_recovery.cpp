@@ -1,0 +1,128 @@
+// Autosave for recovery within one process: each change lands in the window's recovery
+// file, a clean exit removes it, and a new window offers back what a window that did not
+// close cleanly left: restored whole, discarded when declined, refused when damaged.
+// (Kills of the real process: test_recovery_after_kill.)
+
+#include "AppTestSupport.h"
+#include "ScreenStates.h"
+
+#include "app/RecoveryAutosave.h"
+#include "app/RecoveryFolder.h"
+#include "views/GLGrid.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+bool autosaved(const TalvaneMainWindow& window)
+{
+    const RecoveryAutosave& autosave = *window.recoveryAutosave();
+    return QTest::qWaitFor([&] { return autosave.writtenChange() == autosave.changeCount(); }, 30000);
+}
+
+// Where a window that was killed would have left its file (no live lock beside it).
+QString leftBehindFile()
+{
+    return QDir(RecoveryFolder::standardFolder()).filePath(QStringLiteral("recovery-1-1-0.talvane"));
+}
+
+} // namespace
+
+class MainWindowRecoveryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { IsolatedSettings::clear(); }
+
+    void changesAreAutosavedAndACleanExitRemovesTheFile()
+    {
+        QString file;
+        {
+            ScriptedWindow scripted;
+            SampleFolder sample;
+            QVERIFY(sample.isValid());
+            QVERIFY(scripted->openTerrainLeft(sample.grd()));
+            scripted->renderingButtons->button(2)->click();
+            scripted->coarsenLeftButton->click();
+            QVERIFY(autosaved(*scripted.window));
+            file = scripted->recoveryAutosave()->fileName();
+            TerrainSession saved;
+            QString errorText;
+            QVERIFY2(readSessionFile(file, saved, errorText), qPrintable(errorText));
+            QVERIFY(saved.left.heights == scripted->gLGrid1->grid.heights);
+            QVERIFY(saved.left.details == scripted->gLGrid1->grid.details);
+            QVERIFY(!saved.right.hasData);
+            QCOMPARE(saved.window.value("renderMode").toInt(), 2);
+        }
+        QVERIFY(!file.isEmpty());
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void workLeftBehindIsOfferedWithItsTimeAndRestored()
+    {
+        ScriptedWindow before;
+        QVERIFY(before->openTerrainLeft(QStringLiteral(TALVANE_TEST_DATA "/N36W085_cut.hgt")));
+        QVERIFY(before->openTerrainRight(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.flt")));
+        before->renderingButtons->button(3)->click();
+        before->slider1->setValue(33);
+        before->coarsenRightButton->click();
+        QVERIFY(autosaved(*before.window));
+        // A live window's file is not offered; a copy of it without a lock is.
+        QVERIFY(QFile::copy(before->recoveryAutosave()->fileName(), leftBehindFile()));
+        const QString when = QFileInfo(leftBehindFile()).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+
+        ScriptedWindow after;
+        after.log.yesNoAnswers = {true};
+        QVERIFY(after->offerRecovery());
+        QCOMPARE(after.log.questions.size(), 1);
+        QVERIFY2(after.log.questions.first().text.contains(when), qPrintable(after.log.questions.first().text));
+        QCOMPARE(differenceBetween(stateOf(*before.window), stateOf(*after.window)), QString());
+        QVERIFY(after->gLGrid1->grid.georeference.has_value());
+        QCOMPARE(after->renderingButtons->checkedId(), 3);
+        QCOMPARE(after->slider1->value(), 33);
+        // The restored work is the new window's own file now.
+        QVERIFY(!QFile::exists(leftBehindFile()));
+        QVERIFY(QFile::exists(after->recoveryAutosave()->fileName()));
+    }
+
+    void declinedWorkIsDiscarded()
+    {
+        ScriptedWindow before;
+        QVERIFY(before->openTerrainLeft(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.flt")));
+        QVERIFY(autosaved(*before.window));
+        QVERIFY(QFile::copy(before->recoveryAutosave()->fileName(), leftBehindFile()));
+        ScriptedWindow after;
+        after.log.yesNoAnswers = {false};
+        QVERIFY(!after->offerRecovery());
+        QCOMPARE(after.log.questions.size(), 1);
+        QVERIFY(!after->gLGrid1->grid.hasData);
+        QVERIFY(!QFile::exists(leftBehindFile()));
+    }
+
+    void damagedWorkIsRefusedAndKept()
+    {
+        ScriptedWindow before;
+        QVERIFY(before->openTerrainLeft(QStringLiteral(TALVANE_TEST_DATA "/jacksboro.flt")));
+        QVERIFY(autosaved(*before.window));
+        const QByteArray whole = readWholeFile(before->recoveryAutosave()->fileName());
+        QVERIFY(writeTextFile(leftBehindFile(), whole.left(whole.size() / 2)));
+        ScriptedWindow after;
+        after.log.yesNoAnswers = {true};
+        QVERIFY(!after->offerRecovery());
+        QVERIFY(after.takeOnlyMessage().text.startsWith(QStringLiteral("Session was not opened due to: ")));
+        QVERIFY(!after->gLGrid1->grid.hasData);
+        QVERIFY(QFile::exists(leftBehindFile()));
+        QFile::remove(leftBehindFile());
+    }
+};
+
+TALVANE_APP_TEST_MAIN(MainWindowRecoveryTest)
+
+#include "test_main_window_recovery.moc"
