@@ -169,7 +169,8 @@ bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
     startHeights(*this, header.columns, header.rows);
     HeightTally tally;
     // Heights are floats: a number beyond their range would become infinite. The first
-    // such height is remembered and the load refused once the text is read.
+    // such height is remembered (looked for only in the run that took the tally beyond a
+    // float's range) and the load refused once the text is read.
     long long firstBeyondRange = -1;
     float* const stored = heights.data();
     long long taken = 0;
@@ -178,7 +179,7 @@ bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
         float* const run = stored + taken;
         for (std::size_t i = 0; i < count; ++i)
             run[i] = static_cast<float>(values[i]);
-        if (firstBeyondRange < 0) {
+        if (firstBeyondRange < 0 && !tally.withinFloatRange()) {
             const float* beyond = std::find_if(run, run + count, [](float value) { return !std::isfinite(value); });
             if (beyond != run + count)
                 firstBeyondRange = taken + (beyond - run);

@@ -46,6 +46,13 @@ public:
     }
 
     long long count() const { return total; }
+    // Whether every value so far stays finite as a float: one beyond its range would
+    // have made the maximum, or the smallest value as a float, infinite.
+    bool withinFloatRange() const
+    {
+        return maximum < std::numeric_limits<float>::infinity()
+               && static_cast<float>(smallestAny) > -std::numeric_limits<float>::infinity();
+    }
     float maxHeight() const { return maximum; }
 
     // With no height above 0 (bathymetry, a depression) the smallest valid height,
