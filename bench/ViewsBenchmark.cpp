@@ -264,7 +264,7 @@ ChunkBuffers::FrameFigures settledFrame(ChunkBuffers& chunks, const VeskGrid& gr
 {
     chunks.buildMilliseconds = 1 << 30;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    chunks.draw(grid, hierarchy, choices, mode, true);
+    chunks.draw(grid, hierarchy, choices, ChunkContent::surface(mode), true);
     glFinish();
     chunks.buildMilliseconds = ChunkBuffers::kBuildMilliseconds;
     return chunks.lastFrame();
@@ -309,7 +309,7 @@ void BM_LevelOfDetailFrame(benchmark::State& state)
             slice.draw(grid, hierarchy,
                        std::vector<ChunkChoice>(exact.begin() + first,
                                                 exact.begin() + std::min(exact.size(), first + kSlice)),
-                       mode, true);
+                       ChunkContent::surface(mode), true);
             glFinish();
             slice.release();
         }
@@ -337,7 +337,7 @@ void BM_LevelOfDetailFrame(benchmark::State& state)
 
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        chunks.draw(grid, hierarchy, chooseChunkLevels(hierarchy, placement, camera, maxPixels), mode, true);
+        chunks.draw(grid, hierarchy, chooseChunkLevels(hierarchy, placement, camera, maxPixels), ChunkContent::surface(mode), true);
         glFinish();
     }
     state.counters["triangles"] = double(figures.triangles);

@@ -49,18 +49,27 @@ void deleteBuffer(unsigned& name)
 
 } // namespace
 
-void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, const std::vector<ChunkChoice>& choices,
-                        RenderMode colouring, bool makeMissing)
+ChunkContent ChunkContent::surface(RenderMode mode)
 {
-    const RenderMode meshColouring = coloursSurface(colouring) ? colouring : RenderMode::Plain;
-    if (meshColouring != colouring_ || levels_ != hierarchy.levels()) {
+    return {coloursSurface(mode) ? mode : RenderMode::Plain, false, true, 1};
+}
+
+ChunkContent ChunkContent::profileLines(bool uCurves, int spacing)
+{
+    return {RenderMode::Plain, true, uCurves, std::max(spacing, 1)};
+}
+
+void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, const std::vector<ChunkChoice>& choices,
+                        const ChunkContent& content, bool makeMissing)
+{
+    if (!(content == content_) || levels_ != hierarchy.levels()) {
         release();
-        colouring_ = meshColouring;
+        content_ = content;
         levels_ = hierarchy.levels();
     }
     ++frame_;
     lastFrame_ = {};
-    const bool coloured = meshColouring != RenderMode::Plain;
+    const bool coloured = content_.colouring != RenderMode::Plain;
     // Only the time spent making meshes counts against the budget: with thousands of
     // chunks, drawing those already held can take the whole budget on its own, and then
     // no frame would ever make the rest.
@@ -73,7 +82,10 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
         return entry;
     };
 
-    beginLitArrays(coloured);
+    if (content_.curves)
+        glEnableClientState(GL_VERTEX_ARRAY);
+    else
+        beginLitArrays(coloured);
     for (const ChunkChoice& choice : choices) {
         Entry* entry = held(choice.chunk, choice.level);
         if (entry == nullptr && makeMissing && budgetLeft())
@@ -86,11 +98,14 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
             ++lastFrame_.standIns;
         }
         if (entry != nullptr)
-            drawEntry(*entry, coloured);
+            drawEntry(*entry);
     }
     functions().glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     functions().glBindBuffer(GL_ARRAY_BUFFER, 0);
-    endLitArrays(coloured);
+    if (content_.curves)
+        glDisableClientState(GL_VERTEX_ARRAY);
+    else
+        endLitArrays(coloured);
     evictUnused();
 }
 
@@ -113,7 +128,9 @@ ChunkBuffers::Entry* ChunkBuffers::standIn(const ChunkHierarchy& hierarchy, int 
 
 ChunkBuffers::Entry* ChunkBuffers::make(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level)
 {
-    const ChunkMesh mesh = buildChunkMesh(grid, hierarchy, chunk, level, colouring_);
+    const ChunkMesh mesh = content_.curves
+                               ? buildChunkCurves(grid, hierarchy, chunk, level, content_.uCurves, content_.spacing)
+                               : buildChunkMesh(grid, hierarchy, chunk, level, content_.colouring);
     Entry entry;
     entry.floatsPerVertex = mesh.floatsPerVertex;
     entry.indexCount = static_cast<int>(mesh.indices.size());
@@ -125,20 +142,25 @@ ChunkBuffers::Entry* ChunkBuffers::make(const VeskGrid& grid, const ChunkHierarc
     return &(entries_[static_cast<long long>(chunk) * levels_ + level] = entry);
 }
 
-void ChunkBuffers::drawEntry(Entry& entry, bool coloured)
+void ChunkBuffers::drawEntry(Entry& entry)
 {
     QOpenGLFunctions& gl = functions();
     const GLsizei stride = static_cast<GLsizei>(entry.floatsPerVertex * sizeof(float));
     gl.glBindBuffer(GL_ARRAY_BUFFER, entry.vertices);
     glVertexPointer(3, GL_FLOAT, stride, byteOffset(0));
-    glNormalPointer(GL_FLOAT, stride, byteOffset(3 * sizeof(float)));
-    if (coloured)
-        glColorPointer(3, GL_FLOAT, stride, byteOffset(6 * sizeof(float)));
     gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, entry.indices);
-    glDrawElements(GL_TRIANGLES, entry.indexCount, GL_UNSIGNED_INT, nullptr);
+    if (content_.curves) {
+        glDrawElements(GL_LINES, entry.indexCount, GL_UNSIGNED_INT, nullptr);
+        lastFrame_.segments += entry.indexCount / 2;
+    } else {
+        glNormalPointer(GL_FLOAT, stride, byteOffset(3 * sizeof(float)));
+        if (content_.colouring != RenderMode::Plain)
+            glColorPointer(3, GL_FLOAT, stride, byteOffset(6 * sizeof(float)));
+        glDrawElements(GL_TRIANGLES, entry.indexCount, GL_UNSIGNED_INT, nullptr);
+        lastFrame_.triangles += entry.indexCount / 3;
+    }
     entry.drawnInFrame = frame_;
     ++lastFrame_.chunks;
-    lastFrame_.triangles += entry.indexCount / 3;
 }
 
 void ChunkBuffers::evictUnused()

@@ -7,6 +7,19 @@
 #include <cstddef>
 #include <unordered_map>
 
+// What chunk meshes show: the surface in a colouring (Plain for a mode without colours
+// of its own), or the profile lines of a direction (true for the u-curves) at a spacing.
+struct ChunkContent {
+    RenderMode colouring = RenderMode::Plain;
+    bool curves = false;
+    bool uCurves = true;
+    int spacing = 1;
+
+    static ChunkContent surface(RenderMode mode);
+    static ChunkContent profileLines(bool uCurves, int spacing);
+    bool operator==(const ChunkContent&) const = default;
+};
+
 // The chunk meshes a level-of-detail frame draws, in buffer objects made as frames
 // first need them and given back when they have not been drawn for a while and the
 // buffers hold more than kMostBytes, so that OpenGL holds about what the screen
@@ -22,6 +35,7 @@ public:
     struct FrameFigures {
         int chunks = 0;
         long long triangles = 0;
+        long long segments = 0;
         // Chunks drawn at another level than chosen, their own not being in yet.
         int standIns = 0;
     };
@@ -33,11 +47,11 @@ public:
     ChunkBuffers(const ChunkBuffers&) = delete;
     ChunkBuffers& operator=(const ChunkBuffers&) = delete;
 
-    // Draws the chosen chunks lit, coloured per vertex in a mode with colours of its
-    // own. With makeMissing false nothing is made (the grid is not to be read now):
-    // only the meshes held are drawn.
+    // Draws the chosen chunks: the surface lit, coloured per vertex in a mode with colours
+    // of its own, or the profile lines. With makeMissing false nothing is made (the grid
+    // is not to be read now): only the meshes held are drawn.
     void draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, const std::vector<ChunkChoice>& choices,
-              RenderMode colouring, bool makeMissing);
+              const ChunkContent& content, bool makeMissing);
     // The meshes held belong to heights or colours no longer shown.
     void release();
 
@@ -58,13 +72,13 @@ private:
     Entry* held(int chunk, int level);
     // A level of the chunk already held, the nearest finer one first; null if none.
     Entry* standIn(const ChunkHierarchy& hierarchy, int chunk, int level);
-    void drawEntry(Entry& entry, bool coloured);
+    void drawEntry(Entry& entry);
     void evictUnused();
     void releaseEntry(Entry& entry);
 
     std::unordered_map<long long, Entry> entries_;
     int levels_ = 0;
-    RenderMode colouring_ = RenderMode::Plain;
+    ChunkContent content_;
     std::size_t bytes_ = 0;
     long long frame_ = 0;
     FrameFigures lastFrame_;

@@ -76,3 +76,34 @@ ChunkMesh buildChunkMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, 
     }
     return mesh;
 }
+
+ChunkMesh buildChunkCurves(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level, bool uCurves,
+                           int spacing)
+{
+    ChunkMesh mesh;
+    mesh.floatsPerVertex = 3;
+    const int step = std::max(spacing, 1);
+    // Lines across the chunk (rows for the u-curves) and the samples along each.
+    const int lastLine = uCurves ? hierarchy.lastRow(chunk) : hierarchy.lastColumn(chunk);
+    const int lastOfTerrain = uCurves ? grid.height - 1 : grid.width - 1;
+    const std::vector<int> lines = uCurves ? levelSamples(hierarchy.firstRow(chunk), lastLine, level)
+                                           : levelSamples(hierarchy.firstColumn(chunk), lastLine, level);
+    const std::vector<int> along = uCurves ? levelSamples(hierarchy.firstColumn(chunk), hierarchy.lastColumn(chunk), level)
+                                           : levelSamples(hierarchy.firstRow(chunk), hierarchy.lastRow(chunk), level);
+    for (const int line : lines) {
+        if (line % step != 0 || (line == lastLine && line != lastOfTerrain))
+            continue;
+        const auto first = static_cast<std::uint32_t>(mesh.vertices.size() / 3);
+        for (const int position : along) {
+            const int row = uCurves ? line : position;
+            const int column = uCurves ? position : line;
+            mesh.vertices.insert(mesh.vertices.end(),
+                                 {static_cast<float>(column * kCurveSpacing), static_cast<float>(row * kCurveSpacing),
+                                  static_cast<float>(heightAbove(grid.heights[row][column], grid.minHeight))});
+        }
+        for (std::uint32_t k = 0; k + 1 < along.size(); ++k)
+            mesh.indices.insert(mesh.indices.end(), {first + k, first + k + 1});
+    }
+    mesh.surfaceVertices = static_cast<int>(mesh.vertices.size() / 3);
+    return mesh;
+}

@@ -16,7 +16,7 @@
 struct ChunkMesh {
     int floatsPerVertex = 6;
     std::vector<float> vertices;
-    std::vector<std::uint32_t> indices; // triangles
+    std::vector<std::uint32_t> indices; // triangles, or segments for profile lines
     // Vertices of the surface itself, before the skirts' feet.
     int surfaceVertices = 0;
 
@@ -25,3 +25,13 @@ struct ChunkMesh {
 
 // The grid's normals (and curvature and slope for the modes that read them) must be made.
 ChunkMesh buildChunkMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level, RenderMode mode);
+
+// One chunk's profile lines at one level: positions only, as the full profile lines place
+// them (SurfaceCoordinates.h), and segments. The u-curves run along rows, the v-curves
+// along columns. A chunk draws the lines its level keeps (a row or column of the level's
+// mesh) that are multiples of spacing, through the samples the level keeps on them, so
+// every segment is an edge of the level's mesh (within its error of the full line) and
+// meets the neighbouring chunk's at the sample both keep. A line on an edge two chunks
+// share is the later chunk's.
+ChunkMesh buildChunkCurves(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level, bool uCurves,
+                           int spacing);

@@ -76,7 +76,7 @@ void ViewSurface::paintSurface(VeskGrid& grid, RenderMode mode)
     // Every mode without colours of its own draws the plain surface.
     const RenderMode colouring = coloursSurface(mode) ? mode : RenderMode::Plain;
     if (drawsLevelsOfDetail(grid)) {
-        paintLevelsOfDetail(grid, colouring);
+        paintLevelsOfDetail(grid, ChunkContent::surface(colouring));
         return;
     }
     if (chunks_.bytes() != 0)
@@ -85,8 +85,9 @@ void ViewSurface::paintSurface(VeskGrid& grid, RenderMode mode)
     buffers_.drawSurface();
 }
 
-void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, RenderMode colouring)
+void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& content)
 {
+    const RenderMode colouring = content.colouring;
     const bool working = job_ != nullptr && !job_->done;
     if (!working) {
         takeFinishedFill();
@@ -101,11 +102,14 @@ void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, RenderMode colouring)
     glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
     glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
     glGetIntegerv(GL_VIEWPORT, camera.viewport);
-    const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+    // The profile lines lie on their own scale.
+    const double cellScale = content.curves ? surface_coordinates::kCurveSpacing
+                                            : surface_coordinates::cellScale(grid.cellSize);
+    const SurfacePlacement placement{cellScale, grid.minHeight};
     // While a worker reads or changes the grid, or the hierarchy is of older heights,
     // only the chunks held are drawn.
     const bool gridFree = job_ == nullptr && hierarchyCurrent_;
-    chunks_.draw(grid, hierarchy_, chooseChunkLevels(hierarchy_, placement, camera, maxScreenError_), colouring,
+    chunks_.draw(grid, hierarchy_, chooseChunkLevels(hierarchy_, placement, camera, maxScreenError_), content,
                  gridFree);
     if (gridFree && chunks_.lastFrame().standIns > 0)
         emit chunksDue();
@@ -151,6 +155,12 @@ void ViewSurface::paintCurves(VeskGrid& grid, bool uCurves, int spacing)
 {
     if (grid.hasData)
         diagnostics::reportf(uCurves ? "Rendering u-curves\n" : "rendering v-curves\n");
+    if (drawsLevelsOfDetail(grid)) {
+        paintLevelsOfDetail(grid, ChunkContent::profileLines(uCurves, spacing));
+        return;
+    }
+    if (chunks_.bytes() != 0)
+        chunks_.release();
     bringUpToDate(grid, std::nullopt, uCurves);
     // Until the lines of a new direction are in, those held are drawn.
     buffers_.drawCurves(spacing);

@@ -27,10 +27,10 @@
 // settle() first.
 //
 // Grids above kLargestExactSurface samples are drawn at levels of detail instead
-// (unless the screen error allowed is 0): the worker measures the chunk hierarchy
-// (ChunkHierarchy.h), and each frame draws every chunk in view at the coarsest level
-// whose error stays within maxScreenError pixels on screen, from the chunk meshes in
-// ChunkBuffers. Smaller grids, and any grid at an error of 0, draw every sample.
+// (unless the screen error allowed is 0), the surface and the profile lines alike: the
+// worker measures the chunk hierarchy (ChunkHierarchy.h), and each frame draws every
+// chunk in view at the coarsest level whose error stays within maxScreenError pixels on
+// screen, from the chunk meshes in ChunkBuffers. Smaller grids, and any grid at an error of 0, draw every sample.
 class ViewSurface : public QObject {
     Q_OBJECT
 
@@ -117,7 +117,7 @@ private:
     bool takeFinishedFill();
     void copyBand();
     void startFill(VeskGrid& grid, const SurfaceRequest& request);
-    void paintLevelsOfDetail(VeskGrid& grid, RenderMode colouring);
+    void paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& content);
     // The hierarchy is measured, and the normals and the colouring's data made.
     bool levelsOfDetailReady(const VeskGrid& grid, RenderMode colouring) const;
     void startLevelOfDetailJob(VeskGrid& grid, RenderMode colouring);

@@ -150,6 +150,57 @@ private slots:
             }
     }
 
+    // Level 0 draws every segment of the full profile lines once; a coarser level's
+    // segments join samples of one line and stray from it by no more than its error.
+    void profileLinesThroughTheLevelsAreExactAtLevelZeroAndWithinTheErrorAbove()
+    {
+        VeskGrid grid;
+        fillTestGrid(grid, 300, 200, 20.0f, roughHills);
+        ChunkHierarchy hierarchy;
+        QVERIFY(hierarchy.build(grid));
+        for (const bool uCurves : {true, false}) {
+            const int lines = uCurves ? grid.height : grid.width;
+            const int length = uCurves ? grid.width : grid.height;
+            const int spacing = 3;
+            for (const int coarser : {0, 2}) {
+                std::vector<int> drawn(static_cast<std::size_t>(lines) * length, 0);
+                for (int chunk = 0; chunk < hierarchy.chunkCount(); ++chunk) {
+                    const int level = chunk % 2 == 0 ? 0 : coarser;
+                    const ChunkMesh mesh = buildChunkCurves(grid, hierarchy, chunk, level, uCurves, spacing);
+                    for (std::size_t k = 0; k + 1 < mesh.indices.size(); k += 2) {
+                        const float* a = mesh.vertices.data() + 3 * mesh.indices[k];
+                        const float* b = mesh.vertices.data() + 3 * mesh.indices[k + 1];
+                        const auto sampleOf = [](float coordinate) {
+                            return static_cast<int>(std::lround(coordinate / surface_coordinates::kCurveSpacing));
+                        };
+                        const int line = sampleOf(uCurves ? a[1] : a[0]);
+                        QCOMPARE(sampleOf(uCurves ? b[1] : b[0]), line);
+                        QCOMPARE(line % spacing, 0);
+                        const int from = sampleOf(uCurves ? a[0] : a[1]);
+                        const int to = sampleOf(uCurves ? b[0] : b[1]);
+                        QVERIFY(to > from && (level > 0 || to == from + 1));
+                        const auto height = [&](int at) {
+                            return uCurves ? grid.heights[line][at] : grid.heights[at][line];
+                        };
+                        QCOMPARE(a[2], static_cast<float>(surface_coordinates::heightAbove(height(from), grid.minHeight)));
+                        for (int at = from; at < to; ++at) {
+                            ++drawn[static_cast<std::size_t>(line) * length + at];
+                            const double t = static_cast<double>(at - from) / (to - from);
+                            const double onLine = (1.0 - t) * height(from) + t * height(to);
+                            QVERIFY(std::fabs(height(at) - onLine) <= hierarchy.error(chunk, level) + 1e-3);
+                        }
+                    }
+                }
+                if (coarser == 0)
+                    for (int line = 0; line < lines; ++line)
+                        for (int at = 0; at + 1 < length; ++at)
+                            QCOMPARE(drawn[static_cast<std::size_t>(line) * length + at], line % spacing == 0 ? 1 : 0);
+                else
+                    QVERIFY(*std::max_element(drawn.begin(), drawn.end()) == 1);
+            }
+        }
+    }
+
     void aGridWithoutASurfaceHasNoHierarchy()
     {
         VeskGrid grid;
@@ -211,7 +262,7 @@ private slots:
         buffers.buildMilliseconds = 1;
         int standIns = hierarchy.chunkCount();
         for (int frame = 0; standIns > 0 && frame <= hierarchy.chunkCount(); ++frame) {
-            buffers.draw(grid, hierarchy, choices, RenderMode::Plain, true);
+            buffers.draw(grid, hierarchy, choices, ChunkContent::surface(RenderMode::Plain), true);
             QVERIFY2(buffers.lastFrame().standIns < standIns, qPrintable(QStringLiteral("frame %1").arg(frame)));
             standIns = buffers.lastFrame().standIns;
         }
@@ -252,6 +303,38 @@ private slots:
         full.save(QStringLiteral(TALVANE_TEST_OUTPUT "/rough_full.png"));
         QVERIFY(countNonWhite(full) > 10000);
         QCOMPARE(holesInside(full, coarse, 5), 0);
+    }
+
+    void profileLinesOfALargeGridDrawThroughTheLevels()
+    {
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        auto view = shownView(480, 360);
+        QVERIFY(view != nullptr);
+        fillTestGrid(view->grid, 1100, 1000, 20.0f, roughHills);
+        view->updateGUI();
+        view->setRenderMethod(static_cast<int>(RenderMode::Contours));
+        view->setContourSpacing(16);
+        view->setXRotation(-50);
+        view->fitTerrain();
+        const ChunkBuffers::FrameFigures& frame = view->surface.levelOfDetailFrame();
+        QImage coarse;
+        QTRY_VERIFY_WITH_TIMEOUT((coarse = view->grabFramebuffer(), frame.chunks > 0 && frame.standIns == 0), 60000);
+        QVERIFY(frame.segments > 0 && frame.segments < 1000LL * 1099 / 16);
+        QCOMPARE(frame.triangles, 0LL);
+
+        view->setScreenError(0.0);
+        QImage full;
+        QTRY_VERIFY_WITH_TIMEOUT((full = view->grabFramebuffer(), view->surface.uploads().curves == 1
+                                                                      && !view->surface.filling()
+                                                                      && !view->surface.uploading()),
+                                 60000);
+        coarse.save(QStringLiteral(TALVANE_TEST_OUTPUT "/rough_profile_levels_of_detail.png"));
+        full.save(QStringLiteral(TALVANE_TEST_OUTPUT "/rough_profile_full.png"));
+        // The same lines, a little thinned where the levels keep fewer rows.
+        const int fullInk = countNonWhite(full);
+        QVERIFY(fullInk > 5000);
+        QVERIFY(countNonWhite(coarse) > fullInk / 2 && countNonWhite(coarse) <= fullInk * 11 / 10);
     }
 };
 
