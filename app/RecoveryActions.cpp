@@ -20,16 +20,13 @@ void TalvaneMainWindow::startRecoveryAutosave()
     if (recoveryFolder->ownFile().isEmpty())
         diagnostics::reportf("No autosave for recovery: the folder %s cannot be used\n",
                              qPrintable(RecoveryFolder::standardFolder()));
-    autosave = new RecoveryAutosave(recoveryFolder->ownFile(), [this] { return sessionSnapshot(); }, this);
+    autosave = new RecoveryAutosave(
+        recoveryFolder->ownFile(),
+        [this] { return RecoveryAutosave::Source{gLGrid1->grid, gLGrid2->grid, windowChoices()}; }, this);
     // Every change of a screen is a step of the undo history, and so are its undo and redo.
     connect(history->stack(), &QUndoStack::indexChanged, autosave, &RecoveryAutosave::terrainChanged);
     connect(autosave, &RecoveryAutosave::failed, this,
             [this](const QString& why) { statusBar()->showMessage(QStringLiteral("Autosave failed: ") + why); });
-}
-
-TerrainSession TalvaneMainWindow::sessionSnapshot() const
-{
-    return {sessionPartOf(gLGrid1->grid), sessionPartOf(gLGrid2->grid), windowChoices()};
 }
 
 bool TalvaneMainWindow::offerRecovery()

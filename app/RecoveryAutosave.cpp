@@ -5,19 +5,43 @@
 #include <QFile>
 #include <QtConcurrent/QtConcurrent>
 
-#include <memory>
+#include <unistd.h>
+
+#include <algorithm>
 #include <utility>
 
-RecoveryAutosave::RecoveryAutosave(QString fileName, std::function<TerrainSession()> takeSnapshot, QObject* parent)
-    : QObject(parent), fileName_(std::move(fileName)), takeSnapshot_(std::move(takeSnapshot))
+namespace {
+
+// Writes one value a memory page, so that the page faults are taken here.
+void touchPages(FloatMatrix& matrix)
+{
+    static const std::size_t valuesPerPage = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) / sizeof(float);
+    float* values = matrix.data();
+    for (std::size_t index = 0; index < matrix.valueCount(); index += valuesPerPage)
+        values[index] = 0.0f;
+}
+
+void touchPages(VeskGrid& grid)
+{
+    touchPages(grid.heights);
+    for (FloatMatrix& level : grid.details)
+        touchPages(level);
+}
+
+} // namespace
+
+RecoveryAutosave::RecoveryAutosave(QString fileName, std::function<Source()> source, QObject* parent)
+    : QObject(parent), fileName_(std::move(fileName)), source_(std::move(source))
 {
     dueTimer_.setSingleShot(true);
-    connect(&dueTimer_, &QTimer::timeout, this, &RecoveryAutosave::startWrite);
+    connect(&dueTimer_, &QTimer::timeout, this, &RecoveryAutosave::prepareSnapshot);
+    connect(&preparer_, &QFutureWatcher<void>::finished, this, &RecoveryAutosave::snapshotAndWrite);
     connect(&writer_, &QFutureWatcher<WriteResult>::finished, this, &RecoveryAutosave::writeFinished);
 }
 
 RecoveryAutosave::~RecoveryAutosave()
 {
+    preparer_.waitForFinished();
     writer_.waitForFinished();
 }
 
@@ -29,26 +53,42 @@ void RecoveryAutosave::terrainChanged()
 
 void RecoveryAutosave::startWriteWhenDue()
 {
-    // A write under way takes the newest state up when it ends.
+    // Work under way takes the newest state up when it ends.
     if (fileName_.isEmpty() || writing_ || dueTimer_.isActive() || writtenChange_ == changeCount_)
         return;
     const qint64 waited = sinceLastWrite_.isValid() ? sinceLastWrite_.elapsed() : minimumIntervalMs_;
     dueTimer_.start(static_cast<int>(std::max<qint64>(0, minimumIntervalMs_ - waited)));
 }
 
-void RecoveryAutosave::startWrite()
+void RecoveryAutosave::prepareSnapshot()
 {
-    if (writing_)
-        return;
     writing_ = true;
-    writingChange_ = changeCount_;
     sinceLastWrite_.start();
-    auto snapshot = std::make_unique<TerrainSession>(takeSnapshot_());
-    writer_.setFuture(QtConcurrent::run([fileName = fileName_, snapshot = std::move(snapshot)]() mutable {
+    snapshot_ = std::make_unique<TerrainSession>();
+    const Source screens = source_();
+    shapeSessionPartLike(screens.left, snapshot_->left);
+    shapeSessionPartLike(screens.right, snapshot_->right);
+    preparer_.setFuture(QtConcurrent::run([snapshot = snapshot_.get()] {
+        touchPages(snapshot->left);
+        touchPages(snapshot->right);
+    }));
+}
+
+void RecoveryAutosave::snapshotAndWrite()
+{
+    if (!snapshot_) // the file was removed meanwhile
+        return;
+    // The newest state: changes made while the memory was made ready are in it too.
+    const Source screens = source_();
+    writingChange_ = changeCount_;
+    copySessionPart(screens.left, snapshot_->left);
+    copySessionPart(screens.right, snapshot_->right);
+    snapshot_->window = screens.window;
+    writer_.setFuture(QtConcurrent::run([fileName = fileName_, snapshot = std::move(snapshot_)]() mutable {
         WriteResult result;
         result.written =
             writeSessionFile(fileName, snapshot->left, snapshot->right, snapshot->window, result.errorText);
-        // The copies go here, off the GUI thread.
+        // The copy is freed here, off the GUI thread.
         snapshot.reset();
         return result;
     }));
@@ -58,22 +98,24 @@ void RecoveryAutosave::writeFinished()
 {
     writing_ = false;
     const WriteResult result = writer_.result();
-    if (result.written) {
-        writtenChange_ = writingChange_;
-        emit written(writtenChange_);
-    } else {
+    if (!result.written) {
         diagnostics::reportf("Autosave for recovery failed: %s\n", qPrintable(result.errorText));
         emit failed(result.errorText);
+        // Tried again with the next change, not in a loop.
+        return;
     }
-    // A failed write is tried again only with the next change, not in a loop.
-    if (result.written)
-        startWriteWhenDue();
+    writtenChange_ = writingChange_;
+    emit written(writtenChange_);
+    startWriteWhenDue();
 }
 
 void RecoveryAutosave::removeFile()
 {
     dueTimer_.stop();
+    preparer_.waitForFinished();
+    snapshot_.reset();
     writer_.waitForFinished();
+    writing_ = false;
     changeCount_ = writtenChange_ = writingChange_;
     if (!fileName_.isEmpty())
         QFile::remove(fileName_);

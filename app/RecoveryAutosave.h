@@ -4,36 +4,47 @@
 
 #include <QElapsedTimer>
 #include <QFutureWatcher>
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 // Keeps the window's work in a recovery file as it changes: after each completed change
-// of a terrain the window takes a snapshot of both screens (on the GUI thread, a copy of
-// what a session keeps), and a worker writes it as a session through io::AtomicFileWrite,
-// so a kill at any moment leaves the previous file or the new one whole. One write at a
-// time; changes made while one runs are written together when it ends, from the newest
-// state; writes start at most once every minimum interval, so quick cheap changes are
-// coalesced.
+// of a terrain a snapshot of both screens is taken on the GUI thread and a worker writes
+// it as a session through io::AtomicFileWrite, so a kill at any moment leaves the
+// previous file or the new one whole. The snapshot is made in two steps so that the GUI
+// thread only copies bytes: its memory is allocated in the screens' shapes and a worker
+// touches every page of it (the page faults of hundreds of megabytes cost more than the
+// copy), then the GUI thread copies what a session keeps into it. One write at a time;
+// changes made while one runs are written together when it ends, from the newest state;
+// writes start at most once every minimum interval, so quick cheap changes are coalesced.
 class RecoveryAutosave : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int defaultMinimumIntervalMs = 3000;
 
-    // takeSnapshot runs on the GUI thread just before each write.
-    RecoveryAutosave(QString fileName, std::function<TerrainSession()> takeSnapshot, QObject* parent = nullptr);
-    // Waits for a write under way.
+    // What to save, read on the GUI thread: the screens' grids (valid during the call)
+    // and the window's choices.
+    struct Source {
+        const VeskGrid& left;
+        const VeskGrid& right;
+        QJsonObject window;
+    };
+
+    RecoveryAutosave(QString fileName, std::function<Source()> source, QObject* parent = nullptr);
+    // Waits for work under way.
     ~RecoveryAutosave() override;
 
     void setMinimumInterval(int milliseconds) { minimumIntervalMs_ = milliseconds; }
 
     // A terrain changed: a write of the new state follows.
     void terrainChanged();
-    // Waits for a write under way, forgets any still to come and removes the file: the
-    // work was put away (a clean exit).
+    // Waits for work under way, forgets any still to come and removes the file: the work
+    // was put away (a clean exit).
     void removeFile();
 
     // Changes seen so far, and the number of the newest one written whole (0: none yet).
@@ -54,17 +65,20 @@ private:
     };
 
     void startWriteWhenDue();
-    void startWrite();
+    void prepareSnapshot();
+    void snapshotAndWrite();
     void writeFinished();
 
     QString fileName_;
-    std::function<TerrainSession()> takeSnapshot_;
+    std::function<Source()> source_;
     int minimumIntervalMs_ = defaultMinimumIntervalMs;
     int changeCount_ = 0;
     int writingChange_ = 0;
     int writtenChange_ = 0;
-    bool writing_ = false;
+    bool writing_ = false; // from the preparation until the write has ended
+    std::unique_ptr<TerrainSession> snapshot_;
     QTimer dueTimer_;
     QElapsedTimer sinceLastWrite_;
+    QFutureWatcher<void> preparer_;
     QFutureWatcher<WriteResult> writer_;
 };

@@ -15,7 +15,6 @@ class GLGrid;
 class OperationRunner;
 class RecoveryAutosave;
 class RecoveryFolder;
-struct TerrainSession;
 class TerrainHistory;
 struct ScreenContent;
 class GLProfile;
@@ -354,8 +353,6 @@ private:
     void applyWindowChoices(const QJsonObject& choices);
     bool openSessionAs(const QString& path, const QString& undoText);
     void startRecoveryAutosave();
-    // What a session keeps of both screens and the window, copied on the GUI thread.
-    TerrainSession sessionSnapshot() const;
     // "Convert PNG" after its first dialog: asks where to save the grid and converts.
     void convertPng(const QString& pngPath);
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -34,9 +34,14 @@ bool writeSessionFile(const QString& fileName, const VeskGrid& left, const VeskG
                       const QJsonObject& window, QString& errorText);
 
 // What of a grid a session keeps (heights, details, cell size, georeferencing, name,
-// statistics), copied without the surface data drawn from the heights. It only reads
-// those fields, so it may run while a worker makes the grid's normals.
-VeskGrid sessionPartOf(const VeskGrid& grid);
+// statistics), copied into `into` without the surface data drawn from the heights.
+// Matrices of `into` that already have the shape keep their memory, so a copy into memory
+// made ready beforehand (shapeSessionPartLike, its pages touched) only moves bytes. It
+// reads only those fields, so it may run while a worker makes the grid's normals.
+void copySessionPart(const VeskGrid& from, VeskGrid& into);
+// Gives `into`'s matrices the shapes of what a session keeps of `grid`, their values
+// allocated and not yet written.
+void shapeSessionPartLike(const VeskGrid& grid, VeskGrid& into);
 
 // Reads a session into `session`, which is replaced only when every entry read whole;
 // otherwise it is left as it was and errorText says why (a damaged, truncated or foreign

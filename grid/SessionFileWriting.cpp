@@ -127,22 +127,30 @@ bool addScreen(SessionArchive& archive, const VeskGrid& grid, const std::string&
 
 } // namespace
 
-VeskGrid sessionPartOf(const VeskGrid& grid)
+void copySessionPart(const VeskGrid& from, VeskGrid& into)
 {
-    VeskGrid part;
-    part.width = grid.width;
-    part.height = grid.height;
-    part.hasData = grid.hasData;
-    part.cellSize = grid.cellSize;
-    part.heights = grid.heights;
-    part.details = grid.details;
-    part.maxHeight = grid.maxHeight;
-    part.minHeight = grid.minHeight;
-    part.averageHeight = grid.averageHeight;
-    part.name = grid.name;
-    part.fractalDeviation = grid.fractalDeviation;
-    part.georeference = grid.georeference;
-    return part;
+    into.width = from.width;
+    into.height = from.height;
+    into.hasData = from.hasData;
+    into.cellSize = from.cellSize;
+    into.heights = from.heights;
+    into.details.resize(from.details.size());
+    for (std::size_t level = 0; level < from.details.size(); ++level)
+        into.details[level] = from.details[level];
+    into.maxHeight = from.maxHeight;
+    into.minHeight = from.minHeight;
+    into.averageHeight = from.averageHeight;
+    into.name = from.name;
+    into.fractalDeviation = from.fractalDeviation;
+    into.georeference = from.georeference;
+}
+
+void shapeSessionPartLike(const VeskGrid& grid, VeskGrid& into)
+{
+    into.heights.reshape(grid.heights.rows(), grid.heights.columns());
+    into.details.resize(grid.details.size());
+    for (std::size_t level = 0; level < grid.details.size(); ++level)
+        into.details[level].reshape(grid.details[level].rows(), grid.details[level].columns());
 }
 
 bool writeSessionFile(const QString& fileName, const VeskGrid& left, const VeskGrid& right,

@@ -3,6 +3,8 @@
 #include "io/Crc32.h"
 #include "io/ZipFormat.h"
 
+#include <algorithm>
+
 namespace io {
 
 using namespace zip;
@@ -32,6 +34,7 @@ void putCommonFields(std::string& out, std::uint32_t crc, std::uint32_t size, st
 void ZipWriter::put(const std::string& bytes)
 {
     std::fwrite(bytes.data(), 1, bytes.size(), stream_);
+    writeback_.wrote(bytes.size());
     offset_ += bytes.size();
 }
 
@@ -54,7 +57,13 @@ bool ZipWriter::addEntry(std::string_view name, const void* bytes, std::uint64_t
     putCommonFields(header, entry.crc, entry.size, name.size());
     header.append(name);
     put(header);
-    std::fwrite(data, 1, static_cast<std::size_t>(size), stream_);
+    // In pieces, so that the disk starts on each while the next is handed over.
+    constexpr std::uint64_t kPiece = std::uint64_t{8} << 20;
+    for (std::uint64_t done = 0; done < size; done += kPiece) {
+        const auto piece = static_cast<std::size_t>(std::min(kPiece, size - done));
+        std::fwrite(data + done, 1, piece, stream_);
+        writeback_.wrote(piece);
+    }
     offset_ += size;
     entries_.push_back(std::move(entry));
     return true;

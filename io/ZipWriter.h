@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/EarlyWriteback.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -14,7 +16,7 @@ namespace io {
 
 class ZipWriter {
 public:
-    explicit ZipWriter(std::FILE* stream) : stream_(stream) {}
+    explicit ZipWriter(std::FILE* stream) : stream_(stream), writeback_(stream) {}
 
     // Appends one entry; false (errorText says why) when it would not fit the format.
     // The stream's own write errors show when the caller flushes or commits it.
@@ -35,6 +37,7 @@ private:
     void put(const std::string& bytes);
 
     std::FILE* stream_;
+    EarlyWriteback writeback_; // the disk writes a session's hundreds of megabytes as they come
     std::uint64_t offset_ = 0;
     std::vector<WrittenEntry> entries_;
     std::string errorText_;
