@@ -65,11 +65,14 @@ TEST(HydraulicErosion, ShallowOrSmallHollowsFillWhileLakesStayAndRiversOnlyCutDo
     VeskGrid eroded = before;
     ASSERT_TRUE(erode(eroded, settings));
     EXPECT_EQ(pitsOf(eroded), 0);
+    EXPECT_EQ(lowestOfBowl(eroded), lowestOfBowl(before));
     // Standing water does not cut: the lake's bed, rising to the east with the slope, stays whole.
     for (int y = 31; y <= 39; ++y)
-        for (int x = 41; x <= 49; ++x)
-            if (std::hypot(x - 45.0, y - 35.0) < 4.0)
+        for (int x = 41; x <= 49; ++x) {
+            if (std::hypot(x - 45.0, y - 35.0) < 4.0) {
                 EXPECT_EQ(eroded.heights[y][x], before.heights[y][x]) << x << ", " << y;
+            }
+        }
     // Deep enough to fill, but wider than lakeArea: it stays too.
     settings.lakeDepth = 100.0;
     settings.lakeArea = 50;
