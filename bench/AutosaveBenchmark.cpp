@@ -8,6 +8,7 @@
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/AutosaveBenchmark
 
 #include "AppTestSupport.h"
+#include "WindowBenchmarkMain.h"
 #include "FreshMemory.h"
 #include "GuiHeartbeat.h"
 #include "QuietDiagnostics.h"
@@ -56,13 +57,5 @@ BENCHMARK(BM_AutosaveOfTwoLargeScreens)->Unit(benchmark::kMillisecond)->Iteratio
 
 int main(int argc, char** argv)
 {
-    installDefaultSurfaceFormat();
-    QApplication application(argc, argv);
-    IsolatedSettings settings;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -8,6 +8,7 @@
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/WindowResponsivenessBenchmark
 
 #include "AppTestSupport.h"
+#include "WindowBenchmarkMain.h"
 #include "GuiHeartbeat.h"
 
 #include "app/TalvaneMainWindow.h"
@@ -60,13 +61,5 @@ BENCHMARK(BM_GuiGapDuringGo)->Unit(benchmark::kMillisecond)->Iterations(1)->Repe
 
 int main(int argc, char** argv)
 {
-    installDefaultSurfaceFormat();
-    QApplication application(argc, argv);
-    IsolatedSettings settings;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }
