@@ -1,6 +1,7 @@
 #include "diagnostics/Diagnostics.h"
 #include "grid/AsciiGridHeader.h"
 #include "grid/CellSize.h"
+#include "grid/FloatRowsReader.h"
 #include "grid/GridExport.h"
 #include "grid/GridFloatHeader.h"
 #include "grid/GridSizeLimit.h"
@@ -12,9 +13,7 @@
 #include "grid/VeskGrid.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <vector>
@@ -73,16 +72,6 @@ void startHeights(VeskGrid& grid, long long columns, long long rows)
     grid.width = static_cast<int>(columns);
     grid.height = static_cast<int>(rows);
     grid.heights.reshape(static_cast<std::size_t>(rows), static_cast<std::size_t>(columns));
-}
-
-// Puts a float grid's bytes, read as they are into the heights, in this machine's order.
-void swapFromFileOrder(float* values, std::size_t count, bool bigEndian)
-{
-    if (bigEndian == (std::endian::native == std::endian::big))
-        return;
-    auto* words = reinterpret_cast<std::uint32_t*>(values);
-    for (std::size_t i = 0; i < count; ++i)
-        words[i] = __builtin_bswap32(words[i]);
 }
 
 // A standard ESRI grid marks missing heights with the value its header declares. Where
@@ -173,19 +162,22 @@ bool VeskGrid::readGRDStream(StdioFile& file, const QString& fileName)
     // float's range) and the load refused once the text is read.
     long long firstBeyondRange = -1;
     float* const stored = heights.data();
-    long long taken = 0;
-    const HeightTextOutcome outcome = readHeightText(reader, file.get(), expected, [&](const double* values, std::size_t count) {
+    const auto tallyRun = [&](const double* values, std::size_t count) {
+        const long long tallied = tally.count();
         tally.addAll(values, count);
-        float* const run = stored + taken;
+        if (firstBeyondRange < 0 && !tally.withinFloatRange()) {
+            const double* beyond = std::find_if(values, values + count,
+                                                [](double value) { return !std::isfinite(static_cast<float>(value)); });
+            if (beyond != values + count)
+                firstBeyondRange = tallied + (beyond - values);
+        }
+    };
+    const auto storeRun = [stored](const double* values, std::size_t count, long long first) {
+        float* const run = stored + first;
         for (std::size_t i = 0; i < count; ++i)
             run[i] = static_cast<float>(values[i]);
-        if (firstBeyondRange < 0 && !tally.withinFloatRange()) {
-            const float* beyond = std::find_if(run, run + count, [](float value) { return !std::isfinite(value); });
-            if (beyond != run + count)
-                firstBeyondRange = taken + (beyond - run);
-        }
-        taken += static_cast<long long>(count);
-    });
+    };
+    const HeightTextOutcome outcome = readHeightText(reader, file.get(), expected, tallyRun, storeRun);
     const long long read = outcome.heightsRead;
     if (firstBeyondRange >= 0) {
         return printAndRefuseLoad(
@@ -299,31 +291,38 @@ bool VeskGrid::readFLTData(StdioFile& file, const QString& fileName, const GridF
 
     startHeights(*this, header.columns, header.rows);
     HeightTally tally;
-    // The data is rows of 4-byte floats, first row first: read as it is into the heights,
-    // then put in this machine's order, checked and tallied a row at a time.
+    // Each row checked and tallied as it comes, while the next rows are read.
     const auto rowWidth = static_cast<std::size_t>(width);
-    for (int row = 0; row < height; ++row) {
-        float* const values = heights[row].data();
-        const std::size_t got = std::fread(values, 1, rowWidth * 4, file.get());
-        const int complete = static_cast<int>(got / 4);
-        swapFromFileOrder(values, static_cast<std::size_t>(complete), header.bigEndian);
-        const float* const notFinite
-            = std::find_if(values, values + complete, [](float value) { return !std::isfinite(value); });
-        if (notFinite != values + complete) {
-            const auto col = notFinite - values;
-            return printAndRefuseLoad(
-                *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is not a finite number.")
-                           .arg(tally.count() + col + 1)
-                           .arg(fileName)
-                           .arg(row)
-                           .arg(col));
-        }
-        tally.addAll(values, static_cast<std::size_t>(complete));
-        if (complete < width) {
-            if (std::ferror(file.get()))
-                return refuseUnreadable(*this, fileName, tally.count());
-            return refusePrematureEnd(*this, fileName, tally.count(), expected);
-        }
+    int notFiniteRow = -1;
+    long long notFiniteHeight = 0; // its index among the heights
+    int notFiniteColumn = 0;
+    bool shortRow = false;
+    const FloatRowsOutcome outcome = readFloatRows(
+        file.get(), heights.data(), height, rowWidth, header.bigEndian, [&](int row, float* values, std::size_t complete) {
+            const float* const notFinite
+                = std::find_if(values, values + complete, [](float value) { return !std::isfinite(value); });
+            if (notFinite != values + complete) {
+                notFiniteRow = row;
+                notFiniteColumn = static_cast<int>(notFinite - values);
+                notFiniteHeight = tally.count() + notFiniteColumn;
+                return false;
+            }
+            tally.addAll(values, complete);
+            shortRow = complete < rowWidth;
+            return true;
+        });
+    if (notFiniteRow >= 0) {
+        return printAndRefuseLoad(
+            *this, QStringLiteral("VeskGrid:: *Error* - height %1 of %2 (row %3, column %4) is not a finite number.")
+                       .arg(notFiniteHeight + 1)
+                       .arg(fileName)
+                       .arg(notFiniteRow)
+                       .arg(notFiniteColumn));
+    }
+    if (shortRow) {
+        if (outcome.readFailed)
+            return refuseUnreadable(*this, fileName, tally.count());
+        return refusePrematureEnd(*this, fileName, tally.count(), expected);
     }
     file.reset();
 

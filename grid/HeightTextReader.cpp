@@ -47,6 +47,8 @@ struct TextBlock {
     std::unique_ptr<double[]> values; // valueCount of them
     std::size_t valueCapacity = 0;
     std::size_t valueCount = 0;
+    std::size_t takenCount = 0; // the first of them, those the caller wanted
+    long long firstIndex = 0;   // the first one's index among all the heights
     bool notANumber = false;   // values stop before this block's bad token
     std::string badToken;
 
@@ -57,6 +59,8 @@ struct TextBlock {
         tokenTooLong = false;
         readFailed = false;
         valueCount = 0;
+        takenCount = 0;
+        firstIndex = 0;
         notANumber = false;
         badToken.clear();
     }
@@ -94,48 +98,51 @@ std::uint64_t zeroBytes(std::uint64_t x)
     return ~(((x & kLow7) + kLow7) | x) & ~kLow7;
 }
 
-// The value of eight digit characters, the most significant first: three
-// multiplications instead of a loop.
-std::uint64_t eightDigitsValue(std::uint64_t chunk)
+// The value of eight digits given as byte values 0 to 9, the most significant first:
+// three multiplications instead of a loop.
+std::uint64_t eightDigitsValue(std::uint64_t digits)
 {
-    chunk -= 0x3030303030303030;
-    chunk = (chunk * 10 + (chunk >> 8)) & 0x00FF00FF00FF00FF;
-    chunk = (chunk * 100 + (chunk >> 16)) & 0x0000FFFF0000FFFF;
-    return (chunk * 10000 + (chunk >> 32)) & 0xFFFFFFFF;
+    digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FF;
+    digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFF;
+    return (digits * 10000 + (digits >> 32)) & 0xFFFFFFFF;
 }
 
 // A token of `length` bytes spelled the common way, [+-]digits[.digits] in at most 8
 // bytes after the sign, read from masks of its bytes instead of a loop over them; the
 // value is parsePlainDecimal's, as both divide the same integer by the same power of
-// ten. False for any other token (left to parseNumber). The body is moved to the top
-// of a word with '0's before it, so that every mask and the value take all eight bytes
-// the same way, whatever the length.
+// ten. False for any other token (left to parseNumber). The body's byte values are
+// moved to the top of a word with zeros before it, so that every mask and the value
+// take all eight bytes the same way, whatever the length; the words at the token and
+// after its sign are both loaded, so that neither load waits for the sign to be known.
 bool readShortDecimal(const char* token, std::size_t length, double& value)
 {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
     constexpr std::uint64_t kZeros = 0x3030303030303030;
-    const bool negative = *token == '-';
-    const std::size_t signLength = negative || *token == '+' ? 1 : 0;
-    const std::size_t bodyLength = length - signLength;
+    std::uint64_t atToken;
+    std::uint64_t afterSign;
+    std::memcpy(&atToken, token, sizeof atToken);
+    std::memcpy(&afterSign, token + 1, sizeof afterSign);
+    const auto first = static_cast<unsigned char>(atToken & 0xFF);
+    const bool negative = first == '-';
+    const bool hasSign = negative || first == '+';
+    const std::size_t bodyLength = length - (hasSign ? 1 : 0);
     if (bodyLength - 1 > 7) // none, or more than 8
         return false;
     const int padding = static_cast<int>(64 - 8 * bodyLength); // bits before the body
-    std::uint64_t body;
-    std::memcpy(&body, token + signLength, sizeof body);
-    const std::uint64_t padded = (body << padding) | (kZeros & ~(~std::uint64_t{0} << padding));
-    const std::uint64_t digitValues = padded ^ kZeros; // a digit's value, 0x1E for a point
+    // A digit's value, 0x1E for a point, 0 before the body.
+    const std::uint64_t digitValues = ((hasSign ? afterSign : atToken) ^ kZeros) << padding;
     const std::uint64_t point = zeroBytes(digitValues ^ 0x1E1E1E1E1E1E1E1E);
     // Every byte but one point at most is a digit, and the point has digits on both sides.
     if (tenOrMoreBytes(digitValues) != point || (point & (point - 1)) != 0
         || (point & ((std::uint64_t{0x80} << padding) | (std::uint64_t{1} << 63))) != 0)
         return false;
-    std::uint64_t digits = padded;
+    std::uint64_t digits = digitValues;
     int fractionDigits = 0;
     if (point != 0) {
         const int pointAt = std::countr_zero(point) / 8; // 1 to 6
         const std::uint64_t before = (std::uint64_t{1} << (8 * pointAt)) - 1;
-        // The point taken out, the digits before it moved up, one more '0' in front.
-        digits = (padded & (~before << 8)) | ((padded & before) << 8) | 0x30;
+        // The point taken out, the digits before it moved up, one more 0 in front.
+        digits = (digitValues & (~before << 8)) | ((digitValues & before) << 8);
         fractionDigits = 7 - pointAt;
     }
     const double magnitude = static_cast<double>(eightDigitsValue(digits)) / kPowersOfTen[fractionDigits];
@@ -311,7 +318,8 @@ private:
 } // namespace
 
 HeightTextOutcome readHeightText(TokenReader& reader, std::FILE* file, long long expected,
-                                 const std::function<void(const double* values, std::size_t count)>& take)
+                                 const std::function<void(const double* values, std::size_t count)>& inOrder,
+                                 const std::function<void(const double* values, std::size_t count, long long first)>& anyOrder)
 {
     HeightTextOutcome outcome;
     std::atomic<bool> settled = false; // the outcome is known: every later block is ignored
@@ -331,7 +339,9 @@ HeightTextOutcome readHeightText(TokenReader& reader, std::FILE* file, long long
             return;
         const long long wanted = expected - outcome.heightsRead;
         const std::size_t count = std::min<std::size_t>(block->valueCount, static_cast<std::size_t>(wanted));
-        take(block->values.get(), count);
+        inOrder(block->values.get(), count);
+        block->takenCount = count;
+        block->firstIndex = outcome.heightsRead;
         outcome.heightsRead += static_cast<long long>(count);
         if (outcome.heightsRead == expected) {
             settled = true;
@@ -349,14 +359,20 @@ HeightTextOutcome readHeightText(TokenReader& reader, std::FILE* file, long long
             settled = true;
         }
     };
-    auto deliver = [&](TextBlock* block) {
+    auto inFileOrder = [&](TextBlock* block) {
         handOver(block);
+        return block;
+    };
+    auto deliver = [&](TextBlock* block) {
+        if (block->takenCount > 0)
+            anyOrder(block->values.get(), block->takenCount, block->firstIndex);
         cutter.giveBack(block);
     };
     tbb::parallel_pipeline(kBlocksInFlight,
                            tbb::make_filter<void, TextBlock*>(tbb::filter_mode::serial_in_order, cut)
                                & tbb::make_filter<TextBlock*, TextBlock*>(tbb::filter_mode::parallel, parse)
-                               & tbb::make_filter<TextBlock*, void>(tbb::filter_mode::serial_in_order, deliver));
+                               & tbb::make_filter<TextBlock*, TextBlock*>(tbb::filter_mode::serial_in_order, inFileOrder)
+                               & tbb::make_filter<TextBlock*, void>(tbb::filter_mode::parallel, deliver));
     if (!settled)
         outcome.status = HeightTextOutcome::Status::PrematureEnd;
     return outcome;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -54,6 +55,8 @@ Reading readOneByOne(const std::string& text, long long expected)
 }
 
 // Skips `headerTokens` tokens with a TokenReader first, as the loader reads its header.
+// The runs handed over in any order, put at the indices they come with, must be those
+// handed over in file order, each value once.
 Reading readInBlocks(const std::string& text, long long expected, int headerTokens = 0)
 {
     Reading reading;
@@ -62,12 +65,30 @@ Reading readInBlocks(const std::string& text, long long expected, int headerToke
     std::string_view token;
     for (int i = 0; i < headerTokens; ++i)
         reader.next(token);
-    const HeightTextOutcome outcome = readHeightText(reader, file, expected, [&](const double* values, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i)
-            reading.bits.push_back(std::bit_cast<std::uint64_t>(values[i]));
-    });
+    std::vector<std::uint64_t> placed(static_cast<std::size_t>(expected), ~std::uint64_t{0});
+    std::atomic<long long> placedCount = 0;
+    std::atomic<bool> placedOutside = false;
+    const HeightTextOutcome outcome = readHeightText(
+        reader, file, expected,
+        [&](const double* values, std::size_t count) {
+            for (std::size_t i = 0; i < count; ++i)
+                reading.bits.push_back(std::bit_cast<std::uint64_t>(values[i]));
+        },
+        [&](const double* values, std::size_t count, long long first) {
+            if (first < 0 || first + static_cast<long long>(count) > expected) {
+                placedOutside = true;
+                return;
+            }
+            for (std::size_t i = 0; i < count; ++i)
+                placed[static_cast<std::size_t>(first) + i] = std::bit_cast<std::uint64_t>(values[i]);
+            placedCount += static_cast<long long>(count);
+        });
     std::fclose(file);
     EXPECT_EQ(outcome.heightsRead, static_cast<long long>(reading.bits.size()));
+    EXPECT_FALSE(placedOutside);
+    EXPECT_EQ(placedCount, outcome.heightsRead);
+    placed.resize(reading.bits.size());
+    EXPECT_TRUE(placed == reading.bits);
     reading.status = outcome.status;
     reading.badToken = outcome.badToken;
     return reading;
