@@ -19,15 +19,13 @@
 
 namespace {
 
-// Text per block: some thirty thousand heights, enough to share out across cores, few
-// enough that the blocks in flight (text and values, under 1 MB each) add little to the
-// terrain's own memory.
-constexpr std::size_t kBlockBytes = std::size_t{1} << 18;
+// Text per block: some nine thousand heights, enough to share out across cores, few
+// enough that the blocks in flight (text and values, some 140 KB each) stay in the
+// cache, where the system copies the text straight into them at full speed.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 16;
 // A token longer than this is no height (the block reader's limit, so both agree).
 constexpr std::size_t kLongestToken = std::size_t{1} << 20;
 constexpr std::size_t kBlocksInFlight = 6;
-// What the system copies at a time on its way into a block; see BlockCutter::readStaged.
-constexpr std::size_t kStagingBytes = std::size_t{1} << 16;
 // Room for the unfinished token carried into the next block besides its text, so that a
 // block handed out again seldom needs to grow.
 constexpr std::size_t kCarryRoom = 4096;
@@ -252,7 +250,7 @@ public:
         while (!exhausted) {
             block->reserveMore(kBlockBytes);
             char* const text = block->text.get();
-            const std::size_t got = readStaged(text + block->textSize, kBlockBytes);
+            const std::size_t got = std::fread(text + block->textSize, 1, kBlockBytes, file);
             block->textSize += got;
             if (got < kBlockBytes) {
                 exhausted = true;
@@ -289,25 +287,7 @@ public:
     }
 
 private:
-    // Reads up to `count` bytes to `to` through a small buffer that stays in the cache:
-    // the system copies into memory the cache does not hold at a third of the speed the
-    // processor copies on from there. Short only at the end of the file or on an error.
-    std::size_t readStaged(char* to, std::size_t count)
-    {
-        std::size_t got = 0;
-        while (got < count) {
-            const std::size_t wanted = std::min(kStagingBytes, count - got);
-            const std::size_t piece = std::fread(staging.get(), 1, wanted, file);
-            std::memcpy(to + got, staging.get(), piece);
-            got += piece;
-            if (piece < wanted)
-                break;
-        }
-        return got;
-    }
-
     PipelineItemPool<TextBlock> blocks;
-    std::unique_ptr<char[]> staging = std::make_unique_for_overwrite<char[]>(kStagingBytes);
     std::FILE* file;
     std::string carry;
     bool exhausted;
