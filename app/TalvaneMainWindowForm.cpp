@@ -5,6 +5,7 @@
 #include "app/TalvaneMainWindow.h"
 
 #include "app/MessagesDock.h"
+#include "io/SampleLimit.h"
 #include "views/GLGrid.h"
 #include "views/GLProfile.h"
 #include "synthesis/DetailTransfer.h"
@@ -145,9 +146,12 @@ void buildScreenColumn(QWidget* parent, const ScreenColumnNames& names, const Sc
     QHBoxLayout* sizeRow = namedLayout<QHBoxLayout>(names.sizeRow);
     members.sizeRow = sizeRow;
     members.widthLabel = sizeLabel(column, names.widthLabel);
-    members.widthBox = rangedSpinBox(column, names.widthBox, 0, 10000);
+    // Any side a terrain may have: a box that cannot show the loaded size would clamp
+    // it, and the clamped value would crop the terrain.
+    constexpr int largestSide = static_cast<int>(io::kDefaultSampleLimit);
+    members.widthBox = rangedSpinBox(column, names.widthBox, 0, largestSide);
     members.heightLabel = sizeLabel(column, names.heightLabel);
-    members.heightBox = rangedSpinBox(column, names.heightBox, 0, 10000);
+    members.heightBox = rangedSpinBox(column, names.heightBox, 0, largestSide);
     members.frequencyLabel = namedWidget<QLabel>(column, names.frequencyLabel);
     members.frequencyBox = rangedSpinBox(column, names.frequencyBox, 0, 2000);
     members.frequencyBox->setEnabled(true);

@@ -10,6 +10,7 @@
 #include "app/OperationRunner.h"
 #include "app/ScreenContent.h"
 #include "app/TerrainHistory.h"
+#include "io/SampleLimit.h"
 #include "formats/TerrainFormatTable.h"
 #include "views/GLGrid.h"
 #include "views/TerrainSteps.h"
@@ -23,6 +24,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include <cstdint>
 #include <utility>
 
 bool TalvaneMainWindow::runOperation(const QString& step,
@@ -148,6 +150,14 @@ void TalvaneMainWindow::resizeScreen(GLGrid* view, int width, int height, const 
 {
     if (width == view->grid.width && height == view->grid.height)
         return;
+    if (std::int64_t{width} * std::int64_t{height} > io::sampleLimit()) {
+        showMessage(QStringLiteral("The size was not changed: %1 x %2 is more than the %3 samples a terrain may hold")
+                        .arg(width)
+                        .arg(height)
+                        .arg(io::sampleLimit()));
+        view->updateGUI(); // the spin boxes show the size the screen kept
+        return;
+    }
     const QString step = QStringLiteral("Changing the size of the terrain ...");
     BusyIndicator busy(statusBar(), step);
     ScreenContent work = copyOfScreen(*view);
