@@ -68,6 +68,18 @@ QSpinBox* rangedSpinBox(QWidget* parent, const char* name, int minimum, int maxi
     return box;
 }
 
+// A screen's width or height box. It takes any side a terrain may have: a box that
+// could not show the loaded size would clamp it, and the clamped value would crop the
+// terrain. It stays as wide as for five digits, so that the screens' columns keep their
+// widths; longer sides are rare.
+QSpinBox* sizeSpinBox(QWidget* parent, const char* name)
+{
+    QSpinBox* box = rangedSpinBox(parent, name, 0, 10000);
+    box->setMaximumWidth(box->sizeHint().width());
+    box->setMaximum(static_cast<int>(io::kDefaultSampleLimit));
+    return box;
+}
+
 QSlider* horizontalSlider(QWidget* parent, const char* name, int minimum, int maximum)
 {
     auto* slider = namedWidget<QSlider>(parent, name);
@@ -146,12 +158,9 @@ void buildScreenColumn(QWidget* parent, const ScreenColumnNames& names, const Sc
     QHBoxLayout* sizeRow = namedLayout<QHBoxLayout>(names.sizeRow);
     members.sizeRow = sizeRow;
     members.widthLabel = sizeLabel(column, names.widthLabel);
-    // Any side a terrain may have: a box that cannot show the loaded size would clamp
-    // it, and the clamped value would crop the terrain.
-    constexpr int largestSide = static_cast<int>(io::kDefaultSampleLimit);
-    members.widthBox = rangedSpinBox(column, names.widthBox, 0, largestSide);
+    members.widthBox = sizeSpinBox(column, names.widthBox);
     members.heightLabel = sizeLabel(column, names.heightLabel);
-    members.heightBox = rangedSpinBox(column, names.heightBox, 0, largestSide);
+    members.heightBox = sizeSpinBox(column, names.heightBox);
     members.frequencyLabel = namedWidget<QLabel>(column, names.frequencyLabel);
     members.frequencyBox = rangedSpinBox(column, names.frequencyBox, 0, 2000);
     members.frequencyBox->setEnabled(true);
