@@ -105,7 +105,6 @@ void TalvaneMainWindow::recordBlockPaste()
 {
     if (!leftBeforePaste)
         return;
-    ScreenContent before = std::move(*leftBeforePaste);
+    document->record(ScreenSide::left, std::move(*leftBeforePaste), QStringLiteral("Block Paste"));
     leftBeforePaste.reset();
-    document->record(ScreenSide::left, std::move(before), QStringLiteral("Block Paste"));
 }
