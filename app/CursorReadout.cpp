@@ -5,6 +5,7 @@
 #include "app/CursorReadout.h"
 
 #include "app/TalvaneMainWindow.h"
+#include "app/WindowDocument.h"
 #include "formats/RasterGeoreferencing.h"
 #include "grid/MatrixShape.h"
 #include "views/GLGrid.h"
@@ -63,9 +64,9 @@ void TalvaneMainWindow::showCursorReadouts()
     cursorReadoutLabel->setObjectName(QStringLiteral("cursorReadoutLabel"));
     statusBar()->addPermanentWidget(cursorReadoutLabel);
     for (GLGrid* view : {gLGrid1, gLGrid2}) {
-        const QString screen = view == gLGrid1 ? QStringLiteral("Left Screen") : QStringLiteral("Right Screen");
-        connect(view, &GLGrid::sampleUnderCursor, this, [this, view, screen](int row, int column) {
-            cursorReadoutLabel->setText(cursorReadoutText(screen, view->grid, row, column));
+        const ScreenSide side = view == gLGrid1 ? ScreenSide::left : ScreenSide::right;
+        connect(view, &GLGrid::sampleUnderCursor, this, [this, side](int row, int column) {
+            cursorReadoutLabel->setText(cursorReadoutText(screenName(side), document->terrain(side), row, column));
         });
         // A terrain that changes under a resting pointer takes its old readout with it.
         connect(view, &GLGrid::freqChanged, cursorReadoutLabel, &QLabel::clear);

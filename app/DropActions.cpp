@@ -10,6 +10,7 @@
 #include "app/TalvaneMainWindow.h"
 
 #include "app/OperationRunner.h"
+#include "app/WindowDocument.h"
 #include "formats/TerrainFormatTable.h"
 #include "views/GLGrid.h"
 
@@ -88,8 +89,8 @@ bool TalvaneMainWindow::handleDrop(GLGrid* view, QEvent* event)
     } else if (isSession(path)) {
         QTimer::singleShot(0, this, [this, path] { openSessionFile(path); });
     } else {
-        const bool leftScreen = view == gLGrid1;
-        QTimer::singleShot(0, this, [this, view, path, leftScreen] { openTerrain(view, path, leftScreen); });
+        const ScreenSide side = view == gLGrid1 ? ScreenSide::left : ScreenSide::right;
+        QTimer::singleShot(0, this, [this, side, path] { openTerrain(side, path); });
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include "app/OperationRunner.h"
 #include "app/ScreenContent.h"
 #include "app/TerrainHistory.h"
+#include "app/WindowDocument.h"
 #include "views/GLGrid.h"
 
 #include <QAction>
@@ -43,22 +44,26 @@ void TalvaneMainWindow::buildEditMenu()
 
 void TalvaneMainWindow::changeLeftWidth(int width)
 {
-    resizeScreen(gLGrid1, width, gLGrid1->grid.height, QStringLiteral("Size Change (Left Screen)"));
+    resizeScreen(ScreenSide::left, width, document->terrain(ScreenSide::left).height,
+                 QStringLiteral("Size Change (Left Screen)"));
 }
 
 void TalvaneMainWindow::changeLeftHeight(int height)
 {
-    resizeScreen(gLGrid1, gLGrid1->grid.width, height, QStringLiteral("Size Change (Left Screen)"));
+    resizeScreen(ScreenSide::left, document->terrain(ScreenSide::left).width, height,
+                 QStringLiteral("Size Change (Left Screen)"));
 }
 
 void TalvaneMainWindow::changeRightWidth(int width)
 {
-    resizeScreen(gLGrid2, width, gLGrid2->grid.height, QStringLiteral("Size Change (Right Screen)"));
+    resizeScreen(ScreenSide::right, width, document->terrain(ScreenSide::right).height,
+                 QStringLiteral("Size Change (Right Screen)"));
 }
 
 void TalvaneMainWindow::changeRightHeight(int height)
 {
-    resizeScreen(gLGrid2, gLGrid2->grid.width, height, QStringLiteral("Size Change (Right Screen)"));
+    resizeScreen(ScreenSide::right, document->terrain(ScreenSide::right).width, height,
+                 QStringLiteral("Size Change (Right Screen)"));
 }
 
 // The left view pastes a received block when the middle button is released over
@@ -91,8 +96,8 @@ bool TalvaneMainWindow::eventFilter(QObject* watched, QEvent* event)
     if (middleButton && runner->isBusy())
         return true;
     if (middleButton && event->type() == QEvent::MouseButtonRelease && view == gLGrid1
-        && !gLGrid1->blockDetails.empty() && gLGrid1->grid.hasData)
-        leftBeforePaste = std::make_unique<ScreenContent>(copyOfScreen(*gLGrid1));
+        && !gLGrid1->blockDetails.empty() && document->terrain(ScreenSide::left).hasData)
+        leftBeforePaste = std::make_unique<ScreenContent>(document->copyOf(ScreenSide::left));
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -100,8 +105,6 @@ void TalvaneMainWindow::recordBlockPaste()
 {
     if (!leftBeforePaste)
         return;
-    TerrainChange change;
-    change.swaps.emplace_back(*gLGrid1, std::move(*leftBeforePaste));
+    document->record(ScreenSide::left, std::move(*leftBeforePaste), QStringLiteral("Block Paste"));
     leftBeforePaste.reset();
-    history->push(QStringLiteral("Block Paste"), std::move(change));
 }

@@ -4,9 +4,8 @@
 #include "app/TalvaneMainWindow.h"
 
 #include "app/BusyIndicator.h"
-#include "app/ScreenContent.h"
+#include "app/WindowDocument.h"
 #include "synthesis/HydraulicErosion.h"
-#include "views/GLGrid.h"
 
 #include <QStatusBar>
 
@@ -16,7 +15,7 @@ void TalvaneMainWindow::erodeLeft()
 {
     const QString step = QStringLiteral("Eroding the left terrain ...");
     BusyIndicator busy(statusBar(), step);
-    ScreenContent work = copyOfScreen(*gLGrid1);
+    ScreenContent work = document->copyOf(ScreenSide::left);
     bool eroded = false;
     QString error;
     if (!runOperation(step, [&](const diagnostics::Progress& progress) {
@@ -29,5 +28,5 @@ void TalvaneMainWindow::erodeLeft()
         showMessage(error);
         return;
     }
-    showAndRecord(QStringLiteral("Erode"), gLGrid1, std::move(work));
+    document->replace(ScreenSide::left, std::move(work), QStringLiteral("Erode"));
 }

@@ -1,15 +1,15 @@
 // Opening and saving terrains and details, and saving a split. Every result the
 // user must know of ends in a message box captioned "Talvane"; the grids print
 // their own diagnostics. Reading and writing run in the operation runner: a save
-// reads the screen's grid from the worker while nothing may change it.
+// writes the screen's terrain through the window's document from the worker while
+// nothing may change it.
 
 #include "app/TalvaneMainWindow.h"
 
 #include "app/BusyIndicator.h"
-#include "app/ScreenContent.h"
 #include "app/UserDialogs.h"
+#include "app/WindowDocument.h"
 #include "formats/TerrainFormatTable.h"
-#include "views/GLGrid.h"
 
 #include <QStatusBar>
 
@@ -99,13 +99,13 @@ void TalvaneMainWindow::openDetailsFile()
     lastDetailsPath() = path;
 
     // The view ignores details for an empty screen.
-    if (!gLGrid1->grid.hasData) {
+    if (!document->terrain(ScreenSide::left).hasData) {
         showMessage(QStringLiteral("Details were not loaded due to: ") + noDataText());
         return;
     }
     const QString step = QStringLiteral("Loading details ...");
     BusyIndicator busy(statusBar(), step);
-    ScreenContent work = copyOfScreen(*gLGrid1);
+    ScreenContent work = document->copyOf(ScreenSide::left);
     bool loaded = false;
     if (!runOperation(step, [&](const diagnostics::Progress&) { loaded = work.grid.loadDetail(path); }))
         return;
@@ -114,7 +114,7 @@ void TalvaneMainWindow::openDetailsFile()
         showMessage(QStringLiteral("Details were not loaded due to: ") + work.grid.lastError);
         return;
     }
-    showAndRecord(QStringLiteral("Load Details (Left Screen)"), gLGrid1, std::move(work));
+    document->replace(ScreenSide::left, std::move(work), QStringLiteral("Load Details (Left Screen)"));
 }
 
 void TalvaneMainWindow::saveTerrainFileLeft()
@@ -134,11 +134,10 @@ void TalvaneMainWindow::saveLeftTerrain(const QString& caption, const QString& f
     if (!dialogs->askSaveFileName(this, request, answer))
         return;
 
-    VeskGrid& grid = gLGrid1->grid;
     const TerrainFormatRow& format = formatToSave(answer, filter);
     const QString fileName = withExtension(answer.fileName, QLatin1Char('.') + format.extensions.front());
     // An empty screen would write a file of nothing: say so instead.
-    if (!grid.hasData) {
+    if (!document->terrain(ScreenSide::left).hasData) {
         showMessage(QStringLiteral("Terrain was not saved due to: ") + noDataText());
         return;
     }
@@ -146,7 +145,9 @@ void TalvaneMainWindow::saveLeftTerrain(const QString& caption, const QString& f
     bool saved = false;
     const QString step = QStringLiteral("Saving %1 ...").arg(fileName);
     BusyIndicator busy(statusBar(), step);
-    if (!runOperation(step, [&](const diagnostics::Progress&) { saved = format.write(grid, fileName, reason); }))
+    if (!runOperation(step, [&](const diagnostics::Progress&) {
+            saved = document->writeTerrain(ScreenSide::left, format, fileName, reason);
+        }))
         return;
     // A successful save stays silent; a failed one must not look like success.
     if (!saved)
@@ -155,14 +156,15 @@ void TalvaneMainWindow::saveLeftTerrain(const QString& caption, const QString& f
 
 void TalvaneMainWindow::saveTerrainFileRight()
 {
-    VeskGrid& grid = gLGrid2->grid;
     QString fileName;
     bool saved = false;
-    if (grid.hasData) {
+    if (document->terrain(ScreenSide::right).hasData) {
         const QString step = QStringLiteral("Saving the right terrain ...");
         BusyIndicator busy(statusBar(), step);
         // An empty name lets the grid choose one from its own name and size.
-        if (!runOperation(step, [&](const diagnostics::Progress&) { saved = grid.writeTerrain(fileName); }))
+        if (!runOperation(step, [&](const diagnostics::Progress&) {
+                saved = document->writeTerrain(ScreenSide::right, fileName);
+            }))
             return;
     } else {
         fileName = noDataText();
@@ -175,23 +177,22 @@ void TalvaneMainWindow::saveTerrainFileRight()
 
 void TalvaneMainWindow::saveDetailsFileLeft()
 {
-    saveDetailsOf(gLGrid1);
+    saveDetailsOf(ScreenSide::left);
 }
 
 void TalvaneMainWindow::saveDetailsFileRight()
 {
-    saveDetailsOf(gLGrid2);
+    saveDetailsOf(ScreenSide::right);
 }
 
-void TalvaneMainWindow::saveDetailsOf(GLGrid* view)
+void TalvaneMainWindow::saveDetailsOf(ScreenSide side)
 {
-    VeskGrid& grid = view->grid;
     QString fileName;
     int count = 0;
-    if (grid.hasData) {
+    if (document->terrain(side).hasData) {
         const QString step = QStringLiteral("Saving details ...");
         BusyIndicator busy(statusBar(), step);
-        if (!runOperation(step, [&](const diagnostics::Progress&) { grid.writeDetails(fileName, count); }))
+        if (!runOperation(step, [&](const diagnostics::Progress&) { document->writeDetails(side, fileName, count); }))
             return;
     } else {
         fileName = noDataText();
@@ -206,15 +207,14 @@ void TalvaneMainWindow::saveDetailsOf(GLGrid* view)
 
 void TalvaneMainWindow::saveSplit()
 {
-    VeskGrid& grid = gLGrid1->grid;
     QString leftName;
     QString rightName;
     bool saved = false;
-    if (grid.hasData) {
+    if (document->terrain(ScreenSide::left).hasData) {
         const QString step = QStringLiteral("Saving a split ...");
         BusyIndicator busy(statusBar(), step);
         if (!runOperation(step, [&](const diagnostics::Progress&) {
-                saved = grid.writeTerrainSplit(leftName, rightName);
+                saved = document->writeTerrainSplit(ScreenSide::left, leftName, rightName);
             }))
             return;
     } else {

@@ -2,29 +2,32 @@
 
 #include "app/TalvaneMainWindow.h"
 
+#include "app/WindowDocument.h"
+
 #include <QAction>
 #include <QCheckBox>
 
 void TalvaneMainWindow::refineLeft()
 {
-    refineScreen(gLGrid1, QStringLiteral("Refining the left terrain ..."), QStringLiteral("Refine (Left Screen)"),
-                 QStringLiteral("The left terrain was not refined: "));
+    refineScreen(ScreenSide::left, QStringLiteral("Refining the left terrain ..."),
+                 QStringLiteral("Refine (Left Screen)"), QStringLiteral("The left terrain was not refined: "));
 }
 
 void TalvaneMainWindow::refineRight()
 {
-    refineScreen(gLGrid2, QStringLiteral("Refining the right terrain ..."), QStringLiteral("Refine (Right Screen)"),
-                 QStringLiteral("The right terrain was not refined: "));
+    refineScreen(ScreenSide::right, QStringLiteral("Refining the right terrain ..."),
+                 QStringLiteral("Refine (Right Screen)"), QStringLiteral("The right terrain was not refined: "));
 }
 
 void TalvaneMainWindow::coarsenLeft()
 {
-    coarsenScreen(gLGrid1, QStringLiteral("Coarsening the left terrain ..."), QStringLiteral("Coarsen (Left Screen)"));
+    coarsenScreen(ScreenSide::left, QStringLiteral("Coarsening the left terrain ..."),
+                  QStringLiteral("Coarsen (Left Screen)"));
 }
 
 void TalvaneMainWindow::coarsenRight()
 {
-    coarsenScreen(gLGrid2, QStringLiteral("Coarsening the right terrain ..."),
+    coarsenScreen(ScreenSide::right, QStringLiteral("Coarsening the right terrain ..."),
                   QStringLiteral("Coarsen (Right Screen)"));
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/OperationRunner.h"
 #include "app/TalvaneMainWindow.h"
+#include "app/WindowDocument.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -79,9 +80,9 @@ void TalvaneMainWindow::fillRecentTerrainsMenu()
         QMenu* entry = fileRecentTerrainsMenu->addMenu(QFileInfo(path).fileName());
         entry->setToolTip(path);
         connect(entry->addAction(QCoreApplication::translate("TalvaneMainWindow", "&Left Screen")), &QAction::triggered,
-                this, [this, path] { openRecentTerrain(gLGrid1, path); });
+                this, [this, path] { openRecentTerrain(ScreenSide::left, path); });
         connect(entry->addAction(QCoreApplication::translate("TalvaneMainWindow", "&Right Screen")), &QAction::triggered,
-                this, [this, path] { openRecentTerrain(gLGrid2, path); });
+                this, [this, path] { openRecentTerrain(ScreenSide::right, path); });
     }
 }
 
@@ -91,9 +92,9 @@ void TalvaneMainWindow::rememberRecentTerrain(const QString& path)
     fillRecentTerrainsMenu();
 }
 
-bool TalvaneMainWindow::openRecentTerrain(GLGrid* view, const QString& path)
+bool TalvaneMainWindow::openRecentTerrain(ScreenSide side, const QString& path)
 {
-    const bool opened = openTerrain(view, path, view == gLGrid1);
+    const bool opened = openTerrain(side, path);
     if (!opened && !QFileInfo::exists(path)) {
         recent_terrains::remove(path);
         fillRecentTerrainsMenu();

@@ -8,8 +8,8 @@
 #include "app/RecoveryFolder.h"
 #include "app/TerrainHistory.h"
 #include "app/UserDialogs.h"
+#include "app/WindowDocument.h"
 #include "diagnostics/Diagnostics.h"
-#include "views/GLGrid.h"
 
 #include <QStatusBar>
 #include <QUndoStack>
@@ -20,9 +20,14 @@ void TalvaneMainWindow::startRecoveryAutosave()
     if (recoveryFolder->ownFile().isEmpty())
         diagnostics::reportf("No autosave for recovery: the folder %s cannot be used\n",
                              qPrintable(RecoveryFolder::standardFolder()));
+    // The screens as the window's document holds them, as Save Session writes them.
     autosave = new RecoveryAutosave(
         recoveryFolder->ownFile(),
-        [this] { return RecoveryAutosave::Source{gLGrid1->grid, gLGrid2->grid, windowChoices()}; }, this);
+        [this] {
+            return RecoveryAutosave::Source{document->terrain(ScreenSide::left), document->terrain(ScreenSide::right),
+                                            windowChoices()};
+        },
+        this);
     // Every change of a screen is a step of the undo history, and so are its undo and redo.
     connect(history->stack(), &QUndoStack::indexChanged, autosave, &RecoveryAutosave::terrainChanged);
     connect(autosave, &RecoveryAutosave::failed, this,

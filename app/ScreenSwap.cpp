@@ -1,7 +1,5 @@
 #include "app/ScreenSwap.h"
 
-#include "views/GLGrid.h"
-
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -33,20 +31,22 @@ std::vector<FloatMatrix> takeTop(std::vector<FloatMatrix>& stack, std::size_t sh
 
 } // namespace
 
-ScreenSwap::ScreenSwap(GLGrid& screen, ScreenContent earlier) : view(&screen), kept(std::move(earlier))
+ScreenSwap::ScreenSwap(WindowDocument& screens, ScreenSide screenSide, ScreenContent earlier)
+    : document(&screens), side(screenSide), kept(std::move(earlier))
 {
-    sharedDetails = sharedBottom(kept.grid.details, view->grid.details);
+    const VeskGrid& shown = document->terrain(side);
+    sharedDetails = sharedBottom(kept.grid.details, shown.details);
     kept.grid.details = takeTop(kept.grid.details, sharedDetails);
     dropSurfaceData(kept.grid);
-    sharedHeights = kept.grid.heights == view->grid.heights;
+    sharedHeights = kept.grid.heights == shown.heights;
     if (sharedHeights)
         FloatMatrix().swap(kept.grid.heights);
 }
 
 void ScreenSwap::exchange()
 {
-    std::vector<FloatMatrix> shownTop = takeTop(view->grid.details, sharedDetails);
-    ScreenContent leaving = takeScreen(*view);
+    ScreenContent leaving = document->take(side);
+    std::vector<FloatMatrix> shownTop = takeTop(leaving.grid.details, sharedDetails);
     // The shared bottom of the stack stays; the kept top goes on it.
     std::vector<FloatMatrix> stack = std::move(leaving.grid.details);
     std::move(kept.grid.details.begin(), kept.grid.details.end(), std::back_inserter(stack));
@@ -60,16 +60,14 @@ void ScreenSwap::exchange()
         kept.grid.normalsValid = leaving.grid.normalsValid;
         kept.grid.surfaceValid = leaving.grid.surfaceValid;
         FloatMatrix().swap(leaving.grid.heights);
+    } else {
+        // Kept content has no surface data; the operations that follow need it.
+        kept.grid.calculateNormals();
     }
     dropSurfaceData(leaving.grid);
-    putScreen(*view, std::move(kept));
-    // Kept content has no surface data; the operations that follow need it.
-    if (!sharedHeights)
-        view->grid.calculateNormals();
+    document->show(side, std::move(kept));
     leaving.grid.details = std::move(shownTop);
     kept = std::move(leaving);
-    view->updateGUI();
-    view->fitTerrain();
 }
 
 std::int64_t ScreenSwap::cost() const

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "app/ScreenContent.h"
+#include "app/WindowDocument.h"
 
 #include <cstddef>
 #include <cstdint>
-
-class GLGrid;
 
 // One screen's side of an undoable change: the content the screen does not show
 // now, kept with as little as restores it exactly. Undo and redo are the same
@@ -18,17 +17,18 @@ class GLGrid;
 // that did not change (the example's under a quilting "Go").
 class ScreenSwap {
 public:
-    // The screen shows the later content already; earlier is what it showed before.
-    ScreenSwap(GLGrid& view, ScreenContent earlier);
+    // The side shows the later content already; earlier is what it showed before.
+    ScreenSwap(WindowDocument& document, ScreenSide side, ScreenContent earlier);
 
-    // Exchanges the kept content with the screen's, refreshes the screen and frames its terrain.
+    // Exchanges the kept content with the side's, refreshes the screen and frames its terrain.
     void exchange();
 
     // Bytes of heights, details and marks the swap holds.
     std::int64_t cost() const;
 
 private:
-    GLGrid* view;
+    WindowDocument* document;
+    ScreenSide side;
     ScreenContent kept;            // details: only the levels above the shared ones
     std::size_t sharedDetails = 0; // matrices at the bottom of both stacks
     bool sharedHeights = false;    // both contents have the same heights: kept holds none

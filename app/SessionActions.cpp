@@ -1,15 +1,15 @@
 // File > Open Session... and Save Session...: both screens, whole, in one .talvane file
-// (grid/SessionFile.h), with the quilting choices that produced them.
+// (grid/SessionFile.h), with the quilting choices that produced them. The window's
+// document writes the screens and puts a session read whole up on them.
 
 #include "app/TalvaneMainWindow.h"
 
 #include "app/BusyIndicator.h"
-#include "app/ScreenContent.h"
 #include "app/UserDialogs.h"
+#include "app/WindowDocument.h"
 #include "formats/TerrainFormatTable.h"
 #include "grid/SessionFile.h"
 #include "multires/Scheme.h"
-#include "views/GLGrid.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -84,14 +84,12 @@ void TalvaneMainWindow::saveSession()
                                  ? answer.fileName
                                  : answer.fileName + QStringLiteral(".talvane");
     const QJsonObject choices = windowChoices();
-    const VeskGrid& left = gLGrid1->grid;
-    const VeskGrid& right = gLGrid2->grid;
     QString reason;
     bool saved = false;
     const QString step = QStringLiteral("Saving %1 ...").arg(fileName);
     BusyIndicator busy(statusBar(), step);
     if (!runOperation(step, [&](const diagnostics::Progress&) {
-            saved = writeSessionFile(fileName, left, right, choices, reason);
+            saved = document->writeSession(fileName, choices, reason);
         }))
         return;
     if (!saved)
@@ -126,11 +124,8 @@ bool TalvaneMainWindow::openSessionAs(const QString& path, const QString& undoTe
         showMessage(QStringLiteral("Session was not opened due to: ") + reason);
         return false;
     }
-    ScreenContent left;
-    ScreenContent right;
-    left.grid = std::move(session.left);
-    right.grid = std::move(session.right);
-    showAndRecord(undoText, std::move(left), std::move(right));
-    applyWindowChoices(session.window);
+    const QJsonObject choices = session.window;
+    document->openSession(std::move(session), undoText);
+    applyWindowChoices(choices);
     return true;
 }

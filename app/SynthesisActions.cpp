@@ -8,10 +8,9 @@
 #include "app/TalvaneMainWindow.h"
 
 #include "app/BusyIndicator.h"
-#include "app/ScreenContent.h"
+#include "app/WindowDocument.h"
 #include "diagnostics/Diagnostics.h"
 #include "synthesis/DetailTransfer.h"
-#include "views/GLGrid.h"
 #include "views/TerrainSteps.h"
 
 #include <QAction>
@@ -30,9 +29,9 @@ void markRectangle(const VeskGrid& grid, std::vector<int>& marks, const QuiltRec
 }
 
 // A "Go" starts by clearing the marks of both screens.
-ScreenContent unmarkedCopyOf(GLGrid& view)
+ScreenContent unmarkedCopyOf(WindowDocument& document, ScreenSide side)
 {
-    ScreenContent copy = copyOfScreen(view);
+    ScreenContent copy = document.copyOf(side);
     copy.marked = false;
     copy.marks.clear();
     return copy;
@@ -63,8 +62,8 @@ SynthesisMethod TalvaneMainWindow::chosenSynthesisMethod() const
 
 void TalvaneMainWindow::doTextureTransfer()
 {
-    ScreenContent base = unmarkedCopyOf(*gLGrid1);
-    ScreenContent example = unmarkedCopyOf(*gLGrid2);
+    ScreenContent base = unmarkedCopyOf(*document, ScreenSide::left);
+    ScreenContent example = unmarkedCopyOf(*document, ScreenSide::right);
     TransferSettings settings;
     settings.method = chosenSynthesisMethod();
     // The fractal scheme keeps no detail levels: coherent synthesis then works with Chaikin's.
@@ -114,5 +113,5 @@ void TalvaneMainWindow::doTextureTransfer()
             showMessage(failure.reason);
         return;
     }
-    showAndRecord(QStringLiteral("Go"), std::move(base), std::move(example));
+    document->replaceBoth(std::move(base), std::move(example), QStringLiteral("Go"));
 }

@@ -7,6 +7,7 @@
 #include "app/ScreenContent.h"
 #include "app/TerrainHistory.h"
 #include "app/UserDialogs.h"
+#include "app/WindowDocument.h"
 #include "formats/GdalRasterImport.h"
 #include "multires/Scheme.h"
 #include "views/GLGrid.h"
@@ -25,6 +26,7 @@ TalvaneMainWindow::TalvaneMainWindow(QWidget* parent, const char* name, Qt::Wind
 {
     setObjectName(name != nullptr ? QString::fromLatin1(name) : QStringLiteral("TalvaneMainWindow"));
     buildForm();
+    document = std::make_unique<WindowDocument>(*gLGrid1, *gLGrid2, *history);
     buildEditMenu();
     buildRecentTerrainsMenu();
     languageChange();
@@ -87,10 +89,10 @@ int TalvaneMainWindow::schemeNumber() const
 
 bool TalvaneMainWindow::openTerrainLeft(const QString& path)
 {
-    return openTerrain(gLGrid1, path, true);
+    return openTerrain(ScreenSide::left, path);
 }
 
 bool TalvaneMainWindow::openTerrainRight(const QString& path)
 {
-    return openTerrain(gLGrid2, path, false);
+    return openTerrain(ScreenSide::right, path);
 }

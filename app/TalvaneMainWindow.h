@@ -16,6 +16,8 @@ class OperationRunner;
 class RecoveryAutosave;
 class RecoveryFolder;
 class TerrainHistory;
+class WindowDocument;
+enum class ScreenSide;
 struct ScreenContent;
 class GLProfile;
 class MessagesDock;
@@ -46,6 +48,8 @@ class UserDialogs;
 // The main window: two terrain screens (left "gLGrid1", right "gLGrid2") with
 // their size controls and profile plots, the shared camera, rendering, contour,
 // quilting and block-size controls, and the File, Multiresolution and View menus.
+// What the screens hold is the window's document (app/WindowDocument.h): the code
+// here reads and changes a terrain only through it.
 //   TalvaneMainWindow.cpp        construction, init(), the dialog seam, opening terrains
 //   TalvaneMainWindowForm.cpp    the widget tree, actions and menus
 //   TalvaneMainWindowText.cpp    languageChange(): every visible text
@@ -108,6 +112,8 @@ public:
     OperationRunner* operationRunner() const { return runner; }
     // The undo history of both screens.
     TerrainHistory* terrainHistory() const { return history; }
+    // What both screens hold: the views show it, the session and the autosave save it.
+    WindowDocument& windowDocument() const { return *document; }
 
     // --- Central widget: screens ---
     QWidget* centralWidgetHolder = nullptr;
@@ -309,23 +315,20 @@ private:
     void fitQuiltingBox();
 
     // Every load of a terrain file goes here; one that loaded joins the recent terrains.
-    bool openTerrain(GLGrid* view, const QString& path, bool leftScreen);
+    bool openTerrain(ScreenSide side, const QString& path);
     // A terrain file of any format read (formats/TerrainFormatTable.h), read off the GUI
     // thread into a grid of its own: the screen changes only when it loads.
-    bool openTerrainFile(GLGrid* view, const QString& path, const QString& undoText);
+    bool openTerrainFile(ScreenSide side, const QString& path, const QString& undoText);
     // Asks where and as what to save the left terrain (any format written) and saves it.
     void saveLeftTerrain(const QString& caption, const QString& filter);
-    void coarsenScreen(GLGrid* view, const QString& step, const QString& undoText);
+    void coarsenScreen(ScreenSide side, const QString& step, const QString& undoText);
     // Edit > Erode Left Terrain (ErosionActions.cpp).
     void erodeLeft();
-    void refineScreen(GLGrid* view, const QString& step, const QString& undoText, const QString& refusal);
-    void resizeScreen(GLGrid* view, int width, int height, const QString& undoText);
+    void refineScreen(ScreenSide side, const QString& step, const QString& undoText, const QString& refusal);
+    void resizeScreen(ScreenSide side, int width, int height, const QString& undoText);
     // Runs work in the operation runner with the step in the status bar; true when it
     // finished (a failure is reported, a cancel says nothing).
     bool runOperation(const QString& step, const std::function<void(const diagnostics::Progress&)>& work);
-    // Puts content on a screen and records the change under the text.
-    void showAndRecord(const QString& undoText, GLGrid* view, ScreenContent content);
-    void showAndRecord(const QString& undoText, ScreenContent left, ScreenContent right);
     void setOperationRunning(bool running);
     void buildEditMenu();
     // Size changes through a screen's width and height spin boxes (undoable).
@@ -342,7 +345,7 @@ private:
     void fillRecentTerrainsMenu();
     void rememberRecentTerrain(const QString& path);
     // A missing file is reported as any load reports it and leaves the list.
-    bool openRecentTerrain(GLGrid* view, const QString& path);
+    bool openRecentTerrain(ScreenSide side, const QString& path);
     // Handles a drag or drop over a screen (null: elsewhere on the window); true when it did.
     bool handleDrop(GLGrid* view, QEvent* event);
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -359,12 +362,13 @@ private:
     void restoreWindowSettings();
     void closeEvent(QCloseEvent* event) override;
     void recordBlockPaste();
-    void saveDetailsOf(GLGrid* view);
+    void saveDetailsOf(ScreenSide side);
     void showMessage(const QString& text);
 
     std::unique_ptr<UserDialogs> dialogs;
     OperationRunner* runner = nullptr;
     TerrainHistory* history = nullptr;
+    std::unique_ptr<WindowDocument> document;
     std::unique_ptr<ScreenContent> leftBeforePaste; // the left screen as a block paste found it
     std::unique_ptr<RecoveryFolder> recoveryFolder;
     RecoveryAutosave* autosave = nullptr;

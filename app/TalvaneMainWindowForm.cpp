@@ -5,6 +5,7 @@
 #include "app/TalvaneMainWindow.h"
 
 #include "app/MessagesDock.h"
+#include "io/SampleLimit.h"
 #include "views/GLGrid.h"
 #include "views/GLProfile.h"
 #include "synthesis/DetailTransfer.h"
@@ -64,6 +65,18 @@ QSpinBox* rangedSpinBox(QWidget* parent, const char* name, int minimum, int maxi
 {
     auto* box = namedWidget<QSpinBox>(parent, name);
     box->setRange(minimum, maximum);
+    return box;
+}
+
+// A screen's width or height box. It takes any side a terrain may have: a box that
+// could not show the loaded size would clamp it, and the clamped value would crop the
+// terrain. It stays as wide as for five digits, so that the screens' columns keep their
+// widths; longer sides are rare.
+QSpinBox* sizeSpinBox(QWidget* parent, const char* name)
+{
+    QSpinBox* box = rangedSpinBox(parent, name, 0, 10000);
+    box->setMaximumWidth(box->sizeHint().width());
+    box->setMaximum(static_cast<int>(io::kDefaultSampleLimit));
     return box;
 }
 
@@ -145,9 +158,9 @@ void buildScreenColumn(QWidget* parent, const ScreenColumnNames& names, const Sc
     QHBoxLayout* sizeRow = namedLayout<QHBoxLayout>(names.sizeRow);
     members.sizeRow = sizeRow;
     members.widthLabel = sizeLabel(column, names.widthLabel);
-    members.widthBox = rangedSpinBox(column, names.widthBox, 0, 10000);
+    members.widthBox = sizeSpinBox(column, names.widthBox);
     members.heightLabel = sizeLabel(column, names.heightLabel);
-    members.heightBox = rangedSpinBox(column, names.heightBox, 0, 10000);
+    members.heightBox = sizeSpinBox(column, names.heightBox);
     members.frequencyLabel = namedWidget<QLabel>(column, names.frequencyLabel);
     members.frequencyBox = rangedSpinBox(column, names.frequencyBox, 0, 2000);
     members.frequencyBox->setEnabled(true);

@@ -8,10 +8,10 @@
 
 #include "app/BusyIndicator.h"
 #include "app/OperationRunner.h"
-#include "app/ScreenContent.h"
 #include "app/TerrainHistory.h"
+#include "app/WindowDocument.h"
+#include "io/SampleLimit.h"
 #include "formats/TerrainFormatTable.h"
-#include "views/GLGrid.h"
 #include "views/TerrainSteps.h"
 
 #include <QAction>
@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 
+#include <cstdint>
 #include <utility>
 
 bool TalvaneMainWindow::runOperation(const QString& step,
@@ -33,21 +34,6 @@ bool TalvaneMainWindow::runOperation(const QString& step,
     if (outcome == OperationRunner::Outcome::Failed)
         showMessage(runner->failure());
     return outcome == OperationRunner::Outcome::Finished;
-}
-
-void TalvaneMainWindow::showAndRecord(const QString& undoText, GLGrid* view, ScreenContent content)
-{
-    TerrainChange change;
-    change.swaps.emplace_back(*view, replaceScreen(*view, std::move(content)));
-    history->push(undoText, std::move(change));
-}
-
-void TalvaneMainWindow::showAndRecord(const QString& undoText, ScreenContent left, ScreenContent right)
-{
-    TerrainChange change;
-    change.swaps.emplace_back(*gLGrid1, replaceScreen(*gLGrid1, std::move(left)));
-    change.swaps.emplace_back(*gLGrid2, replaceScreen(*gLGrid2, std::move(right)));
-    history->push(undoText, std::move(change));
 }
 
 // While an operation runs, nothing that reads or changes a terrain may start;
@@ -70,19 +56,18 @@ void TalvaneMainWindow::setOperationRunning(bool running)
         control->setEnabled(enabled);
 }
 
-bool TalvaneMainWindow::openTerrain(GLGrid* view, const QString& path, bool leftScreen)
+bool TalvaneMainWindow::openTerrain(ScreenSide side, const QString& path)
 {
     if (path.isEmpty())
         return false;
-    const QString screen = leftScreen ? QStringLiteral("Left Screen") : QStringLiteral("Right Screen");
-    const QString undoText = QStringLiteral("Load %1 (%2)").arg(QFileInfo(path).fileName(), screen);
-    const bool opened = openTerrainFile(view, path, undoText);
+    const QString undoText = QStringLiteral("Load %1 (%2)").arg(QFileInfo(path).fileName(), screenName(side));
+    const bool opened = openTerrainFile(side, path, undoText);
     if (opened)
         rememberRecentTerrain(path);
     return opened;
 }
 
-bool TalvaneMainWindow::openTerrainFile(GLGrid* view, const QString& path, const QString& undoText)
+bool TalvaneMainWindow::openTerrainFile(ScreenSide side, const QString& path, const QString& undoText)
 {
     const TerrainFormatRow* format = terrainFormatOfFile(path);
     if (!format || !format->read) {
@@ -103,15 +88,15 @@ bool TalvaneMainWindow::openTerrainFile(GLGrid* view, const QString& path, const
         showMessage(QStringLiteral("Terrain was not loaded due to: ") + reason);
         return false;
     }
-    showAndRecord(undoText, view, std::move(loaded));
+    document->replace(side, std::move(loaded), undoText);
     return true;
 }
 
-void TalvaneMainWindow::coarsenScreen(GLGrid* view, const QString& step, const QString& undoText)
+void TalvaneMainWindow::coarsenScreen(ScreenSide side, const QString& step, const QString& undoText)
 {
     const int scheme = schemeNumber();
     BusyIndicator busy(statusBar(), step);
-    ScreenContent work = copyOfScreen(*view);
+    ScreenContent work = document->copyOf(side);
     bool coarsened = false;
     if (!runOperation(step, [&](const diagnostics::Progress&) {
             coarsened = unsubdivideTerrain(work.grid, work.marks, scheme);
@@ -119,41 +104,50 @@ void TalvaneMainWindow::coarsenScreen(GLGrid* view, const QString& step, const Q
         return;
     if (!coarsened) {
         // The scheme said why; the screen reports itself as it did.
-        view->updateGUI();
+        document->refresh(side);
         return;
     }
-    showAndRecord(undoText, view, std::move(work));
+    document->replace(side, std::move(work), undoText);
 }
 
-void TalvaneMainWindow::refineScreen(GLGrid* view, const QString& step, const QString& undoText,
+void TalvaneMainWindow::refineScreen(ScreenSide side, const QString& step, const QString& undoText,
                                      const QString& refusal)
 {
     const int scheme = schemeNumber();
     BusyIndicator busy(statusBar(), step);
-    ScreenContent work = copyOfScreen(*view);
+    ScreenContent work = document->copyOf(side);
     bool refined = false;
     if (!runOperation(step, [&](const diagnostics::Progress&) {
             refined = subdivideTerrain(work.grid, work.marks, scheme);
         }))
         return;
     if (!refined) {
-        view->updateGUI();
+        document->refresh(side);
         showMessage(refusal + work.grid.lastError.trimmed());
         return;
     }
-    showAndRecord(undoText, view, std::move(work));
+    document->replace(side, std::move(work), undoText);
 }
 
-void TalvaneMainWindow::resizeScreen(GLGrid* view, int width, int height, const QString& undoText)
+void TalvaneMainWindow::resizeScreen(ScreenSide side, int width, int height, const QString& undoText)
 {
-    if (width == view->grid.width && height == view->grid.height)
+    const VeskGrid& shown = document->terrain(side);
+    if (width == shown.width && height == shown.height)
         return;
-    const QString step = QStringLiteral("Changing the size of the terrain ...");
-    BusyIndicator busy(statusBar(), step);
-    ScreenContent work = copyOfScreen(*view);
-    if (!runOperation(step, [&](const diagnostics::Progress&) { work.grid.adjustSize(width, height); })) {
-        view->updateGUI(); // the spin boxes show the size the screen kept
+    if (std::int64_t{width} * std::int64_t{height} > io::sampleLimit()) {
+        showMessage(QStringLiteral("The size was not changed: %1 x %2 is more than the %3 samples a terrain may hold")
+                        .arg(width)
+                        .arg(height)
+                        .arg(io::sampleLimit()));
+        document->refresh(side); // the spin boxes show the size the screen kept
         return;
     }
-    showAndRecord(undoText, view, std::move(work));
+    const QString step = QStringLiteral("Changing the size of the terrain ...");
+    BusyIndicator busy(statusBar(), step);
+    ScreenContent work = document->copyOf(side);
+    if (!runOperation(step, [&](const diagnostics::Progress&) { work.grid.adjustSize(width, height); })) {
+        document->refresh(side); // the spin boxes show the size the screen kept
+        return;
+    }
+    document->replace(side, std::move(work), undoText);
 }

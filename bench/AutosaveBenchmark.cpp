@@ -15,8 +15,7 @@
 #include "TerrainsWithDetails.h"
 
 #include "app/RecoveryAutosave.h"
-#include "app/ScreenContent.h"
-#include "views/GLGrid.h"
+#include "app/WindowDocument.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,8 +29,9 @@ void BM_AutosaveOfTwoLargeScreens(benchmark::State& state)
 {
     QuietDiagnostics quiet;
     TalvaneMainWindow window;
-    replaceScreen(*window.gLGrid1, ScreenContent{terrainWithDetails(4097, 1, 1), false, {}});
-    replaceScreen(*window.gLGrid2, ScreenContent{terrainWithDetails(4097, 1, 2), false, {}});
+    // Put up unrecorded, so that no autosave starts before the one measured.
+    window.windowDocument().show(ScreenSide::left, ScreenContent{terrainWithDetails(4097, 1, 1), false, {}});
+    window.windowDocument().show(ScreenSide::right, ScreenContent{terrainWithDetails(4097, 1, 2), false, {}});
     RecoveryAutosave& autosave = *window.recoveryAutosave();
     autosave.setMinimumInterval(0);
     for (auto _ : state) {

@@ -5,6 +5,12 @@
 // again, blocks of 20, as the window's cancel test uses. The gap depends on the machine
 // and its load, which is why it is measured here and not asserted in a test.
 //
+//
+// A large terrain in the window: with TALVANE_BENCH_TERRAIN naming a terrain file (a
+// 16,385² one from `talvane-fbm 16385 huge`, say), the left screen loads it, its chunks
+// come in, and the camera turns through 36 poses, each painted: the longest gap of the
+// GUI thread over all of it, and the process's peak resident memory (VmHWM) at the end.
+//
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/WindowResponsivenessBenchmark
 
 #include "AppTestSupport.h"
@@ -17,6 +23,7 @@
 #include "views/SurfaceFormat.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
@@ -55,8 +62,49 @@ void BM_GuiGapDuringGo(benchmark::State& state)
     }
 }
 
+// The process's peak resident memory so far, in megabytes (0 where /proc does not say).
+double peakResidentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0.0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+    return 0.0;
+}
+
+void BM_LargeTerrainLoadedAndTurned(benchmark::State& state)
+{
+    const QString path = QString::fromLocal8Bit(qgetenv("TALVANE_BENCH_TERRAIN"));
+    diagnostics::SilentSink quiet;
+    diagnostics::ScopedSink scope(quiet);
+    for (auto _ : state) {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        GuiHeartbeat heartbeat;
+        if (!scripted.exposed || !window->openTerrainLeft(path)) {
+            state.SkipWithError("the window or the terrain could not be set up");
+            return;
+        }
+        processEventsFor(5000); // the hierarchy and the first chunks come in
+        for (int pose = 0; pose < 36; ++pose) {
+            window->slider1->setValue((window->slider1->value() + 10) % 360);
+            processEventsFor(250);
+        }
+        state.counters["longestGapMs"] = static_cast<double>(heartbeat.longestGap);
+        state.counters["beats"] = heartbeat.beats;
+    }
+    state.counters["peakResidentMB"] = peakResidentMegabytes();
+}
+
 } // namespace
 
+// Only with a terrain named: there is none to ship of that size.
+const bool largeTerrainRegistered = !qEnvironmentVariableIsEmpty("TALVANE_BENCH_TERRAIN")
+    && benchmark::RegisterBenchmark("BM_LargeTerrainLoadedAndTurned", BM_LargeTerrainLoadedAndTurned)
+           ->Unit(benchmark::kMillisecond)
+           ->Iterations(1);
 BENCHMARK(BM_GuiGapDuringGo)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
 
 int main(int argc, char** argv)

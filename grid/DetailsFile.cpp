@@ -41,7 +41,7 @@
 namespace {
 
 // The most detail values (both matrices together) a level may hold, as read
-// and once stretched to the grid: the sample limit (2^28 floats, 1 GiB, by
+// and once stretched to the grid: the sample limit (16385² floats, 1 GiB, by
 // default), the same bound as the largest terrain. A 4097 x 4097 coarse level
 // needs about 50 million. Any header beyond this is refused before anything is
 // allocated.

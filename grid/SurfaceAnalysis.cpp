@@ -1,7 +1,9 @@
 #include "diagnostics/Diagnostics.h"
 #include "grid/MatrixShape.h"
+#include "grid/SurfaceNormals.h"
 #include "grid/VeskGrid.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -12,36 +14,38 @@
 
 namespace {
 
-// Face normals of the cells of one row: entry 2c is the first triangle of cell c,
-// (r, c), (r+1, c), (r, c+1); entry 2c+1 the second, (r+1, c+1), (r, c+1), (r+1, c).
-// Both point up and have unit length.
+// The two face normals of cell c between rows top and bottom: faces[0] the first
+// triangle, (r, c), (r+1, c), (r, c+1); faces[1] the second, (r+1, c+1), (r, c+1),
+// (r+1, c). Both point up and have unit length.
+inline void computeCellFaces(const float* top, const float* bottom, std::size_t c, Vector3* faces)
+{
+    const double z00 = top[c];
+    const double z01 = top[c + 1];
+    const double z10 = bottom[c];
+    const double z11 = bottom[c + 1];
+    const double x1 = z00 - z10;
+    const double y1 = z00 - z01;
+    const double x2 = z01 - z11;
+    const double y2 = z10 - z11;
+    // Unit length, unless the squared length is below 1e-10 (never, with an up
+    // component of 1, but for heights that are not numbers). Division as
+    // multiplication by the reciprocal, as Vector3 divides; branch-free so that
+    // the compiler can pair the square roots.
+    const double squared1 = 1.0 + y1 * y1 + x1 * x1;
+    const double squared2 = 1.0 + y2 * y2 + x2 * x2;
+    const double scale1 = squared1 >= 1e-10 ? 1.0 / std::sqrt(squared1) : 1.0;
+    const double scale2 = squared2 >= 1e-10 ? 1.0 / std::sqrt(squared2) : 1.0;
+    faces[0] = Vector3{x1 * scale1, y1 * scale1, scale1};
+    faces[1] = Vector3{x2 * scale2, y2 * scale2, scale2};
+}
+
+// Face normals of the cells of one row: entries 2c and 2c+1 are cell c's two triangles.
 void computeFaceRow(const FloatRow& upper, const FloatRow& lower,
                     std::vector<Vector3>& faces)
 {
     const std::size_t cells = upper.size() - 1;
-    const float* top = upper.data();
-    const float* bottom = lower.data();
-    Vector3* out = faces.data();
-    for (std::size_t c = 0; c < cells; ++c) {
-        const double z00 = top[c];
-        const double z01 = top[c + 1];
-        const double z10 = bottom[c];
-        const double z11 = bottom[c + 1];
-        const double x1 = z00 - z10;
-        const double y1 = z00 - z01;
-        const double x2 = z01 - z11;
-        const double y2 = z10 - z11;
-        // Unit length, unless the squared length is below 1e-10 (never, with an up
-        // component of 1, but for heights that are not numbers). Division as
-        // multiplication by the reciprocal, as Vector3 divides; branch-free so that
-        // the compiler can pair the square roots.
-        const double squared1 = 1.0 + y1 * y1 + x1 * x1;
-        const double squared2 = 1.0 + y2 * y2 + x2 * x2;
-        const double scale1 = squared1 >= 1e-10 ? 1.0 / std::sqrt(squared1) : 1.0;
-        const double scale2 = squared2 >= 1e-10 ? 1.0 / std::sqrt(squared2) : 1.0;
-        out[2 * c] = Vector3{x1 * scale1, y1 * scale1, scale1};
-        out[2 * c + 1] = Vector3{x2 * scale2, y2 * scale2, scale2};
-    }
+    for (std::size_t c = 0; c < cells; ++c)
+        computeCellFaces(upper.data(), lower.data(), c, faces.data() + 2 * c);
 }
 
 // The sample's normal: the mean of the face normals of the triangles that hold it.
@@ -103,6 +107,35 @@ Vector3 vertexNormal(const Vector3* above, const Vector3* below, std::size_t c, 
 }
 
 } // namespace
+
+Vector3 sampleNormal(const FloatMatrix& heights, int row, int column)
+{
+    const std::size_t rows = heights.rows();
+    const std::size_t columns = heights.columns();
+    if (rows < 2 || columns < 2)
+        return Vector3{0.0, 0.0, 1.0};
+    // The faces of the cells left and right of the sample, in the rows above and below
+    // it, indexed as vertexNormal expects of a sample one cell in from the first column.
+    const std::size_t c = static_cast<std::size_t>(column);
+    const std::size_t lastColumn = columns - 1;
+    const std::size_t firstCell = c == 0 ? 0 : c - 1;
+    const std::size_t endCell = std::min(c + 1, lastColumn);
+    const std::size_t localColumn = c - firstCell;
+    const std::size_t localLast = c == lastColumn ? localColumn : localColumn + 1;
+    Vector3 above[4];
+    Vector3 below[4];
+    const auto facesOf = [&](std::size_t upperRow, Vector3* faces) {
+        for (std::size_t cell = firstCell; cell < endCell; ++cell)
+            computeCellFaces(heights[upperRow].data(), heights[upperRow + 1].data(), cell,
+                             faces + 2 * (cell - firstCell));
+    };
+    const std::size_t r = static_cast<std::size_t>(row);
+    if (r > 0)
+        facesOf(r - 1, above);
+    if (r + 1 < rows)
+        facesOf(r, below);
+    return vertexNormal(r > 0 ? above : nullptr, r + 1 < rows ? below : nullptr, localColumn, localLast);
+}
 
 void VeskGrid::ensureNormals()
 {

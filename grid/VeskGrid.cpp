@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 VeskGrid::VeskGrid() = default;
 
@@ -13,6 +14,43 @@ VeskGrid::~VeskGrid()
     if (hasData)
         clearData();
     clearDetails();
+}
+
+VeskGrid::VeskGrid(VeskGrid&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+VeskGrid& VeskGrid::operator=(VeskGrid&& other) noexcept
+{
+    if (this != &other) {
+        VeskGrid empty;
+        moveFields(*this, other);
+        moveFields(other, empty);
+    }
+    return *this;
+}
+
+void VeskGrid::moveFields(VeskGrid& to, VeskGrid& from) noexcept
+{
+    to.width = from.width;
+    to.height = from.height;
+    to.hasData = from.hasData;
+    to.cellSize = from.cellSize;
+    to.heights = std::move(from.heights);
+    to.details = std::move(from.details);
+    to.maxHeight = from.maxHeight;
+    to.minHeight = from.minHeight;
+    to.normals = std::move(from.normals);
+    to.curvature = std::move(from.curvature);
+    to.slope = std::move(from.slope);
+    to.normalsValid = from.normalsValid;
+    to.surfaceValid = from.surfaceValid;
+    to.averageHeight = from.averageHeight;
+    to.name = std::move(from.name);
+    to.fractalDeviation = from.fractalDeviation;
+    to.lastError = std::move(from.lastError);
+    to.georeference = std::move(from.georeference);
 }
 
 void VeskGrid::resize(int newWidth, int newHeight)

@@ -19,6 +19,12 @@ class VeskGrid {
 public:
     VeskGrid();
     ~VeskGrid();
+    VeskGrid(const VeskGrid&) = default;
+    VeskGrid& operator=(const VeskGrid&) = default;
+    // A move hands over the blocks (a 16,385² terrain is a gigabyte) and leaves the
+    // source an empty grid, as a default-constructed one.
+    VeskGrid(VeskGrid&& other) noexcept;
+    VeskGrid& operator=(VeskGrid&& other) noexcept;
 
     // --- Model (VeskGrid.cpp) ---
     void resize(int newWidth, int newHeight);
@@ -85,6 +91,9 @@ public:
     std::optional<GeoReference> georeference;
 
 private:
+    // Moves every field of from into to: the one list of the fields a move carries.
+    static void moveFields(VeskGrid& to, VeskGrid& from) noexcept;
+
     // The loaders' steps over an open stream, shared by the file and memory entries.
     bool readGRDStream(StdioFile& file, const QString& fileName);
     bool readFLTHeader(StdioFile& headerFile, const QString& headerName, GridFloatHeader& header);

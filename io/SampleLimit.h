@@ -5,10 +5,11 @@
 // The most samples (heights, detail values, pixels) that one read may bring into memory.
 // Every reader checks a file's declared size against it before allocating anything, and
 // also against what the file's real size can hold, so a 100-byte file never asks for a
-// gigabyte. The default, 2^28 samples, is a 16384 x 16384 terrain: 1 GiB of heights.
+// gigabyte. The default is a 16385 x 16385 terrain (2^14 + 1 a side, the largest the
+// generator makes and the level-of-detail views draw): about 1 GiB of heights.
 namespace io {
 
-inline constexpr std::int64_t kDefaultSampleLimit = std::int64_t{1} << 28;
+inline constexpr std::int64_t kDefaultSampleLimit = std::int64_t{16385} * 16385;
 
 // The limit in force for this process.
 std::int64_t sampleLimit();

@@ -1,5 +1,6 @@
 #include "views/ChunkMesh.h"
 
+#include "grid/SurfaceNormals.h"
 #include "views/SurfaceColours.h"
 #include "views/SurfaceCoordinates.h"
 
@@ -32,7 +33,8 @@ ChunkMesh buildChunkMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, 
 
     const auto putVertex = [&](int row, int column, double depthBelow) {
         const double z = heightAbove(grid.heights[row][column], grid.minHeight) - depthBelow;
-        const Vector3& normal = grid.normals[row][column];
+        // From the heights: a terrain drawn in chunks is too large to hold every normal.
+        const Vector3 normal = sampleNormal(grid.heights, row, column);
         mesh.vertices.insert(mesh.vertices.end(),
                              {static_cast<float>(static_cast<double>(column) * scale),
                               static_cast<float>(static_cast<double>(row) * scale), static_cast<float>(z),

@@ -174,13 +174,11 @@ void GLGrid::paintCurves()
 
 void GLGrid::paintOverlays()
 {
-    // The outlines read the normals a worker is making; they are back with the fill.
+    // The outlines may read the normals a worker is making; they are back with the fill.
     if (surface.makingNormals())
         return;
     const bool marksShown = matchesShown && marked;
     const bool selectionShown = selX1 >= 0 && selX2 >= 0;
-    if (marksShown || selectionShown)
-        refreshOutlineData(grid);
     if (marksShown) {
         const std::size_t rectangleCount = marks.size() / 4;
         const float n = static_cast<float>(rectangleCount);

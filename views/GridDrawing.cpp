@@ -5,6 +5,7 @@
 
 #include "diagnostics/Diagnostics.h"
 #include "grid/MatrixShape.h"
+#include "grid/SurfaceNormals.h"
 #include "views/SurfaceArrays.h"
 #include "views/SurfaceColours.h"
 #include "views/SurfaceCoordinates.h"
@@ -43,7 +44,9 @@ public:
 
     void normal(int row, int column) const
     {
-        const Vector3& n = grid_.normals[row][column];
+        // Outlines on a terrain drawn in chunks, which holds no normals, take them from the heights.
+        const Vector3 n = grid_.normalsValid && normalsMatchSize(grid_) ? grid_.normals[row][column]
+                                                                         : sampleNormal(grid_.heights, row, column);
         glNormal3f(static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
     }
 
@@ -69,13 +72,6 @@ void refreshSurfaceData(VeskGrid& grid, RenderMode mode)
         return;
     if (readsSurfaceData(mode))
         grid.ensureSurfaceAnalysis();
-}
-
-void refreshOutlineData(VeskGrid& grid)
-{
-    if (!grid.hasData || !heightsMatchSize(grid))
-        return;
-    grid.ensureNormals();
 }
 
 void setSurfaceMaterial(const Rgba& colour)
@@ -142,7 +138,7 @@ void drawBlockOutline(const VeskGrid& grid, int x0, int y0, int blockWidth, int 
         diagnostics::reportf("Bad parameters to render(%i,%i,%i,%i)\n", x0, y0, blockWidth, blockHeight);
         return;
     }
-    if (!heightsMatchSize(grid) || !normalsMatchSize(grid))
+    if (!heightsMatchSize(grid))
         return;
 
     setSurfaceMaterial({red, green, blue, 1.0f});

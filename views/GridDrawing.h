@@ -17,8 +17,6 @@ struct Rgba;
 // Normals always; curvature and slope when the mode colours by them and the grid has
 // cells. Stale data (a grid grown since it was computed) is recomputed.
 void refreshSurfaceData(VeskGrid& grid, RenderMode mode);
-// The normals the block outline reads.
-void refreshOutlineData(VeskGrid& grid);
 
 // The material of the surface drawing: ambient and diffuse, both faces.
 void setSurfaceMaterial(const Rgba& colour);

@@ -6,6 +6,7 @@
 #include "ScreenStates.h"
 
 #include "app/TerrainHistory.h"
+#include "io/SampleLimit.h"
 #include "views/GLGrid.h"
 #include "views/SurfaceFormat.h"
 
@@ -22,6 +23,8 @@
 #include <QTest>
 #include <QToolButton>
 #include <QUndoStack>
+
+#include <cstring>
 
 namespace {
 
@@ -175,6 +178,44 @@ private slots:
         QVERIFY(textWhileLoading.contains(QStringLiteral("Refining")));
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(window->statusBar()->currentMessage().isEmpty());
+    }
+
+    // A terrain wider than the size boxes once went: the box clamped the width and the
+    // clamped value cropped the terrain it showed. A size beyond the sample limit typed
+    // into a box is refused, the terrain kept.
+    void aTerrainOfAnyWidthLoadsWholeAndSizesBeyondTheLimitAreRefused()
+    {
+        ScriptedWindow scripted;
+        TalvaneMainWindow* window = scripted.window.get();
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        const int wide = 10001;
+        QByteArray floats(wide * 3 * int(sizeof(float)), 0);
+        for (int k = 0; k < wide * 3; ++k) {
+            const float height = float(k % 977);
+            std::memcpy(floats.data() + k * sizeof(float), &height, sizeof(float));
+        }
+        const QString data = sample.path(QStringLiteral("wide.flt"));
+        QVERIFY(writeTextFile(sample.path(QStringLiteral("wide.hdr")),
+                              "ncols 10001\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 30\nbyteorder LSBFIRST\n"));
+        QFile file(data);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(floats) == floats.size());
+        file.close();
+
+        QVERIFY(window->openTerrainLeft(data));
+        QCOMPARE(window->gLGrid1->grid.width, wide);
+        QCOMPARE(window->grid1WidthSpinBox->value(), wide);
+        QCOMPARE(window->terrainHistory()->stack()->count(), 1);
+        const VeskGrid loaded = window->gLGrid1->grid;
+
+        io::ScopedSampleLimit limit(40000);
+        window->grid1HeightSpinBox->setValue(5);
+        QCOMPARE(window->grid1HeightSpinBox->value(), 3);
+        QVERIFY(sameTerrain(window->gLGrid1->grid, loaded));
+        QCOMPARE(window->terrainHistory()->stack()->count(), 1);
+        const ScriptedDialogs::Message message = scripted.takeOnlyMessage();
+        QVERIFY2(message.text.startsWith(QStringLiteral("The size was not changed: 10001 x 5 is more than the 40000")),
+                 qPrintable(message.text));
     }
 
     void unreadableTerrainFilesAreReported()

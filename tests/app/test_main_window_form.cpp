@@ -3,6 +3,7 @@
 // views as a user sees it.
 
 #include "AppTestSupport.h"
+#include "io/SampleLimit.h"
 
 #include "multires/Chaikin.h"
 #include "multires/Faber.h"
@@ -200,7 +201,7 @@ private slots:
         for (QSpinBox* box : {window.grid1WidthSpinBox, window.grid1HeightSpinBox, window.grid2WidthspinBox,
                               window.grid2HeightSpinBox}) {
             QCOMPARE(box->minimum(), 0);
-            QCOMPARE(box->maximum(), 10000);
+            QCOMPARE(box->maximum(), static_cast<int>(io::kDefaultSampleLimit));
             QCOMPARE(box->value(), 0);
         }
         for (QSpinBox* box : {window.grid1FrequencySB, window.grid2FrequencySB}) {

@@ -65,6 +65,37 @@ private slots:
         QVERIFY(!QFile::exists(file));
     }
 
+    // The autosave and Save Session both write the window's document: after a change of
+    // both screens is undone, each file holds both screens as they show, to the bit.
+    void theAutosaveAndASavedSessionHoldBothScreensAfterAnUndo()
+    {
+        ScriptedWindow scripted;
+        SampleFolder sample;
+        QVERIFY(sample.isValid());
+        QVERIFY(scripted->openTerrainLeft(sample.grd()));
+        QVERIFY(scripted->openTerrainRight(sample.flt()));
+        scripted->coarsenLeftButton->click();
+        scripted->coarsenRightButton->click();
+        scripted->editUndoAction->trigger();
+        QVERIFY(autosaved(*scripted.window));
+        scripted.log.saveAnswers << SaveDialogAnswer{sample.path(QStringLiteral("work")), QString()};
+        scripted->fileSaveSessionAction->trigger();
+        QCOMPARE(scripted.log.messages.size(), 0);
+        const VeskGrid& left = scripted->gLGrid1->grid;
+        const VeskGrid& right = scripted->gLGrid2->grid;
+        QCOMPARE(left.details.size(), std::size_t{2});
+        QVERIFY(right.details.empty());
+        const QString recoveryFile = scripted->recoveryAutosave()->fileName();
+        for (const QString& file : {recoveryFile, sample.path(QStringLiteral("work.talvane"))}) {
+            TerrainSession saved;
+            QString errorText;
+            QVERIFY2(readSessionFile(file, saved, errorText), qPrintable(errorText));
+            QVERIFY(saved.left.heights == left.heights && saved.left.details == left.details);
+            QVERIFY(saved.right.heights == right.heights && saved.right.details == right.details);
+            QVERIFY(saved.left.cellSize == left.cellSize && saved.right.cellSize == right.cellSize);
+        }
+    }
+
     void workLeftBehindIsOfferedWithItsTimeAndRestored()
     {
         ScriptedWindow before;

@@ -176,8 +176,8 @@ TEST_F(GridFilesBadInputTest, HostileAsciiSizesAreRefusedBeforeAllocating)
     const std::string rest = "\nxllcorner 0\nyllcorner 0\ncellsize 0.001\n1 2 3 4\n";
     for (const auto& [columns, rows] : std::vector<std::pair<std::string, std::string>>{
              {"-5", "2"}, {"3", "-1"}, {"0", "2"}, {"3", "0"}, {"1000000001", "2"},
-             {"4294967296", "4294967296"}, {"9223372036854775807", "9223372036854775807"}, {"16385", "16384"}}) {
-        expectRefusedAscii("ncols " + columns + "\nnrows " + rows + rest, "at most 268435456 samples");
+             {"4294967296", "4294967296"}, {"9223372036854775807", "9223372036854775807"}, {"16386", "16385"}}) {
+        expectRefusedAscii("ncols " + columns + "\nnrows " + rows + rest, "at most 268468225 samples");
     }
     expectRefusedAscii("ncols 99999999999999999999\nnrows 2" + rest, "is not a valid number");
 }
@@ -199,7 +199,7 @@ TEST_F(GridFilesBadInputTest, HostileFloatGridSizes)
     for (const auto& [columns, rows] : std::vector<std::pair<std::string, std::string>>{
              {"-3", "2"}, {"3", "0"}, {"1000000001", "2"}, {"4294967296", "4294967296"}}) {
         writeTextFile(path("grid.hdr"), "nrows " + rows + "\nncols " + columns + "\ncellsize 0.001\n");
-        expectRefused(path("grid.flt"), true, "at most 268435456 samples");
+        expectRefused(path("grid.flt"), true, "at most 268468225 samples");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "GridFilesTestSupport.h"
 
 #include "diagnostics/CollectingSink.h"
+#include "grid/SurfaceNormals.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Normals, curvature and slope, checked against geometry computed independently:
@@ -147,6 +149,25 @@ TEST(SurfaceNormalsTest, EverySampleIsTheMeanOfItsTrianglesOnARoughSurface)
     for (int row = 0; row < 6; ++row)
         for (int col = 0; col < 9; ++col)
             expectNear(grid.normals[row][col], referenceVertexNormal(grid, row, col), 1e-12, at(row, col));
+}
+
+TEST(SurfaceNormalsTest, OneSampleFromTheHeightsIsBitForBitTheStoredNormal)
+{
+    std::mt19937 generator(11);
+    std::uniform_real_distribution<float> height(-300.0f, 300.0f);
+    for (const auto& [width, rows] : {std::pair{9, 6}, std::pair{2, 5}, std::pair{7, 2}, std::pair{2, 2}}) {
+        std::vector<float> values(static_cast<std::size_t>(width) * rows);
+        for (float& value : values)
+            value = height(generator);
+        const VeskGrid grid = makeSurface(width, rows, [&](int row, int col) { return values[row * width + col]; });
+        for (int row = 0; row < rows; ++row)
+            for (int col = 0; col < width; ++col) {
+                const Vector3 single = sampleNormal(grid.heights, row, col);
+                const Vector3& stored = grid.normals[row][col];
+                EXPECT_TRUE(single.x == stored.x && single.y == stored.y && single.z == stored.z)
+                    << width << " x " << rows << ", " << at(row, col);
+            }
+    }
 }
 
 TEST(SurfaceNormalsTest, CornersTakeASingleTriangleAndEdgesAreShorterMeans)

@@ -37,6 +37,32 @@ TEST(VeskGridModelTest, NewGridIsEmptyWithSentinels)
     EXPECT_EQ(grid.fractalDeviation, -1.0f);
 }
 
+TEST(VeskGridModelTest, MovingHandsOverTheBlocksAndLeavesAnEmptyGrid)
+{
+    VeskGrid grid = makeGrid(5, 4, rampHeight, 30.0f);
+    grid.details.push_back(grid.heights);
+    grid.ensureNormals();
+    grid.name = QStringLiteral("ramp");
+    const float* heightsBlock = grid.heights[0].data();
+    const VeskGrid copy = grid;
+
+    VeskGrid moved = std::move(grid);
+    EXPECT_EQ(moved.heights[0].data(), heightsBlock);
+    EXPECT_TRUE(moved.heights == copy.heights && moved.details.size() == 1 && moved.details[0] == copy.heights);
+    EXPECT_TRUE(moved.hasData && moved.normalsValid && moved.width == 5 && moved.height == 4);
+    EXPECT_EQ(moved.cellSize, 30.0f);
+    EXPECT_EQ(moved.name, QStringLiteral("ramp"));
+    EXPECT_FALSE(grid.hasData);
+    EXPECT_EQ(grid.width, 0);
+    EXPECT_TRUE(grid.heights.empty() && grid.details.empty() && grid.normals.empty());
+    EXPECT_FALSE(grid.normalsValid);
+    EXPECT_EQ(grid.name, QStringLiteral("null"));
+
+    grid = std::move(moved);
+    EXPECT_TRUE(grid.heights == copy.heights && grid.hasData);
+    EXPECT_FALSE(moved.hasData);
+}
+
 TEST(VeskGridModelTest, GrowingRepeatsLastColumnThenLastRowAndDropsDetails)
 {
     VeskGrid grid = makeGrid(4, 4, rampHeight);

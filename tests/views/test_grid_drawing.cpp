@@ -125,12 +125,6 @@ void refreshAndDrawSurface(VeskGrid& grid, RenderMode mode)
     drawSurface(grid, mode);
 }
 
-void refreshAndDrawOutline(VeskGrid& grid, int x0, int y0, int w, int h, float red, float green, float blue)
-{
-    refreshOutlineData(grid);
-    drawBlockOutline(grid, x0, y0, w, h, red, green, blue);
-}
-
 constexpr RenderMode kSurfaceModes[] = {RenderMode::Plain, RenderMode::HeightColours, RenderMode::Curvature,
                                         RenderMode::Slope};
 
@@ -268,8 +262,8 @@ private slots:
             for (const RenderMode mode : {RenderMode::Plain, RenderMode::Contours, RenderMode::HeightColours,
                                           RenderMode::Curvature, RenderMode::Slope})
                 refreshAndDrawSurface(grid, mode);
-            refreshAndDrawOutline(grid, 0, 0, 2, 2, 1.0f, 0.0f, 0.0f);
-            refreshAndDrawOutline(grid, -1, -1, 0, 0, 1.0f, 0.0f, 0.0f);
+            drawBlockOutline(grid, 0, 0, 2, 2, 1.0f, 0.0f, 0.0f);
+            drawBlockOutline(grid, -1, -1, 0, 0, 1.0f, 0.0f, 0.0f);
             drawCurves(grid, true, 1);
             drawCurves(grid, false, 1);
         });
@@ -419,7 +413,7 @@ private slots:
     {
         VeskGrid grid;
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 7.0f * r - 2.0f * c; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, 1, 1, 3, 2, 0.3f, 0.6f, 0.9f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { drawBlockOutline(grid, 1, 1, 3, 2, 0.3f, 0.6f, 0.9f); });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.printed, std::string());
         bool onSamples = false;
@@ -441,7 +435,7 @@ private slots:
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 7.0f * r - 2.0f * c; });
         // x0 = width - 2 with w = 10: columns 4 and 5, right edge on column 5;
         // y0 = 3 with h = 9: rows 3 and 4, top edge on row 4.
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, 4, 3, 10, 9, 1.0f, 0.2f, 0.2f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { drawBlockOutline(grid, 4, 3, 10, 9, 1.0f, 0.2f, 0.2f); });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.printed, std::string());
         bool onSamples = false;
@@ -459,7 +453,7 @@ private slots:
         VeskGrid grid;
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 1.0f * r + c; });
         // Four one-vertex strips: valid, but nothing reaches the rasteriser.
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, 2, 2, 1, 1, 1.0f, 0.2f, 0.2f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { drawBlockOutline(grid, 2, 2, 1, 1, 1.0f, 0.2f, 0.2f); });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.printed, std::string());
         QCOMPARE(drawn.primitives.size(), std::size_t{0});
@@ -488,7 +482,7 @@ private slots:
         QFETCH(int, h);
         VeskGrid grid;
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 1.0f * r + c; });
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, x0, y0, w, h, 1.0f, 0.2f, 0.2f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { drawBlockOutline(grid, x0, y0, w, h, 1.0f, 0.2f, 0.2f); });
         QVERIFY(drawn.captured);
         QCOMPARE(drawn.primitives.size(), std::size_t{0});
         QCOMPARE(QString::fromStdString(drawn.printed),
@@ -500,7 +494,7 @@ private slots:
         VeskGrid grid;
         fillTestGrid(grid, 6, 5, kUnitCellSize, [](int r, int c) { return 1.0f * r + c; });
         const int huge = std::numeric_limits<int>::max();
-        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { refreshAndDrawOutline(grid, 1, 1, huge, huge, 1.0f, 0.2f, 0.2f); });
+        const Drawn drawn = drawCapturing(surfaceFrame(), [&] { drawBlockOutline(grid, 1, 1, huge, huge, 1.0f, 0.2f, 0.2f); });
         bool onSamples = false;
         const auto strips = lineStrips(grid, drawn.primitives, 1.0, 0.01, onSamples);
         QVERIFY(onSamples);
