@@ -82,11 +82,11 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
         return entry;
     };
 
-    if (content_.curves)
-        glEnableClientState(GL_VERTEX_ARRAY);
-    else
-        beginLitArrays(coloured);
-    for (const ChunkChoice& choice : choices) {
+    // First what each chunk is drawn with, so that every chunk knows its neighbours' levels.
+    std::vector<Entry*> drawn(choices.size(), nullptr);
+    drawnLevels_.assign(static_cast<std::size_t>(hierarchy.chunkCount()), -1);
+    for (std::size_t k = 0; k < choices.size(); ++k) {
+        const ChunkChoice& choice = choices[k];
         Entry* entry = held(choice.chunk, choice.level);
         if (entry == nullptr && makeMissing && budgetLeft())
             entry = madeAndTimed(choice.chunk, choice.level);
@@ -97,9 +97,18 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
                 entry = make(grid, hierarchy, choice.chunk, hierarchy.levels() - 1);
             ++lastFrame_.standIns;
         }
+        drawn[k] = entry;
         if (entry != nullptr)
-            drawEntry(*entry);
+            drawnLevels_[static_cast<std::size_t>(choice.chunk)] = entry->level;
     }
+
+    if (content_.curves)
+        glEnableClientState(GL_VERTEX_ARRAY);
+    else
+        beginLitArrays(coloured);
+    for (std::size_t k = 0; k < choices.size(); ++k)
+        if (drawn[k] != nullptr)
+            drawEntry(*drawn[k], hierarchy, choices[k].chunk);
     functions().glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     functions().glBindBuffer(GL_ARRAY_BUFFER, 0);
     if (content_.curves)
@@ -134,6 +143,9 @@ ChunkBuffers::Entry* ChunkBuffers::make(const VeskGrid& grid, const ChunkHierarc
     Entry entry;
     entry.floatsPerVertex = mesh.floatsPerVertex;
     entry.indexCount = static_cast<int>(mesh.indices.size());
+    entry.level = level;
+    entry.surfaceIndices = mesh.surfaceIndices;
+    entry.skirtIndices = mesh.skirtIndices;
     entry.vertices = makeBuffer(GL_ARRAY_BUFFER, mesh.vertices.data(), mesh.vertices.size() * sizeof(float));
     entry.indices =
         makeBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices.data(), mesh.indices.size() * sizeof(std::uint32_t));
@@ -142,7 +154,7 @@ ChunkBuffers::Entry* ChunkBuffers::make(const VeskGrid& grid, const ChunkHierarc
     return &(entries_[static_cast<long long>(chunk) * levels_ + level] = entry);
 }
 
-void ChunkBuffers::drawEntry(Entry& entry)
+void ChunkBuffers::drawEntry(Entry& entry, const ChunkHierarchy& hierarchy, int chunk)
 {
     QOpenGLFunctions& gl = functions();
     const GLsizei stride = static_cast<GLsizei>(entry.floatsPerVertex * sizeof(float));
@@ -156,8 +168,30 @@ void ChunkBuffers::drawEntry(Entry& entry)
         glNormalPointer(GL_FLOAT, stride, byteOffset(3 * sizeof(float)));
         if (content_.colouring != RenderMode::Plain)
             glColorPointer(3, GL_FLOAT, stride, byteOffset(6 * sizeof(float)));
-        glDrawElements(GL_TRIANGLES, entry.indexCount, GL_UNSIGNED_INT, nullptr);
-        lastFrame_.triangles += entry.indexCount / 3;
+        // The surface and the skirts needed, each run of consecutive indices in one draw.
+        int first = 0;
+        int count = entry.surfaceIndices;
+        const auto flush = [&] {
+            if (count > 0)
+                glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, byteOffset(first * sizeof(std::uint32_t)));
+            lastFrame_.triangles += count / 3;
+        };
+        int next = entry.surfaceIndices;
+        for (int edge = 0; edge < 4; ++edge) {
+            const int skirt = entry.skirtIndices[static_cast<std::size_t>(edge)];
+            const int across = hierarchy.neighbour(chunk, edge);
+            const bool needed = across < 0 || drawnLevels_[static_cast<std::size_t>(across)] != entry.level;
+            if (skirt > 0 && needed) {
+                if (first + count != next) {
+                    flush();
+                    first = next;
+                    count = 0;
+                }
+                count += skirt;
+            }
+            next += skirt;
+        }
+        flush();
     }
     entry.drawnInFrame = frame_;
     ++lastFrame_.chunks;

@@ -4,6 +4,7 @@
 #include "views/ChunkSelection.h"
 #include "views/RenderMode.h"
 
+#include <array>
 #include <cstddef>
 #include <unordered_map>
 
@@ -63,6 +64,10 @@ private:
         unsigned vertices = 0;
         unsigned indices = 0;
         int indexCount = 0;
+        int level = 0;
+        // The surface's indices, then each edge's skirt (ChunkMesh).
+        int surfaceIndices = 0;
+        std::array<int, 4> skirtIndices{};
         int floatsPerVertex = 6;
         std::size_t bytes = 0;
         long long drawnInFrame = 0;
@@ -72,11 +77,15 @@ private:
     Entry* held(int chunk, int level);
     // A level of the chunk already held, the nearest finer one first; null if none.
     Entry* standIn(const ChunkHierarchy& hierarchy, int chunk, int level);
-    void drawEntry(Entry& entry);
+    // Draws the entry's surface and the skirts of the edges whose neighbour is not drawn
+    // at the entry's level (drawnLevels_).
+    void drawEntry(Entry& entry, const ChunkHierarchy& hierarchy, int chunk);
     void evictUnused();
     void releaseEntry(Entry& entry);
 
     std::unordered_map<long long, Entry> entries_;
+    // The level each chunk is drawn at in this frame, -1 for one not drawn.
+    std::vector<int> drawnLevels_;
     int levels_ = 0;
     ChunkContent content_;
     std::size_t bytes_ = 0;

@@ -56,6 +56,8 @@ ChunkMesh buildChunkMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, 
             mesh.indices.insert(mesh.indices.end(),
                                 {at(i, j), at(i + 1, j), at(i, j + 1), at(i, j + 1), at(i + 1, j), at(i + 1, j + 1)});
 
+    mesh.surfaceIndices = static_cast<int>(mesh.indices.size());
+
     // Edges: 0 first row, 1 last row, 2 first column, 3 last column.
     for (int edge = 0; edge < 4; ++edge) {
         const double depth = static_cast<double>(hierarchy.skirtDepth(chunk, level, edge)) * kHeightScale;
@@ -75,6 +77,7 @@ ChunkMesh buildChunkMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, 
             const std::uint32_t foot = firstFoot + static_cast<std::uint32_t>(k);
             mesh.indices.insert(mesh.indices.end(), {tops[k], foot, tops[k + 1], tops[k + 1], foot, foot + 1});
         }
+        mesh.skirtIndices[static_cast<std::size_t>(edge)] = 6 * (count - 1);
     }
     return mesh;
 }

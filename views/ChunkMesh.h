@@ -4,6 +4,7 @@
 #include "views/ChunkHierarchy.h"
 #include "views/RenderMode.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +20,12 @@ struct ChunkMesh {
     std::vector<std::uint32_t> indices; // triangles, or segments for profile lines
     // Vertices of the surface itself, before the skirts' feet.
     int surfaceVertices = 0;
+    // Indices of the surface's triangles, first in indices; then each edge's skirt
+    // (0 first row, 1 last row, 2 first column, 3 last column) in that order, so that a
+    // frame can leave out the skirts of edges whose neighbour is drawn at the same level
+    // (the two edges then share every vertex, and no gap can open between them).
+    int surfaceIndices = 0;
+    std::array<int, 4> skirtIndices{};
 
     std::size_t bytes() const { return vertices.size() * sizeof(float) + indices.size() * sizeof(std::uint32_t); }
 };
