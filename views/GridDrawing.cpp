@@ -40,13 +40,15 @@ bool hasSurface(const VeskGrid& grid)
 
 class SurfaceEmitter {
 public:
-    explicit SurfaceEmitter(const VeskGrid& grid) : grid_(grid) {}
+    // Outlines on a terrain drawn in chunks, which holds no normals, take them from the heights.
+    explicit SurfaceEmitter(const VeskGrid& grid)
+        : grid_(grid), storedNormals_(grid.normalsValid && normalsMatchSize(grid))
+    {
+    }
 
     void normal(int row, int column) const
     {
-        // Outlines on a terrain drawn in chunks, which holds no normals, take them from the heights.
-        const Vector3 n = grid_.normalsValid && normalsMatchSize(grid_) ? grid_.normals[row][column]
-                                                                         : sampleNormal(grid_.heights, row, column);
+        const Vector3 n = storedNormals_ ? grid_.normals[row][column] : sampleNormal(grid_.heights, row, column);
         glNormal3f(static_cast<float>(n.x), static_cast<float>(n.y), static_cast<float>(n.z));
     }
 
@@ -59,6 +61,7 @@ public:
 
 private:
     const VeskGrid& grid_;
+    const bool storedNormals_;
 };
 
 } // namespace
