@@ -8,6 +8,7 @@
 
 #include "FreshMemory.h"
 #include "QuietDiagnostics.h"
+#include "RunBenchmarks.h"
 #include "TerrainsWithDetails.h"
 
 #include "grid/SessionFile.h"
@@ -116,11 +117,7 @@ BENCHMARK(BM_SessionOpen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterat
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int result = runSelectedBenchmarks(argc, argv);
     std::remove(QFile::encodeName(sessionPath()).constData());
-    return 0;
+    return result;
 }

@@ -19,6 +19,8 @@
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/ViewsBenchmark
 // (the GL renderer is printed in the context lines of the output).
 
+#include "RunBenchmarks.h"
+
 #include "diagnostics/CollectingSink.h"
 #include "grid/VeskGrid.h"
 #include "views/CameraFraming.h"
@@ -427,10 +429,5 @@ int main(int argc, char** argv)
     frame.bind();
     benchmark::AddCustomContext("GL_RENDERER", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     benchmark::AddCustomContext("GL_VERSION", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runSelectedBenchmarks(argc, argv);
 }
