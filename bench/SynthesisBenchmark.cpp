@@ -151,8 +151,8 @@ void BM_MultifractalMapping(benchmark::State& state)
 }
 BENCHMARK(BM_MultifractalMapping)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
 
-// The priority flood under each erosion step, on a 2,049 x 2,049 fBm terrain (heights
-// in hundredths, so with ties), against the plain flood whose result it gives.
+// The water routing under each erosion step, on a 2,049 x 2,049 fBm terrain (heights
+// in hundredths, so with ties), against the plain priority flood whose levels it gives.
 const SampleRaster& floodTerrain()
 {
     static const SampleRaster terrain = [] {

@@ -59,63 +59,92 @@ std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& draina
 // Samples ahead in the drainage order whose data is fetched while one is worked on.
 constexpr std::size_t fetchAhead = 16;
 
-// One step of incision and deposition, downstream first. Nothing settles where keptLakes is set.
-void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, const ErosionSettings& settings,
-            bool settle, const std::vector<char>& keptLakes)
+// Adds up, in `area`, the area draining through each sample of steps [first, last) of
+// the order (a group of whole catchments), upstream first.
+void accumulateArea(const Drainage& drainage, std::size_t first, std::size_t last, double* area)
+{
+    const std::vector<int>& order = drainage.order;
+    const DrainageCell* const cells = drainage.cells.data();
+    // The order jumps about the terrain: what the samples a few steps on will read is
+    // fetched ahead, their receivers' once the samples' own have come in.
+    const auto receiverAt = [&](std::size_t step) { return cells[order[step]].receiver; };
+    for (std::size_t step = last; step-- > first;) {
+        if (step >= first + fetchAhead) {
+            __builtin_prefetch(cells + order[step - fetchAhead]);
+            __builtin_prefetch(area + order[step - fetchAhead]);
+        }
+        if (step >= first + fetchAhead / 2 && receiverAt(step - fetchAhead / 2) != Drainage::noReceiver)
+            __builtin_prefetch(area + receiverAt(step - fetchAhead / 2));
+        const int receiver = receiverAt(step);
+        if (receiver != Drainage::noReceiver)
+            area[receiver] += area[order[step]];
+    }
+}
+
+// One step of incision and deposition over steps [first, last) of the order,
+// downstream first; without `area` nothing cuts. Nothing settles where keptLakes is set.
+void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const double* area, double cellSize,
+                 const ErosionSettings& settings, bool settle, const std::vector<char>& keptLakes,
+                 std::size_t first, std::size_t last)
 {
     const int width = terrain.width;
     const double diagonalDistance = cellSize * std::sqrt(2.0);
     const std::vector<int>& order = drainage.order;
     const DrainageCell* const cells = drainage.cells.data();
-    std::vector<double> area(terrain.values.size(), cellSize * cellSize);
-    // The order jumps about the terrain: what the samples a few steps on will read is
-    // fetched ahead, their receivers' once the samples' own have come in.
+    float* const heights = terrain.values.data();
     const auto receiverAt = [&](std::size_t step) { return cells[order[step]].receiver; };
-    // Without strength no area counts (0 times any area is 0, of the strength's sign), and settling needs none.
-    const bool cuts = settings.strength != 0.0;
-    for (std::size_t step = cuts ? order.size() : 0; step-- > 0;) {
-        if (step >= fetchAhead) {
-            __builtin_prefetch(cells + order[step - fetchAhead]);
-            __builtin_prefetch(area.data() + order[step - fetchAhead]);
-        }
-        if (step >= fetchAhead / 2 && receiverAt(step - fetchAhead / 2) != Drainage::noReceiver)
-            __builtin_prefetch(area.data() + receiverAt(step - fetchAhead / 2));
-        const int receiver = receiverAt(step);
-        if (receiver != Drainage::noReceiver)
-            area[std::size_t(receiver)] += area[std::size_t(order[step])];
-    }
-    for (std::size_t step = 0; step < order.size(); ++step) {
-        if (step + fetchAhead < order.size()) {
+    for (std::size_t step = first; step < last; ++step) {
+        if (step + fetchAhead < last) {
             const int ahead = order[step + fetchAhead];
             __builtin_prefetch(cells + ahead);
-            __builtin_prefetch(area.data() + ahead);
-            __builtin_prefetch(terrain.values.data() + ahead);
+            if (area != nullptr)
+                __builtin_prefetch(area + ahead);
+            __builtin_prefetch(heights + ahead);
         }
-        if (step + fetchAhead / 2 < order.size() && receiverAt(step + fetchAhead / 2) != Drainage::noReceiver)
-            __builtin_prefetch(terrain.values.data() + receiverAt(step + fetchAhead / 2));
+        if (step + fetchAhead / 2 < last && receiverAt(step + fetchAhead / 2) != Drainage::noReceiver)
+            __builtin_prefetch(heights + receiverAt(step + fetchAhead / 2));
         const int index = order[step];
-        const DrainageCell& cell = drainage.cells[std::size_t(index)];
+        const DrainageCell& cell = cells[index];
         const int receiver = cell.receiver;
         if (receiver == Drainage::noReceiver)
             continue;
         // Neighbours in one row or column are 1 or a row apart; the diagonal ones are not.
         const int apart = std::abs(index - receiver);
         const double distance = apart != 1 && apart != width ? diagonalDistance : cellSize;
-        const double factor = settings.strength * std::sqrt(area[std::size_t(index)]) / distance;
-        const double below = terrain.values[std::size_t(receiver)];
-        const double here = terrain.values[std::size_t(index)];
+        const double factor = area != nullptr ? settings.strength * std::sqrt(area[index]) / distance : 0.0;
+        const double below = heights[receiver];
+        const double here = heights[index];
         // At the end, sediment settles where the water stops, until it runs on; a depression
         // deeper than lakeDepth stays a lake below that.
         const double waterDepth = double(cell.waterLevel) - here;
         // Ponded water does not cut: a sample under standing water, or below the one it
         // drains to, waits for its outlet to wear down. (A lake's bed rising towards its shore
-        // is above the samples it drains to, along the flood's straight lines to the outlet.)
+        // is above the samples it drains to, along the routing's straight lines to the outlet.)
         double lowered = here > below && !(waterDepth > 0.0) ? (here + factor * below) / (1.0 + factor) : here;
         const bool keptLake = !keptLakes.empty() && keptLakes[std::size_t(index)] != 0;
         if (settle && !keptLake && lowered < below + settings.lakeDrop && waterDepth <= settings.lakeDepth)
             lowered = below + settings.lakeDrop;
-        terrain.values[std::size_t(index)] = float(lowered);
+        heights[index] = float(lowered);
     }
+}
+
+// One step of incision and deposition, each group of catchments on its own, side by
+// side: water never crosses from one to another, so the result is the same on any
+// number of threads. `area` is working space.
+void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, const ErosionSettings& settings,
+            bool settle, const std::vector<char>& keptLakes, std::vector<double>& area)
+{
+    // Without strength no area counts (0 times any area is 0, of the strength's sign), and settling needs none.
+    const bool cuts = settings.strength != 0.0;
+    if (cuts)
+        area.assign(terrain.values.size(), cellSize * cellSize);
+    const std::vector<std::size_t>& starts = drainage.groupStarts;
+    tbb::parallel_for(std::size_t(0), starts.size() - 1, [&](std::size_t group) {
+        if (cuts)
+            accumulateArea(drainage, starts[group], starts[group + 1], area.data());
+        inciseGroup(terrain, drainage, cuts ? area.data() : nullptr, cellSize, settings, settle, keptLakes,
+                    starts[group], starts[group + 1]);
+    });
 }
 
 // Each inner sample moves by `creep` of the way to its eight neighbours' mean.
@@ -162,6 +191,7 @@ bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& erro
                          settings.iterations, settings.strength, settings.creep);
     SampleRaster terrain = rasterOf(grid.heights, grid.width, grid.height);
     Drainage drainage;
+    std::vector<double> area;
     for (int iteration = 0; iteration < settings.iterations; ++iteration) {
         if (settings.progress.cancelled()) {
             error = BlockMapper::cancelledText();
@@ -169,10 +199,13 @@ bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& erro
         }
         settings.progress.advance(iteration, settings.iterations);
         const bool settle = iteration + 1 == settings.iterations;
-        routeWater(terrain, drainage);
-        incise(terrain, drainage, grid.cellSize > 0.0f ? grid.cellSize : 1.0, settings, settle,
-               settle && settings.lakeArea > 0 ? largeLakes(terrain, drainage, settings.lakeArea)
-                                               : std::vector<char>{});
+        runWithThreads(settings.threads, [&] {
+            routeWater(terrain, drainage);
+            const std::vector<char> keptLakes = settle && settings.lakeArea > 0
+                                                    ? largeLakes(terrain, drainage, settings.lakeArea)
+                                                    : std::vector<char>{};
+            incise(terrain, drainage, grid.cellSize > 0.0f ? grid.cellSize : 1.0, settings, settle, keptLakes, area);
+        });
         if (settings.creep > 0.0)
             runWithThreads(settings.threads, [&] { creep(terrain, settings.creep); });
     }

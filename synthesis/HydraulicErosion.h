@@ -7,7 +7,7 @@
 
 // Fluvial erosion of a terrain, as landscape evolution models compute it: water
 // runs from every sample to its lowest neighbour (through depressions towards
-// their outlet, found by a priority flood from the terrain's border), rivers cut
+// their outlet, found from the levels at which they spill over), rivers cut
 // down by the stream power law, lowering a sample towards the one it drains to by
 // strength * A^0.5 * slope per step (A the area in square metres that drains
 // through it; solved implicitly, downstream first, so any strength is stable), and
@@ -16,9 +16,8 @@
 // creep (diffusion). Channels then run on from sample to sample and closed hollows
 // fill, as they do on land.
 //
-// Deterministic: ties in the flood go to the lower sample index, and the
-// diffusion, the only step that reads every sample's neighbours at once, runs in
-// parallel over rows with the same result on any number of threads.
+// Deterministic: ties in the routing go to the lower sample index, and the routing
+// and the diffusion run in parallel with the same result on any number of threads.
 struct ErosionSettings {
     int iterations = 2;
     // K * dt of the stream power law, in m^0 (the area's square root in metres, divided by a distance).

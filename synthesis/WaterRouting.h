@@ -4,10 +4,14 @@
 
 #include <vector>
 
-// Where water runs on a terrain: a priority flood from the border (Barnes, Lehman &
-// Mulla 2014) takes the samples lowest water level first, each after the one it
-// drains to, and every sample drains to the neighbour (of eight) taken out first.
-// Ties go to the lower sample index, so the result never depends on the queue.
+// Where water runs on a terrain. Every sample's water level is its height or the
+// level of the filled depression it lies in (what a priority flood from the border,
+// Barnes, Lehman & Mulla 2014, gives); each sample drains to its neighbour (of eight)
+// of lowest water level below its own, the first in index order among equals; on a
+// flat (a lake's surface) water runs to the nearest sample of the flat that drains
+// lower, by a breadth-first search from those. The order lists every border sample's
+// catchment depth first, each sample after the one it drains to, so that its steps
+// stay near one another on the terrain. Nothing depends on the number of threads.
 struct DrainageCell {
     // The water's level here: the sample's height, or the level of the depression it lies in.
     float waterLevel = 0.0f;
@@ -19,7 +23,14 @@ struct Drainage {
     static constexpr int noReceiver = -1;
     // Every sample, each after the one it drains to.
     std::vector<int> order;
+    // Where each group of whole catchments begins in order, and (last) its end: water
+    // never leaves a group, so the groups may be worked on side by side.
+    std::vector<std::size_t> groupStarts;
     std::vector<DrainageCell> cells;
+    // Working space, kept so that the steps of an erosion do not touch fresh memory.
+    std::vector<int> basins;
+    std::vector<int> donorStarts;
+    std::vector<int> pending;
 };
 
 // Fills `drainage` for `terrain` (at least 3 x 3 samples, finite heights), reusing its storage.

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-// The priority flood as first written, the yardstick for routeWater (its test and
-// its benchmark): one binary heap of (water level, sample index) pairs.
+// The priority flood as first written, one binary heap of (water level, sample index)
+// pairs: the yardstick for routeWater's water levels (its test) and speed (its benchmark).
 inline Drainage routeWaterPlainly(const SampleRaster& terrain)
 {
     const int width = terrain.width;
