@@ -5,6 +5,8 @@
 
 #include "synthesis/DepressionLevels.h"
 
+#include "synthesis/LowestNeighbours.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -21,21 +23,6 @@ constexpr int borderBasin = 0;
 // Rows of the terrain a parallel pass hands to one task at a time.
 constexpr int rowsPerTask = 16;
 
-// The lowest of the eight neighbours lower than an inner sample (the first in index
-// order among equals), or the sample itself when there is none: it is a pit.
-int lowestLowerNeighbour(const float* heights, int index, int width)
-{
-    int lowest = index;
-    float lowestHeight = heights[index];
-    for (const int row : {index - width, index, index + width})
-        for (const int neighbour : {row - 1, row, row + 1}) {
-            const bool lower = heights[neighbour] < lowestHeight;
-            lowestHeight = lower ? heights[neighbour] : lowestHeight;
-            lowest = lower ? neighbour : lowest;
-        }
-    return lowest;
-}
-
 // A basin's label as stored: ~basin, negative, apart from the indices of the samples
 // below, which the labelling replaces.
 int labelCode(int basin)
@@ -45,8 +32,8 @@ int labelCode(int basin)
 
 // Labels every sample with its basin's code: the border's basin (0), or a pit's,
 // numbered from 1 in the order met. Returns how many basins there are. Every inner
-// sample's way down is found first, in parallel; then each path down is walked once,
-// and the label it ends in written back along it.
+// sample's way down is found first, rows in parallel; then each path down is walked
+// once, and the label it ends in written back along it.
 int labelBasins(const SampleRaster& terrain, std::vector<int>& basins)
 {
     const int width = terrain.width;
@@ -55,6 +42,7 @@ int labelBasins(const SampleRaster& terrain, std::vector<int>& basins)
     basins.resize(terrain.values.size());
     int* const codes = basins.data();
     tbb::parallel_for(tbb::blocked_range<int>(0, height, rowsPerTask), [&](const tbb::blocked_range<int>& rows) {
+        std::vector<float> lowest;
         for (int y = rows.begin(); y < rows.end(); ++y) {
             const int row = y * width;
             if (y == 0 || y == height - 1) {
@@ -62,8 +50,11 @@ int labelBasins(const SampleRaster& terrain, std::vector<int>& basins)
                 continue;
             }
             codes[row] = labelCode(borderBasin);
-            for (int index = row + 1; index < row + width - 1; ++index)
-                codes[index] = lowestLowerNeighbour(heights, index, width);
+            // A sample with no lower neighbour is a pit: its way down ends at itself.
+            for (int x = 1; x + 1 < width; ++x)
+                codes[row + x] = row + x;
+            lowest.resize(std::size_t(width));
+            pickLowestLowerNeighbours(heights + row + 1, width, width - 2, row + 1, lowest.data(), codes + row + 1);
             codes[row + width - 1] = labelCode(borderBasin);
         }
     });

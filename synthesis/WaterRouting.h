@@ -2,6 +2,7 @@
 
 #include "synthesis/SampleRaster.h"
 
+#include <cstdint>
 #include <vector>
 
 // Where water runs on a terrain. Every sample's water level is its height or the
@@ -29,7 +30,7 @@ struct Drainage {
     std::vector<DrainageCell> cells;
     // Working space, kept so that the steps of an erosion do not touch fresh memory.
     std::vector<int> basins;
-    std::vector<int> donorStarts;
+    std::vector<std::uint8_t> donorMasks;
     std::vector<int> pending;
 };
 
