@@ -168,7 +168,7 @@ void BM_RouteWater(benchmark::State& state)
     Drainage drainage;
     for (auto _ : state) {
         routeWater(terrain, drainage);
-        benchmark::DoNotOptimize(drainage.order.data());
+        benchmark::DoNotOptimize(drainage.groups.data());
     }
 }
 BENCHMARK(BM_RouteWater)->Unit(benchmark::kMillisecond);

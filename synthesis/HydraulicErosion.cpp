@@ -59,21 +59,20 @@ std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& draina
 // Samples ahead in the drainage order whose data is fetched while one is worked on.
 constexpr std::size_t fetchAhead = 16;
 
-// Adds up, in `area`, the area draining through each sample of steps [first, last) of
-// the order (a group of whole catchments), upstream first.
-void accumulateArea(const Drainage& drainage, std::size_t first, std::size_t last, double* area)
+// Adds up, in `area`, the area draining through each sample of a group of whole
+// catchments, upstream first.
+void accumulateArea(const Drainage& drainage, const std::vector<int>& order, double* area)
 {
-    const std::vector<int>& order = drainage.order;
     const DrainageCell* const cells = drainage.cells.data();
     // The order jumps about the terrain: what the samples a few steps on will read is
     // fetched ahead, their receivers' once the samples' own have come in.
     const auto receiverAt = [&](std::size_t step) { return cells[order[step]].receiver; };
-    for (std::size_t step = last; step-- > first;) {
-        if (step >= first + fetchAhead) {
+    for (std::size_t step = order.size(); step-- > 0;) {
+        if (step >= fetchAhead) {
             __builtin_prefetch(cells + order[step - fetchAhead]);
             __builtin_prefetch(area + order[step - fetchAhead]);
         }
-        if (step >= first + fetchAhead / 2 && receiverAt(step - fetchAhead / 2) != Drainage::noReceiver)
+        if (step >= fetchAhead / 2 && receiverAt(step - fetchAhead / 2) != Drainage::noReceiver)
             __builtin_prefetch(area + receiverAt(step - fetchAhead / 2));
         const int receiver = receiverAt(step);
         if (receiver != Drainage::noReceiver)
@@ -81,19 +80,18 @@ void accumulateArea(const Drainage& drainage, std::size_t first, std::size_t las
     }
 }
 
-// One step of incision and deposition over steps [first, last) of the order,
-// downstream first; without `area` nothing cuts. Nothing settles where keptLakes is set.
-void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const double* area, double cellSize,
-                 const ErosionSettings& settings, bool settle, const std::vector<char>& keptLakes,
-                 std::size_t first, std::size_t last)
+// One step of incision and deposition over a group of whole catchments, downstream
+// first; without `area` nothing cuts. Nothing settles where keptLakes is set.
+void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const std::vector<int>& order, const double* area,
+                 double cellSize, const ErosionSettings& settings, bool settle, const std::vector<char>& keptLakes)
 {
     const int width = terrain.width;
     const double diagonalDistance = cellSize * std::sqrt(2.0);
-    const std::vector<int>& order = drainage.order;
+    const std::size_t last = order.size();
     const DrainageCell* const cells = drainage.cells.data();
     float* const heights = terrain.values.data();
     const auto receiverAt = [&](std::size_t step) { return cells[order[step]].receiver; };
-    for (std::size_t step = first; step < last; ++step) {
+    for (std::size_t step = 0; step < last; ++step) {
         if (step + fetchAhead < last) {
             const int ahead = order[step + fetchAhead];
             __builtin_prefetch(cells + ahead);
@@ -138,12 +136,11 @@ void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, co
     const bool cuts = settings.strength != 0.0;
     if (cuts)
         area.assign(terrain.values.size(), cellSize * cellSize);
-    const std::vector<std::size_t>& starts = drainage.groupStarts;
-    tbb::parallel_for(std::size_t(0), starts.size() - 1, [&](std::size_t group) {
+    tbb::parallel_for(std::size_t(0), drainage.groups.size(), [&](std::size_t group) {
+        const std::vector<int>& order = drainage.groups[group];
         if (cuts)
-            accumulateArea(drainage, starts[group], starts[group + 1], area.data());
-        inciseGroup(terrain, drainage, cuts ? area.data() : nullptr, cellSize, settings, settle, keptLakes,
-                    starts[group], starts[group + 1]);
+            accumulateArea(drainage, order, area.data());
+        inciseGroup(terrain, drainage, order, cuts ? area.data() : nullptr, cellSize, settings, settle, keptLakes);
     });
 }
 

@@ -18,8 +18,8 @@ namespace {
 constexpr int onFlat = -2;
 // Rows of the terrain a parallel pass hands to one task at a time.
 constexpr int rowsPerTask = 16;
-// Border samples whose catchments one task walks; a fixed split, so the order is the
-// same on any number of threads.
+// Border samples whose catchments make one group; a fixed split, so the groups are
+// the same on any number of threads.
 constexpr int rootsPerTask = 64;
 
 // Every border sample's index, in index order.
@@ -172,22 +172,21 @@ void markDonors(int width, int height, Drainage& drainage)
     });
 }
 
-// The order: each border sample's catchment walked depth first up the drainage tree,
-// the catchments in the border's index order. Groups of catchments are walked in
-// parallel into lists of their own, then laid one after another.
+// Each group of border samples' catchments walked depth first up the drainage tree,
+// the groups in parallel, each into its own list (kept from one routing to the next).
 void orderDownstreamFirst(int width, int height, Drainage& drainage)
 {
     markDonors(width, height, drainage);
     const std::uint8_t* const masks = drainage.donorMasks.data();
     const std::array<int, 8> neighbours = neighbourOffsets(width);
     const std::vector<int> roots = borderSamples(width, height);
-    const int groups = int((roots.size() + rootsPerTask - 1) / rootsPerTask);
-    std::vector<std::vector<int>> walked(std::size_t(groups), std::vector<int>{});
-    tbb::parallel_for(0, groups, [&](int group) {
-        std::vector<int>& list = walked[std::size_t(group)];
+    drainage.groups.resize((roots.size() + rootsPerTask - 1) / rootsPerTask);
+    tbb::parallel_for(std::size_t(0), drainage.groups.size(), [&](std::size_t group) {
+        std::vector<int>& list = drainage.groups[group];
+        list.clear();
         std::vector<int> stack;
-        const std::size_t last = std::min(roots.size(), std::size_t(group + 1) * rootsPerTask);
-        for (std::size_t root = std::size_t(group) * rootsPerTask; root < last; ++root) {
+        const std::size_t last = std::min(roots.size(), (group + 1) * rootsPerTask);
+        for (std::size_t root = group * rootsPerTask; root < last; ++root) {
             stack.assign(1, roots[root]);
             while (!stack.empty()) {
                 const int index = stack.back();
@@ -197,15 +196,6 @@ void orderDownstreamFirst(int width, int height, Drainage& drainage)
                     stack.push_back(index + neighbours[std::size_t(std::countr_zero(mask))]);
             }
         }
-    });
-    drainage.order.resize(drainage.cells.size());
-    std::vector<std::size_t>& offsets = drainage.groupStarts;
-    offsets.assign(std::size_t(groups) + 1, 0);
-    for (int group = 0; group < groups; ++group)
-        offsets[std::size_t(group) + 1] = offsets[std::size_t(group)] + walked[std::size_t(group)].size();
-    tbb::parallel_for(0, groups, [&](int group) {
-        std::copy(walked[std::size_t(group)].begin(), walked[std::size_t(group)].end(),
-                  drainage.order.begin() + std::ptrdiff_t(offsets[std::size_t(group)]));
     });
 }
 

@@ -10,8 +10,8 @@
 // Barnes, Lehman & Mulla 2014, gives); each sample drains to its neighbour (of eight)
 // of lowest water level below its own, the first in index order among equals; on a
 // flat (a lake's surface) water runs to the nearest sample of the flat that drains
-// lower, by a breadth-first search from those. The order lists every border sample's
-// catchment depth first, each sample after the one it drains to, so that its steps
+// lower, by a breadth-first search from those. The groups list every border sample's
+// catchment depth first, each sample after the one it drains to, so that the steps
 // stay near one another on the terrain. Nothing depends on the number of threads.
 struct DrainageCell {
     // The water's level here: the sample's height, or the level of the depression it lies in.
@@ -22,11 +22,10 @@ struct DrainageCell {
 
 struct Drainage {
     static constexpr int noReceiver = -1;
-    // Every sample, each after the one it drains to.
-    std::vector<int> order;
-    // Where each group of whole catchments begins in order, and (last) its end: water
-    // never leaves a group, so the groups may be worked on side by side.
-    std::vector<std::size_t> groupStarts;
+    // Every sample once, in groups of whole catchments (the border's samples in index
+    // order, 64 to a group), each sample after the one it drains to. Water never leaves
+    // a group, so the groups may be worked on side by side.
+    std::vector<std::vector<int>> groups;
     std::vector<DrainageCell> cells;
     // Working space, kept so that the steps of an erosion do not touch fresh memory.
     std::vector<int> basins;

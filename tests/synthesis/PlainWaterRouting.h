@@ -30,7 +30,6 @@ inline Drainage routeWaterPlainly(const SampleRaster& terrain)
     while (!front.empty()) {
         const auto [level, index] = front.top();
         front.pop();
-        drainage.order.push_back(index);
         drainage.cells[std::size_t(index)].waterLevel = level;
         const int x = index % width;
         const int y = index / width;

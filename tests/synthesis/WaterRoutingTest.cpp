@@ -7,29 +7,32 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
+#include <utility>
 
 namespace {
 
 // The water levels are the plain flood's bit for bit; every inner sample drains to a
-// neighbour, lower or on the same flat, border samples drain off; the order holds
-// every sample once, each after the one it drains to; and every flat sample's path
-// leaves its flat (no loops: the order could not hold a loop's samples).
+// neighbour, lower or on the same flat, border samples drain off; the groups hold
+// every sample once, each after the one it drains to in the same group (so there
+// are no loops, and water never leaves a group).
 void expectSoundDrainage(const SampleRaster& terrain, const Drainage& drainage)
 {
     const Drainage plain = routeWaterPlainly(terrain);
     const int width = terrain.width;
     const int height = terrain.height;
     ASSERT_EQ(drainage.cells.size(), plain.cells.size());
-    ASSERT_EQ(drainage.order.size(), drainage.cells.size());
-    std::vector<int> place(drainage.cells.size(), -1);
-    for (std::size_t step = 0; step < drainage.order.size(); ++step) {
-        ASSERT_EQ(place[std::size_t(drainage.order[step])], -1) << "sample listed twice";
-        place[std::size_t(drainage.order[step])] = int(step);
-    }
+    // Each sample's group and place in it.
+    std::vector<std::pair<int, int>> place(drainage.cells.size(), {-1, -1});
+    for (std::size_t group = 0; group < drainage.groups.size(); ++group)
+        for (std::size_t step = 0; step < drainage.groups[group].size(); ++step) {
+            const int index = drainage.groups[group][step];
+            ASSERT_EQ(place[std::size_t(index)].first, -1) << "sample listed twice";
+            place[std::size_t(index)] = {int(group), int(step)};
+        }
     for (int index = 0; index < width * height; ++index) {
         const DrainageCell& cell = drainage.cells[std::size_t(index)];
         ASSERT_EQ(cell.waterLevel, plain.cells[std::size_t(index)].waterLevel) << "sample " << index;
+        ASSERT_NE(place[std::size_t(index)].first, -1) << "sample " << index << " missing";
         const int x = index % width;
         const int y = index / width;
         if (x == 0 || y == 0 || x == width - 1 || y == height - 1) {
@@ -41,7 +44,8 @@ void expectSoundDrainage(const SampleRaster& terrain, const Drainage& drainage)
         const int dy = cell.receiver / width - y;
         ASSERT_TRUE(std::abs(dx) <= 1 && std::abs(dy) <= 1 && (dx != 0 || dy != 0)) << "sample " << index;
         ASSERT_LE(drainage.cells[std::size_t(cell.receiver)].waterLevel, cell.waterLevel) << "sample " << index;
-        ASSERT_LT(place[std::size_t(cell.receiver)], place[std::size_t(index)]) << "sample " << index;
+        ASSERT_EQ(place[std::size_t(cell.receiver)].first, place[std::size_t(index)].first) << "sample " << index;
+        ASSERT_LT(place[std::size_t(cell.receiver)].second, place[std::size_t(index)].second) << "sample " << index;
     }
 }
 
@@ -67,7 +71,7 @@ TEST(WaterRouting, ThePlainFloodsLevelsAndASoundOrderOnATerrainFullOfTies)
     // Routed again into the same storage: the same.
     const Drainage first = drainage;
     routeWater(terrain, drainage);
-    EXPECT_EQ(drainage.order, first.order);
+    EXPECT_EQ(drainage.groups, first.groups);
 
     // Smooth heights, nearly all different, over a wider range of levels.
     for (int y = 0; y < terrain.height; ++y)
