@@ -8,6 +8,7 @@
 #include "synthesis/LowestNeighbours.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <functional>
@@ -31,9 +32,11 @@ int labelCode(int basin)
 }
 
 // Labels every sample with its basin's code: the border's basin (0), or a pit's,
-// numbered from 1 in the order met. Returns how many basins there are. Every inner
-// sample's way down is found first, rows in parallel; then each path down is walked
-// once, and the label it ends in written back along it.
+// numbered from 1 in index order. Returns how many basins there are. Every inner
+// sample's way down is found first, then the pits are numbered, then each sample's
+// path down is walked to the label it ends in, which is written back along it: rows
+// in parallel at every step. Two walks may meet on one path; both write the same
+// label there, so the labels do not depend on the threads.
 int labelBasins(const SampleRaster& terrain, std::vector<int>& basins)
 {
     const int width = terrain.width;
@@ -41,8 +44,10 @@ int labelBasins(const SampleRaster& terrain, std::vector<int>& basins)
     const float* heights = terrain.values.data();
     basins.resize(terrain.values.size());
     int* const codes = basins.data();
-    tbb::parallel_for(tbb::blocked_range<int>(0, height, rowsPerTask), [&](const tbb::blocked_range<int>& rows) {
-        std::vector<float> lowest;
+    const tbb::blocked_range<int> allRows(0, height, rowsPerTask);
+    std::vector<int> pitsBefore(std::size_t(height) + 1, 0);
+    tbb::parallel_for(allRows, [&](const tbb::blocked_range<int>& rows) {
+        std::vector<float> lowest(static_cast<std::size_t>(width));
         for (int y = rows.begin(); y < rows.end(); ++y) {
             const int row = y * width;
             if (y == 0 || y == height - 1) {
@@ -53,28 +58,43 @@ int labelBasins(const SampleRaster& terrain, std::vector<int>& basins)
             // A sample with no lower neighbour is a pit: its way down ends at itself.
             for (int x = 1; x + 1 < width; ++x)
                 codes[row + x] = row + x;
-            lowest.resize(std::size_t(width));
             pickLowestLowerNeighbours(heights + row + 1, width, width - 2, row + 1, lowest.data(), codes + row + 1);
             codes[row + width - 1] = labelCode(borderBasin);
+            int pits = 0;
+            for (int x = 1; x + 1 < width; ++x)
+                pits += codes[row + x] == row + x ? 1 : 0;
+            pitsBefore[std::size_t(y) + 1] = pits;
         }
     });
-    int count = 1;
-    std::vector<int> path;
-    for (int start = 0; start < int(basins.size()); ++start) {
-        if (codes[start] < 0)
-            continue;
-        path.clear();
-        int at = start;
-        while (codes[at] >= 0 && codes[at] != at) {
-            path.push_back(at);
-            at = codes[at];
+    for (std::size_t y = 1; y < pitsBefore.size(); ++y)
+        pitsBefore[y] += pitsBefore[y - 1];
+    tbb::parallel_for(allRows, [&](const tbb::blocked_range<int>& rows) {
+        for (int y = rows.begin(); y < rows.end(); ++y) {
+            int basin = borderBasin + 1 + pitsBefore[std::size_t(y)];
+            for (int index = y * width; index < (y + 1) * width; ++index)
+                if (codes[index] == index)
+                    codes[index] = labelCode(basin++);
         }
-        if (codes[at] >= 0)
-            codes[at] = labelCode(count++);
-        for (const int member : path)
-            codes[member] = codes[at];
-    }
-    return count;
+    });
+    tbb::parallel_for(allRows, [&](const tbb::blocked_range<int>& rows) {
+        std::vector<int> path;
+        for (int start = rows.begin() * width; start < rows.end() * width; ++start) {
+            std::atomic_ref<int> first(codes[start]);
+            if (first.load(std::memory_order_relaxed) < 0)
+                continue;
+            path.clear();
+            int at = start;
+            int code = first.load(std::memory_order_relaxed);
+            while (code >= 0) {
+                path.push_back(at);
+                at = code;
+                code = std::atomic_ref<int>(codes[at]).load(std::memory_order_relaxed);
+            }
+            for (const int member : path)
+                std::atomic_ref<int>(codes[member]).store(code, std::memory_order_relaxed);
+        }
+    });
+    return borderBasin + 1 + pitsBefore.back();
 }
 
 // The lowest pass between each two neighbouring basins: the least, over neighbouring
