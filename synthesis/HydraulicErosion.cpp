@@ -56,25 +56,13 @@ std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& draina
     return kept;
 }
 
-// Samples ahead in the drainage order whose data is fetched while one is worked on.
-constexpr std::size_t fetchAhead = 16;
-
 // Adds up, in `area`, the area draining through each sample of a group of whole
 // catchments, upstream first.
 void accumulateArea(const Drainage& drainage, const std::vector<int>& order, double* area)
 {
     const DrainageCell* const cells = drainage.cells.data();
-    // The order jumps about the terrain: what the samples a few steps on will read is
-    // fetched ahead, their receivers' once the samples' own have come in.
-    const auto receiverAt = [&](std::size_t step) { return cells[order[step]].receiver; };
     for (std::size_t step = order.size(); step-- > 0;) {
-        if (step >= fetchAhead) {
-            __builtin_prefetch(cells + order[step - fetchAhead]);
-            __builtin_prefetch(area + order[step - fetchAhead]);
-        }
-        if (step >= fetchAhead / 2 && receiverAt(step - fetchAhead / 2) != Drainage::noReceiver)
-            __builtin_prefetch(area + receiverAt(step - fetchAhead / 2));
-        const int receiver = receiverAt(step);
+        const int receiver = cells[order[step]].receiver;
         if (receiver != Drainage::noReceiver)
             area[receiver] += area[order[step]];
     }
@@ -87,21 +75,9 @@ void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const std::vec
 {
     const int width = terrain.width;
     const double diagonalDistance = cellSize * std::sqrt(2.0);
-    const std::size_t last = order.size();
     const DrainageCell* const cells = drainage.cells.data();
     float* const heights = terrain.values.data();
-    const auto receiverAt = [&](std::size_t step) { return cells[order[step]].receiver; };
-    for (std::size_t step = 0; step < last; ++step) {
-        if (step + fetchAhead < last) {
-            const int ahead = order[step + fetchAhead];
-            __builtin_prefetch(cells + ahead);
-            if (area != nullptr)
-                __builtin_prefetch(area + ahead);
-            __builtin_prefetch(heights + ahead);
-        }
-        if (step + fetchAhead / 2 < last && receiverAt(step + fetchAhead / 2) != Drainage::noReceiver)
-            __builtin_prefetch(heights + receiverAt(step + fetchAhead / 2));
-        const int index = order[step];
+    for (const int index : order) {
         const DrainageCell& cell = cells[index];
         const int receiver = cell.receiver;
         if (receiver == Drainage::noReceiver)
