@@ -68,18 +68,19 @@ void drainToLowestNeighbours(int width, int height, DrainageCell* cells)
     });
 }
 
-// Calls visit(neighbour) for each of the (up to) eight neighbours of a sample, in index order.
-template <typename Visit> void forEachNeighbour(int index, int width, int height, Visit visit)
+// Calls visit(neighbour) for each of the (up to) eight neighbours of a sample, in
+// index order. Only a border sample's neighbours need checking (and its place working out).
+template <typename Visit> void forEachNeighbour(int index, bool onBorder, int width, int height, Visit visit)
 {
-    const int y = index / width;
-    const int x = index - y * width;
-    if (x > 0 && y > 0 && x + 1 < width && y + 1 < height) {
+    if (!onBorder) {
         for (const int row : {index - width, index, index + width})
             for (const int neighbour : {row - 1, row, row + 1})
                 if (neighbour != index)
                     visit(neighbour);
         return;
     }
+    const int y = index / width;
+    const int x = index - y * width;
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx)
             if ((dx != 0 || dy != 0) && x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
@@ -100,13 +101,15 @@ void drainFlats(int width, int height, Drainage& drainage)
     std::vector<int>& queue = drainage.basins;
     queue.clear();
     for (const int index : flat)
-        forEachNeighbour(index, width, height, [&](int neighbour) {
+        forEachNeighbour(index, false, width, height, [&](int neighbour) {
             if (cells[neighbour].receiver != onFlat && cells[neighbour].waterLevel == cells[index].waterLevel)
                 queue.push_back(neighbour);
         });
     for (std::size_t next = 0; next < queue.size(); ++next) {
         const int index = queue[next];
-        forEachNeighbour(index, width, height, [&](int neighbour) {
+        // Only border samples drain off the terrain.
+        const bool onBorder = cells[index].receiver == Drainage::noReceiver;
+        forEachNeighbour(index, onBorder, width, height, [&](int neighbour) {
             if (cells[neighbour].receiver == onFlat && cells[neighbour].waterLevel == cells[index].waterLevel) {
                 cells[neighbour].receiver = index;
                 queue.push_back(neighbour);
