@@ -320,12 +320,13 @@ private:
     // The candidate of least error; the first of equals.
     CoherentMatch best(int block, const std::vector<CoherentMatch>& candidates, bool withOverlap) const
     {
+        const std::vector<OverlapSample> overlap = withOverlap ? overlapOf(block) : std::vector<OverlapSample>{};
         CoherentMatch chosen = candidates.front();
         double least = std::numeric_limits<double>::infinity();
         for (const CoherentMatch& candidate : candidates) {
             double error = shapeError(block, candidate);
             if (withOverlap)
-                error += search_.overlapWeight * overlapError(block, candidate);
+                error += search_.overlapWeight * overlapError(overlap, candidate);
             if (error < least) {
                 least = error;
                 chosen = candidate;
@@ -364,18 +365,21 @@ private:
         return (squares - sum * sum / n - 2.0 * products + blockSquares_[std::size_t(block)]) / n;
     }
 
-    // Disagreement of the candidate's detail with each neighbour's where their blocks
-    // overlap: the sum of squared differences over the two details' own sum of squares
-    // there (0 where they agree, 1 where unrelated), times what a plain mean square gives
-    // for unrelated details of the example's usual strength. A plain mean square favoured the example's quietest places, whose weak
-    // detail disagrees least with anything, and left every level with too little relief.
-    double overlapError(int block, const CoherentMatch& match) const
+    // A scored sample where a block overlaps a neighbour: its offset in the block and
+    // the neighbour's detail there, which every candidate for the block is set against.
+    struct OverlapSample {
+        int u;
+        int v;
+        double neighbour;
+        double neighbourSquared;
+    };
+
+    // The block's scored samples that its neighbours overlap, neighbour by neighbour, row by row.
+    std::vector<OverlapSample> overlapOf(int block) const
     {
-        const Orientation& o = orientations[std::size_t(match.orientation)];
         const int ox = originX(block);
         const int oy = originY(block);
-        double squares = 0.0;
-        double energy = 0.0;
+        std::vector<OverlapSample> samples;
         for (const int other : neighboursOf(block)) {
             const CoherentMatch& neighbour = matches_[std::size_t(other)];
             const Orientation& n = orientations[std::size_t(neighbour.orientation)];
@@ -383,17 +387,35 @@ private:
             const int noy = originY(other);
             for (int y = firstScored(std::max(oy, noy), oy); y < std::min(oy, noy) + side_; y += stride_) {
                 for (int x = firstScored(std::max(ox, nox), ox); x < std::min(ox, nox) + side_; x += stride_) {
-                    const int u = x - ox;
-                    const int v = y - oy;
                     const int nu = x - nox;
                     const int nv = y - noy;
-                    const double a = double(example_.detail.at(match.x + o.mapX(u, v), match.y + o.mapY(u, v)));
                     const double b = double(example_.detail.at(neighbour.x + n.mapX(nu, nv), neighbour.y + n.mapY(nu, nv)));
-                    const double difference = a - b;
-                    squares += difference * difference;
-                    energy += a * a + b * b;
+                    samples.push_back({x - ox, y - oy, b, b * b});
                 }
             }
+        }
+        return samples;
+    }
+
+    // Disagreement of the candidate's detail with each neighbour's where their blocks
+    // overlap: the sum of squared differences over the two details' own sum of squares
+    // there (0 where they agree, 1 where unrelated), times what a plain mean square gives
+    // for unrelated details of the example's usual strength. A plain mean square favoured the example's quietest places, whose weak
+    // detail disagrees least with anything, and left every level with too little relief.
+    double overlapError(const std::vector<OverlapSample>& overlap, const CoherentMatch& match) const
+    {
+        const Orientation& o = orientations[std::size_t(match.orientation)];
+        const std::ptrdiff_t width = example_.detail.width;
+        const float* const corner = &example_.detail.values[std::size_t(match.y * width + match.x)];
+        const std::ptrdiff_t stepU = o.xFromU + o.yFromU * width;
+        const std::ptrdiff_t stepV = o.xFromV + o.yFromV * width;
+        double squares = 0.0;
+        double energy = 0.0;
+        for (const OverlapSample& sample : overlap) {
+            const double a = double(corner[sample.u * stepU + sample.v * stepV]);
+            const double difference = a - sample.neighbour;
+            squares += difference * difference;
+            energy += a * a + sample.neighbourSquared;
         }
         return energy > 0.0 ? 2.0 * exampleDetailVariance_ * squares / energy : 0.0;
     }
