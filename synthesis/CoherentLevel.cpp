@@ -21,11 +21,11 @@ constexpr int finestErosionIterations = 2;
 constexpr double erosionStrength = 0.01;
 // Hollows up to this many times the detail's spread, and of at most lakeSamples
 // samples, are the detail's own and fill; larger ones are the terrain's lakes and
-// sinkholes. The last settling of the finest level fills only hollows up to one
-// spread deep: deeper ones that survive it are mostly real (the base coarsened back
-// must stay within a hundredth of its relief).
+// sinkholes. The last settling of the finest level fills only hollows up to one and
+// a half spreads deep: deeper ones that survive it are mostly real (the base coarsened
+// back must stay within a hundredth of its relief).
 constexpr double fillableDepthInSpreads = 3.0;
-constexpr double finalFillableDepthInSpreads = 1.0;
+constexpr double finalFillableDepthInSpreads = 1.5;
 constexpr int lakeSamples = 16;
 // Filled hollows fall towards their outlet by this gradient (a delta's), so that
 // they drain and read as sloping ground rather than as flats.

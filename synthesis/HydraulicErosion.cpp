@@ -96,7 +96,10 @@ void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const std::vec
         // is above the samples it drains to, along the routing's straight lines to the outlet.)
         double lowered = here > below && !(waterDepth > 0.0) ? (here + factor * below) / (1.0 + factor) : here;
         const bool keptLake = !keptLakes.empty() && keptLakes[std::size_t(index)] != 0;
-        if (settle && !keptLake && lowered < below + settings.lakeDrop && waterDepth <= settings.lakeDepth)
+        // Sediment settles where water stands, and on ground left level with or below the
+        // sample it drains to (a filled hollow's rim, a flat), not on a slope however gentle.
+        const bool settles = waterDepth > 0.0 || lowered <= below;
+        if (settle && settles && !keptLake && lowered < below + settings.lakeDrop && waterDepth <= settings.lakeDepth)
             lowered = below + settings.lakeDrop;
         heights[index] = float(lowered);
     }

@@ -6,7 +6,7 @@
 #include <QString>
 
 // Fluvial erosion of a terrain, as landscape evolution models compute it: water
-// runs from every sample to its lowest neighbour (through depressions towards
+// runs from every sample to its steepest neighbour (through depressions towards
 // their outlet, found from the levels at which they spill over), rivers cut
 // down by the stream power law, lowering a sample towards the one it drains to by
 // strength * A^0.5 * slope per step (A the area in square metres that drains

@@ -38,10 +38,10 @@ std::vector<int> borderSamples(int width, int height)
     return border;
 }
 
-// Border samples drain off the terrain; an inner one to its neighbour of lowest water
-// level below its own (the first in index order among equals), or, with none, it is
+// Border samples drain off the terrain; an inner one to its neighbour of steepest fall
+// in water level (the first in index order among equals), or, with none lower, it is
 // on a flat for now. Rows in parallel.
-void drainToLowestNeighbours(int width, int height, DrainageCell* cells)
+void drainToSteepestNeighbours(int width, int height, DrainageCell* cells)
 {
     tbb::parallel_for(tbb::blocked_range<int>(0, height, rowsPerTask), [&](const tbb::blocked_range<int>& rows) {
         std::vector<float> levels(3 * static_cast<std::size_t>(width));
@@ -58,7 +58,7 @@ void drainToLowestNeighbours(int width, int height, DrainageCell* cells)
             for (int x = 0; x < 3 * width; ++x)
                 levels[std::size_t(x)] = cells[row - width + x].waterLevel;
             std::fill(receivers.begin(), receivers.end(), onFlat);
-            pickLowestLowerNeighbours(levels.data() + width + 1, width, width - 2, row + 1, lowest.data(),
+            pickSteepestLowerNeighbours(levels.data() + width + 1, width, width - 2, row + 1, lowest.data(),
                                       receivers.data());
             cells[row].receiver = Drainage::noReceiver;
             cells[row + width - 1].receiver = Drainage::noReceiver;
@@ -208,7 +208,7 @@ void routeWater(const SampleRaster& terrain, Drainage& drainage)
 {
     drainage.cells.resize(terrain.values.size());
     fillDepressionLevels(terrain, drainage);
-    drainToLowestNeighbours(terrain.width, terrain.height, drainage.cells.data());
+    drainToSteepestNeighbours(terrain.width, terrain.height, drainage.cells.data());
     drainFlats(terrain.width, terrain.height, drainage);
     orderDownstreamFirst(terrain.width, terrain.height, drainage);
 }

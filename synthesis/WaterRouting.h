@@ -8,7 +8,9 @@
 // Where water runs on a terrain. Every sample's water level is its height or the
 // level of the filled depression it lies in (what a priority flood from the border,
 // Barnes, Lehman & Mulla 2014, gives); each sample drains to its neighbour (of eight)
-// of lowest water level below its own, the first in index order among equals; on a
+// of steepest fall in water level per distance, the first in index order among
+// equals (a fall alone would favour the farther diagonals and draw straight diagonal
+// channels); on a
 // flat (a lake's surface) water runs to the nearest sample of the flat that drains
 // lower, by a breadth-first search from those. The groups list every border sample's
 // catchment depth first, each sample after the one it drains to, so that the steps

@@ -100,6 +100,20 @@ TEST(HydraulicErosion, ShallowOrSmallHollowsFillWhileLakesStayAndRiversOnlyCutDo
         EXPECT_EQ(cut.heights[0][x], before.heights[0][x]);
 }
 
+// Sediment settles where water stands and on level ground, not on a slope gentler
+// than the lake drop: such a slope has nothing to fill and keeps every sample.
+TEST(HydraulicErosion, SettlingLeavesAGentleSlopeAlone)
+{
+    const VeskGrid before = makeTerrain(40, 30, [](int x, int y) { return float(0.004 * x + 0.001 * y); });
+    VeskGrid settled = before;
+    ErosionSettings settings;
+    settings.iterations = 1;
+    settings.strength = 0.0;
+    settings.lakeDrop = 0.01;
+    ASSERT_TRUE(erode(settled, settings));
+    EXPECT_TRUE(sameBits(settled.heights, before.heights));
+}
+
 TEST(HydraulicErosion, TheSameOnAnyNumberOfThreads)
 {
     VeskGrid one = bumpySlopeWithABowl();
