@@ -165,7 +165,7 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
         for (int x = 0; x < detail.width; ++x)
             row[std::size_t(x)] = float(double(row[std::size_t(x)]) + double(detail.at(x, y)));
     }
-    markHeightsReplaced(refined);
+    // The erosion next marks the heights replaced (their statistics are a pass over every sample).
 
     ErosionSettings erosion = coherentErosion(spreadOf(detail), refined.cellSize > 0.0f ? refined.cellSize : 1.0,
                                                options.search.threads);
