@@ -118,6 +118,44 @@ bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, const SchemeTrai
     return true;
 }
 
+// `refined`: the base refined once, with the example's detail laid on it by the block
+// search; `spread`: that detail's spread. The example's layer, the guide and the detail
+// are let go on return, before the erosion, which needs the most memory.
+bool refinedWithDetail(const VeskGrid& base, const VeskGrid& fineExample, const VeskGrid& coarseExample,
+                       const SchemeTraits& scheme, const SynthesisOptions& options, std::uint64_t seed,
+                       const CoherentMatches& coarser, VeskGrid& refined, double& spread,
+                       CoherentMatches& levelMatches, QString& error)
+{
+    ExampleLayer layer;
+    if (!exampleLayerOf(fineExample, coarseExample, scheme, layer, error))
+        return false;
+    refined = base;
+    refined.clearDetails();
+    if (!scheme.refine(refined)) {
+        error = refined.lastError;
+        return false;
+    }
+    const SampleRaster guide = rasterOf(refined.heights, refined.width, refined.height);
+
+    CoherentSearch search;
+    search.seed = seed;
+    search.mirrorParity = scheme.scheme == Scheme::faber ? 0 : 1;
+    search.threads = options.search.threads;
+    search.progress = options.search.progress;
+    SampleRaster detail;
+    if (!synthesiseCoherentDetail(guide, layer, 2 * options.blockSize, coarser.matches.empty() ? nullptr : &coarser,
+                                  search, detail, levelMatches, error))
+        return false;
+    for (int y = 0; y < detail.height; ++y) {
+        auto& row = refined.heights[std::size_t(y)];
+        for (int x = 0; x < detail.width; ++x)
+            row[std::size_t(x)] = float(double(row[std::size_t(x)]) + double(detail.at(x, y)));
+    }
+    // The erosion next marks the heights replaced (their statistics are a pass over every sample).
+    spread = spreadOf(detail);
+    return true;
+}
+
 } // namespace
 
 ErosionSettings coherentErosion(double detailSpread, double cellSize, int threads)
@@ -139,35 +177,14 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
     if (!checkTerrainHasData(base, "coherent synthesis", "base", error)
         || !checkTerrainHasData(fineExample, "coherent synthesis", "target", error))
         return false;
-    ExampleLayer layer;
-    if (!exampleLayerOf(fineExample, coarseExample, scheme, layer, error))
-        return false;
-    VeskGrid refined = base;
-    refined.clearDetails();
-    if (!scheme.refine(refined)) {
-        error = refined.lastError;
-        return false;
-    }
-    const SampleRaster guide = rasterOf(refined.heights, refined.width, refined.height);
-
-    CoherentSearch search;
-    search.seed = seed;
-    search.mirrorParity = scheme.scheme == Scheme::faber ? 0 : 1;
-    search.threads = options.search.threads;
-    search.progress = options.search.progress;
-    SampleRaster detail;
+    VeskGrid refined;
+    double spread = 0.0;
     CoherentMatches levelMatches;
-    if (!synthesiseCoherentDetail(guide, layer, 2 * options.blockSize, matches.matches.empty() ? nullptr : &matches,
-                                  search, detail, levelMatches, error))
+    if (!refinedWithDetail(base, fineExample, coarseExample, scheme, options, seed, matches, refined, spread,
+                           levelMatches, error))
         return false;
-    for (int y = 0; y < detail.height; ++y) {
-        auto& row = refined.heights[std::size_t(y)];
-        for (int x = 0; x < detail.width; ++x)
-            row[std::size_t(x)] = float(double(row[std::size_t(x)]) + double(detail.at(x, y)));
-    }
-    // The erosion next marks the heights replaced (their statistics are a pass over every sample).
 
-    ErosionSettings erosion = coherentErosion(spreadOf(detail), refined.cellSize > 0.0f ? refined.cellSize : 1.0,
+    ErosionSettings erosion = coherentErosion(spread, refined.cellSize > 0.0f ? refined.cellSize : 1.0,
                                                options.search.threads);
     if (finest)
         erosion.iterations = finestErosionIterations;
@@ -178,7 +195,7 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
         // they move the base by little: restoring it exactly would open them once more.
         erosion.iterations = 1;
         erosion.strength = 0.0;
-        erosion.lakeDepth = finalFillableDepthInSpreads * spreadOf(detail);
+        erosion.lakeDepth = finalFillableDepthInSpreads * spread;
         if (!erodeTerrain(refined, erosion, error)
             || !keepCoarseShape(refined, base, scheme, settledDriftInRelief * reliefOf(base), error))
             return false;
