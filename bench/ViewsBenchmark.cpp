@@ -14,7 +14,8 @@
 // pixels of the full surface, once every chunk level they need is in; the triangles
 // drawn, and the frame's difference to the frame of every chunk at its own samples
 // (the full surface's triangles): PSNR, and the share of pixels more than 8 grey
-// levels off. Also the time to measure a terrain's hierarchy.
+// levels off; and, as the floor under that difference, the full surface's frame against
+// itself moved a tenth of a pixel. Also the time to measure a terrain's hierarchy.
 //
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/ViewsBenchmark
 // (the GL renderer is printed in the context lines of the output).
@@ -290,6 +291,57 @@ const ChunkHierarchy& hierarchyOf(const VeskGrid& grid)
     return hierarchy;
 }
 
+// The frame of every chunk at its own samples (the full surface's triangles), a few
+// hundred chunks at a time so that no more than those are held at once.
+std::vector<unsigned char> fullFrame(const VeskGrid& grid, const ChunkHierarchy& hierarchy,
+                                     const SurfacePlacement& placement, const PickCamera& camera, RenderMode mode)
+{
+    const std::vector<ChunkChoice> exact = chooseChunkLevels(hierarchy, placement, camera, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    constexpr std::size_t kSlice = 256;
+    for (std::size_t first = 0; first < exact.size(); first += kSlice) {
+        ChunkBuffers slice;
+        slice.buildMilliseconds = 1 << 30;
+        slice.draw(grid, hierarchy,
+                   std::vector<ChunkChoice>(exact.begin() + first, exact.begin() + std::min(exact.size(), first + kSlice)),
+                   ChunkContent::surface(mode), true);
+        glFinish();
+        slice.release();
+    }
+    return framePixels();
+}
+
+// PSNR and the share of pixels more than 8 grey levels off, of one frame against another.
+void countDifference(benchmark::State& state, const std::vector<unsigned char>& drawn,
+                     const std::vector<unsigned char>& yardstick)
+{
+    double squares = 0.0;
+    std::size_t off = 0;
+    for (std::size_t pixel = 0; pixel < drawn.size(); pixel += 3) {
+        int grey[2] = {0, 0};
+        for (int channel = 0; channel < 3; ++channel) {
+            const double difference = double(drawn[pixel + channel]) - double(yardstick[pixel + channel]);
+            squares += difference * difference;
+            grey[0] += drawn[pixel + channel];
+            grey[1] += yardstick[pixel + channel];
+        }
+        if (std::abs(grey[0] - grey[1]) > 3 * 8)
+            ++off;
+    }
+    const double meanSquare = squares / double(drawn.size());
+    state.counters["psnr_db"] = meanSquare == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / meanSquare);
+    state.counters["off8_percent"] = 100.0 * double(off) / double(drawn.size() / 3);
+}
+
+PickCamera currentCamera()
+{
+    PickCamera camera{};
+    glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
+    glGetIntegerv(GL_VIEWPORT, camera.viewport);
+    return camera;
+}
+
 void BM_LevelOfDetailFrame(benchmark::State& state)
 {
     const auto mode = static_cast<RenderMode>(state.range(1));
@@ -297,50 +349,14 @@ void BM_LevelOfDetailFrame(benchmark::State& state)
     const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
     const ChunkHierarchy& hierarchy = hierarchyOf(grid);
     setUpView(grid, mode);
-    PickCamera camera{};
-    glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
-    glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
-    glGetIntegerv(GL_VIEWPORT, camera.viewport);
+    const PickCamera camera = currentCamera();
     const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
-
-    // The yardstick: every chunk at level 0, a few hundred at a time so that no more
-    // than those are held at once.
-    std::vector<unsigned char> full;
-    {
-        const std::vector<ChunkChoice> exact = chooseChunkLevels(hierarchy, placement, camera, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        constexpr std::size_t kSlice = 256;
-        for (std::size_t first = 0; first < exact.size(); first += kSlice) {
-            ChunkBuffers slice;
-            slice.buildMilliseconds = 1 << 30;
-            slice.draw(grid, hierarchy,
-                       std::vector<ChunkChoice>(exact.begin() + first,
-                                                exact.begin() + std::min(exact.size(), first + kSlice)),
-                       ChunkContent::surface(mode), true);
-            glFinish();
-            slice.release();
-        }
-        full = framePixels();
-    }
+    const std::vector<unsigned char> full = fullFrame(grid, hierarchy, placement, camera, mode);
 
     ChunkBuffers chunks;
     const ChunkBuffers::FrameFigures figures =
         settledFrame(chunks, grid, hierarchy, chooseChunkLevels(hierarchy, placement, camera, maxPixels), mode);
-    const std::vector<unsigned char> drawn = framePixels();
-    double squares = 0.0;
-    std::size_t off = 0;
-    for (std::size_t pixel = 0; pixel < drawn.size(); pixel += 3) {
-        int grey[2] = {0, 0};
-        for (int channel = 0; channel < 3; ++channel) {
-            const double difference = double(drawn[pixel + channel]) - double(full[pixel + channel]);
-            squares += difference * difference;
-            grey[0] += drawn[pixel + channel];
-            grey[1] += full[pixel + channel];
-        }
-        if (std::abs(grey[0] - grey[1]) > 3 * 8)
-            ++off;
-    }
-    const double meanSquare = squares / double(drawn.size());
+    countDifference(state, framePixels(), full);
 
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -349,10 +365,34 @@ void BM_LevelOfDetailFrame(benchmark::State& state)
     }
     state.counters["triangles"] = double(figures.triangles);
     state.counters["chunks"] = figures.chunks;
-    state.counters["psnr_db"] = meanSquare == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / meanSquare);
-    state.counters["off8_percent"] = 100.0 * double(off) / double(drawn.size() / 3);
     state.counters["buffer_mb"] = double(chunks.bytes()) / 1e6;
     chunks.release();
+}
+
+// The yardstick against itself: the full surface's frame, and the same frame with the
+// picture moved a tenth of a pixel sideways (a move no one sees). What differs is the
+// full frame's own aliasing (many triangles to a pixel, each pixel taking one), the
+// floor under any level-of-detail frame's difference to it.
+void BM_FullFrameMovedATenthOfAPixel(benchmark::State& state)
+{
+    const auto mode = static_cast<RenderMode>(state.range(1));
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    const ChunkHierarchy& hierarchy = hierarchyOf(grid);
+    const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+    setUpView(grid, mode);
+    const std::vector<unsigned char> full = fullFrame(grid, hierarchy, placement, currentCamera(), mode);
+    // A tenth of a pixel in normalised device coordinates, put before the projection.
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glTranslated(2.0 * 0.1 / kFrameWidth, 0.0, 0.0);
+    glMultMatrixd(projection);
+    glMatrixMode(GL_MODELVIEW);
+    std::vector<unsigned char> moved;
+    for (auto _ : state)
+        moved = fullFrame(grid, hierarchy, placement, currentCamera(), mode);
+    countDifference(state, moved, full);
 }
 
 void BM_HierarchyBuild(benchmark::State& state)
@@ -406,6 +446,8 @@ BENCHMARK(BM_BufferUpload)->ArgNames({"side"})->Args({513})->Args({1025})->Args(
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_LevelOfDetailFrame)->Apply(levelOfDetailArguments)->Unit(benchmark::kMillisecond)->Iterations(3)
     ->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime()->MeasureProcessCPUTime();
+BENCHMARK(BM_FullFrameMovedATenthOfAPixel)->ArgNames({"side", "mode"})->ArgsProduct({{2049, 4097}, {0, 2}})
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_HierarchyBuild)->ArgNames({"side"})->Args({2049})->Args({4097})->Unit(benchmark::kMillisecond)
     ->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_BandedUpload)->ArgNames({"side", "replacing", "contours"})
