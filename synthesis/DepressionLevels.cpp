@@ -104,8 +104,10 @@ class PassTable {
 public:
     explicit PassTable(int basins)
     {
-        std::size_t size = 1024;
-        while (size < std::size_t(basins) * 8)
+        // Room for about as many pairs as basins; most terrains have a few times more, and
+        // the table doubles as it fills.
+        std::size_t size = 64;
+        while (size < std::size_t(basins) * 2)
             size *= 2;
         resize(size);
     }
