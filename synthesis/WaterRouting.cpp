@@ -38,53 +38,109 @@ std::vector<int> borderSamples(int width, int height)
     return border;
 }
 
+// The eight neighbours' offsets, in index order: bit k of a donor mask stands for neighbour k.
+std::array<int, 8> neighbourOffsets(int width)
+{
+    return {-width - 1, -width, -width + 1, -1, 1, width - 1, width, width + 1};
+}
+
 // Border samples drain off the terrain; an inner one to its neighbour of steepest fall
 // in water level (the first in index order among equals), or, with none lower, it is
-// on a flat for now. Rows in parallel.
-void drainToSteepestNeighbours(int width, int height, DrainageCell* cells)
+// on a flat for now. With them, which of its eight neighbours drain into each sample,
+// as bits (one byte a sample, a quarter of what lists of donors would take, so that the
+// walk of the order stays in the cache); flats add theirs as they are routed. Rows in
+// parallel: each task works out the receivers of its rows and of the rows either side,
+// which its rows' donors need, one neighbour at a time along each row.
+void drainToSteepestNeighbours(int width, int height, Drainage& drainage)
 {
+    DrainageCell* const cells = drainage.cells.data();
+    drainage.donorMasks.resize(drainage.cells.size());
+    std::uint8_t* const masks = drainage.donorMasks.data();
+    const std::array<int, 8> offsets = neighbourOffsets(width);
     tbb::parallel_for(tbb::blocked_range<int>(0, height, rowsPerTask), [&](const tbb::blocked_range<int>& rows) {
+        const int first = std::max(0, rows.begin() - 1);
+        const int last = std::min(height, rows.end() + 1);
+        std::vector<int> receivers(std::size_t(last - first) * std::size_t(width));
         std::vector<float> levels(3 * static_cast<std::size_t>(width));
-        std::vector<float> lowest(static_cast<std::size_t>(width));
-        std::vector<int> receivers(static_cast<std::size_t>(width));
-        for (int y = rows.begin(); y < rows.end(); ++y) {
-            const int row = y * width;
+        std::vector<float> steepest(static_cast<std::size_t>(width));
+        const auto receiversOf = [&](int y) { return receivers.data() + std::size_t(y - first) * std::size_t(width); };
+        for (int y = first; y < last; ++y) {
+            int* const out = receiversOf(y);
             if (y == 0 || y == height - 1) {
-                for (int index = row; index < row + width; ++index)
-                    cells[index].receiver = Drainage::noReceiver;
+                std::fill(out, out + width, Drainage::noReceiver);
                 continue;
             }
             // The three rows' levels side by side, out of the cells they are kept in.
             for (int x = 0; x < 3 * width; ++x)
-                levels[std::size_t(x)] = cells[row - width + x].waterLevel;
-            std::fill(receivers.begin(), receivers.end(), onFlat);
-            pickSteepestLowerNeighbours(levels.data() + width + 1, width, width - 2, row + 1, lowest.data(),
-                                      receivers.data());
-            cells[row].receiver = Drainage::noReceiver;
-            cells[row + width - 1].receiver = Drainage::noReceiver;
+                levels[std::size_t(x)] = cells[(y - 1) * width + x].waterLevel;
+            out[0] = Drainage::noReceiver;
+            out[width - 1] = Drainage::noReceiver;
+            std::fill(out + 1, out + width - 1, onFlat);
+            pickSteepestLowerNeighbours(levels.data() + width + 1, width, width - 2, y * width + 1, steepest.data(),
+                                        out + 1);
+        }
+        std::vector<unsigned> rowMasks(static_cast<std::size_t>(width));
+        for (int y = rows.begin(); y < rows.end(); ++y) {
+            const int row = y * width;
+            const int* const middle = receiversOf(y);
+            for (int x = 0; x < width; ++x)
+                cells[row + x].receiver = middle[x];
+            const auto maskOnBorder = [&](int x) {
+                unsigned mask = 0;
+                int k = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        if (dx == 0 && dy == 0)
+                            continue;
+                        if (x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
+                            mask |= unsigned(receiversOf(y + dy)[x + dx] == row + x) << k;
+                        ++k;
+                    }
+                masks[row + x] = std::uint8_t(mask);
+            };
+            if (y == 0 || y == height - 1) {
+                for (int x = 0; x < width; ++x)
+                    maskOnBorder(x);
+                continue;
+            }
+            std::fill(rowMasks.begin(), rowMasks.end(), 0u);
+            for (int k = 0; k < 8; ++k) {
+                const int* const neighbours = middle + offsets[std::size_t(k)];
+                for (int x = 1; x + 1 < width; ++x)
+                    rowMasks[std::size_t(x)] |= unsigned(neighbours[x] == row + x) << k;
+            }
             for (int x = 1; x + 1 < width; ++x)
-                cells[row + x].receiver = receivers[std::size_t(x) - 1];
+                masks[row + x] = std::uint8_t(rowMasks[std::size_t(x)]);
+            maskOnBorder(0);
+            maskOnBorder(width - 1);
         }
     });
 }
 
-// Calls visit(neighbour) for each of the (up to) eight neighbours of a sample, in
-// index order. Only a border sample's neighbours need checking (and its place working out).
+// Calls visit(neighbour, k) for each of the (up to) eight neighbours of a sample, k its
+// place among the eight in index order. Only a border sample's neighbours need checking
+// (and its place working out).
 template <typename Visit> void forEachNeighbour(int index, bool onBorder, int width, int height, Visit visit)
 {
     if (!onBorder) {
+        int k = 0;
         for (const int row : {index - width, index, index + width})
             for (const int neighbour : {row - 1, row, row + 1})
                 if (neighbour != index)
-                    visit(neighbour);
+                    visit(neighbour, k++);
         return;
     }
     const int y = index / width;
     const int x = index - y * width;
+    int k = 0;
     for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if ((dx != 0 || dy != 0) && x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
-                visit(index + dy * width + dx);
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (dx == 0 && dy == 0)
+                continue;
+            if (x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
+                visit(index + dy * width + dx, k);
+            ++k;
+        }
 }
 
 // Samples on a flat drain towards the nearest sample of the same level that drains on
@@ -93,6 +149,7 @@ template <typename Visit> void forEachNeighbour(int index, bool onBorder, int wi
 void drainFlats(int width, int height, Drainage& drainage)
 {
     DrainageCell* const cells = drainage.cells.data();
+    std::uint8_t* const masks = drainage.donorMasks.data();
     std::vector<int>& flat = drainage.pending;
     flat.clear();
     for (int index = 0; index < width * height; ++index)
@@ -101,7 +158,7 @@ void drainFlats(int width, int height, Drainage& drainage)
     std::vector<int>& queue = drainage.basins;
     queue.clear();
     for (const int index : flat)
-        forEachNeighbour(index, false, width, height, [&](int neighbour) {
+        forEachNeighbour(index, false, width, height, [&](int neighbour, int) {
             if (cells[neighbour].receiver != onFlat && cells[neighbour].waterLevel == cells[index].waterLevel)
                 queue.push_back(neighbour);
         });
@@ -109,77 +166,20 @@ void drainFlats(int width, int height, Drainage& drainage)
         const int index = queue[next];
         // Only border samples drain off the terrain.
         const bool onBorder = cells[index].receiver == Drainage::noReceiver;
-        forEachNeighbour(index, onBorder, width, height, [&](int neighbour) {
+        forEachNeighbour(index, onBorder, width, height, [&](int neighbour, int k) {
             if (cells[neighbour].receiver == onFlat && cells[neighbour].waterLevel == cells[index].waterLevel) {
                 cells[neighbour].receiver = index;
+                masks[index] = std::uint8_t(masks[index] | (1u << k));
                 queue.push_back(neighbour);
             }
         });
     }
 }
 
-// The eight neighbours' offsets, in index order: bit k of a donor mask stands for neighbour k.
-std::array<int, 8> neighbourOffsets(int width)
-{
-    return {-width - 1, -width, -width + 1, -1, 1, width - 1, width, width + 1};
-}
-
-// Which of its eight neighbours drain into each sample, as bits (one byte a sample, a
-// quarter of what lists of donors would take, so the walk below stays in the cache).
-// Rows in parallel, each sample reading its neighbours' receivers; inner samples one
-// neighbour at a time along the row, out of the three rows' receivers side by side.
-void markDonors(int width, int height, Drainage& drainage)
-{
-    const DrainageCell* const cells = drainage.cells.data();
-    drainage.donorMasks.resize(drainage.cells.size());
-    std::uint8_t* const masks = drainage.donorMasks.data();
-    const std::array<int, 8> offsets = neighbourOffsets(width);
-    const auto markOnBorder = [&](int x, int y) {
-        const int index = y * width + x;
-        unsigned mask = 0;
-        int k = 0;
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                if (dx == 0 && dy == 0)
-                    continue;
-                if (x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
-                    mask |= unsigned(cells[index + dy * width + dx].receiver == index) << k;
-                ++k;
-            }
-        masks[index] = std::uint8_t(mask);
-    };
-    tbb::parallel_for(tbb::blocked_range<int>(0, height, rowsPerTask), [&](const tbb::blocked_range<int>& rows) {
-        std::vector<int> receivers(3 * static_cast<std::size_t>(width));
-        std::vector<unsigned> rowMasks(static_cast<std::size_t>(width));
-        for (int y = rows.begin(); y < rows.end(); ++y) {
-            if (y == 0 || y == height - 1) {
-                for (int x = 0; x < width; ++x)
-                    markOnBorder(x, y);
-                continue;
-            }
-            const int row = y * width;
-            for (int x = 0; x < 3 * width; ++x)
-                receivers[std::size_t(x)] = cells[row - width + x].receiver;
-            std::fill(rowMasks.begin(), rowMasks.end(), 0u);
-            const int* const middle = receivers.data() + width;
-            for (int k = 0; k < 8; ++k) {
-                const int* const neighbours = middle + offsets[std::size_t(k)];
-                for (int x = 1; x + 1 < width; ++x)
-                    rowMasks[std::size_t(x)] |= unsigned(neighbours[x] == row + x) << k;
-            }
-            for (int x = 1; x + 1 < width; ++x)
-                masks[row + x] = std::uint8_t(rowMasks[std::size_t(x)]);
-            markOnBorder(0, y);
-            markOnBorder(width - 1, y);
-        }
-    });
-}
-
 // Each group of border samples' catchments walked depth first up the drainage tree,
 // the groups in parallel, each into its own list (kept from one routing to the next).
 void orderDownstreamFirst(int width, int height, Drainage& drainage)
 {
-    markDonors(width, height, drainage);
     const std::uint8_t* const masks = drainage.donorMasks.data();
     const std::array<int, 8> neighbours = neighbourOffsets(width);
     const std::vector<int> roots = borderSamples(width, height);
@@ -208,7 +208,7 @@ void routeWater(const SampleRaster& terrain, Drainage& drainage)
 {
     drainage.cells.resize(terrain.values.size());
     fillDepressionLevels(terrain, drainage);
-    drainToSteepestNeighbours(terrain.width, terrain.height, drainage.cells.data());
+    drainToSteepestNeighbours(terrain.width, terrain.height, drainage);
     drainFlats(terrain.width, terrain.height, drainage);
     orderDownstreamFirst(terrain.width, terrain.height, drainage);
 }
