@@ -46,14 +46,16 @@ std::array<int, 8> neighbourOffsets(int width)
 
 // Border samples drain off the terrain; an inner one to its neighbour of steepest fall
 // in water level (the first in index order among equals), or, with none lower, it is
-// on a flat for now. With them, which of its eight neighbours drain into each sample,
-// as bits (one byte a sample, a quarter of what lists of donors would take, so that the
-// walk of the order stays in the cache); flats add theirs as they are routed. Rows in
-// parallel: each task works out the receivers of its rows and of the rows either side,
-// which its rows' donors need, one neighbour at a time along each row.
+// on a flat for now (listed in drainage.pending). With them, which of its eight
+// neighbours drain into each sample, as bits (one byte a sample, a quarter of what
+// lists of donors would take, so that the walk of the order stays in the cache); flats
+// add theirs as they are routed. Rows in parallel: each task works out the receivers
+// of its rows and of the rows either side, which its rows' donors need, one neighbour
+// at a time along each row.
 void drainToSteepestNeighbours(int width, int height, Drainage& drainage)
 {
     DrainageCell* const cells = drainage.cells.data();
+    std::vector<std::vector<int>> flatsByRow(static_cast<std::size_t>(height));
     drainage.donorMasks.resize(drainage.cells.size());
     std::uint8_t* const masks = drainage.donorMasks.data();
     const std::array<int, 8> offsets = neighbourOffsets(width);
@@ -83,8 +85,11 @@ void drainToSteepestNeighbours(int width, int height, Drainage& drainage)
         for (int y = rows.begin(); y < rows.end(); ++y) {
             const int row = y * width;
             const int* const middle = receiversOf(y);
-            for (int x = 0; x < width; ++x)
+            for (int x = 0; x < width; ++x) {
                 cells[row + x].receiver = middle[x];
+                if (middle[x] == onFlat)
+                    flatsByRow[std::size_t(y)].push_back(row + x);
+            }
             const auto maskOnBorder = [&](int x) {
                 unsigned mask = 0;
                 int k = 0;
@@ -115,6 +120,9 @@ void drainToSteepestNeighbours(int width, int height, Drainage& drainage)
             maskOnBorder(width - 1);
         }
     });
+    drainage.pending.clear();
+    for (const std::vector<int>& flats : flatsByRow)
+        drainage.pending.insert(drainage.pending.end(), flats.begin(), flats.end());
 }
 
 // Calls visit(neighbour, k) for each of the (up to) eight neighbours of a sample, k its
@@ -150,11 +158,7 @@ void drainFlats(int width, int height, Drainage& drainage)
 {
     DrainageCell* const cells = drainage.cells.data();
     std::uint8_t* const masks = drainage.donorMasks.data();
-    std::vector<int>& flat = drainage.pending;
-    flat.clear();
-    for (int index = 0; index < width * height; ++index)
-        if (cells[index].receiver == onFlat)
-            flat.push_back(index);
+    const std::vector<int>& flat = drainage.pending;
     std::vector<int>& queue = drainage.basins;
     queue.clear();
     for (const int index : flat)
