@@ -1,10 +1,11 @@
 #include "app/OperationRunner.h"
 
+#include "views/BackgroundPriority.h"
+
 #include <QEventLoop>
 #include <QFutureWatcher>
 #include <QProgressDialog>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <atomic>
 #include <cstdint>
@@ -82,7 +83,7 @@ OperationRunner::Outcome OperationRunner::run(const QString& step,
     QEventLoop loop;
     QFutureWatcher<void> watcher;
     connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(QtConcurrent::run([&work, &progress, &outOfMemory] {
+    watcher.setFuture(background_priority::runInBackground([&work, &progress, &outOfMemory] {
         try {
             work(progress);
         } catch (const std::bad_alloc&) {

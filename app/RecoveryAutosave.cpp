@@ -1,9 +1,9 @@
 #include "app/RecoveryAutosave.h"
 
 #include "diagnostics/Diagnostics.h"
+#include "views/BackgroundPriority.h"
 
 #include <QFile>
-#include <QtConcurrent/QtConcurrent>
 
 #include <unistd.h>
 
@@ -68,7 +68,7 @@ void RecoveryAutosave::prepareSnapshot()
     const Source screens = source_();
     shapeSessionPartLike(screens.left, snapshot_->left);
     shapeSessionPartLike(screens.right, snapshot_->right);
-    preparer_.setFuture(QtConcurrent::run([snapshot = snapshot_.get()] {
+    preparer_.setFuture(background_priority::runInBackground([snapshot = snapshot_.get()] {
         touchPages(snapshot->left);
         touchPages(snapshot->right);
     }));
@@ -84,14 +84,15 @@ void RecoveryAutosave::snapshotAndWrite()
     copySessionPart(screens.left, snapshot_->left);
     copySessionPart(screens.right, snapshot_->right);
     snapshot_->window = screens.window;
-    writer_.setFuture(QtConcurrent::run([fileName = fileName_, snapshot = std::move(snapshot_)]() mutable {
-        WriteResult result;
-        result.written =
-            writeSessionFile(fileName, snapshot->left, snapshot->right, snapshot->window, result.errorText);
-        // The copy is freed here, off the GUI thread.
-        snapshot.reset();
-        return result;
-    }));
+    writer_.setFuture(
+        background_priority::runInBackground([fileName = fileName_, snapshot = std::move(snapshot_)]() mutable {
+            WriteResult result;
+            result.written =
+                writeSessionFile(fileName, snapshot->left, snapshot->right, snapshot->window, result.errorText);
+            // The copy is freed here, off the GUI thread.
+            snapshot.reset();
+            return result;
+        }));
 }
 
 void RecoveryAutosave::writeFinished()

@@ -10,12 +10,15 @@
 // 16,385² one from `talvane-fbm 16385 huge`, say), the left screen loads it, its chunks
 // come in, and the camera turns through 36 poses, each painted: the longest gap of the
 // GUI thread over all of it, and the process's peak resident memory (VmHWM) at the end.
+// Over that gap, the time the GUI thread ran and the time it was runnable but waited for
+// a core (Linux's schedstat; the rest it was blocked), and when the gap ended.
 //
 // Run: xvfb-run -a -s "-screen 0 1600x1200x24" build/release/bench/WindowResponsivenessBenchmark
 
 #include "AppTestSupport.h"
 #include "WindowBenchmarkMain.h"
 #include "GuiHeartbeat.h"
+#include "ThreadCpuWait.h"
 
 #include "app/TalvaneMainWindow.h"
 #include "diagnostics/CollectingSink.h"
@@ -82,7 +85,22 @@ void BM_LargeTerrainLoadedAndTurned(benchmark::State& state)
     for (auto _ : state) {
         ScriptedWindow scripted;
         TalvaneMainWindow* window = scripted.window.get();
+        // Over the longest gap: how long the GUI thread ran, how long it waited for a core,
+        // and when the gap ended.
+        ThreadCpuWait previous = ThreadCpuWait::now();
+        ThreadCpuWait overLongestGap;
+        qint64 longestSoFar = 0;
+        qint64 gapEndsAt = 0;
         GuiHeartbeat heartbeat;
+        heartbeat.timer.callOnTimeout([&] {
+            const ThreadCpuWait reading = ThreadCpuWait::now();
+            if (heartbeat.longestGap > longestSoFar) {
+                longestSoFar = heartbeat.longestGap;
+                overLongestGap = {reading.runningMs - previous.runningMs, reading.waitingMs - previous.waitingMs};
+                gapEndsAt = heartbeat.clock.elapsed();
+            }
+            previous = reading;
+        });
         if (!scripted.exposed || !window->openTerrainLeft(path)) {
             state.SkipWithError("the window or the terrain could not be set up");
             return;
@@ -93,6 +111,9 @@ void BM_LargeTerrainLoadedAndTurned(benchmark::State& state)
             processEventsFor(250);
         }
         state.counters["longestGapMs"] = static_cast<double>(heartbeat.longestGap);
+        state.counters["gapRunningMs"] = overLongestGap.runningMs;
+        state.counters["gapWaitingMs"] = overLongestGap.waitingMs;
+        state.counters["gapEndsAtMs"] = static_cast<double>(gapEndsAt);
         state.counters["beats"] = heartbeat.beats;
     }
     state.counters["peakResidentMB"] = peakResidentMegabytes();

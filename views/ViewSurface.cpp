@@ -2,10 +2,9 @@
 
 #include "diagnostics/Diagnostics.h"
 #include "grid/MatrixShape.h"
+#include "views/BackgroundPriority.h"
 #include "views/ChunkSelection.h"
 #include "views/SurfaceCoordinates.h"
-
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <GL/gl.h>
 
@@ -132,7 +131,7 @@ void ViewSurface::startLevelOfDetailJob(VeskGrid& grid, RenderMode colouring)
     job_ = job;
     VeskGrid* const target = &grid;
     // No normals: chunk meshes take theirs from the heights (24 bytes a sample saved).
-    watcher_.setFuture(QtConcurrent::run([job, target] {
+    watcher_.setFuture(background_priority::runInBackground([job, target] {
         if (readsSurfaceData(job->request.mode))
             target->ensureSurfaceAnalysis();
         const bool cancelled = job->cancel.load();
@@ -297,7 +296,7 @@ void ViewSurface::startFill(VeskGrid& grid, const SurfaceRequest& request)
     job->makesNormals = request.vertices && (!grid.normalsValid || !surfaceIsDrawable(grid));
     job_ = job;
     VeskGrid* const target = &grid;
-    watcher_.setFuture(QtConcurrent::run([job, target] {
+    watcher_.setFuture(background_priority::runInBackground([job, target] {
         job->filled = fill(*target, job->request, job->arrays, &job->cancel);
         job->done = true;
     }));
