@@ -7,6 +7,7 @@
 #include "io/SampleLimit.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -211,12 +212,15 @@ std::size_t PngImageDecoder::pixelOffset() const
 
 namespace {
 
+// One four-byte store rather than four single bytes: byte stores may alias anything, so
+// the compiler would reload the decoder's fields after each, and could not vectorise.
 void setPixel(unsigned char* pixel, int red, int green, int blue, int alpha)
 {
-    pixel[0] = static_cast<unsigned char>(red);
-    pixel[1] = static_cast<unsigned char>(green);
-    pixel[2] = static_cast<unsigned char>(blue);
-    pixel[3] = static_cast<unsigned char>(alpha);
+    const auto byte = [](int value) { return static_cast<std::uint32_t>(value & 0xFF); };
+    const std::uint32_t word = std::endian::native == std::endian::little
+                                   ? byte(red) | byte(green) << 8 | byte(blue) << 16 | byte(alpha) << 24
+                                   : byte(red) << 24 | byte(green) << 16 | byte(blue) << 8 | byte(alpha);
+    std::memcpy(pixel, &word, sizeof word);
 }
 
 } // namespace
@@ -262,7 +266,8 @@ void PngImageDecoder::writePixels(const unsigned char* samples, int count)
     const std::size_t step = isInterlaced() ? static_cast<std::size_t>(adam7Pass(pass).stepX) * 4 : 4;
     if (!isInterlaced())
         outputOffset += static_cast<std::size_t>(count) * 4;
-    const int* key = transparencyKey;
+    // Copied, so that the stores into the pixels are not taken to change them.
+    const int key[3] = {transparencyKey[0], transparencyKey[1], transparencyKey[2]};
     int written = count;
 
     if (format.isGrey16()) {

@@ -5,10 +5,21 @@
 
 #include <algorithm>
 
-float pngPixelHeight(unsigned char red, unsigned char green, unsigned char blue)
+namespace {
+
+// Inlined in the loop over a row, which pngPixelHeight (callable from other libraries)
+// would not be.
+inline float luminanceHeight(unsigned char red, unsigned char green, unsigned char blue)
 {
     const float luminance = 0.299f * red + 0.587f * green + 0.114f * blue;
     return luminance * 3.9215686f;
+}
+
+} // namespace
+
+float pngPixelHeight(unsigned char red, unsigned char green, unsigned char blue)
+{
+    return luminanceHeight(red, green, blue);
 }
 
 float pngGrey16Height(std::uint16_t sample)
@@ -24,7 +35,7 @@ void pngRowHeights(const unsigned char* rgba, const std::uint16_t* grey16, int w
         return;
     }
     for (int column = 0; column < width; ++column, rgba += 4)
-        heights[column] = pngPixelHeight(rgba[0], rgba[1], rgba[2]);
+        heights[column] = luminanceHeight(rgba[0], rgba[1], rgba[2]);
 }
 
 bool refuseUndecodedPng(const PngImageDecoder& decoder, int result, const QString& pngName, QString& errorText)
