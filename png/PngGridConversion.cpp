@@ -22,6 +22,8 @@
 
 namespace {
 
+// Each decoded row's heights go into the ring, waiting there for room when the writer is
+// a ring's worth of rows behind.
 class RingRows : public PngRowSink {
 public:
     explicit RingRows(HeightRowRing& ring) : ring(ring) {}
