@@ -1,5 +1,7 @@
 #include "grid/FloatRowsReader.h"
 
+#include "grid/MemoryPopulation.h"
+
 #include <algorithm>
 #include <bit>
 #include <condition_variable>
@@ -12,6 +14,8 @@ namespace {
 
 // Rows are read a band of about this many bytes at a time.
 constexpr std::size_t kBandBytes = std::size_t{1} << 20;
+// The stretch whose pages the caller's thread makes present at a time: one huge page.
+constexpr std::size_t kPopulatedValues = (std::size_t{1} << 21) / sizeof(float);
 
 void swapFromFileOrder(float* values, std::size_t count, bool bigEndian)
 {
@@ -44,6 +48,12 @@ public:
     {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [&] { return valuesRead_ >= values || ended_; });
+        return valuesRead_;
+    }
+
+    std::size_t valuesRead()
+    {
+        const std::lock_guard lock(mutex_);
         return valuesRead_;
     }
 
@@ -102,6 +112,18 @@ FloatRowsOutcome readFloatRows(std::FILE* file, float* to, int rows, std::size_t
         reader = std::thread(read);
     } catch (const std::system_error&) {
         read();
+    }
+    // While the reader copies into the rows from the first on (taking the page faults of
+    // that fresh memory), this thread takes those of the last rows, 2 MiB at a time from
+    // the end, until it meets the reader: how the faults are shared adapts to their cost.
+    if (reader.joinable()) {
+        for (std::size_t from = total; from > 0;) {
+            const std::size_t begin = (from - 1) / kPopulatedValues * kPopulatedValues;
+            if (begin < progress.valuesRead() + bandValues)
+                break;
+            populateForWriting(to + begin, (from - begin) * sizeof(float));
+            from = begin;
+        }
     }
     std::size_t available = 0;
     for (int row = 0; row < rows; ++row) {

@@ -8,7 +8,8 @@
 // first, read as they are into their place a band of rows at a time. Each row is put in
 // this machine's byte order and handed to the caller in turn while the next band is read
 // on another core, so that the system's copy and the page faults of the fresh memory it
-// goes to overlap the caller's checks.
+// goes to overlap the caller's checks; the caller's thread first takes the page faults
+// of the last rows, from the end until it meets the reader, so two cores share them.
 struct FloatRowsOutcome {
     bool readFailed = false; // the last row handed over came short through a read error
 };

@@ -22,6 +22,11 @@ struct Band {
     std::size_t length = 0;
 };
 
+std::size_t rowsPerBand(std::size_t typicalRow)
+{
+    return std::max<std::size_t>(1, kBandBytes / (std::max<std::size_t>(1, typicalRow) * 8 + 1));
+}
+
 } // namespace
 
 std::size_t longestHeightRowText(std::size_t count)
@@ -36,13 +41,24 @@ char* formatHeightRow(std::span<const float> values, char* text)
     return text;
 }
 
+std::size_t heightRowsInFlight(std::size_t columns)
+{
+    return kBandsInFlight * rowsPerBand(columns);
+}
+
 void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
                      const std::function<std::span<const float>(std::size_t)>& rowValues)
 {
+    writeHeightRows(out, rowCount, rowValues, HeightRowPacing{});
+}
+
+void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
+                     const std::function<std::span<const float>(std::size_t)>& rowValues,
+                     const HeightRowPacing& pacing)
+{
     if (rowCount == 0)
         return;
-    const std::size_t typicalRow = std::max<std::size_t>(1, rowValues(0).size());
-    const std::size_t rowsPerBand = std::max<std::size_t>(1, kBandBytes / (typicalRow * 8 + 1));
+    const std::size_t bandRows = rowsPerBand(rowValues(0).size());
     std::size_t nextRow = 0;
     PipelineItemPool<Band> bands;
     auto cutBand = [&](tbb::flow_control& control) -> Band* {
@@ -52,8 +68,12 @@ void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
         }
         Band* const band = bands.take();
         band->firstRow = nextRow;
-        band->endRow = std::min(rowCount, nextRow + rowsPerBand);
+        band->endRow = std::min(rowCount, nextRow + bandRows);
         nextRow = band->endRow;
+        // Waiting here, in the one serial stage before the formatting, holds up no band
+        // already cut: those are formatted and written meanwhile.
+        if (pacing.waitForRows)
+            pacing.waitForRows(band->endRow);
         return band;
     };
     auto formatBand = [&](Band* band) {
@@ -72,6 +92,8 @@ void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
     };
     auto writeBand = [&](Band* band) {
         out.text(std::string_view(band->text.get(), band->length));
+        if (pacing.rowsWritten)
+            pacing.rowsWritten(band->endRow);
         bands.giveBack(band);
     };
     tbb::parallel_pipeline(kBandsInFlight,

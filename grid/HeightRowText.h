@@ -13,6 +13,21 @@
 void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
                      const std::function<std::span<const float>(std::size_t)>& rowValues);
 
+// The same for rows that are made while they are written (see HeightRowRing): rows below
+// `end` are read only after waitForRows(end) returns, and rowsWritten(end) says they will
+// not be read again. A maker that may run heightRowsInFlight(columns) rows ahead of the
+// last written row never waits for a writer that waits for it, whatever the cores.
+struct HeightRowPacing {
+    std::function<void(std::size_t)> waitForRows;
+    std::function<void(std::size_t)> rowsWritten;
+};
+void writeHeightRows(FixedFormatWriter& out, std::size_t rowCount,
+                     const std::function<std::span<const float>(std::size_t)>& rowValues,
+                     const HeightRowPacing& pacing);
+
+// The rows writeHeightRows may hold at once for rows of `columns` values.
+std::size_t heightRowsInFlight(std::size_t columns);
+
 // Room one line of `count` values can take.
 std::size_t longestHeightRowText(std::size_t count);
 

@@ -2,6 +2,7 @@
 
 #include "png/PngDecoder.h"
 #include "png/PngPixelFormat.h"
+#include "png/PngRowSink.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,11 @@
 // After decodeFile the caller reads imageWidth, imageHeight and pixels. An image that
 // could not be started (unsupported format, refused size) stays 0 x 0; an image whose
 // data ends early keeps the pixels decoded so far and zeros everywhere else.
+//
+// A decoder given a row sink (deliverRowsTo) hands the rows there instead: pixels and
+// greySamples16 then hold one row of a non-interlaced image, not the whole image, so
+// a large image costs a few kilobytes rather than four bytes a pixel, and its first
+// rows can be used while the rest is decoded.
 class PngImageDecoder : public PngDecoder {
 public:
     // The largest image accepted: each side 1 to 2^20 pixels and at most 2^27 pixels in
@@ -30,13 +36,16 @@ public:
 
     int imageWidth = 0;
     int imageHeight = 0;
-    // RGBA, rows top to bottom; cleared to zero before decoding. A 16-bit sample
-    // gives its high byte.
+    // RGBA, rows top to bottom (the current row only when rows go to a sink); cleared
+    // to zero before decoding. A 16-bit sample gives its high byte.
     std::vector<unsigned char> pixels;
     // The grey samples of a 16-bit grey or grey + alpha image at their full depth, one
-    // per pixel, rows top to bottom, cleared to zero before decoding; empty for every
-    // other format.
+    // per pixel, rows top to bottom (as pixels), cleared to zero before decoding; empty
+    // for every other format.
     std::vector<std::uint16_t> greySamples16;
+
+    // Rows go to sink (not owned) from the next decode on; call before decoding.
+    void deliverRowsTo(PngRowSink& sink) { rowSink = &sink; }
 
     // True when every line of the image (every pass when interlaced) was decoded.
     bool imageComplete() const;
@@ -62,6 +71,9 @@ private:
     void writePackedSample(int sample);
     void writePaletteEntry(std::size_t offset, int index);
     void store(std::size_t offset, int red, int green, int blue, int alpha);
+    void deliverRow(int row);
+    void clearRow();
+    void deliverRemainingRows();
 
     PngPixelFormat format{0, 0};
     int filterDistance = 1;  // bytes back to a byte's left neighbour (format.filterDistance())
@@ -80,4 +92,7 @@ private:
     unsigned char* previousLine = nullptr;
     std::size_t lineBufferBytes = 0;
     std::int64_t writtenPixels = 0;
+    PngRowSink* rowSink = nullptr;
+    bool rowByRow = false; // pixels hold the current row only, handed over when it ends
+    int rowsDelivered = 0;
 };

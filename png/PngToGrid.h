@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+class PngImageDecoder;
+
 // Turns a PNG height image into terrain heights and an ASCII grid. The window's
 // "Convert PNG" action and the command-line tool both call these.
 
@@ -19,6 +21,10 @@ float pngPixelHeight(unsigned char red, unsigned char green, unsigned char blue)
 // 8-bit rule gives for white and black. Alpha is ignored. (A heightmap whose range
 // is known maps 0..65535 to that range instead: formats/HeightmapScaling.h.)
 float pngGrey16Height(std::uint16_t sample);
+
+// The heights of one decoded row (PngImageDecoder's RGBA pixels, and for a 16-bit grey
+// image its whole samples, else null), by the two rules above.
+void pngRowHeights(const unsigned char* rgba, const std::uint16_t* grey16, int width, float* heights);
 
 struct PngHeightImage {
     int width = 0;
@@ -38,13 +44,19 @@ bool readPngHeightImage(const QString& pngPath, PngHeightImage& image, QString& 
 // The same for a PNG file's bytes held in memory; pngName names them in the error text.
 bool readPngHeightImage(std::string_view pngBytes, const QString& pngName, PngHeightImage& image, QString& errorText);
 
+// True, with the error text for the user, when a decode ended without an image: the
+// file did not decode (result, decodeFile's) or no pixel of it did.
+bool refuseUndecodedPng(const PngImageDecoder& decoder, int result, const QString& pngName, QString& errorText);
+
 // The whole grid text of an image, as convertPngToGrid writes it.
 std::string pngGridText(const PngHeightImage& image);
 
-// Decodes pngPath and writes the grid to gridPath (the name as given). The PNG is
-// decoded first, so a refused PNG creates no file, and a write that fails leaves the
-// file that was at gridPath as it was. On failure returns false with the
-// error text for the user.
+// Decodes pngPath and writes the grid to gridPath (the name as given), the same bytes
+// as pngGridText. Rows are formatted and written while later ones are decoded (on
+// another thread), and the grid replaces any file at gridPath only once it is whole
+// and the image decoded: a PNG refused at any point, or a write that fails, leaves the
+// file that was at gridPath as it was (a refused header creates no file at all). On
+// failure returns false with the error text for the user.
 bool convertPngToGrid(const QString& pngPath, const QString& gridPath, QString& errorText);
 
 // The grid file name for a name a user chose: ".grd" appended unless it is there.
