@@ -44,6 +44,21 @@ std::array<int, 8> neighbourOffsets(int width)
     return {-width - 1, -width, -width + 1, -1, 1, width - 1, width, width + 1};
 }
 
+// Calls visit(dx, dy, k) for each neighbour of sample (x, y) that lies inside the
+// terrain, k its place among the eight in index order.
+template <typename Visit> void forEachNeighbourInside(int x, int y, int width, int height, Visit visit)
+{
+    int k = 0;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (dx == 0 && dy == 0)
+                continue;
+            if (x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
+                visit(dx, dy, k);
+            ++k;
+        }
+}
+
 // Border samples drain off the terrain; an inner one to its neighbour of steepest fall
 // in water level (the first in index order among equals), or, with none lower, it is
 // on a flat for now (listed in drainage.pending). With them, which of its eight
@@ -92,15 +107,9 @@ void drainToSteepestNeighbours(int width, int height, Drainage& drainage)
             }
             const auto maskOnBorder = [&](int x) {
                 unsigned mask = 0;
-                int k = 0;
-                for (int dy = -1; dy <= 1; ++dy)
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        if (dx == 0 && dy == 0)
-                            continue;
-                        if (x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
-                            mask |= unsigned(receiversOf(y + dy)[x + dx] == row + x) << k;
-                        ++k;
-                    }
+                forEachNeighbourInside(x, y, width, height, [&](int dx, int dy, int k) {
+                    mask |= unsigned(receiversOf(y + dy)[x + dx] == row + x) << k;
+                });
                 masks[row + x] = std::uint8_t(mask);
             };
             if (y == 0 || y == height - 1) {
@@ -139,16 +148,8 @@ template <typename Visit> void forEachNeighbour(int index, bool onBorder, int wi
         return;
     }
     const int y = index / width;
-    const int x = index - y * width;
-    int k = 0;
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) {
-            if (dx == 0 && dy == 0)
-                continue;
-            if (x + dx >= 0 && y + dy >= 0 && x + dx < width && y + dy < height)
-                visit(index + dy * width + dx, k);
-            ++k;
-        }
+    forEachNeighbourInside(index - y * width, y, width, height,
+                           [&](int dx, int dy, int k) { visit(index + dy * width + dx, k); });
 }
 
 // Samples on a flat drain towards the nearest sample of the same level that drains on
