@@ -85,3 +85,22 @@ TEST(WaterRouting, ThePlainFloodsLevelsAndASoundOrderOnATerrainFullOfTies)
     routeWater(terrain, drainage);
     expectSoundDrainage(terrain, drainage);
 }
+
+// Water takes the steepest way down, fall over distance: on a plane falling 3 m a cell
+// to the west and 1 m to the north, west (3 m a cell) is steeper than north-west (4 m
+// over 1.41 cells), though north-west is lower. The lowest neighbour would send every
+// river along the diagonals.
+TEST(WaterRouting, WaterTakesTheSteepestWayNotTheLowestNeighbour)
+{
+    SampleRaster terrain(30, 20);
+    for (int y = 0; y < terrain.height; ++y)
+        for (int x = 0; x < terrain.width; ++x)
+            terrain.at(x, y) = float(3 * x + y);
+    Drainage drainage;
+    routeWater(terrain, drainage);
+    expectSoundDrainage(terrain, drainage);
+    for (int y = 1; y + 1 < terrain.height; ++y)
+        for (int x = 1; x + 1 < terrain.width; ++x)
+            ASSERT_EQ(drainage.cells[std::size_t(y * terrain.width + x)].receiver, y * terrain.width + x - 1)
+                << x << ", " << y;
+}
