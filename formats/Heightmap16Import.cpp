@@ -38,9 +38,15 @@ bool findSidecar(const QString& fileName, std::optional<HeightmapSidecar>& found
 
 bool fillGrid(const QString& fileName, int width, int height, const std::uint16_t* samples,
               const std::optional<HeightmapRange>& given, const std::optional<HeightmapSidecar>& sidecar,
-              VeskGrid& grid)
+              VeskGrid& grid, QString& errorText)
 {
     const HeightmapRange range = given ? *given : sidecar ? sidecar->range : HeightmapRange{};
+    if (!isTerrainHeightRange(range))
+        return refuse(grid,
+                      QStringLiteral("The height range %1 to %2 is not a range of heights a terrain can hold")
+                          .arg(range.minimum)
+                          .arg(range.maximum),
+                      errorText);
     const float cellSize = sidecar && sidecar->cellSize > 0.0f ? sidecar->cellSize
                                                                 : cellSizeFromDegrees(pngGridCellSizeDegrees);
     startLoad(grid, "16-bit heightmap");
@@ -79,7 +85,7 @@ bool loadDecodedHeightmap(const QString& fileName, int width, int height, const 
     }
     if (static_cast<long long>(samples.size()) != static_cast<long long>(width) * height)
         return refuse(grid, QStringLiteral("%1 holds fewer samples than its size").arg(fileName), errorText);
-    return fillGrid(fileName, width, height, samples.data(), range, sidecar, grid);
+    return fillGrid(fileName, width, height, samples.data(), range, sidecar, grid, errorText);
 }
 
 bool loadRaw16Heightmap(const QString& fileName, const std::optional<HeightmapRange>& range, VeskGrid& grid,
@@ -126,5 +132,5 @@ bool loadRaw16Heightmap(const QString& fileName, const std::optional<HeightmapRa
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<std::uint16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-    return fillGrid(fileName, static_cast<int>(width), static_cast<int>(height), samples.data(), range, sidecar, grid);
+    return fillGrid(fileName, static_cast<int>(width), static_cast<int>(height), samples.data(), range, sidecar, grid, errorText);
 }

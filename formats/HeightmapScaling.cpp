@@ -4,6 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+bool isTerrainHeightRange(const HeightmapRange& range)
+{
+    const double largest = std::numeric_limits<float>::max();
+    return std::abs(range.minimum) <= largest && std::abs(range.maximum) <= largest &&
+           range.minimum <= range.maximum;
+}
 
 float heightOfSample(std::uint16_t sample, const HeightmapRange& range)
 {

@@ -14,6 +14,10 @@ struct HeightmapRange {
     double maximum = 1000.0;
 };
 
+// Both ends finite and within a float, the maximum not below the minimum: only such a
+// range maps every sample to a height a terrain can hold.
+bool isTerrainHeightRange(const HeightmapRange& range);
+
 float heightOfSample(std::uint16_t sample, const HeightmapRange& range);
 std::uint16_t sampleOfHeight(float height, const HeightmapRange& range);
 

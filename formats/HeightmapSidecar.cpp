@@ -65,9 +65,8 @@ bool readHeightmapSidecar(const QString& path, HeightmapSidecar& sidecar, QStrin
     read.cellSize = static_cast<float>(object.value(QStringLiteral("cellSize")).toDouble());
     if (read.width < 1 || read.height < 1)
         return refuse(QStringLiteral("its width and height must be at least 1"));
-    if (!std::isfinite(read.range.minimum) || !std::isfinite(read.range.maximum) ||
-        read.range.maximum < read.range.minimum)
-        return refuse(QStringLiteral("its height range is not a range"));
+    if (!isTerrainHeightRange(read.range))
+        return refuse(QStringLiteral("its height range is not a range of heights a terrain can hold"));
     // A cell size beyond a float would become an infinite one.
     if (!std::isfinite(read.cellSize))
         return refuse(QStringLiteral("its cell size is beyond the largest a terrain can have"));

@@ -205,6 +205,10 @@ TEST(CliRasterFormats, SixteenBitPngWrittenByLibpngTakesTheHeightRange)
 
     EXPECT_EQ(runCli({"info", sampleGrid(), "--height-range=0,1"}).exitCode, 1);
     EXPECT_EQ(runCli({"info", png, "--height-range=0"}).exitCode, 2);
+    // A range beyond a float would make infinite heights, from the option or a sidecar.
+    expectRefused(runCli({"info", png, "--height-range=0,1e300"}), "is not a range of heights a terrain can hold");
+    writeFileBytes(png + ".json", R"({"width": 64, "height": 32, "minHeight": 0, "maxHeight": 1e39, "cellSize": 30})");
+    expectRefused(runCli({"info", png}), "its height range is not a range of heights a terrain can hold");
 }
 
 TEST(CliRasterFormats, FormatAndBandOptions)
