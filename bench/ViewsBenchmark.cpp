@@ -354,13 +354,15 @@ void BM_LevelOfDetailFrame(benchmark::State& state)
     const std::vector<unsigned char> full = fullFrame(grid, hierarchy, placement, camera, mode);
 
     ChunkBuffers chunks;
-    const ChunkBuffers::FrameFigures figures =
-        settledFrame(chunks, grid, hierarchy, chooseChunkLevels(hierarchy, placement, camera, maxPixels), mode);
+    const auto choices = [&] {
+        return chooseChunkLevelsWithin(hierarchy, placement, camera, maxPixels, screenTriangleBudget(camera));
+    };
+    const ChunkBuffers::FrameFigures figures = settledFrame(chunks, grid, hierarchy, choices(), mode);
     countDifference(state, framePixels(), full);
 
     for (auto _ : state) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        chunks.draw(grid, hierarchy, chooseChunkLevels(hierarchy, placement, camera, maxPixels), ChunkContent::surface(mode), true);
+        chunks.draw(grid, hierarchy, choices(), ChunkContent::surface(mode), true);
         glFinish();
     }
     state.counters["triangles"] = double(figures.triangles);

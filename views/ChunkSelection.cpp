@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace {
 
@@ -108,6 +109,39 @@ std::vector<ChunkChoice> chooseChunkLevels(const ChunkHierarchy& hierarchy, cons
         while (level > 0 && !withinBound(level))
             --level;
         choices.push_back({chunk, level});
+    }
+    return choices;
+}
+
+long long chunkTriangles(const ChunkHierarchy& hierarchy, int chunk, int level)
+{
+    const int step = 1 << level;
+    const auto cells = [step](int first, int last) { return static_cast<long long>((last - first + step - 1) / step); };
+    return 2 * cells(hierarchy.firstColumn(chunk), hierarchy.lastColumn(chunk))
+         * cells(hierarchy.firstRow(chunk), hierarchy.lastRow(chunk));
+}
+
+long long screenTriangleBudget(const PickCamera& camera)
+{
+    return static_cast<long long>(camera.viewport[2]) * camera.viewport[3];
+}
+
+std::vector<ChunkChoice> chooseChunkLevelsWithin(const ChunkHierarchy& hierarchy, const SurfacePlacement& placement,
+                                                 const PickCamera& camera, float maxPixels, long long triangleBudget)
+{
+    const auto triangles = [&](const std::vector<ChunkChoice>& choices) {
+        long long total = 0;
+        for (const ChunkChoice& choice : choices)
+            total += chunkTriangles(hierarchy, choice.chunk, choice.level);
+        return total;
+    };
+    std::vector<ChunkChoice> choices = chooseChunkLevels(hierarchy, placement, camera, maxPixels);
+    if (maxPixels <= 0.0f)
+        return choices;
+    float bound = maxPixels;
+    while (triangles(choices) > triangleBudget && bound < 1024.0f * maxPixels) {
+        bound *= std::numbers::sqrt2_v<float>;
+        choices = chooseChunkLevels(hierarchy, placement, camera, bound);
     }
     return choices;
 }

@@ -36,3 +36,19 @@ inline constexpr double kCellPixelsPerErrorPixel = 2.0;
 // depths from below, and a box reaching the eye's plane takes level 0.
 std::vector<ChunkChoice> chooseChunkLevels(const ChunkHierarchy& hierarchy, const SurfacePlacement& placement,
                                            const PickCamera& camera, float maxPixels);
+
+// The triangles of a chunk's surface at a level (its skirts left out).
+long long chunkTriangles(const ChunkHierarchy& hierarchy, int chunk, int level);
+
+// What a frame may draw: as many triangles as the view has pixels, about what a software
+// rasteriser draws in 60 ms, and more than any pixel can show.
+long long screenTriangleBudget(const PickCamera& camera);
+
+// chooseChunkLevels, drawing at most about triangleBudget triangles: where the bound
+// would draw more, it is loosened by steps of sqrt 2 until the frame fits (or up to 1024
+// times, chunks reaching the eye's plane keeping level 0). The bound is conservative for a
+// chunk that runs from near the eye into the distance, its far cells then being far
+// below a pixel, so those are what the looser bound takes first. maxPixels 0 keeps level 0
+// everywhere, whatever the budget.
+std::vector<ChunkChoice> chooseChunkLevelsWithin(const ChunkHierarchy& hierarchy, const SurfacePlacement& placement,
+                                                 const PickCamera& camera, float maxPixels, long long triangleBudget);

@@ -242,6 +242,37 @@ private slots:
         QVERIFY(coarseChunks > 20);
     }
 
+    // A frame beyond its triangle budget loosens the bound until it fits, never drawing
+    // a chunk finer than the bound alone chose; within the budget the choice is the bound's.
+    void aFrameBeyondItsTriangleBudgetIsCoarsenedToFitIt()
+    {
+        VeskGrid grid;
+        fillTestGrid(grid, 400, 330, 20.0f, roughHills);
+        ChunkHierarchy hierarchy;
+        QVERIFY(hierarchy.build(grid));
+        const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+        const PickCamera camera = viewCamera(400, 300, {-2.0, -2.0, -3.0}, 1.5, {-80.0, 0.0, 30.0});
+        const auto triangles = [&](const std::vector<ChunkChoice>& choices) {
+            long long total = 0;
+            for (const ChunkChoice& choice : choices)
+                total += chunkTriangles(hierarchy, choice.chunk, choice.level);
+            return total;
+        };
+        const std::vector<ChunkChoice> bounded = chooseChunkLevels(hierarchy, placement, camera, 1.0f);
+        const long long wanted = triangles(bounded);
+        QVERIFY(wanted > 4000);
+        const std::vector<ChunkChoice> budgeted =
+            chooseChunkLevelsWithin(hierarchy, placement, camera, 1.0f, wanted / 4);
+        QVERIFY2(triangles(budgeted) <= wanted / 4, qPrintable(QString::number(triangles(budgeted))));
+        QCOMPARE(budgeted.size(), bounded.size());
+        for (std::size_t i = 0; i < bounded.size(); ++i)
+            QVERIFY(budgeted[i].chunk == bounded[i].chunk && budgeted[i].level >= bounded[i].level);
+        const std::vector<ChunkChoice> roomy = chooseChunkLevelsWithin(hierarchy, placement, camera, 1.0f, wanted);
+        QVERIFY(std::equal(roomy.begin(), roomy.end(), bounded.begin(), bounded.end(),
+                           [](const ChunkChoice& a, const ChunkChoice& b) { return a.chunk == b.chunk && a.level == b.level; }));
+        QCOMPARE(chooseChunkLevelsWithin(hierarchy, placement, camera, 0.0f, 1).front().level, 0);
+    }
+
     // The rough terrain under a grazing camera, at a bound that mixes levels: no white
     // pixel inside the full drawing's outline (away from its silhouette).
     void everyFrameMakesMeshesHoweverLongDrawingTheHeldOnesTakes()
