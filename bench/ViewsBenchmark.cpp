@@ -355,7 +355,7 @@ void BM_LevelOfDetailFrame(benchmark::State& state)
 
     ChunkBuffers chunks;
     const auto choices = [&] {
-        return chooseChunkLevelsWithin(hierarchy, placement, camera, maxPixels, screenTriangleBudget(camera));
+        return chooseChunkLevelsWithin(hierarchy, placement, camera, maxPixels, screenTriangleBudget(camera, maxPixels));
     };
     const ChunkBuffers::FrameFigures figures = settledFrame(chunks, grid, hierarchy, choices(), mode);
     countDifference(state, framePixels(), full);

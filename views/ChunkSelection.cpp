@@ -121,9 +121,10 @@ long long chunkTriangles(const ChunkHierarchy& hierarchy, int chunk, int level)
          * cells(hierarchy.firstRow(chunk), hierarchy.lastRow(chunk));
 }
 
-long long screenTriangleBudget(const PickCamera& camera)
+long long screenTriangleBudget(const PickCamera& camera, float maxPixels)
 {
-    return static_cast<long long>(camera.viewport[2]) * camera.viewport[3];
+    const double pixels = double(camera.viewport[2]) * double(camera.viewport[3]);
+    return maxPixels > 0.0f ? static_cast<long long>(pixels / (double(maxPixels) * double(maxPixels))) : 0;
 }
 
 std::vector<ChunkChoice> chooseChunkLevelsWithin(const ChunkHierarchy& hierarchy, const SurfacePlacement& placement,

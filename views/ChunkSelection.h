@@ -40,9 +40,10 @@ std::vector<ChunkChoice> chooseChunkLevels(const ChunkHierarchy& hierarchy, cons
 // The triangles of a chunk's surface at a level (its skirts left out).
 long long chunkTriangles(const ChunkHierarchy& hierarchy, int chunk, int level);
 
-// What a frame may draw: as many triangles as the view has pixels, about what a software
-// rasteriser draws in 60 ms, and more than any pixel can show.
-long long screenTriangleBudget(const PickCamera& camera);
+// What a frame may draw within a bound of maxPixels: a triangle for every square of
+// maxPixels x maxPixels pixels in the view, twice what cells of up to twice the bound
+// need across the whole view; at 1 pixel about what llvmpipe draws in 60 ms.
+long long screenTriangleBudget(const PickCamera& camera, float maxPixels);
 
 // chooseChunkLevels, drawing at most about triangleBudget triangles: where the bound
 // would draw more, it is loosened by steps of sqrt 2 until the frame fits (or up to 1024

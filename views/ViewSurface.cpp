@@ -108,8 +108,8 @@ void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& conten
     // While a worker reads or changes the grid, or the hierarchy is of older heights,
     // only the chunks held are drawn.
     const bool gridFree = job_ == nullptr && hierarchyCurrent_;
-    chunks_.draw(grid, hierarchy_,
-                 chooseChunkLevelsWithin(hierarchy_, placement, camera, maxScreenError_, screenTriangleBudget(camera)),
+    const long long budget = screenTriangleBudget(camera, maxScreenError_);
+    chunks_.draw(grid, hierarchy_, chooseChunkLevelsWithin(hierarchy_, placement, camera, maxScreenError_, budget),
                  content, gridFree);
     if (gridFree && chunks_.lastFrame().standIns > 0)
         emit chunksDue();
