@@ -291,19 +291,20 @@ const ChunkHierarchy& hierarchyOf(const VeskGrid& grid)
     return hierarchy;
 }
 
-// The frame of every chunk at its own samples (the full surface's triangles), a few
-// hundred chunks at a time so that no more than those are held at once.
+// The frame of every chunk at its own samples (the full surface's triangles), about a
+// million samples' chunks at a time so that no more than those are held at once.
 std::vector<unsigned char> fullFrame(const VeskGrid& grid, const ChunkHierarchy& hierarchy,
                                      const SurfacePlacement& placement, const PickCamera& camera, RenderMode mode)
 {
     const std::vector<ChunkChoice> exact = chooseChunkLevels(hierarchy, placement, camera, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    constexpr std::size_t kSlice = 256;
-    for (std::size_t first = 0; first < exact.size(); first += kSlice) {
+    const std::size_t chunkSamples = std::size_t(hierarchy.chunkCells() + 1) * std::size_t(hierarchy.chunkCells() + 1);
+    const std::size_t chunksPerSlice = std::max<std::size_t>(1, (std::size_t(1) << 20) / chunkSamples);
+    for (std::size_t first = 0; first < exact.size(); first += chunksPerSlice) {
         ChunkBuffers slice;
         slice.buildMilliseconds = 1 << 30;
         slice.draw(grid, hierarchy,
-                   std::vector<ChunkChoice>(exact.begin() + first, exact.begin() + std::min(exact.size(), first + kSlice)),
+                   std::vector<ChunkChoice>(exact.begin() + first, exact.begin() + std::min(exact.size(), first + chunksPerSlice)),
                    ChunkContent::surface(mode), true);
         glFinish();
         slice.release();
