@@ -33,6 +33,21 @@ float roughHills(int row, int column)
          + 6.0f * noise;
 }
 
+// The rough hills on 400 x 330 samples, their hierarchy measured (empty if that failed)
+// and placed as the views place them.
+struct RoughHillsInChunks {
+    VeskGrid grid;
+    ChunkHierarchy hierarchy;
+    SurfacePlacement placement;
+
+    RoughHillsInChunks()
+    {
+        fillTestGrid(grid, 400, 330, 20.0f, roughHills);
+        hierarchy.build(grid);
+        placement = {surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+    }
+};
+
 // Where a pixel lands on screen for a point in the surface's coordinates; false behind the eye.
 bool project(const PickCamera& camera, double x, double y, double z, double& px, double& py)
 {
@@ -217,11 +232,11 @@ private slots:
     // the bound on screen, measured by projecting each sample and the mesh above or below it.
     void everyDrawnChunkStaysWithinTheBoundOnScreen()
     {
-        VeskGrid grid;
-        fillTestGrid(grid, 400, 330, 20.0f, roughHills);
-        ChunkHierarchy hierarchy;
-        QVERIFY(hierarchy.build(grid));
-        const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+        const RoughHillsInChunks hills;
+        QVERIFY(!hills.hierarchy.empty());
+        const VeskGrid& grid = hills.grid;
+        const ChunkHierarchy& hierarchy = hills.hierarchy;
+        const SurfacePlacement& placement = hills.placement;
         std::mt19937 random(27); // a fixed seed: the same poses every run
         std::uniform_real_distribution<double> unit(0.0, 1.0);
         int coarseChunks = 0;
@@ -246,31 +261,28 @@ private slots:
     // a chunk finer than the bound alone chose; within the budget the choice is the bound's.
     void aFrameBeyondItsTriangleBudgetIsCoarsenedToFitIt()
     {
-        VeskGrid grid;
-        fillTestGrid(grid, 400, 330, 20.0f, roughHills);
-        ChunkHierarchy hierarchy;
-        QVERIFY(hierarchy.build(grid));
-        const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
+        const RoughHillsInChunks hills;
+        QVERIFY(!hills.hierarchy.empty());
         const PickCamera camera = viewCamera(400, 300, {-2.0, -2.0, -3.0}, 1.5, {-80.0, 0.0, 30.0});
         const auto triangles = [&](const std::vector<ChunkChoice>& choices) {
             long long total = 0;
             for (const ChunkChoice& choice : choices)
-                total += chunkTriangles(hierarchy, choice.chunk, choice.level);
+                total += chunkTriangles(hills.hierarchy, choice.chunk, choice.level);
             return total;
         };
-        const std::vector<ChunkChoice> bounded = chooseChunkLevels(hierarchy, placement, camera, 1.0f);
+        const std::vector<ChunkChoice> bounded = chooseChunkLevels(hills.hierarchy, hills.placement, camera, 1.0f);
         const long long wanted = triangles(bounded);
         QVERIFY(wanted > 4000);
         const std::vector<ChunkChoice> budgeted =
-            chooseChunkLevelsWithin(hierarchy, placement, camera, 1.0f, wanted / 4);
+            chooseChunkLevelsWithin(hills.hierarchy, hills.placement, camera, 1.0f, wanted / 4);
         QVERIFY2(triangles(budgeted) <= wanted / 4, qPrintable(QString::number(triangles(budgeted))));
         QCOMPARE(budgeted.size(), bounded.size());
         for (std::size_t i = 0; i < bounded.size(); ++i)
             QVERIFY(budgeted[i].chunk == bounded[i].chunk && budgeted[i].level >= bounded[i].level);
-        const std::vector<ChunkChoice> roomy = chooseChunkLevelsWithin(hierarchy, placement, camera, 1.0f, wanted);
+        const std::vector<ChunkChoice> roomy = chooseChunkLevelsWithin(hills.hierarchy, hills.placement, camera, 1.0f, wanted);
         QVERIFY(std::equal(roomy.begin(), roomy.end(), bounded.begin(), bounded.end(),
                            [](const ChunkChoice& a, const ChunkChoice& b) { return a.chunk == b.chunk && a.level == b.level; }));
-        QCOMPARE(chooseChunkLevelsWithin(hierarchy, placement, camera, 0.0f, 1).front().level, 0);
+        QCOMPARE(chooseChunkLevelsWithin(hills.hierarchy, hills.placement, camera, 0.0f, 1).front().level, 0);
     }
 
     // The rough terrain under a grazing camera, at a bound that mixes levels: no white
