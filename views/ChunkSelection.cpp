@@ -113,12 +113,18 @@ std::vector<ChunkChoice> chooseChunkLevels(const ChunkHierarchy& hierarchy, cons
     return choices;
 }
 
-long long chunkTriangles(const ChunkHierarchy& hierarchy, int chunk, int level)
+long long chosenTriangles(const ChunkHierarchy& hierarchy, const std::vector<ChunkChoice>& choices)
 {
-    const int step = 1 << level;
-    const auto cells = [step](int first, int last) { return static_cast<long long>((last - first + step - 1) / step); };
-    return 2 * cells(hierarchy.firstColumn(chunk), hierarchy.lastColumn(chunk))
-         * cells(hierarchy.firstRow(chunk), hierarchy.lastRow(chunk));
+    long long total = 0;
+    for (const ChunkChoice& choice : choices) {
+        const int step = 1 << choice.level;
+        const auto cells = [step](int first, int last) {
+            return static_cast<long long>((last - first + step - 1) / step);
+        };
+        total += 2 * cells(hierarchy.firstColumn(choice.chunk), hierarchy.lastColumn(choice.chunk))
+               * cells(hierarchy.firstRow(choice.chunk), hierarchy.lastRow(choice.chunk));
+    }
+    return total;
 }
 
 long long screenTriangleBudget(const PickCamera& camera, float maxPixels)
@@ -130,17 +136,11 @@ long long screenTriangleBudget(const PickCamera& camera, float maxPixels)
 std::vector<ChunkChoice> chooseChunkLevelsWithin(const ChunkHierarchy& hierarchy, const SurfacePlacement& placement,
                                                  const PickCamera& camera, float maxPixels, long long triangleBudget)
 {
-    const auto triangles = [&](const std::vector<ChunkChoice>& choices) {
-        long long total = 0;
-        for (const ChunkChoice& choice : choices)
-            total += chunkTriangles(hierarchy, choice.chunk, choice.level);
-        return total;
-    };
     std::vector<ChunkChoice> choices = chooseChunkLevels(hierarchy, placement, camera, maxPixels);
     if (maxPixels <= 0.0f)
         return choices;
     float bound = maxPixels;
-    while (triangles(choices) > triangleBudget && bound < 1024.0f * maxPixels) {
+    while (chosenTriangles(hierarchy, choices) > triangleBudget && bound < 1024.0f * maxPixels) {
         bound *= std::numbers::sqrt2_v<float>;
         choices = chooseChunkLevels(hierarchy, placement, camera, bound);
     }

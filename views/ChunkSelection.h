@@ -37,8 +37,8 @@ inline constexpr double kCellPixelsPerErrorPixel = 2.0;
 std::vector<ChunkChoice> chooseChunkLevels(const ChunkHierarchy& hierarchy, const SurfacePlacement& placement,
                                            const PickCamera& camera, float maxPixels);
 
-// The triangles of a chunk's surface at a level (its skirts left out).
-long long chunkTriangles(const ChunkHierarchy& hierarchy, int chunk, int level);
+// The triangles of the chosen chunks' surfaces (their skirts left out).
+long long chosenTriangles(const ChunkHierarchy& hierarchy, const std::vector<ChunkChoice>& choices);
 
 // What a frame may draw within a bound of maxPixels: a triangle for every square of
 // maxPixels x maxPixels pixels in the view, twice what cells of up to twice the bound

@@ -265,10 +265,7 @@ private slots:
         QVERIFY(!hills.hierarchy.empty());
         const PickCamera camera = viewCamera(400, 300, {-2.0, -2.0, -3.0}, 1.5, {-80.0, 0.0, 30.0});
         const auto triangles = [&](const std::vector<ChunkChoice>& choices) {
-            long long total = 0;
-            for (const ChunkChoice& choice : choices)
-                total += chunkTriangles(hills.hierarchy, choice.chunk, choice.level);
-            return total;
+            return chosenTriangles(hills.hierarchy, choices);
         };
         const std::vector<ChunkChoice> bounded = chooseChunkLevels(hills.hierarchy, hills.placement, camera, 1.0f);
         const long long wanted = triangles(bounded);
