@@ -9,8 +9,8 @@
 // (GL_RASTERIZER_DISCARD, rasterise:0): what remains is the submission and vertex work,
 // and the difference to the whole frame llvmpipe's triangle setup and rasterising.
 //
-// Levels of detail: frames of 2,049², 4,097² and 8,193² terrains (16,385² with
-// TALVANE_BENCH_16385=1; it holds about 1 GB of heights) drawn chunk by chunk within 0.5, 1 and 2
+// Levels of detail: frames of 2,049², 4,097² and 8,193² terrains, sine bands and fBm
+// (fbm:1), (16,385² with TALVANE_BENCH_16385=1; it holds about 1 GB of heights) drawn chunk by chunk within 0.5, 1 and 2
 // pixels of the full surface, once every chunk level they need is in; the triangles
 // drawn, and the frame's difference to the frame of every chunk at its own samples
 // (the full surface's triangles): PSNR, and the share of pixels more than 8 grey
@@ -24,6 +24,7 @@
 
 #include "diagnostics/CollectingSink.h"
 #include "grid/VeskGrid.h"
+#include "tools/fbm/FbmTerrain.h"
 #include "views/CameraFraming.h"
 #include "views/ChunkBuffers.h"
 #include "views/ChunkHierarchy.h"
@@ -59,24 +60,45 @@ constexpr int kFrameWidth = 800;
 constexpr int kFrameHeight = 600;
 constexpr int kLargestFullSurfaceSide = 4097;
 
-// A rough terrain of side x side samples, up to 4,097² with the normals, curvature and slope the full-surface frames draw.
-const VeskGrid& terrain(int side)
+// The terrains drawn: sine bands, whose colourings all show bands and whose ripple of
+// about 7 samples' period is finer than a pixel at 4,097² (so the full surface's frame
+// is aliased there), and fBm terrain from the fBm generator, rough at every scale as
+// real terrain is.
+enum class Terrain { bands = 0, fbm = 1 };
+
+// Counts the terrains made, so that a hierarchy is measured again for a new one (which may
+// well be allocated where the last one was).
+int terrainsMade = 0;
+
+void fillWithBands(VeskGrid& grid, int side)
+{
+    grid.resize(side, side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const double u = 6.0 * x / side;
+            const double v = 6.0 * y / side;
+            grid.heights[y][x] = static_cast<float>(500.0 + 300.0 * std::sin(u) * std::cos(v * 1.3)
+                                                    + 60.0 * std::sin(5.0 * u + v)
+                                                    + 4.0 * std::sin(0.9 * x) * std::cos(0.7 * y));
+        }
+}
+
+// A terrain of side x side samples, up to 4,097² with the normals, curvature and slope the full-surface frames draw.
+const VeskGrid& terrain(int side, Terrain kind = Terrain::bands)
 {
     // One terrain at a time: a 4,097² one holds well over a gigabyte.
     static std::unique_ptr<VeskGrid> grid;
-    if (!grid || grid->width != side) {
+    static Terrain madeKind = Terrain::bands;
+
+    if (!grid || grid->width != side || madeKind != kind) {
         grid.reset();
         grid = std::make_unique<VeskGrid>();
-        grid->resize(side, side);
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x) {
-                // Broad hills, ridges and a fine ripple, so that every colouring has bands to show.
-                const double u = 6.0 * x / side;
-                const double v = 6.0 * y / side;
-                grid->heights[y][x] = static_cast<float>(500.0 + 300.0 * std::sin(u) * std::cos(v * 1.3)
-                                                         + 60.0 * std::sin(5.0 * u + v)
-                                                         + 4.0 * std::sin(0.9 * x) * std::cos(0.7 * y));
-            }
+        if (kind == Terrain::fbm)
+            *grid = makeFbmTerrain(side, 1);
+        else
+            fillWithBands(*grid, side);
+        madeKind = kind;
+        ++terrainsMade;
         grid->hasData = true;
         grid->cellSize = 30.0f;
         diagnostics::SilentSink quiet;
@@ -281,12 +303,10 @@ ChunkBuffers::FrameFigures settledFrame(ChunkBuffers& chunks, const VeskGrid& gr
 const ChunkHierarchy& hierarchyOf(const VeskGrid& grid)
 {
     static ChunkHierarchy hierarchy;
-    static const VeskGrid* measured = nullptr;
-    static int measuredWidth = 0;
-    if (measured != &grid || measuredWidth != grid.width) {
+    static int measured = -1;
+    if (measured != terrainsMade) {
         hierarchy.build(grid);
-        measured = &grid;
-        measuredWidth = grid.width;
+        measured = terrainsMade;
     }
     return hierarchy;
 }
@@ -347,7 +367,7 @@ void BM_LevelOfDetailFrame(benchmark::State& state)
 {
     const auto mode = static_cast<RenderMode>(state.range(1));
     const float maxPixels = static_cast<float>(state.range(2)) / 2.0f;
-    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)), static_cast<Terrain>(state.range(3)));
     const ChunkHierarchy& hierarchy = hierarchyOf(grid);
     setUpView(grid, mode);
     const PickCamera camera = currentCamera();
@@ -378,8 +398,8 @@ void BM_LevelOfDetailFrame(benchmark::State& state)
 // floor under any level-of-detail frame's difference to it.
 void BM_FullFrameMovedATenthOfAPixel(benchmark::State& state)
 {
-    const auto mode = static_cast<RenderMode>(state.range(1));
-    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)));
+    const auto mode = static_cast<RenderMode>(state.range(2));
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)), static_cast<Terrain>(state.range(1)));
     const ChunkHierarchy& hierarchy = hierarchyOf(grid);
     const SurfacePlacement placement{surface_coordinates::cellScale(grid.cellSize), grid.minHeight};
     setUpView(grid, mode);
@@ -410,14 +430,24 @@ void BM_HierarchyBuild(benchmark::State& state)
 
 void levelOfDetailArguments(benchmark::internal::Benchmark* benchmark)
 {
-    benchmark->ArgNames({"side", "mode", "twice_pixels"});
+    benchmark->ArgNames({"side", "mode", "twice_pixels", "fbm"});
     std::vector<int> sides{2049, 4097, 8193};
     if (const char* huge = std::getenv("TALVANE_BENCH_16385"); huge != nullptr && huge[0] == '1')
         sides.push_back(16385);
     for (const int side : sides)
-        for (const RenderMode mode : {RenderMode::Plain, RenderMode::HeightColours})
-            for (const int twicePixels : {1, 2, 4})
-                benchmark->Args({side, static_cast<int>(mode), twicePixels});
+        for (const Terrain kind : {Terrain::bands, Terrain::fbm})
+            for (const RenderMode mode : {RenderMode::Plain, RenderMode::HeightColours})
+                for (const int twicePixels : {1, 2, 4})
+                    benchmark->Args({side, static_cast<int>(mode), twicePixels, static_cast<int>(kind)});
+}
+
+void floorArguments(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->ArgNames({"side", "fbm", "mode"});
+    for (const int side : {2049, 4097})
+        for (const Terrain kind : {Terrain::bands, Terrain::fbm})
+            for (const RenderMode mode : {RenderMode::Plain, RenderMode::HeightColours})
+                benchmark->Args({side, static_cast<int>(kind), static_cast<int>(mode)});
 }
 
 // Sizes outermost, so that each terrain is made once.
@@ -449,7 +479,7 @@ BENCHMARK(BM_BufferUpload)->ArgNames({"side"})->Args({513})->Args({1025})->Args(
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_LevelOfDetailFrame)->Apply(levelOfDetailArguments)->Unit(benchmark::kMillisecond)->Iterations(3)
     ->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime()->MeasureProcessCPUTime();
-BENCHMARK(BM_FullFrameMovedATenthOfAPixel)->ArgNames({"side", "mode"})->ArgsProduct({{2049, 4097}, {0, 2}})
+BENCHMARK(BM_FullFrameMovedATenthOfAPixel)->Apply(floorArguments)
     ->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_HierarchyBuild)->ArgNames({"side"})->Args({2049})->Args({4097})->Unit(benchmark::kMillisecond)
     ->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
