@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,6 +30,24 @@ void touchPages(VeskGrid& grid)
         touchPages(level);
 }
 
+// The matrices a session keeps of a screen, each beside the snapshot's; false when a
+// shape differs.
+using MatrixPairs = std::vector<std::pair<const FloatMatrix*, FloatMatrix*>>;
+
+bool pairMatrices(const VeskGrid& from, VeskGrid& into, MatrixPairs& pairs)
+{
+    const auto add = [&](const FloatMatrix& matrix, FloatMatrix& copy) {
+        pairs.emplace_back(&matrix, &copy);
+        return matrix.rows() == copy.rows() && matrix.columns() == copy.columns();
+    };
+    if (from.details.size() != into.details.size() || !add(from.heights, into.heights))
+        return false;
+    for (std::size_t level = 0; level < from.details.size(); ++level)
+        if (!add(from.details[level], into.details[level]))
+            return false;
+    return true;
+}
+
 } // namespace
 
 RecoveryAutosave::RecoveryAutosave(QString fileName, std::function<Source()> source, QObject* parent)
@@ -35,7 +55,9 @@ RecoveryAutosave::RecoveryAutosave(QString fileName, std::function<Source()> sou
 {
     dueTimer_.setSingleShot(true);
     connect(&dueTimer_, &QTimer::timeout, this, &RecoveryAutosave::prepareSnapshot);
-    connect(&preparer_, &QFutureWatcher<void>::finished, this, &RecoveryAutosave::snapshotAndWrite);
+    connect(&preparer_, &QFutureWatcher<void>::finished, this, &RecoveryAutosave::startCopy);
+    copyTimer_.setSingleShot(true);
+    connect(&copyTimer_, &QTimer::timeout, this, &RecoveryAutosave::copySomeValues);
     connect(&writer_, &QFutureWatcher<WriteResult>::finished, this, &RecoveryAutosave::writeFinished);
 }
 
@@ -74,16 +96,52 @@ void RecoveryAutosave::prepareSnapshot()
     }));
 }
 
-void RecoveryAutosave::snapshotAndWrite()
+void RecoveryAutosave::startCopy()
 {
     if (!snapshot_) // the file was removed meanwhile
         return;
-    // The newest state: changes made while the memory was made ready are in it too.
+    // The newest state: changes made while the memory was made ready are in it too (a
+    // matrix of the same shape keeps the memory made ready).
     const Source screens = source_();
-    writingChange_ = changeCount_;
-    copySessionPart(screens.left, snapshot_->left);
-    copySessionPart(screens.right, snapshot_->right);
+    shapeSessionPartLike(screens.left, snapshot_->left);
+    shapeSessionPartLike(screens.right, snapshot_->right);
+    copyingChange_ = changeCount_;
+    copiedValues_ = 0;
+    copySomeValues();
+}
+
+void RecoveryAutosave::copySomeValues()
+{
+    const Source screens = source_();
+    MatrixPairs pairs;
+    const bool sameShapes = pairMatrices(screens.left, snapshot_->left, pairs)
+                         && pairMatrices(screens.right, snapshot_->right, pairs);
+    if (changeCount_ != copyingChange_ || !sameShapes) {
+        abandonCopy();
+        return;
+    }
+    std::size_t skipped = 0;
+    std::size_t left = valuesPerTurn_;
+    std::size_t total = 0;
+    for (const auto& [matrix, copy] : pairs) {
+        const std::size_t count = matrix->valueCount();
+        total += count;
+        const std::size_t from = std::max(copiedValues_, skipped) - skipped;
+        const std::size_t taken = from < count ? std::min(count - from, left) : 0;
+        if (taken > 0)
+            std::memcpy(copy->data() + from, matrix->data() + from, taken * sizeof(float));
+        copiedValues_ += taken;
+        left -= taken;
+        skipped += count;
+    }
+    if (copiedValues_ < total) {
+        copyTimer_.start(0);
+        return;
+    }
+    copySessionPartFields(screens.left, snapshot_->left);
+    copySessionPartFields(screens.right, snapshot_->right);
     snapshot_->window = screens.window;
+    writingChange_ = copyingChange_;
     writer_.setFuture(
         background_priority::runInBackground([fileName = fileName_, snapshot = std::move(snapshot_)]() mutable {
             WriteResult result;
@@ -93,6 +151,16 @@ void RecoveryAutosave::snapshotAndWrite()
             snapshot.reset();
             return result;
         }));
+}
+
+// A terrain changed before the copy was whole: a write of the newest state follows, as
+// after any change.
+void RecoveryAutosave::abandonCopy()
+{
+    copyTimer_.stop();
+    snapshot_.reset();
+    writing_ = false;
+    startWriteWhenDue();
 }
 
 void RecoveryAutosave::writeFinished()
@@ -113,6 +181,7 @@ void RecoveryAutosave::writeFinished()
 void RecoveryAutosave::removeFile()
 {
     dueTimer_.stop();
+    copyTimer_.stop();
     preparer_.waitForFinished();
     snapshot_.reset();
     writer_.waitForFinished();

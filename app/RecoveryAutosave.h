@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -18,7 +20,9 @@
 // previous file or the new one whole. The snapshot is made in two steps so that the GUI
 // thread only copies bytes: its memory is allocated in the screens' shapes and a worker
 // touches every page of it (the page faults of hundreds of megabytes cost more than the
-// copy), then the GUI thread copies what a session keeps into it. One write at a time;
+// copy), then the GUI thread copies what a session keeps into it, valuesPerTurn values a
+// turn of its event loop (a gigabyte at once would hold it up for a tenth of a second);
+// a change of a terrain before the copy is whole starts it again. One write at a time;
 // changes made while one runs are written together when it ends, from the newest state;
 // writes start at most once every minimum interval, so quick cheap changes are coalesced.
 class RecoveryAutosave : public QObject {
@@ -26,6 +30,8 @@ class RecoveryAutosave : public QObject {
 
 public:
     static constexpr int defaultMinimumIntervalMs = 3000;
+    // 32 MB: a few milliseconds of copying.
+    static constexpr std::size_t defaultValuesPerTurn = std::size_t{8} << 20;
 
     // What to save, read on the GUI thread: the screens' grids (valid during the call)
     // and the window's choices.
@@ -40,6 +46,7 @@ public:
     ~RecoveryAutosave() override;
 
     void setMinimumInterval(int milliseconds) { minimumIntervalMs_ = milliseconds; }
+    void setValuesPerTurn(std::size_t values) { valuesPerTurn_ = std::max<std::size_t>(1, values); }
 
     // A terrain changed: a write of the new state follows.
     void terrainChanged();
@@ -66,7 +73,9 @@ private:
 
     void startWriteWhenDue();
     void prepareSnapshot();
-    void snapshotAndWrite();
+    void startCopy();
+    void copySomeValues();
+    void abandonCopy();
     void writeFinished();
 
     QString fileName_;
@@ -76,6 +85,11 @@ private:
     int writingChange_ = 0;
     int writtenChange_ = 0;
     bool writing_ = false; // from the preparation until the write has ended
+    std::size_t valuesPerTurn_ = defaultValuesPerTurn;
+    // The change the copy under way is of, and how many values of the matrices it has copied.
+    int copyingChange_ = 0;
+    std::size_t copiedValues_ = 0;
+    QTimer copyTimer_;
     std::unique_ptr<TerrainSession> snapshot_;
     QTimer dueTimer_;
     QElapsedTimer sinceLastWrite_;

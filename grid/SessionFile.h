@@ -33,12 +33,12 @@ struct TerrainSession {
 bool writeSessionFile(const QString& fileName, const VeskGrid& left, const VeskGrid& right,
                       const QJsonObject& window, QString& errorText);
 
-// What of a grid a session keeps (heights, details, cell size, georeferencing, name,
-// statistics), copied into `into` without the surface data drawn from the heights.
-// Matrices of `into` that already have the shape keep their memory, so a copy into memory
-// made ready beforehand (shapeSessionPartLike, its pages touched) only moves bytes. It
-// reads only those fields, so it may run while a worker makes the grid's normals.
-void copySessionPart(const VeskGrid& from, VeskGrid& into);
+// What of a grid a session keeps besides its matrices (cell size, georeferencing, name,
+// statistics), copied into `into`; the caller copies the heights and details, which it
+// may do a part at a time into memory made ready beforehand (shapeSessionPartLike, its
+// pages touched). It reads only those fields, so it may run while a worker makes the
+// grid's normals.
+void copySessionPartFields(const VeskGrid& from, VeskGrid& into);
 // Gives `into`'s matrices the shapes of what a session keeps of `grid`, their values
 // allocated and not yet written.
 void shapeSessionPartLike(const VeskGrid& grid, VeskGrid& into);

@@ -127,16 +127,12 @@ bool addScreen(SessionArchive& archive, const VeskGrid& grid, const std::string&
 
 } // namespace
 
-void copySessionPart(const VeskGrid& from, VeskGrid& into)
+void copySessionPartFields(const VeskGrid& from, VeskGrid& into)
 {
     into.width = from.width;
     into.height = from.height;
     into.hasData = from.hasData;
     into.cellSize = from.cellSize;
-    into.heights = from.heights;
-    into.details.resize(from.details.size());
-    for (std::size_t level = 0; level < from.details.size(); ++level)
-        into.details[level] = from.details[level];
     into.maxHeight = from.maxHeight;
     into.minHeight = from.minHeight;
     into.averageHeight = from.averageHeight;

@@ -15,7 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -94,6 +96,44 @@ private slots:
             QVERIFY(saved.right.heights == right.heights && saved.right.details == right.details);
             QVERIFY(saved.left.cellSize == left.cellSize && saved.right.cellSize == right.cellSize);
         }
+    }
+
+    // The snapshot is copied a part at a time: a change of a terrain in the middle of the
+    // copy starts it again, so the first file written holds one state whole, the newest.
+    void aChangeWhileTheSnapshotIsCopiedStartsTheCopyAgain()
+    {
+        const auto terrainOf = [](int width, int height, float value) {
+            VeskGrid grid;
+            grid.resize(width, height);
+            grid.heights.assign(std::size_t(height), std::size_t(width), value);
+            grid.hasData = true;
+            return grid;
+        };
+        VeskGrid left = terrainOf(40, 30, 1.0f);
+        const VeskGrid right = terrainOf(20, 10, 5.0f);
+        QTemporaryDir folder;
+        RecoveryAutosave* autosave = nullptr;
+        int sourceCalls = 0;
+        RecoveryAutosave saver(folder.filePath(QStringLiteral("work.talvane")), [&] {
+            // 1,400 values at 100 a turn: the eighth look is in the middle of the copy.
+            if (++sourceCalls == 8) {
+                left.heights.assign(30, 40, 2.0f);
+                autosave->terrainChanged();
+            }
+            return RecoveryAutosave::Source{left, right, QJsonObject{}};
+        });
+        autosave = &saver;
+        saver.setMinimumInterval(0);
+        saver.setValuesPerTurn(100);
+        QSignalSpy written(&saver, &RecoveryAutosave::written);
+        saver.terrainChanged();
+        QVERIFY(written.wait(10000));
+        QCOMPARE(written.first().first().toInt(), 2);
+        TerrainSession saved;
+        QString errorText;
+        QVERIFY2(readSessionFile(saver.fileName(), saved, errorText), qPrintable(errorText));
+        QVERIFY(saved.left.heights == left.heights);
+        QVERIFY(saved.right.heights == right.heights);
     }
 
     void workLeftBehindIsOfferedWithItsTimeAndRestored()
