@@ -197,6 +197,37 @@ void ChunkBuffers::drawEntry(Entry& entry, const ChunkHierarchy& hierarchy, int 
     ++lastFrame_.chunks;
 }
 
+void ChunkBuffers::warmUp(const ChunkContent& content)
+{
+    if (content.curves || warmedUp_ == content)
+        return;
+    warmedUp_ = content;
+    // Laid out as a chunk mesh's vertices: position, normal and, coloured, a colour.
+    const bool coloured = content.colouring != RenderMode::Plain;
+    const int floatsPerVertex = coloured ? 9 : 6;
+    std::vector<float> vertices(static_cast<std::size_t>(3 * floatsPerVertex), 0.0f);
+    for (int vertex = 0; vertex < 3; ++vertex)
+        vertices[static_cast<std::size_t>(vertex * floatsPerVertex + 5)] = 1.0f;
+    const std::uint32_t indices[3] = {0, 1, 2};
+    unsigned vertexBuffer = makeBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(float));
+    unsigned indexBuffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, indices, sizeof(indices));
+    QOpenGLFunctions& gl = functions();
+    const GLsizei stride = static_cast<GLsizei>(floatsPerVertex * sizeof(float));
+    beginLitArrays(coloured);
+    gl.glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glVertexPointer(3, GL_FLOAT, stride, byteOffset(0));
+    glNormalPointer(GL_FLOAT, stride, byteOffset(3 * sizeof(float)));
+    if (coloured)
+        glColorPointer(3, GL_FLOAT, stride, byteOffset(6 * sizeof(float)));
+    gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_INT, nullptr);
+    gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+    endLitArrays(coloured);
+    deleteBuffer(vertexBuffer);
+    deleteBuffer(indexBuffer);
+}
+
 void ChunkBuffers::evictUnused()
 {
     if (bytes_ <= kMostBytes)

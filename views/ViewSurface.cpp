@@ -95,8 +95,10 @@ void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& conten
         if (!levelsOfDetailReady(grid, colouring) && grid.hasData)
             startLevelOfDetailJob(grid, colouring);
     }
-    if (hierarchy_.empty())
+    if (hierarchy_.empty()) {
+        chunks_.warmUp(content);
         return;
+    }
     PickCamera camera{};
     glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
     glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
