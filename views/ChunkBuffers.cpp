@@ -38,6 +38,16 @@ unsigned makeBuffer(GLenum target, const void* data, std::size_t bytes)
     return name;
 }
 
+// Points the lit arrays into the bound vertex buffer, laid out as a surface chunk mesh's.
+void pointSurfaceArrays(int floatsPerVertex, bool coloured)
+{
+    const GLsizei stride = static_cast<GLsizei>(floatsPerVertex * sizeof(float));
+    glVertexPointer(3, GL_FLOAT, stride, byteOffset(0));
+    glNormalPointer(GL_FLOAT, stride, byteOffset(3 * sizeof(float)));
+    if (coloured)
+        glColorPointer(3, GL_FLOAT, stride, byteOffset(6 * sizeof(float)));
+}
+
 void deleteBuffer(unsigned& name)
 {
     if (name != 0) {
@@ -157,17 +167,14 @@ ChunkBuffers::Entry* ChunkBuffers::make(const VeskGrid& grid, const ChunkHierarc
 void ChunkBuffers::drawEntry(Entry& entry, const ChunkHierarchy& hierarchy, int chunk)
 {
     QOpenGLFunctions& gl = functions();
-    const GLsizei stride = static_cast<GLsizei>(entry.floatsPerVertex * sizeof(float));
     gl.glBindBuffer(GL_ARRAY_BUFFER, entry.vertices);
-    glVertexPointer(3, GL_FLOAT, stride, byteOffset(0));
     gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, entry.indices);
     if (content_.curves) {
+        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(entry.floatsPerVertex * sizeof(float)), byteOffset(0));
         glDrawElements(GL_LINES, entry.indexCount, GL_UNSIGNED_INT, nullptr);
         lastFrame_.segments += entry.indexCount / 2;
     } else {
-        glNormalPointer(GL_FLOAT, stride, byteOffset(3 * sizeof(float)));
-        if (content_.colouring != RenderMode::Plain)
-            glColorPointer(3, GL_FLOAT, stride, byteOffset(6 * sizeof(float)));
+        pointSurfaceArrays(entry.floatsPerVertex, content_.colouring != RenderMode::Plain);
         // The surface and the skirts needed, each run of consecutive indices in one draw.
         int first = 0;
         int count = entry.surfaceIndices;
@@ -202,9 +209,8 @@ void ChunkBuffers::warmUp(const ChunkContent& content)
     if (content.curves || warmedUp_ == content)
         return;
     warmedUp_ = content;
-    // Laid out as a chunk mesh's vertices: position, normal and, coloured, a colour.
     const bool coloured = content.colouring != RenderMode::Plain;
-    const int floatsPerVertex = coloured ? 9 : 6;
+    const int floatsPerVertex = surfaceFloatsPerVertex(coloured);
     std::vector<float> vertices(static_cast<std::size_t>(3 * floatsPerVertex), 0.0f);
     for (int vertex = 0; vertex < 3; ++vertex)
         vertices[static_cast<std::size_t>(vertex * floatsPerVertex + 5)] = 1.0f;
@@ -212,13 +218,9 @@ void ChunkBuffers::warmUp(const ChunkContent& content)
     unsigned vertexBuffer = makeBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(float));
     unsigned indexBuffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, indices, sizeof(indices));
     QOpenGLFunctions& gl = functions();
-    const GLsizei stride = static_cast<GLsizei>(floatsPerVertex * sizeof(float));
     beginLitArrays(coloured);
     gl.glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glVertexPointer(3, GL_FLOAT, stride, byteOffset(0));
-    glNormalPointer(GL_FLOAT, stride, byteOffset(3 * sizeof(float)));
-    if (coloured)
-        glColorPointer(3, GL_FLOAT, stride, byteOffset(6 * sizeof(float)));
+    pointSurfaceArrays(floatsPerVertex, coloured);
     gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_INT, nullptr);
     gl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);

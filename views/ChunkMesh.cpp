@@ -24,7 +24,7 @@ ChunkMesh buildChunkMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, 
 {
     ChunkMesh mesh;
     const bool coloured = coloursSurface(mode);
-    mesh.floatsPerVertex = coloured ? 9 : 6;
+    mesh.floatsPerVertex = surfaceFloatsPerVertex(coloured);
     const std::vector<int> rows = levelSamples(hierarchy.firstRow(chunk), hierarchy.lastRow(chunk), level);
     const std::vector<int> columns = levelSamples(hierarchy.firstColumn(chunk), hierarchy.lastColumn(chunk), level);
     const int rowCount = static_cast<int>(rows.size());

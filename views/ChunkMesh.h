@@ -30,6 +30,12 @@ struct ChunkMesh {
     std::size_t bytes() const { return vertices.size() * sizeof(float) + indices.size() * sizeof(std::uint32_t); }
 };
 
+// Floats a surface vertex takes: position and normal, and a colour when coloured.
+constexpr int surfaceFloatsPerVertex(bool coloured)
+{
+    return coloured ? 9 : 6;
+}
+
 // The grid's normals (and curvature and slope for the modes that read them) must be made.
 ChunkMesh buildChunkMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level, RenderMode mode);
 
