@@ -1,4 +1,27 @@
+// oneTBB first: Qt's "emit" keyword macro, which the grid headers bring, breaks its headers.
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
 #include "multires/LineStencil.h"
+
+#include <algorithm>
+
+namespace {
+
+// Output lines of `length` samples, enough of them to a task that each task is worth
+// handing out; every line is worked out on its own, so the bytes are the same on
+// any number of threads.
+template <typename Work> void forLinesInParallel(int count, int length, const Work& work)
+{
+    constexpr int samplesPerTask = 1 << 15;
+    const int linesPerTask = std::max(1, samplesPerTask / std::max(1, length));
+    tbb::parallel_for(tbb::blocked_range<int>(0, count, linesPerTask), [&](const tbb::blocked_range<int>& lines) {
+        for (int line = lines.begin(); line != lines.end(); ++line)
+            work(line);
+    });
+}
+
+} // namespace
 
 LineStencil makeStencil(std::initializer_list<std::pair<double, int>> terms)
 {
@@ -66,15 +89,15 @@ void combineRows(const LineStencil& stencil, const FloatMatrix& rows, float* out
 FloatMatrix applyDownColumns(const StencilList& stencils, const FloatMatrix& rows, int columns)
 {
     FloatMatrix result = FloatMatrix::uninitialized(stencils.size(), columns > 0 ? columns : 0);
-    for (std::size_t k = 0; k < stencils.size(); ++k)
-        combineRows(stencils[k], rows, result[k].data(), columns);
+    forLinesInParallel(int(stencils.size()), columns,
+                       [&](int k) { combineRows(stencils[std::size_t(k)], rows, result[k].data(), columns); });
     return result;
 }
 
 FloatMatrix applyAlongRows(const StencilList& stencils, const FloatMatrix& rows, int rowCount)
 {
     FloatMatrix result = FloatMatrix::uninitialized(rowCount > 0 ? rowCount : 0, stencils.size());
-    for (int r = 0; r < rowCount; ++r)
-        applyToLine(stencils, rows[r].data(), result[r].data());
+    forLinesInParallel(rowCount, int(stencils.size()),
+                       [&](int r) { applyToLine(stencils, rows[r].data(), result[r].data()); });
     return result;
 }

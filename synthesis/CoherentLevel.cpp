@@ -1,8 +1,12 @@
+// oneTBB first: Qt's "emit" keyword macro, which the grid headers bring, breaks its headers.
+#include <tbb/parallel_for.h>
+
 #include "synthesis/CoherentLevel.h"
 
 #include "diagnostics/Diagnostics.h"
 #include "multires/GridReplacement.h"
 #include "synthesis/HydraulicErosion.h"
+#include "synthesis/MatchThreads.h"
 #include "synthesis/TerrainPresence.h"
 
 #include <algorithm>
@@ -13,26 +17,23 @@ namespace {
 
 // How far the erosion of each level goes: enough for rivers to run on from block
 // to block, little enough to keep the example's hillslopes (see README, "coherent").
-constexpr int erosionIterations = 4;
-// The finest level settles once more after its erosion (below), which carries its
-// drainage on: there two steps keep the roughness, the spectrum and the pits near the
-// truth's on the quality benchmark, and each step saved is a flood of the largest terrain.
-constexpr int finestErosionIterations = 2;
+// The finest level, with four times the samples of the one before, takes one step:
+// the channels it follows are already cut at the coarser levels.
+constexpr int erosionIterations = 2;
+constexpr int finestErosionIterations = 1;
 constexpr double erosionStrength = 0.01;
 // Hollows up to this many times the detail's spread, and of at most lakeSamples
 // samples, are the detail's own and fill; larger ones are the terrain's lakes and
-// sinkholes. The last settling of the finest level fills only hollows up to one and
-// a half spreads deep: deeper ones that survive it are mostly real (the base coarsened
-// back must stay within a hundredth of its relief).
-constexpr double fillableDepthInSpreads = 3.0;
-constexpr double finalFillableDepthInSpreads = 1.5;
-constexpr int lakeSamples = 16;
+// sinkholes.
+constexpr double fillableDepthInSpreads = 4.5;
+constexpr int lakeSamples = 64;
 // Filled hollows fall towards their outlet by this gradient (a delta's), so that
 // they drain and read as sloping ground rather than as flats.
 constexpr double filledGradient = 0.002;
-// How far the last settling may move the base's samples, in parts of its relief: the
-// result coarsened back stays within a hundredth of it.
-constexpr double settledDriftInRelief = 0.005;
+// How far the finest level may leave the starting base's samples, in parts of its
+// relief, when the result is coarsened back to it: the fills and cuts that move it by
+// less stay (restoring it exactly would open the hollows again).
+constexpr double startDriftInRelief = 0.005;
 
 
 // The grid refined once by the scheme with no detail: the smooth part of the next level.
@@ -50,7 +51,7 @@ bool refinedWithoutDetail(VeskGrid grid, const SchemeTraits& scheme, SampleRaste
 // The example's level: what refining its coarser level without detail gives, and
 // what the example has beyond that, over the part both cover.
 bool exampleLayerOf(const VeskGrid& fineExample, const VeskGrid& coarseExample, const SchemeTraits& scheme,
-                    ExampleLayer& layer, QString& error)
+                    int threads, ExampleLayer& layer, QString& error)
 {
     SampleRaster smooth;
     if (!refinedWithoutDetail(coarseExample, scheme, smooth, error))
@@ -59,13 +60,16 @@ bool exampleLayerOf(const VeskGrid& fineExample, const VeskGrid& coarseExample, 
     const int height = std::min(smooth.height, fineExample.height);
     layer.guide = SampleRaster(width, height);
     layer.detail = SampleRaster(width, height);
-    for (int y = 0; y < height; ++y) {
+    runWithThreads(threads, [&] { tbb::parallel_for(0, height, [&](int y) {
+        const float* const smoothRow = &smooth.values[std::size_t(y) * std::size_t(smooth.width)];
+        const float* const fineRow = fineExample.heights[std::size_t(y)].data();
+        float* const guideRow = &layer.guide.values[std::size_t(y) * std::size_t(width)];
+        float* const detailRow = &layer.detail.values[std::size_t(y) * std::size_t(width)];
         for (int x = 0; x < width; ++x) {
-            const float smoothHeight = smooth.at(x, y);
-            layer.guide.at(x, y) = smoothHeight;
-            layer.detail.at(x, y) = float(double(fineExample.heights[std::size_t(y)][std::size_t(x)]) - smoothHeight);
+            guideRow[x] = smoothRow[x];
+            detailRow[x] = float(double(fineRow[x]) - smoothRow[x]);
         }
-    }
+    }); });
     return true;
 }
 
@@ -81,19 +85,21 @@ double reliefOf(const VeskGrid& grid)
     return grid.height > 0 && grid.width > 0 ? double(highest) - double(lowest) : 0.0;
 }
 
-// Takes out of `refined` whatever would change its coarsening by more than `tolerance`:
-// the scheme's coarsening of refined minus `coarse` (beyond the tolerance either way),
-// refined without detail and subtracted. Coarsening, plain refinement and the
-// difference are linear and coarsening undoes a plain refinement, so the result
-// coarsens to `coarse` again, within the tolerance, while the detail stays.
-bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, const SchemeTraits& scheme, double tolerance,
-                     QString& error)
+// Takes out of `refined` whatever would change its coarsening by `levels` levels by more
+// than `tolerance`: that coarsening minus `coarse` (beyond the tolerance either way),
+// refined as many levels without detail and subtracted. Coarsening, plain refinement
+// and the difference are linear and coarsening undoes a plain refinement, so the
+// result coarsens to `coarse` again, within the tolerance, while the detail stays.
+bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, int levels, const SchemeTraits& scheme,
+                     double tolerance, QString& error)
 {
     VeskGrid drift = refined;
-    drift.clearDetails();
-    if (!scheme.coarsen(drift)) {
-        error = drift.lastError;
-        return false;
+    for (int level = 0; level < levels; ++level) {
+        drift.clearDetails();
+        if (!scheme.coarsen(drift)) {
+            error = drift.lastError;
+            return false;
+        }
     }
     drift.clearDetails();
     for (int y = 0; y < coarse.height; ++y) {
@@ -104,9 +110,11 @@ bool keepCoarseShape(VeskGrid& refined, const VeskGrid& coarse, const SchemeTrai
             row[std::size_t(x)] = float(drift - std::clamp(drift, -tolerance, tolerance));
         }
     }
-    if (!scheme.refine(drift)) {
-        error = drift.lastError;
-        return false;
+    for (int level = 0; level < levels; ++level) {
+        if (!scheme.refine(drift)) {
+            error = drift.lastError;
+            return false;
+        }
     }
     for (int y = 0; y < refined.height; ++y) {
         auto& row = refined.heights[std::size_t(y)];
@@ -127,7 +135,7 @@ bool refinedWithDetail(const VeskGrid& base, const VeskGrid& fineExample, const 
                        CoherentMatches& levelMatches, QString& error)
 {
     ExampleLayer layer;
-    if (!exampleLayerOf(fineExample, coarseExample, scheme, layer, error))
+    if (!exampleLayerOf(fineExample, coarseExample, scheme, options.search.threads, layer, error))
         return false;
     refined = base;
     refined.clearDetails();
@@ -172,7 +180,7 @@ ErosionSettings coherentErosion(double detailSpread, double cellSize, int thread
 
 bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const VeskGrid& coarseExample,
                              const SchemeTraits& scheme, const SynthesisOptions& options, std::uint64_t seed,
-                             bool finest, CoherentMatches& matches, QString& error)
+                             const CoherentStart& start, CoherentMatches& matches, QString& error)
 {
     if (!checkTerrainHasData(base, "coherent synthesis", "base", error)
         || !checkTerrainHasData(fineExample, "coherent synthesis", "target", error))
@@ -184,22 +192,18 @@ bool synthesiseCoherentLevel(VeskGrid& base, const VeskGrid& fineExample, const 
                            levelMatches, error))
         return false;
 
+    const bool finest = start.base != nullptr;
     ErosionSettings erosion = coherentErosion(spread, refined.cellSize > 0.0f ? refined.cellSize : 1.0,
                                                options.search.threads);
     if (finest)
         erosion.iterations = finestErosionIterations;
-    if (!erodeTerrain(refined, erosion, error) || !keepCoarseShape(refined, base, scheme, 0.0, error))
+    if (!erodeTerrain(refined, erosion, error))
         return false;
-    if (finest) {
-        // Settling fills the hollows the coarse shape opened again. Its fills stay where
-        // they move the base by little: restoring it exactly would open them once more.
-        erosion.iterations = 1;
-        erosion.strength = 0.0;
-        erosion.lakeDepth = finalFillableDepthInSpreads * spread;
-        if (!erodeTerrain(refined, erosion, error)
-            || !keepCoarseShape(refined, base, scheme, settledDriftInRelief * reliefOf(base), error))
-            return false;
-    }
+    const bool kept = finest ? keepCoarseShape(refined, *start.base, start.levels, scheme,
+                                               startDriftInRelief * reliefOf(*start.base), error)
+                             : keepCoarseShape(refined, base, 1, scheme, 0.0, error);
+    if (!kept)
+        return false;
     base = std::move(refined);
     matches = std::move(levelMatches);
     return true;

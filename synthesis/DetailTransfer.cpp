@@ -44,10 +44,11 @@ bool buildPyramid(const VeskGrid& example, const SchemeTraits& scheme, int depth
 
 class LevelRunner {
 public:
-    LevelRunner(const TransferSettings& settings, VeskGrid& base, VeskGrid& example, TransferOutcome& outcome,
-                TransferFailure& failure)
-        : settings_(settings), scheme_(traitsOf(settings.scheme)), base_(base), example_(example), outcome_(outcome),
-          failure_(failure)
+    // `start` is the base as the transfer found it; `base` the copy the levels refine.
+    LevelRunner(const TransferSettings& settings, const VeskGrid& start, VeskGrid& base, VeskGrid& example,
+                TransferOutcome& outcome, TransferFailure& failure)
+        : settings_(settings), scheme_(traitsOf(settings.scheme)), start_(start), base_(base), example_(example),
+          outcome_(outcome), failure_(failure)
     {
     }
 
@@ -119,9 +120,9 @@ private:
         }
         case SynthesisMethod::coherent: {
             QString error;
+            const CoherentStart start = k == settings_.levels ? CoherentStart{&start_, k} : CoherentStart{};
             if (!synthesiseCoherentLevel(base_, exampleCoarsened(coarsenings), exampleCoarsened(coarsenings + 1),
-                                         scheme_, options, std::uint64_t(k), k == settings_.levels, coherentMatches_,
-                                         error))
+                                         scheme_, options, std::uint64_t(k), start, coherentMatches_, error))
                 return fail(failure_, TransferStep::synthesis, error);
             return true;
         }
@@ -150,6 +151,7 @@ private:
 
     const TransferSettings& settings_;
     const SchemeTraits& scheme_;
+    const VeskGrid& start_;
     VeskGrid& base_;
     VeskGrid& example_;
     TransferOutcome& outcome_;
@@ -170,7 +172,7 @@ bool transferDetail(VeskGrid& base, VeskGrid& example, const TransferSettings& s
     VeskGrid workingBase = base;
     VeskGrid workingExample = example;
     TransferOutcome workingOutcome;
-    LevelRunner runner(settings, workingBase, workingExample, workingOutcome, failure);
+    LevelRunner runner(settings, base, workingBase, workingExample, workingOutcome, failure);
     if (!runner.run())
         return false;
     base = std::move(workingBase);

@@ -125,7 +125,7 @@ TEST(MultiLevelTransfer, CoherentSynthesisIsTheSameOnAnyThreadCountAndKeepsTheBa
     ASSERT_EQ(oneThread.width, 2 * (2 * base.width - 2) - 2);
 
     // Coarsened back by as many levels, the result is the base again, within 1 % of its
-    // relief; one level up too, where the last settling once moved it by 1.3 %.
+    // relief; one level up too.
     const VeskGrid oneLevelBase = coarsened(example, Scheme::chaikin, 1);
     const VeskGrid oneLevel = multiLevelTransfer(oneLevelBase, example, settingsFor(SynthesisMethod::coherent, Scheme::chaikin, 1));
     for (const auto& [result, start, levels] :
