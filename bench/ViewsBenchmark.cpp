@@ -428,6 +428,29 @@ void BM_HierarchyBuild(benchmark::State& state)
     }
 }
 
+// Making the mesh of one chunk at its full samples (the middle chunk), the largest a
+// frame or a view's worker makes: chunks hold more samples as terrains grow (at most 32
+// chunks a side).
+void BM_ChunkMeshMade(benchmark::State& state)
+{
+    const VeskGrid& grid = terrain(static_cast<int>(state.range(0)), Terrain::fbm);
+    const ChunkHierarchy& hierarchy = hierarchyOf(grid);
+    const int chunk = hierarchy.chunkCount() / 2;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            ChunkBuffers::buildMesh(grid, hierarchy, chunk, 0, ChunkContent::surface(RenderMode::Plain)).bytes());
+    state.counters["chunk_cells"] = hierarchy.chunkCells();
+}
+
+void chunkMeshArguments(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->ArgNames({"side"});
+    for (const int side : {4097, 8193})
+        benchmark->Args({side});
+    if (const char* huge = std::getenv("TALVANE_BENCH_16385"); huge != nullptr && huge[0] == '1')
+        benchmark->Args({16385});
+}
+
 void levelOfDetailArguments(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->ArgNames({"side", "mode", "twice_pixels", "fbm"});
@@ -481,6 +504,7 @@ BENCHMARK(BM_LevelOfDetailFrame)->Apply(levelOfDetailArguments)->Unit(benchmark:
     ->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime()->MeasureProcessCPUTime();
 BENCHMARK(BM_FullFrameMovedATenthOfAPixel)->Apply(floorArguments)
     ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ChunkMeshMade)->Apply(chunkMeshArguments)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HierarchyBuild)->ArgNames({"side"})->Args({2049})->Args({4097})->Unit(benchmark::kMillisecond)
     ->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_BandedUpload)->ArgNames({"side", "replacing", "contours"})

@@ -79,6 +79,7 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
     }
     ++frame_;
     lastFrame_ = {};
+    missing_.clear();
     const bool coloured = content_.colouring != RenderMode::Plain;
     // Only the time spent making meshes counts against the budget: with thousands of
     // chunks, drawing those already held can take the whole budget on its own, and then
@@ -101,6 +102,7 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
         if (entry == nullptr && makeMissing && budgetLeft())
             entry = madeAndTimed(choice.chunk, choice.level);
         if (entry == nullptr) {
+            missing_.push_back(choice);
             entry = standIn(hierarchy, choice.chunk, choice.level);
             // The coarsest level is a handful of vertices: made whatever the budget.
             if (entry == nullptr && makeMissing)
@@ -145,11 +147,26 @@ ChunkBuffers::Entry* ChunkBuffers::standIn(const ChunkHierarchy& hierarchy, int 
     return nullptr;
 }
 
+ChunkMesh ChunkBuffers::buildMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level,
+                                  const ChunkContent& content)
+{
+    return content.curves ? buildChunkCurves(grid, hierarchy, chunk, level, content.uCurves, content.spacing)
+                          : buildChunkMesh(grid, hierarchy, chunk, level, content.colouring);
+}
+
 ChunkBuffers::Entry* ChunkBuffers::make(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level)
 {
-    const ChunkMesh mesh = content_.curves
-                               ? buildChunkCurves(grid, hierarchy, chunk, level, content_.uCurves, content_.spacing)
-                               : buildChunkMesh(grid, hierarchy, chunk, level, content_.colouring);
+    return store(chunk, level, buildMesh(grid, hierarchy, chunk, level, content_));
+}
+
+void ChunkBuffers::adopt(int chunk, int level, const ChunkContent& content, const ChunkMesh& mesh)
+{
+    if (content == content_ && level < levels_ && held(chunk, level) == nullptr)
+        store(chunk, level, mesh);
+}
+
+ChunkBuffers::Entry* ChunkBuffers::store(int chunk, int level, const ChunkMesh& mesh)
+{
     Entry entry;
     entry.floatsPerVertex = mesh.floatsPerVertex;
     entry.indexCount = static_cast<int>(mesh.indices.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "views/ChunkHierarchy.h"
+#include "views/ChunkMesh.h"
 #include "views/ChunkSelection.h"
 #include "views/RenderMode.h"
 
@@ -26,9 +27,10 @@ struct ChunkContent {
 // first need them and given back when they have not been drawn for a while and the
 // buffers hold more than kMostBytes, so that OpenGL holds about what the screen
 // shows rather than the whole terrain. Making meshes stops for the frame after
-// kBuildMilliseconds: a chunk whose level is not in yet is drawn at a level that is
-// (a finer one first), or its coarsest, which costs almost nothing; the view then
-// asks for another frame. Every call needs the owning context current.
+// buildMilliseconds: a chunk whose level is not in yet is drawn at a level that is
+// (a finer one first), or its coarsest, which costs almost nothing; the levels it
+// lacked are lastMissing(), which a view has a worker make (buildMesh) and hands back
+// by adopt(). Every call but buildMesh needs the owning context current.
 class ChunkBuffers {
 public:
     static constexpr std::size_t kMostBytes = std::size_t{256} << 20;
@@ -56,6 +58,16 @@ public:
               const ChunkContent& content, bool makeMissing);
     // The meshes held belong to heights or colours no longer shown.
     void release();
+    // The chunks the last frame drew at a level other than chosen (or not at all), in
+    // the order chosen: the meshes to make next.
+    const std::vector<ChunkChoice>& lastMissing() const { return missing_; }
+    // A chunk level's mesh for the content, the grid only read: what a frame makes, which
+    // a worker may make instead and hand over by adopt().
+    static ChunkMesh buildMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level,
+                               const ChunkContent& content);
+    // Takes a mesh made by buildMesh into a buffer, unless it is of another content than
+    // the one held (the mode changed meanwhile) or that level is already in.
+    void adopt(int chunk, int level, const ChunkContent& content, const ChunkMesh& mesh);
     // Draws a triangle of no area in the state the content's surface is drawn in, once a
     // content: the OpenGL driver compiles a state's pipeline at its first draw (20 to 30 ms
     // on llvmpipe), which then falls in a frame with nothing else to do (while the
@@ -80,6 +92,7 @@ private:
     };
 
     Entry* make(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level);
+    Entry* store(int chunk, int level, const ChunkMesh& mesh);
     Entry* held(int chunk, int level);
     // A level of the chunk already held, the nearest finer one first; null if none.
     Entry* standIn(const ChunkHierarchy& hierarchy, int chunk, int level);
@@ -92,6 +105,7 @@ private:
     std::unordered_map<long long, Entry> entries_;
     // The level each chunk is drawn at in this frame, -1 for one not drawn.
     std::vector<int> drawnLevels_;
+    std::vector<ChunkChoice> missing_;
     int levels_ = 0;
     ChunkContent content_;
     std::optional<ChunkContent> warmedUp_;

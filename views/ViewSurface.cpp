@@ -10,6 +10,8 @@
 
 ViewSurface::ViewSurface(QObject* parent) : QObject(parent)
 {
+    // Frames make only the coarsest levels; a worker makes the rest (startChunkMeshJob).
+    chunks_.buildMilliseconds = 0;
     uploadTimer_.setSingleShot(true);
     uploadTimer_.setInterval(0);
     connect(&uploadTimer_, &QTimer::timeout, this, &ViewSurface::uploadStepDue);
@@ -107,14 +109,37 @@ void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& conten
     const double cellScale = content.curves ? surface_coordinates::kCurveSpacing
                                             : surface_coordinates::cellScale(grid.cellSize);
     const SurfacePlacement placement{cellScale, grid.minHeight};
-    // While a worker reads or changes the grid, or the hierarchy is of older heights,
-    // only the chunks held are drawn.
-    const bool gridFree = job_ == nullptr && hierarchyCurrent_;
+    // While a worker changes the grid, or the hierarchy is of older heights, only the
+    // chunks held are drawn; one making meshes only reads it.
+    const bool gridReadable = hierarchyCurrent_ && (job_ == nullptr || job_->chunkMeshes);
     const long long budget = screenTriangleBudget(camera, maxScreenError_);
     chunks_.draw(grid, hierarchy_, chooseChunkLevelsWithin(hierarchy_, placement, camera, maxScreenError_, budget),
-                 content, gridFree);
-    if (gridFree && chunks_.lastFrame().standIns > 0)
-        emit chunksDue();
+                 content, gridReadable);
+    if (job_ == nullptr && hierarchyCurrent_ && !chunks_.lastMissing().empty())
+        startChunkMeshJob(grid, content);
+}
+
+void ViewSurface::startChunkMeshJob(const VeskGrid& grid, const ChunkContent& content)
+{
+    auto job = std::make_shared<Job>();
+    job->chunkMeshes = true;
+    job->content = content;
+    job->wanted = chunks_.lastMissing();
+    job_ = job;
+    const VeskGrid* const source = &grid;
+    // The hierarchy stays as it is while a job runs: only a finished job replaces it.
+    const ChunkHierarchy* const hierarchy = &hierarchy_;
+    watcher_.setFuture(background_priority::runInBackground([job, source, hierarchy] {
+        std::size_t bytes = 0;
+        for (const ChunkChoice& choice : job->wanted) {
+            if (job->cancel || bytes >= kChunkMeshBytes)
+                break;
+            job->meshes.push_back(ChunkBuffers::buildMesh(*source, *hierarchy, choice.chunk, choice.level, job->content));
+            bytes += job->meshes.back().bytes();
+        }
+        job->filled = !job->cancel && !job->meshes.empty();
+        job->done = true;
+    }));
 }
 
 bool ViewSurface::levelsOfDetailReady(const VeskGrid& grid, RenderMode colouring) const
@@ -196,6 +221,13 @@ bool ViewSurface::takeFinishedFill()
     watcher_.waitForFinished();
     if (!finished->filled)
         return false;
+    if (finished->chunkMeshes) {
+        for (std::size_t k = 0; k < finished->meshes.size(); ++k)
+            chunks_.adopt(finished->wanted[k].chunk, finished->wanted[k].level, finished->content,
+                          finished->meshes[k]);
+        emit chunksDue();
+        return true;
+    }
     if (finished->levelOfDetail) {
         if (finished->request.vertices) {
             hierarchy_ = std::move(finished->hierarchy);

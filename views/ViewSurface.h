@@ -31,6 +31,10 @@
 // worker measures the chunk hierarchy (ChunkHierarchy.h), and each frame draws every
 // chunk in view at the coarsest level whose error stays within maxScreenError pixels on
 // screen, from the chunk meshes in ChunkBuffers. Smaller grids, and any grid at an error of 0, draw every sample.
+// A frame makes no chunk mesh but the coarsest (a handful of vertices): a worker makes
+// the levels it lacked, at most kChunkMeshBytes of them at a time, which the next turn
+// uploads before asking for another frame. So the GUI thread only copies meshes, however
+// large a chunk is.
 class ViewSurface : public QObject {
     Q_OBJECT
 
@@ -44,6 +48,8 @@ public:
 
     // What one turn of the event loop copies into the buffers at most.
     std::size_t bandBytes = SurfaceBuffers::kBandBytes;
+    // What one worker's chunk meshes hold at most (a chunk more may go over it).
+    static constexpr std::size_t kChunkMeshBytes = std::size_t{16} << 20;
 
     explicit ViewSurface(QObject* parent = nullptr);
     ~ViewSurface() override;
@@ -105,6 +111,12 @@ private:
         // Measures the chunk hierarchy (and makes the derived data its colouring reads) instead of filling arrays.
         bool levelOfDetail = false;
         ChunkHierarchy hierarchy;
+        // Makes the meshes of the chunk levels a frame lacked instead (the grid only read):
+        // meshes[k] is wanted[k]'s.
+        bool chunkMeshes = false;
+        ChunkContent content;
+        std::vector<ChunkChoice> wanted;
+        std::vector<ChunkMesh> meshes;
     };
 
     // What the buffers lack for drawing the surface in a render mode, or the curves of
@@ -121,6 +133,7 @@ private:
     // The hierarchy is measured, and the normals and the colouring's data made.
     bool levelsOfDetailReady(const VeskGrid& grid, RenderMode colouring) const;
     void startLevelOfDetailJob(VeskGrid& grid, RenderMode colouring);
+    void startChunkMeshJob(const VeskGrid& grid, const ChunkContent& content);
     // Frees the full surface's buffers, which a level-of-detail frame does not draw.
     void dropFullSurface();
     // Makes the derived data the request draws, then fills its arrays.
