@@ -109,13 +109,15 @@ void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& conten
     const double cellScale = content.curves ? surface_coordinates::kCurveSpacing
                                             : surface_coordinates::cellScale(grid.cellSize);
     const SurfacePlacement placement{cellScale, grid.minHeight};
-    // While a worker changes the grid, or the hierarchy is of older heights, only the
-    // chunks held are drawn; one making meshes only reads it.
-    const bool gridReadable = hierarchyCurrent_ && (job_ == nullptr || job_->chunkMeshes);
+    // While a worker changes the grid, or the hierarchy is of older heights, or the data
+    // the colouring reads are not made yet (the mode changed while a worker made meshes),
+    // only the chunks held are drawn; a worker making meshes only reads the grid.
+    const bool gridReadable =
+        (job_ == nullptr || job_->chunkMeshes) && levelsOfDetailReady(grid, colouring);
     const long long budget = screenTriangleBudget(camera, maxScreenError_);
     chunks_.draw(grid, hierarchy_, chooseChunkLevelsWithin(hierarchy_, placement, camera, maxScreenError_, budget),
                  content, gridReadable);
-    if (job_ == nullptr && hierarchyCurrent_ && !chunks_.lastMissing().empty())
+    if (job_ == nullptr && gridReadable && !chunks_.lastMissing().empty())
         startChunkMeshJob(grid, content);
 }
 

@@ -345,6 +345,37 @@ private slots:
         QCOMPARE(holesInside(full, coarse, 5), 0);
     }
 
+    // A frame while the worker makes meshes for the plain surface, in a colouring whose
+    // curvature is not made yet: it makes none of that colouring's meshes (they would keep
+    // the colour of missing data), and the view comes in, every chunk at its own level,
+    // in the new mode.
+    void aModeChangedWhileMeshesAreMadeWaitsForItsData()
+    {
+        diagnostics::SilentSink quiet;
+        diagnostics::ScopedSink scope(quiet);
+        auto view = shownView(480, 360);
+        QVERIFY(view != nullptr);
+        fillTestGrid(view->grid, 1100, 1000, 20.0f, roughHills);
+        // No curvature yet: the view makes it when a mode first reads it.
+        view->grid.curvature.clear();
+        view->grid.slope.clear();
+        view->grid.surfaceValid = false;
+        view->updateGUI();
+        view->setXRotation(-50);
+        view->fitTerrain();
+        const ChunkBuffers::FrameFigures& frame = view->surface.levelOfDetailFrame();
+        // The first frame with chunks drawn starts the worker on the levels it lacked.
+        QTRY_VERIFY_WITH_TIMEOUT((view->grabFramebuffer(), frame.chunks > 0), 60000);
+        QVERIFY(view->surface.filling());
+        QVERIFY(view->grid.curvature.empty());
+        view->setRenderMethod(static_cast<int>(RenderMode::Curvature));
+        view->grabFramebuffer();
+        QCOMPARE(frame.chunks, 0);
+        QTRY_VERIFY_WITH_TIMEOUT((view->grabFramebuffer(), !view->grid.curvature.empty() && frame.chunks > 0
+                                                               && frame.standIns == 0 && !view->surface.filling()),
+                                 60000);
+    }
+
     void profileLinesOfALargeGridDrawThroughTheLevels()
     {
         diagnostics::SilentSink quiet;
