@@ -33,6 +33,15 @@ float roughHills(int row, int column)
          + 6.0f * noise;
 }
 
+// A shown view of the rough terrain at 1,100 x 1,000 samples, which it draws at levels of detail.
+std::unique_ptr<GLGrid> roughTerrainView()
+{
+    auto view = shownView(480, 360);
+    if (view != nullptr)
+        fillTestGrid(view->grid, 1100, 1000, 20.0f, roughHills);
+    return view;
+}
+
 // The rough hills on 400 x 330 samples, their hierarchy measured (empty if that failed)
 // and placed as the views place them.
 struct RoughHillsInChunks {
@@ -315,9 +324,8 @@ private slots:
     {
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
-        auto view = shownView(480, 360);
+        auto view = roughTerrainView();
         QVERIFY(view != nullptr);
-        fillTestGrid(view->grid, 1100, 1000, 20.0f, roughHills);
         view->grid.normalsValid = false; // lit by its own normals, which the worker makes
         QVERIFY(view->surface.drawsLevelsOfDetail(view->grid));
         view->updateGUI();
@@ -353,9 +361,8 @@ private slots:
     {
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
-        auto view = shownView(480, 360);
+        auto view = roughTerrainView();
         QVERIFY(view != nullptr);
-        fillTestGrid(view->grid, 1100, 1000, 20.0f, roughHills);
         // No curvature yet: the view makes it when a mode first reads it.
         view->grid.curvature.clear();
         view->grid.slope.clear();
@@ -380,9 +387,8 @@ private slots:
     {
         diagnostics::SilentSink quiet;
         diagnostics::ScopedSink scope(quiet);
-        auto view = shownView(480, 360);
+        auto view = roughTerrainView();
         QVERIFY(view != nullptr);
-        fillTestGrid(view->grid, 1100, 1000, 20.0f, roughHills);
         view->updateGUI();
         view->setRenderMethod(static_cast<int>(RenderMode::Contours));
         view->setContourSpacing(16);
