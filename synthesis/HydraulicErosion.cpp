@@ -56,20 +56,20 @@ std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& draina
     return kept;
 }
 
-// Adds up, in `area`, the area draining through each sample of a group of whole
-// catchments, upstream first.
-void accumulateArea(const Drainage& drainage, const std::vector<int>& order, double* area)
+// The area draining through each step of a group of whole catchments (the group's
+// steps, not the samples' indices), added up upstream first.
+void accumulateArea(const std::vector<int>& receiverSteps, double cellArea, std::vector<double>& area)
 {
-    const DrainageCell* const cells = drainage.cells.data();
-    for (std::size_t step = order.size(); step-- > 0;) {
-        const int receiver = cells[order[step]].receiver;
-        if (receiver != Drainage::noReceiver)
-            area[receiver] += area[order[step]];
+    area.assign(receiverSteps.size(), cellArea);
+    for (std::size_t step = receiverSteps.size(); step-- > 0;) {
+        const int receiver = receiverSteps[step];
+        if (receiver >= 0)
+            area[std::size_t(receiver)] += area[step];
     }
 }
 
 // One step of incision and deposition over a group of whole catchments, downstream
-// first; without `area` nothing cuts. Nothing settles where keptLakes is set.
+// first; `area` holds each step's drainage area, and without it nothing cuts. Nothing settles where keptLakes is set.
 void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const std::vector<int>& order, const double* area,
                  double cellSize, const ErosionSettings& settings, bool settle, const std::vector<char>& keptLakes)
 {
@@ -77,7 +77,8 @@ void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const std::vec
     const double diagonalDistance = cellSize * std::sqrt(2.0);
     const DrainageCell* const cells = drainage.cells.data();
     float* const heights = terrain.values.data();
-    for (const int index : order) {
+    for (std::size_t step = 0; step < order.size(); ++step) {
+        const int index = order[step];
         const DrainageCell& cell = cells[index];
         const int receiver = cell.receiver;
         if (receiver == Drainage::noReceiver)
@@ -85,7 +86,7 @@ void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const std::vec
         // Neighbours in one row or column are 1 or a row apart; the diagonal ones are not.
         const int apart = std::abs(index - receiver);
         const double distance = apart != 1 && apart != width ? diagonalDistance : cellSize;
-        const double factor = area != nullptr ? settings.strength * std::sqrt(area[index]) / distance : 0.0;
+        const double factor = area != nullptr ? settings.strength * std::sqrt(area[step]) / distance : 0.0;
         const double below = heights[receiver];
         const double here = heights[index];
         // At the end, sediment settles where the water stops, until it runs on; a depression
@@ -107,19 +108,18 @@ void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const std::vec
 
 // One step of incision and deposition, each group of catchments on its own, side by
 // side: water never crosses from one to another, so the result is the same on any
-// number of threads. `area` is working space.
+// number of threads.
 void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, const ErosionSettings& settings,
-            bool settle, const std::vector<char>& keptLakes, std::vector<double>& area)
+            bool settle, const std::vector<char>& keptLakes)
 {
     // Without strength no area counts (0 times any area is 0, of the strength's sign), and settling needs none.
     const bool cuts = settings.strength != 0.0;
-    if (cuts)
-        area.assign(terrain.values.size(), cellSize * cellSize);
     tbb::parallel_for(std::size_t(0), drainage.groups.size(), [&](std::size_t group) {
-        const std::vector<int>& order = drainage.groups[group];
+        std::vector<double> area;
         if (cuts)
-            accumulateArea(drainage, order, area.data());
-        inciseGroup(terrain, drainage, order, cuts ? area.data() : nullptr, cellSize, settings, settle, keptLakes);
+            accumulateArea(drainage.receiverSteps[group], cellSize * cellSize, area);
+        inciseGroup(terrain, drainage, drainage.groups[group], cuts ? area.data() : nullptr, cellSize, settings, settle,
+                    keptLakes);
     });
 }
 
@@ -167,7 +167,6 @@ bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& erro
                          settings.iterations, settings.strength, settings.creep);
     SampleRaster terrain = rasterOf(grid.heights, grid.width, grid.height);
     Drainage drainage;
-    std::vector<double> area;
     for (int iteration = 0; iteration < settings.iterations; ++iteration) {
         if (settings.progress.cancelled()) {
             error = BlockMapper::cancelledText();
@@ -180,7 +179,7 @@ bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& erro
             const std::vector<char> keptLakes = settle && settings.lakeArea > 0
                                                     ? largeLakes(terrain, drainage, settings.lakeArea)
                                                     : std::vector<char>{};
-            incise(terrain, drainage, grid.cellSize > 0.0f ? grid.cellSize : 1.0, settings, settle, keptLakes, area);
+            incise(terrain, drainage, grid.cellSize > 0.0f ? grid.cellSize : 1.0, settings, settle, keptLakes);
         });
         if (settings.creep > 0.0)
             runWithThreads(settings.threads, [&] { creep(terrain, settings.creep); });

@@ -11,6 +11,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -182,26 +183,33 @@ void drainFlats(int width, int height, Drainage& drainage)
 }
 
 // Each group of border samples' catchments walked depth first up the drainage tree,
-// the groups in parallel, each into its own list (kept from one routing to the next).
+// the groups in parallel, each into its own list (kept from one routing to the next),
+// with the step each sample drains to.
 void orderDownstreamFirst(int width, int height, Drainage& drainage)
 {
     const std::uint8_t* const masks = drainage.donorMasks.data();
     const std::array<int, 8> neighbours = neighbourOffsets(width);
     const std::vector<int> roots = borderSamples(width, height);
     drainage.groups.resize((roots.size() + rootsPerTask - 1) / rootsPerTask);
+    drainage.receiverSteps.resize(drainage.groups.size());
     tbb::parallel_for(std::size_t(0), drainage.groups.size(), [&](std::size_t group) {
         std::vector<int>& list = drainage.groups[group];
+        std::vector<int>& receiverSteps = drainage.receiverSteps[group];
         list.clear();
-        std::vector<int> stack;
+        receiverSteps.clear();
+        // A sample to visit and the step of the sample it drains to.
+        std::vector<std::pair<int, int>> stack;
         const std::size_t last = std::min(roots.size(), (group + 1) * rootsPerTask);
         for (std::size_t root = group * rootsPerTask; root < last; ++root) {
-            stack.assign(1, roots[root]);
+            stack.assign(1, {roots[root], -1});
             while (!stack.empty()) {
-                const int index = stack.back();
+                const auto [index, receiverStep] = stack.back();
                 stack.pop_back();
+                const int step = int(list.size());
                 list.push_back(index);
+                receiverSteps.push_back(receiverStep);
                 for (unsigned mask = masks[index]; mask != 0; mask &= mask - 1)
-                    stack.push_back(index + neighbours[std::size_t(std::countr_zero(mask))]);
+                    stack.emplace_back(index + neighbours[std::size_t(std::countr_zero(mask))], step);
             }
         }
     });

@@ -28,6 +28,10 @@ struct Drainage {
     // order, 64 to a group), each sample after the one it drains to. Water never leaves
     // a group, so the groups may be worked on side by side.
     std::vector<std::vector<int>> groups;
+    // For each step of a group, the step of the same group the sample drains to, or -1
+    // for a border sample: the steps of a catchment without the samples' scattered
+    // indices, which keeps the walks over them in the cache.
+    std::vector<std::vector<int>> receiverSteps;
     std::vector<DrainageCell> cells;
     // Working space, kept so that the steps of an erosion do not touch fresh memory.
     std::vector<int> basins;

@@ -14,7 +14,7 @@ namespace {
 // The water levels are the plain flood's bit for bit; every inner sample drains to a
 // neighbour, lower or on the same flat, border samples drain off; the groups hold
 // every sample once, each after the one it drains to in the same group (so there
-// are no loops, and water never leaves a group).
+// are no loops, and water never leaves a group), whose step receiverSteps names.
 void expectSoundDrainage(const SampleRaster& terrain, const Drainage& drainage)
 {
     const Drainage plain = routeWaterPlainly(terrain);
@@ -23,6 +23,7 @@ void expectSoundDrainage(const SampleRaster& terrain, const Drainage& drainage)
     ASSERT_EQ(drainage.cells.size(), plain.cells.size());
     // Each sample's group and place in it.
     std::vector<std::pair<int, int>> place(drainage.cells.size(), {-1, -1});
+    ASSERT_EQ(drainage.receiverSteps.size(), drainage.groups.size());
     for (std::size_t group = 0; group < drainage.groups.size(); ++group)
         for (std::size_t step = 0; step < drainage.groups[group].size(); ++step) {
             const int index = drainage.groups[group][step];
@@ -35,10 +36,14 @@ void expectSoundDrainage(const SampleRaster& terrain, const Drainage& drainage)
         ASSERT_NE(place[std::size_t(index)].first, -1) << "sample " << index << " missing";
         const int x = index % width;
         const int y = index / width;
+        const auto [group, step] = place[std::size_t(index)];
+        const int receiverStep = drainage.receiverSteps[std::size_t(group)].at(std::size_t(step));
         if (x == 0 || y == 0 || x == width - 1 || y == height - 1) {
             ASSERT_EQ(cell.receiver, Drainage::noReceiver) << "sample " << index;
+            ASSERT_EQ(receiverStep, -1) << "sample " << index;
             continue;
         }
+        ASSERT_EQ(drainage.groups[std::size_t(group)].at(std::size_t(receiverStep)), cell.receiver) << "sample " << index;
         ASSERT_GE(cell.receiver, 0) << "sample " << index;
         const int dx = cell.receiver % width - x;
         const int dy = cell.receiver / width - y;
