@@ -69,7 +69,8 @@ void accumulateArea(const std::vector<int>& receiverSteps, double cellArea, std:
 }
 
 // One step of incision and deposition over a group of whole catchments, downstream
-// first; `area` holds each step's drainage area, and without it nothing cuts. Nothing settles where keptLakes is set.
+// first; `area` holds each step's drainage area, and without it nothing cuts. Nothing
+// settles where keptLakes is set.
 void inciseGroup(SampleRaster& terrain, const Drainage& drainage, const std::vector<int>& order, const double* area,
                  double cellSize, const ErosionSettings& settings, bool settle, const std::vector<char>& keptLakes)
 {
