@@ -48,6 +48,12 @@ struct GdalBandFacts {
     // A Byte band whose PIXELTYPE is SIGNEDBYTE (GeoTIFF, ENVI, EHdr, HFA, netCDF): its
     // bytes are -128..127, though GDAL hands them out as 0..255.
     bool signedBytes = false;
+    // The block GDAL reads and holds whole to hand out any of its samples (a tile, or a
+    // strip of rows), and the bands it holds with it: all of them where the samples are
+    // interleaved pixel by pixel, else this one.
+    long long blockColumns = 0;
+    long long blockRows = 0;
+    long long blockBands = 1;
 };
 
 enum class GdalCreation { Created, NoDriver, Refused };

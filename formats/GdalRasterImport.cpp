@@ -83,6 +83,20 @@ bool loadGdalRaster(const QString& fileName, int band, VeskGrid& grid, QString& 
     const long long rows = facts.rows;
     if (!isAcceptableGridSize(columns, rows))
         return refuse(grid, unacceptableGridSizeMessage(fileName, columns, rows), errorText);
+    // GDAL holds a whole block in memory (every band of it, where they are interleaved)
+    // to hand out one row of it: a small file may declare blocks of billions of samples
+    // over a raster of a few.
+    if (!isAcceptableGridSize(bandFacts.blockColumns, bandFacts.blockRows * bandFacts.blockBands)) {
+        return refuse(grid,
+                      QStringLiteral("%1 stores band %2 in blocks of %3 x %4 samples in %5 bands, more than may be "
+                                     "read at once")
+                          .arg(fileName)
+                          .arg(band)
+                          .arg(bandFacts.blockColumns)
+                          .arg(bandFacts.blockRows)
+                          .arg(bandFacts.blockBands),
+                      errorText);
+    }
 
     // Memory is bounded by the sample limit above and by reading a row at a time, not by
     // the file's size: a sparse GeoTIFF or a VRT that enlarges its source is a small file

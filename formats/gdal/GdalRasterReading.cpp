@@ -30,6 +30,13 @@ void describeBand(GdalDataset* dataset, int band, GdalBandFacts& facts)
     facts.hasNoData = hasNoData != 0;
     const char* pixelType = raster->GetMetadataItem("PIXELTYPE", "IMAGE_STRUCTURE");
     facts.signedBytes = type == GDT_Byte && pixelType != nullptr && EQUAL(pixelType, "SIGNEDBYTE");
+    int blockColumns = 0;
+    int blockRows = 0;
+    raster->GetBlockSize(&blockColumns, &blockRows);
+    facts.blockColumns = blockColumns;
+    facts.blockRows = blockRows;
+    const char* interleave = dataset->dataset->GetMetadataItem("INTERLEAVE", "IMAGE_STRUCTURE");
+    facts.blockBands = interleave != nullptr && EQUAL(interleave, "PIXEL") ? dataset->dataset->GetRasterCount() : 1;
 }
 
 bool readRow(GdalDataset* dataset, int band, int row, int columns, double* samples, GdalCallReport& report)
