@@ -18,41 +18,57 @@
 namespace {
 
 // Samples under water that covers more than lakeArea samples (8-connected), which stay lakes.
-// Each sample joins one body of water once, so this is linear in the terrain's size.
+// The samples under water are listed first, rows in parallel and in index order; each
+// of them then joins one body of water once, so this is linear in the terrain's size
+// and touches little more than the water.
 std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& drainage, int lakeArea)
 {
     const int width = terrain.width;
     const int height = terrain.height;
-    const std::size_t count = terrain.values.size();
-    std::vector<int> lake(count, -1);
-    std::vector<char> kept(count, 0);
+    const auto underWater = [&](std::size_t index) {
+        return drainage.cells[index].waterLevel > terrain.values[index];
+    };
+    std::vector<std::vector<int>> wetByRow(static_cast<std::size_t>(height));
+    tbb::parallel_for(0, height, [&](int y) {
+        for (int index = y * width; index < (y + 1) * width; ++index)
+            if (underWater(std::size_t(index)))
+                wetByRow[std::size_t(y)].push_back(index);
+    });
+    // 0: dry or not reached yet; 1: in a large lake; 2: in a small one.
+    std::vector<char> kept(terrain.values.size(), 0);
     std::vector<int> members;
-    for (std::size_t start = 0; start < count; ++start) {
-        if (lake[start] >= 0 || !(drainage.cells[start].waterLevel > terrain.values[start]))
-            continue;
-        members.assign(1, int(start));
-        lake[start] = int(start);
-        for (std::size_t next = 0; next < members.size(); ++next) {
-            const int x = members[next] % width;
-            const int y = members[next] / width;
-            for (int dy = -1; dy <= 1; ++dy) {
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const int nx = x + dx;
-                    const int ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx >= width || ny >= height)
-                        continue;
-                    const std::size_t neighbour = std::size_t(ny) * std::size_t(width) + std::size_t(nx);
-                    if (lake[neighbour] >= 0 || !(drainage.cells[neighbour].waterLevel > terrain.values[neighbour]))
-                        continue;
-                    lake[neighbour] = int(start);
-                    members.push_back(int(neighbour));
+    for (const std::vector<int>& wet : wetByRow) {
+        for (const int start : wet) {
+            if (kept[std::size_t(start)] != 0)
+                continue;
+            members.assign(1, start);
+            kept[std::size_t(start)] = 2;
+            for (std::size_t next = 0; next < members.size(); ++next) {
+                const int x = members[next] % width;
+                const int y = members[next] / width;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = x + dx;
+                        const int ny = y + dy;
+                        if (nx < 0 || ny < 0 || nx >= width || ny >= height)
+                            continue;
+                        const std::size_t neighbour = std::size_t(ny) * std::size_t(width) + std::size_t(nx);
+                        if (kept[neighbour] != 0 || !underWater(neighbour))
+                            continue;
+                        kept[neighbour] = 2;
+                        members.push_back(int(neighbour));
+                    }
                 }
             }
+            if (lakeArea > 0 && members.size() > std::size_t(lakeArea))
+                for (const int member : members)
+                    kept[std::size_t(member)] = 1;
         }
-        if (lakeArea > 0 && members.size() > std::size_t(lakeArea))
-            for (const int member : members)
-                kept[std::size_t(member)] = 1;
     }
+    for (const std::vector<int>& wet : wetByRow)
+        for (const int index : wet)
+            if (kept[std::size_t(index)] == 2)
+                kept[std::size_t(index)] = 0;
     return kept;
 }
 
