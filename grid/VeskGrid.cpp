@@ -1,3 +1,6 @@
+// oneTBB first: Qt's "emit" keyword macro, which the grid headers bring, breaks its headers.
+#include <tbb/parallel_for.h>
+
 #include "grid/VeskGrid.h"
 #include "diagnostics/Diagnostics.h"
 #include "grid/MatrixShape.h"
@@ -156,19 +159,35 @@ void VeskGrid::adjustSize(int newWidth, int newHeight)
 
 int VeskGrid::computeStatistics()
 {
+    // Rows in parallel, each row's sum in order, the rows' sums added in order: the
+    // same figures on any number of threads, and a large terrain's statistics no
+    // longer wait on one core (every step that replaces the heights asks for them).
+    struct RowFigures {
+        float smallest;
+        float largest;
+        long double sum;
+    };
+    std::vector<RowFigures> rows(heights.size());
+    tbb::parallel_for(std::size_t(0), heights.size(), [&](std::size_t y) {
+        RowFigures figures{1e6f, -1e6f, 0.0L};
+        for (const float value : heights[y]) {
+            if (value < figures.smallest)
+                figures.smallest = value;
+            if (value > figures.largest)
+                figures.largest = value;
+            figures.sum += value;
+        }
+        rows[y] = figures;
+    });
     float largest = -1e6f;
     float smallest = 1e6f;
     long double sum = 0.0L;
     long long count = 0;
-    for (const auto& row : heights) {
-        for (const float value : row) {
-            if (value < smallest)
-                smallest = value;
-            if (value > largest)
-                largest = value;
-            sum += value;
-        }
-        count += static_cast<long long>(row.size());
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        smallest = std::min(smallest, rows[y].smallest);
+        largest = std::max(largest, rows[y].largest);
+        sum += rows[y].sum;
+        count += static_cast<long long>(heights[y].size());
     }
     maxHeight = largest;
     minHeight = smallest;

@@ -26,17 +26,20 @@ bool fail(TransferFailure& failure, TransferStep step, QString reason)
     return false;
 }
 
-// The example coarsened 1 to depth times, each keeping only its own detail level:
-// coarser[j - 1] is the example coarsened j times.
-bool buildPyramid(const VeskGrid& example, const SchemeTraits& scheme, int depth, std::vector<VeskGrid>& coarser,
-                  TransferFailure& failure)
+// The example coarsened 1 to depth times, each keeping only its own detail level (its
+// two matrices), or none where the method reads only heights: coarser[j - 1] is the
+// example coarsened j times.
+bool buildPyramid(const VeskGrid& example, const SchemeTraits& scheme, int depth, bool keepDetails,
+                  std::vector<VeskGrid>& coarser, TransferFailure& failure)
 {
+    const std::size_t keptMatrices = keepDetails ? 2 : 0;
     VeskGrid level = example;
+    level.clearDetails();
     for (int j = 1; j <= depth; ++j) {
         if (!scheme.coarsen(level))
             return fail(failure, TransferStep::example, coreReason(level));
-        if (level.details.size() > 2)
-            level.details.erase(level.details.begin(), level.details.end() - 2);
+        if (level.details.size() > keptMatrices)
+            level.details.erase(level.details.begin(), level.details.end() - std::ptrdiff_t(keptMatrices));
         coarser.push_back(level);
     }
     return true;
@@ -54,7 +57,9 @@ public:
 
     bool run()
     {
-        if (!buildPyramid(example_, pyramidScheme(), pyramidDepth(), coarser_, failure_))
+        // Coherent synthesis reads the example's heights only.
+        const bool keepDetails = settings_.method != SynthesisMethod::coherent;
+        if (!buildPyramid(example_, pyramidScheme(), pyramidDepth(), keepDetails, coarser_, failure_))
             return false;
         const RandomRangeStream start = RandomRangeStream::current();
         const std::uint32_t normalStart = normalDeviateState();
