@@ -11,65 +11,63 @@
 #include "synthesis/TerrainPresence.h"
 #include "synthesis/WaterRouting.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace {
 
 // Samples under water that covers more than lakeArea samples (8-connected), which stay lakes.
-// The samples under water are listed first, rows in parallel and in index order; each
-// of them then joins one body of water once, so this is linear in the terrain's size
-// and touches little more than the water.
+// Which samples are under water is marked first, rows in parallel, one byte a sample, so
+// that joining the bodies of water (a fifth of a synthesised terrain's samples) reads that
+// byte alone; each sample under water joins one body once, so this is linear in the
+// terrain's size.
 std::vector<char> largeLakes(const SampleRaster& terrain, const Drainage& drainage, int lakeArea)
 {
+    enum : char { dry = 0, inLargeLake = 1, inSmallLake = 2, wetNotReached = 3 };
     const int width = terrain.width;
     const int height = terrain.height;
-    const auto underWater = [&](std::size_t index) {
-        return drainage.cells[index].waterLevel > terrain.values[index];
+    std::vector<char> state(terrain.values.size());
+    const auto forEverySample = [&](const auto& visit) {
+        tbb::parallel_for(0, height, [&](int y) {
+            const std::size_t first = std::size_t(y) * std::size_t(width);
+            for (std::size_t index = first; index < first + std::size_t(width); ++index)
+                visit(index);
+        });
     };
-    std::vector<std::vector<int>> wetByRow(static_cast<std::size_t>(height));
-    tbb::parallel_for(0, height, [&](int y) {
-        for (int index = y * width; index < (y + 1) * width; ++index)
-            if (underWater(std::size_t(index)))
-                wetByRow[std::size_t(y)].push_back(index);
+    forEverySample([&](std::size_t index) {
+        state[index] = drainage.cells[index].waterLevel > terrain.values[index] ? wetNotReached : dry;
     });
-    // 0: dry or not reached yet; 1: in a large lake; 2: in a small one.
-    std::vector<char> kept(terrain.values.size(), 0);
-    std::vector<int> members;
-    for (const std::vector<int>& wet : wetByRow) {
-        for (const int start : wet) {
-            if (kept[std::size_t(start)] != 0)
+    // Members by column and row: no division to find a member's neighbours.
+    std::vector<std::pair<int, int>> members;
+    for (int startY = 0; startY < height; ++startY) {
+        for (int startX = 0; startX < width; ++startX) {
+            char& start = state[std::size_t(startY) * std::size_t(width) + std::size_t(startX)];
+            if (start != wetNotReached)
                 continue;
-            members.assign(1, start);
-            kept[std::size_t(start)] = 2;
+            members.assign(1, {startX, startY});
+            start = inSmallLake;
             for (std::size_t next = 0; next < members.size(); ++next) {
-                const int x = members[next] % width;
-                const int y = members[next] / width;
-                for (int dy = -1; dy <= 1; ++dy) {
-                    for (int dx = -1; dx <= 1; ++dx) {
-                        const int nx = x + dx;
-                        const int ny = y + dy;
-                        if (nx < 0 || ny < 0 || nx >= width || ny >= height)
+                const auto [x, y] = members[next];
+                for (int ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny) {
+                    char* const row = &state[std::size_t(ny) * std::size_t(width)];
+                    for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
+                        if (row[nx] != wetNotReached)
                             continue;
-                        const std::size_t neighbour = std::size_t(ny) * std::size_t(width) + std::size_t(nx);
-                        if (kept[neighbour] != 0 || !underWater(neighbour))
-                            continue;
-                        kept[neighbour] = 2;
-                        members.push_back(int(neighbour));
+                        row[nx] = inSmallLake;
+                        members.emplace_back(nx, ny);
                     }
                 }
             }
             if (lakeArea > 0 && members.size() > std::size_t(lakeArea))
-                for (const int member : members)
-                    kept[std::size_t(member)] = 1;
+                for (const auto& [x, y] : members)
+                    state[std::size_t(y) * std::size_t(width) + std::size_t(x)] = inLargeLake;
         }
     }
-    for (const std::vector<int>& wet : wetByRow)
-        for (const int index : wet)
-            if (kept[std::size_t(index)] == 2)
-                kept[std::size_t(index)] = 0;
-    return kept;
+    forEverySample([&](std::size_t index) { state[index] = state[index] == inLargeLake ? 1 : 0; });
+    return state;
 }
 
 // The area draining through each step of a group of whole catchments (the group's
