@@ -65,18 +65,23 @@ bool exampleLayerOf(const VeskGrid& fineExample, const VeskGrid& coarseExample, 
         return false;
     const int width = std::min(smooth.width, fineExample.width);
     const int height = std::min(smooth.height, fineExample.height);
-    layer.guide = SampleRaster(width, height);
+    if (smooth.width != width || smooth.height != height) {
+        SampleRaster cropped(width, height);
+        for (int y = 0; y < height; ++y)
+            std::copy_n(&smooth.values[std::size_t(y) * std::size_t(smooth.width)], width,
+                        &cropped.values[std::size_t(y) * std::size_t(width)]);
+        smooth = std::move(cropped);
+    }
     layer.detail = SampleRaster(width, height);
     runWithThreads(threads, [&] { tbb::parallel_for(0, height, [&](int y) {
-        const float* const smoothRow = &smooth.values[std::size_t(y) * std::size_t(smooth.width)];
+        const float* const smoothRow = &smooth.values[std::size_t(y) * std::size_t(width)];
         const float* const fineRow = fineExample.heights[std::size_t(y)].data();
-        float* const guideRow = &layer.guide.values[std::size_t(y) * std::size_t(width)];
         float* const detailRow = &layer.detail.values[std::size_t(y) * std::size_t(width)];
-        for (int x = 0; x < width; ++x) {
-            guideRow[x] = smoothRow[x];
+        for (int x = 0; x < width; ++x)
             detailRow[x] = float(double(fineRow[x]) - smoothRow[x]);
-        }
     }); });
+    // The smooth part is the guide as it stands (cropped to what both cover).
+    layer.guide = std::move(smooth);
     return true;
 }
 

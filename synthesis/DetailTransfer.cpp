@@ -174,14 +174,19 @@ bool transferDetail(VeskGrid& base, VeskGrid& example, const TransferSettings& s
         return fail(failure, TransferStep::synthesis,
                     QStringLiteral("A transfer takes 1 to %1 levels, not %2.").arg(maximumTransferLevels).arg(settings.levels));
     // Work on copies: a refusal or a cancel at any level leaves both terrains as they were.
+    // Only multifractal mapping changes the example (it trims an odd side); the other
+    // methods read it where it is.
+    const bool changesExample = settings.method == SynthesisMethod::multifractal;
     VeskGrid workingBase = base;
-    VeskGrid workingExample = example;
+    VeskGrid workingExample = changesExample ? example : VeskGrid();
     TransferOutcome workingOutcome;
-    LevelRunner runner(settings, base, workingBase, workingExample, workingOutcome, failure);
+    LevelRunner runner(settings, base, workingBase, changesExample ? workingExample : example, workingOutcome,
+                       failure);
     if (!runner.run())
         return false;
     base = std::move(workingBase);
-    example = std::move(workingExample);
+    if (changesExample)
+        example = std::move(workingExample);
     outcome = workingOutcome;
     return true;
 }
