@@ -19,7 +19,7 @@ namespace {
 // to block, little enough to keep the example's hillslopes (see README, "coherent").
 // The first of several levels takes two steps; every other level one: the channels it
 // follows are already cut at the coarser levels (a second step there moved no figure
-// of the quality benchmark and took a sixth of the time).
+// of the quality benchmark by more than 0.01 and cost a tenth of a 3-level run).
 constexpr int firstLevelErosionIterations = 2;
 constexpr int laterErosionIterations = 1;
 constexpr double erosionStrength = 0.01;
@@ -37,8 +37,8 @@ constexpr double filledGradient = 0.002;
 constexpr double startDriftInRelief = 0.005;
 // A level that starts from the coarser level's matches needs fewer random candidates and
 // passes than the first: the match under each block is already a good one, and the
-// passes carry it on to the neighbours. (More changed no figure of the quality
-// benchmark by more than its noise and took a tenth of the time.)
+// passes carry it on to the neighbours. (The first level's 48 and 3 there gave pits
+// and channels within 0.16 of the truth's ratios of these and cost a tenth of a 3-level run.)
 constexpr int continuedRandomCandidates = 8;
 constexpr int continuedPasses = 2;
 
