@@ -1,4 +1,5 @@
 // oneTBB first: Qt's "emit" keyword macro, which the grid headers bring, breaks its headers.
+#include <tbb/enumerable_thread_specific.h>
 #include <tbb/parallel_for.h>
 
 #include "synthesis/HydraulicErosion.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -138,6 +140,58 @@ void incise(SampleRaster& terrain, const Drainage& drainage, double cellSize, co
     });
 }
 
+// One step of routing and incision over the whole of `terrain`.
+void erosionStep(SampleRaster& terrain, Drainage& drainage, double cellSize, const ErosionSettings& settings,
+                 bool settle)
+{
+    routeWater(terrain, drainage);
+    const std::vector<char> keptLakes =
+        settle && settings.lakeArea > 0 ? largeLakes(terrain, drainage, settings.lakeArea) : std::vector<char>{};
+    incise(terrain, drainage, cellSize, settings, settle, keptLakes);
+}
+
+// Where the tiles along a side of `length` begin, evenly spread, at most `side` apart,
+// with `length` last.
+std::vector<int> tileStarts(int length, int side)
+{
+    const int tiles = (length + side - 1) / side;
+    std::vector<int> starts;
+    for (int i = 0; i <= tiles; ++i)
+        starts.push_back(int(std::int64_t(length) * i / tiles));
+    return starts;
+}
+
+// One step tile by tile, the tiles side by side: each tile and its margin are copied
+// out of the terrain as the step found it and eroded on their own, and the tile is
+// written back, so the result does not depend on the order or the threads.
+void erosionStepInTiles(SampleRaster& terrain, double cellSize, const ErosionSettings& settings, bool settle)
+{
+    const SampleRaster before = terrain;
+    const std::vector<int> startsX = tileStarts(terrain.width, settings.tileSide);
+    const std::vector<int> startsY = tileStarts(terrain.height, settings.tileSide);
+    const int across = int(startsX.size()) - 1;
+    const int margin = settings.tileMargin;
+    tbb::enumerable_thread_specific<Drainage> drainages;
+    tbb::parallel_for(0, across * (int(startsY.size()) - 1), [&](int tile) {
+        const int tileLeft = startsX[std::size_t(tile % across)];
+        const int tileRight = startsX[std::size_t(tile % across + 1)];
+        const int tileTop = startsY[std::size_t(tile / across)];
+        const int tileBottom = startsY[std::size_t(tile / across + 1)];
+        const int left = std::max(0, tileLeft - margin);
+        const int top = std::max(0, tileTop - margin);
+        SampleRaster part(std::min(terrain.width, tileRight + margin) - left,
+                          std::min(terrain.height, tileBottom + margin) - top);
+        for (int y = 0; y < part.height; ++y)
+            std::copy_n(&before.values[std::size_t(top + y) * std::size_t(before.width) + std::size_t(left)],
+                        part.width, &part.values[std::size_t(y) * std::size_t(part.width)]);
+        erosionStep(part, drainages.local(), cellSize, settings, settle);
+        for (int y = tileTop; y < tileBottom; ++y)
+            std::copy_n(&part.values[std::size_t(y - top) * std::size_t(part.width) + std::size_t(tileLeft - left)],
+                        tileRight - tileLeft,
+                        &terrain.values[std::size_t(y) * std::size_t(terrain.width) + std::size_t(tileLeft)]);
+    });
+}
+
 // Each inner sample moves by `creep` of the way to its eight neighbours' mean.
 void creep(SampleRaster& terrain, double amount)
 {
@@ -159,10 +213,10 @@ bool settingsInRange(const ErosionSettings& settings, QString& error)
 {
     if (settings.iterations >= 0 && settings.iterations <= 1000 && settings.strength >= 0.0
         && settings.creep >= 0.0 && settings.creep <= 1.0 && settings.lakeDrop >= 0.0 && settings.lakeDepth >= 0.0
-        && settings.lakeArea >= 0)
+        && settings.lakeArea >= 0 && (settings.tileSide == 0 || (settings.tileSide >= 16 && settings.tileMargin >= 1)))
         return true;
     error = QStringLiteral("Erosion takes 0 to 1000 iterations, a strength, a lake drop and a lake depth of 0 or "
-                           "more and a creep of 0 to 1.");
+                           "more, a creep of 0 to 1, and tiles (if any) of 16 or more samples with a margin.");
     diagnostics::reportf("Error in erosion settings\n");
     return false;
 }
@@ -189,12 +243,12 @@ bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& erro
         }
         settings.progress.advance(iteration, settings.iterations);
         const bool settle = iteration + 1 == settings.iterations;
+        const double cellSize = grid.cellSize > 0.0f ? grid.cellSize : 1.0;
         runWithThreads(settings.threads, [&] {
-            routeWater(terrain, drainage);
-            const std::vector<char> keptLakes = settle && settings.lakeArea > 0
-                                                    ? largeLakes(terrain, drainage, settings.lakeArea)
-                                                    : std::vector<char>{};
-            incise(terrain, drainage, grid.cellSize > 0.0f ? grid.cellSize : 1.0, settings, settle, keptLakes);
+            if (settings.tileSide > 0)
+                erosionStepInTiles(terrain, cellSize, settings, settle);
+            else
+                erosionStep(terrain, drainage, cellSize, settings, settle);
         });
         if (settings.creep > 0.0)
             runWithThreads(settings.threads, [&] { creep(terrain, settings.creep); });

@@ -32,6 +32,13 @@ struct ErosionSettings {
     // Water covering more samples than this is a lake too, however shallow: a flat
     // valley's pond, a reservoir's surface stay; the small hollows fill. 0: no limit.
     int lakeArea = 0;
+    // 0: water is routed over the whole terrain. Otherwise (16 or more) each step routes
+    // it within tiles of at most this many samples a side, the terrain split evenly,
+    // each tile seeing a margin of tileMargin samples (1 or more) around it: what a
+    // sample becomes depends on no sample farther than the tile and its margin, drainage
+    // areas count only what lies there, and the tiles run side by side.
+    int tileSide = 0;
+    int tileMargin = 32;
     int threads = 0;
     // Iterations done of all; the cancel request.
     diagnostics::Progress progress;

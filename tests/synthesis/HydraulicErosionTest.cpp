@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 
 namespace {
@@ -125,6 +127,57 @@ TEST(HydraulicErosion, TheSameOnAnyNumberOfThreads)
     settings.threads = 2;
     ASSERT_TRUE(erode(two, settings));
     EXPECT_TRUE(sameBits(one.heights, two.heights));
+
+    settings.tileSide = 16;
+    settings.tileMargin = 4;
+    VeskGrid tiledOnOne = bumpySlopeWithABowl();
+    VeskGrid tiledOnTwo = tiledOnOne;
+    settings.threads = 1;
+    ASSERT_TRUE(erode(tiledOnOne, settings));
+    settings.threads = 2;
+    ASSERT_TRUE(erode(tiledOnTwo, settings));
+    EXPECT_TRUE(sameBits(tiledOnOne.heights, tiledOnTwo.heights));
+}
+
+// In tiles, a sample's result depends on its tile and the tile's margin alone; with
+// one tile as large as the terrain, erosion is the whole terrain's.
+TEST(HydraulicErosion, TilesSeeNoFartherThanTheirMargin)
+{
+    const VeskGrid before = bumpySlopeWithABowl();
+    // East of x = 40 the bumps change: upstream of the west, whose rivers they feed.
+    const VeskGrid changedEast = makeTerrain(90, 70, [&](int x, int y) {
+        return before.heights[y][x] + (x >= 40 ? float(2.0 * hashedNoise(x + 7, y)) : 0.0f);
+    });
+    // 90 x 70 in tiles of at most 30: the first covers x 0 to 29 and y 0 to 22, its
+    // margin of 4 reaches x 33.
+    const auto firstTileSame = [](const VeskGrid& a, const VeskGrid& b) {
+        for (int y = 0; y < 23; ++y)
+            for (int x = 0; x < 30; ++x)
+                if (std::bit_cast<std::uint32_t>(a.heights[y][x]) != std::bit_cast<std::uint32_t>(b.heights[y][x]))
+                    return false;
+        return true;
+    };
+    ErosionSettings settings;
+    settings.lakeArea = 20;
+    VeskGrid whole = before;
+    VeskGrid wholeChanged = changedEast;
+    ASSERT_TRUE(erode(whole, settings));
+    ASSERT_TRUE(erode(wholeChanged, settings));
+    ASSERT_FALSE(firstTileSame(whole, wholeChanged));
+
+    settings.tileSide = 30;
+    settings.tileMargin = 4;
+    VeskGrid tiled = before;
+    VeskGrid tiledChanged = changedEast;
+    ASSERT_TRUE(erode(tiled, settings));
+    ASSERT_TRUE(erode(tiledChanged, settings));
+    EXPECT_TRUE(firstTileSame(tiled, tiledChanged));
+    EXPECT_FALSE(sameBits(tiled.heights, whole.heights));
+
+    settings.tileSide = 90;
+    VeskGrid oneTile = before;
+    ASSERT_TRUE(erode(oneTile, settings));
+    EXPECT_TRUE(sameBits(oneTile.heights, whole.heights));
 }
 
 TEST(HydraulicErosion, RefusesBadSettingsAndEmptyTerrainsLeavingThemAsTheyWere)
@@ -136,6 +189,9 @@ TEST(HydraulicErosion, RefusesBadSettingsAndEmptyTerrainsLeavingThemAsTheyWere)
     EXPECT_FALSE(erode(grid, settings));
     settings = {};
     settings.strength = -1.0;
+    EXPECT_FALSE(erode(grid, settings));
+    settings = {};
+    settings.tileSide = 8;
     EXPECT_FALSE(erode(grid, settings));
     EXPECT_TRUE(sameBits(grid.heights, before.heights));
     VeskGrid empty;
