@@ -13,6 +13,7 @@
 #include "synthesis/WaterRouting.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -164,7 +165,19 @@ std::vector<int> tileStarts(int length, int side)
 // One step tile by tile, the tiles side by side: each tile and its margin are copied
 // out of the terrain as the step found it and eroded on their own, and the tile is
 // written back, so the result does not depend on the order or the threads.
-void erosionStepInTiles(SampleRaster& terrain, double cellSize, const ErosionSettings& settings, bool settle)
+// Tiles one step works in: 1 without tiles.
+int tilesPerStep(const SampleRaster& terrain, const ErosionSettings& settings)
+{
+    if (settings.tileSide == 0)
+        return 1;
+    return (int(tileStarts(terrain.width, settings.tileSide).size()) - 1)
+           * (int(tileStarts(terrain.height, settings.tileSide).size()) - 1);
+}
+
+// A cancel stops the step between tiles (the caller then drops the terrain); each tile
+// done is reported as one unit after `doneBefore` of `total`.
+void erosionStepInTiles(SampleRaster& terrain, double cellSize, const ErosionSettings& settings, bool settle,
+                        std::int64_t doneBefore, std::int64_t total)
 {
     const SampleRaster before = terrain;
     const std::vector<int> startsX = tileStarts(terrain.width, settings.tileSide);
@@ -172,7 +185,10 @@ void erosionStepInTiles(SampleRaster& terrain, double cellSize, const ErosionSet
     const int across = int(startsX.size()) - 1;
     const int margin = settings.tileMargin;
     tbb::enumerable_thread_specific<Drainage> drainages;
+    std::atomic<std::int64_t> tilesDone{0};
     tbb::parallel_for(0, across * (int(startsY.size()) - 1), [&](int tile) {
+        if (settings.progress.cancelled())
+            return;
         const int tileLeft = startsX[std::size_t(tile % across)];
         const int tileRight = startsX[std::size_t(tile % across + 1)];
         const int tileTop = startsY[std::size_t(tile / across)];
@@ -189,6 +205,7 @@ void erosionStepInTiles(SampleRaster& terrain, double cellSize, const ErosionSet
             std::copy_n(&part.values[std::size_t(y - top) * std::size_t(part.width) + std::size_t(tileLeft - left)],
                         tileRight - tileLeft,
                         &terrain.values[std::size_t(y) * std::size_t(terrain.width) + std::size_t(tileLeft)]);
+        settings.progress.advance(doneBefore + ++tilesDone, total);
     });
 }
 
@@ -236,24 +253,32 @@ bool erodeTerrain(VeskGrid& grid, const ErosionSettings& settings, QString& erro
                          settings.iterations, settings.strength, settings.creep);
     SampleRaster terrain = rasterOf(grid.heights, grid.width, grid.height);
     Drainage drainage;
-    for (int iteration = 0; iteration < settings.iterations; ++iteration) {
-        if (settings.progress.cancelled()) {
-            error = BlockMapper::cancelledText();
+    const std::int64_t tiles = tilesPerStep(terrain, settings);
+    const std::int64_t total = tiles * settings.iterations;
+    const double cellSize = grid.cellSize > 0.0f ? grid.cellSize : 1.0;
+    const auto stopped = [&] {
+        if (!settings.progress.cancelled())
             return false;
-        }
-        settings.progress.advance(iteration, settings.iterations);
+        error = BlockMapper::cancelledText();
+        return true;
+    };
+    for (int iteration = 0; iteration < settings.iterations; ++iteration) {
+        if (stopped())
+            return false;
+        settings.progress.advance(iteration * tiles, total);
         const bool settle = iteration + 1 == settings.iterations;
-        const double cellSize = grid.cellSize > 0.0f ? grid.cellSize : 1.0;
         runWithThreads(settings.threads, [&] {
             if (settings.tileSide > 0)
-                erosionStepInTiles(terrain, cellSize, settings, settle);
+                erosionStepInTiles(terrain, cellSize, settings, settle, iteration * tiles, total);
             else
                 erosionStep(terrain, drainage, cellSize, settings, settle);
         });
+        if (stopped())
+            return false;
         if (settings.creep > 0.0)
             runWithThreads(settings.threads, [&] { creep(terrain, settings.creep); });
     }
-    settings.progress.advance(settings.iterations, settings.iterations);
+    settings.progress.advance(total, total);
     copyIntoMatrix(terrain, grid.heights);
     markHeightsReplaced(grid);
     return true;

@@ -1,4 +1,5 @@
 #include "diagnostics/CollectingSink.h"
+#include "synthesis/BlockMapper.h"
 #include "synthesis/HydraulicErosion.h"
 
 #include "SynthesisTestGrids.h"
@@ -6,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
+#include <vector>
 #include <cmath>
 
 namespace {
@@ -178,6 +181,34 @@ TEST(HydraulicErosion, TilesSeeNoFartherThanTheirMargin)
     VeskGrid oneTile = before;
     ASSERT_TRUE(erode(oneTile, settings));
     EXPECT_TRUE(sameBits(oneTile.heights, whole.heights));
+}
+
+// A step in tiles reports each tile and stops between tiles at a cancel, leaving the terrain.
+TEST(HydraulicErosion, ACancelStopsAStepInTilesBetweenTiles)
+{
+    const VeskGrid before = bumpySlopeWithABowl();
+    VeskGrid grid = before;
+    std::atomic<bool> cancel{false};
+    std::vector<std::int64_t> reports;
+    ErosionSettings settings;
+    settings.iterations = 1;
+    settings.tileSide = 16;
+    settings.threads = 1;
+    settings.progress = diagnostics::Progress(
+        [&](std::int64_t done, std::int64_t total) {
+            reports.push_back(done);
+            EXPECT_EQ(total, 30); // 90 x 70 in tiles of at most 16: 6 x 5
+            if (done == 3)
+                cancel = true;
+        },
+        &cancel);
+    diagnostics::SilentSink silence;
+    diagnostics::ScopedSink silenced(silence);
+    QString error;
+    EXPECT_FALSE(erodeTerrain(grid, settings, error));
+    EXPECT_EQ(error, BlockMapper::cancelledText());
+    EXPECT_EQ(reports, (std::vector<std::int64_t>{0, 1, 2, 3}));
+    EXPECT_TRUE(sameBits(grid.heights, before.heights));
 }
 
 TEST(HydraulicErosion, RefusesBadSettingsAndEmptyTerrainsLeavingThemAsTheyWere)
