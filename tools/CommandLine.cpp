@@ -270,6 +270,15 @@ void defineErode(CLI::App& app, CliOptions& options)
     erode->add_option("--lake-area", options.erode.lakeArea,
                       "Depressions covering more samples than this stay lakes however shallow (default 0: no limit)")
         ->check(CLI::NonNegativeNumber);
+    erode->add_option("--tile", options.erode.tileSide,
+                      "Route water within tiles of at most this many samples a side (16 or more), each seeing "
+                      "--tile-margin samples around it: far less memory, drainage areas only from within reach "
+                      "(default 0: the whole terrain)")
+        ->check(CLI::Range(16, 1 << 20));
+    erode->add_option("--tile-margin", options.erode.tileMargin,
+                      "Samples around each tile it routes water over too (default 32)")
+        ->check(CLI::Range(1, 1 << 20))
+        ->needs("--tile");
     erode->add_option("--threads", options.erode.threads, "Worker threads (default: every core); any count gives the "
                                                            "same result")
         ->check(CLI::Range(1, 1024));

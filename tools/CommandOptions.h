@@ -79,6 +79,8 @@ struct ErodeOptions {
     double lakeDepth = 10.0;
     double lakeDrop = 0.01;
     int lakeArea = 0; // 0: no limit
+    int tileSide = 0; // 0: the whole terrain at once
+    int tileMargin = 32;
     int threads = 0; // 0: every core
 };
 

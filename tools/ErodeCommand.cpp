@@ -19,6 +19,8 @@ ExitCode runErode(const ErodeOptions& options)
     settings.lakeDepth = options.lakeDepth;
     settings.lakeDrop = options.lakeDrop;
     settings.lakeArea = options.lakeArea;
+    settings.tileSide = options.tileSide;
+    settings.tileMargin = options.tileMargin;
     settings.threads = options.threads;
     if (!erodeTerrain(grid, settings, errorText))
         return reportFailure(QStringLiteral("erosion failed: %1").arg(errorText));

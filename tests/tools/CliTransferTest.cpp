@@ -80,6 +80,19 @@ TEST(CliErode, WritesTheErodedTerrainAndRefusesBadSettings)
     EXPECT_EQ(eroded.width, 403);
     EXPECT_EQ(runCli({"erode", sampleGrid(), folder.path("bad.flt"), "--creep", "2"}).exitCode, 2);
     EXPECT_EQ(runCli({"erode", sampleGrid(), folder.path("bad.flt"), "--strength", "-1"}).exitCode, 2);
+    EXPECT_EQ(runCli({"erode", sampleGrid(), folder.path("bad.flt"), "--tile", "8"}).exitCode, 2);
+    EXPECT_EQ(runCli({"erode", sampleGrid(), folder.path("bad.flt"), "--tile-margin", "8"}).exitCode, 2);
+
+    // In tiles the rivers that cross them are cut less; one tile over all is the whole terrain.
+    const auto erodedBytes = [&](const std::vector<std::string>& tiles) {
+        std::vector<std::string> arguments{"erode", sampleGrid(), folder.path("tiled.flt"), "--iterations", "2", "-q"};
+        arguments.insert(arguments.end(), tiles.begin(), tiles.end());
+        EXPECT_EQ(runCli(arguments).exitCode, 0);
+        return readFileBytes(folder.path("tiled.flt"));
+    };
+    const std::string whole = readFileBytes(out);
+    EXPECT_NE(erodedBytes({"--tile", "100", "--tile-margin", "8"}), whole);
+    EXPECT_EQ(erodedBytes({"--tile", "403"}), whole);
 }
 
 TEST(CliTransfer, OptionRulesAreUsageErrors)
