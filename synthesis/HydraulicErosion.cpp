@@ -162,9 +162,6 @@ std::vector<int> tileStarts(int length, int side)
     return starts;
 }
 
-// One step tile by tile, the tiles side by side: each tile and its margin are copied
-// out of the terrain as the step found it and eroded on their own, and the tile is
-// written back, so the result does not depend on the order or the threads.
 // Tiles one step works in: 1 without tiles.
 int tilesPerStep(const SampleRaster& terrain, const ErosionSettings& settings)
 {
@@ -174,8 +171,11 @@ int tilesPerStep(const SampleRaster& terrain, const ErosionSettings& settings)
            * (int(tileStarts(terrain.height, settings.tileSide).size()) - 1);
 }
 
-// A cancel stops the step between tiles (the caller then drops the terrain); each tile
-// done is reported as one unit after `doneBefore` of `total`.
+// One step tile by tile, the tiles side by side: each tile and its margin are copied
+// out of the terrain as the step found it and eroded on their own, and the tile is
+// written back, so the result does not depend on the order or the threads. A cancel
+// stops the step between tiles (the caller then drops the terrain); each tile done is
+// reported as one unit after `doneBefore` of `total`.
 void erosionStepInTiles(SampleRaster& terrain, double cellSize, const ErosionSettings& settings, bool settle,
                         std::int64_t doneBefore, std::int64_t total)
 {

@@ -40,7 +40,7 @@ struct ErosionSettings {
     int tileSide = 0;
     int tileMargin = 32;
     int threads = 0;
-    // Iterations done of all; the cancel request.
+    // Iterations done of all (tiles done, where there are tiles); the cancel request.
     diagnostics::Progress progress;
 };
 
