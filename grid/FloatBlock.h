@@ -2,10 +2,7 @@
 
 #include <cstddef>
 
-// The memory of a FloatMatrix. Blocks of 2 MiB or more come straight from the system,
-// aligned to 2 MiB, a whole number of 2 MiB long and advised for huge pages before
-// anything touches them; smaller ones come from the heap, so tiny matrices pay for no
-// 2 MiB each.
+// The memory of a FloatMatrix: a LargeBlock (huge pages from 2 MiB up), counted in floats.
 struct FloatBlock {
     float* values = nullptr;
     std::size_t capacity = 0; // floats it holds: at least those asked for

@@ -37,7 +37,7 @@ int labelCode(int basin)
 // path down is walked to the label it ends in, which is written back along it: rows
 // in parallel at every step. Two walks may meet on one path; both write the same
 // label there, so the labels do not depend on the threads.
-int labelBasins(const SampleRaster& terrain, std::vector<int>& basins)
+int labelBasins(const SampleRaster& terrain, LargeVector<int>& basins)
 {
     const int width = terrain.width;
     const int height = terrain.height;
@@ -181,7 +181,7 @@ private:
 // Every neighbouring pair of samples once (to the east, and to the three samples of
 // the row below), rows in parallel, each task into a table of its own; the least
 // pass of every pair does not depend on which table saw it.
-PassTable passesBetweenBasins(const SampleRaster& terrain, const std::vector<int>& codes, int basinCount)
+PassTable passesBetweenBasins(const SampleRaster& terrain, const LargeVector<int>& codes, int basinCount)
 {
     const int width = terrain.width;
     const int height = terrain.height;

@@ -1,17 +1,18 @@
 #pragma once
 
 #include "grid/FloatMatrix.h"
+#include "grid/LargeBlockAllocator.h"
 
 #include <cstddef>
-#include <vector>
 
 // A matrix of floats in one row-major array, for the synthesis loops that read
 // blocks at any place and orientation. Filled from and written back to the
-// grid's matrices at the edges of the work.
+// grid's matrices at the edges of the work. Made afresh at every level and step, so
+// in large blocks (huge pages).
 struct SampleRaster {
     int width = 0;
     int height = 0;
-    std::vector<float> values;
+    LargeVector<float> values;
 
     SampleRaster() = default;
     SampleRaster(int rasterWidth, int rasterHeight)

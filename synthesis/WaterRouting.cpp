@@ -161,7 +161,7 @@ void drainFlats(int width, int height, Drainage& drainage)
     DrainageCell* const cells = drainage.cells.data();
     std::uint8_t* const masks = drainage.donorMasks.data();
     const std::vector<int>& flat = drainage.pending;
-    std::vector<int>& queue = drainage.basins;
+    LargeVector<int>& queue = drainage.basins;
     queue.clear();
     for (const int index : flat)
         forEachNeighbour(index, false, width, height, [&](int neighbour, int) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/LargeBlockAllocator.h"
 #include "synthesis/SampleRaster.h"
 
 #include <cstdint>
@@ -32,10 +33,10 @@ struct Drainage {
     // for a border sample: the steps of a catchment without the samples' scattered
     // indices, which keeps the walks over them in the cache.
     std::vector<std::vector<int>> receiverSteps;
-    std::vector<DrainageCell> cells;
+    LargeVector<DrainageCell> cells;
     // Working space, kept so that the steps of an erosion do not touch fresh memory.
-    std::vector<int> basins;
-    std::vector<std::uint8_t> donorMasks;
+    LargeVector<int> basins;
+    LargeVector<std::uint8_t> donorMasks;
     std::vector<int> pending;
 };
 

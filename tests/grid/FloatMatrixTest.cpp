@@ -1,8 +1,10 @@
 #include "grid/FloatMatrix.h"
+#include "grid/LargeBlockAllocator.h"
 #include "grid/VeskGrid.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <numeric>
 #include <vector>
@@ -107,4 +109,19 @@ TEST(FloatMatrixTest, LargeBlocksStartOnAHugePageSmallOnesNeedNot)
     EXPECT_EQ(large[1024][1024], 0.0f);
     const FloatMatrix small(3, 3, 2.0f);
     EXPECT_EQ(small[2][2], 2.0f);
+}
+
+TEST(FloatMatrixTest, LargeVectorsKeepTheirValuesFromHeapToSystemBlocksAndBack)
+{
+    LargeVector<int> values;
+    for (int value = 0; value < (1 << 20); ++value)
+        values.push_back(value);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(values.data()) % kHugePage, 0u);
+    const LargeVector<int> copy = values;
+    values.resize(1000);
+    values.shrink_to_fit();
+    EXPECT_EQ(copy.size(), std::size_t(1) << 20);
+    EXPECT_EQ(copy.back(), (1 << 20) - 1);
+    EXPECT_TRUE(std::equal(values.begin(), values.end(), copy.begin()));
+    EXPECT_EQ(LargeVector<float>(std::size_t(1) << 20).back(), 0.0f);
 }
