@@ -6,6 +6,7 @@
 #include "grid/MatrixShape.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -157,28 +158,50 @@ void VeskGrid::adjustSize(int newWidth, int newHeight)
     computeStatistics();
 }
 
+namespace {
+
+// A row's least and greatest value and its sum. The sum runs in eight double lanes,
+// every eighth value to one, added in a fixed order at the end: the compiler keeps the
+// lanes in vector registers, where one running sum would wait on each addition (every
+// step that replaces the heights asks for these figures), and the order does not depend
+// on the threads. Doubles carry 29 bits beyond a float's: the mean, a float, stays as
+// exact as it was with one long double sum.
+struct RowFigures {
+    float smallest = 1e6f;
+    float largest = -1e6f;
+    double sum = 0.0;
+};
+
+RowFigures figuresOf(const FloatRow& row)
+{
+    constexpr std::size_t lanes = 8;
+    RowFigures figures;
+    std::array<double, lanes> sums{};
+    const std::size_t count = row.size();
+    const float* const values = row.data();
+    std::size_t index = 0;
+    for (; index + lanes <= count; index += lanes)
+        for (std::size_t lane = 0; lane < lanes; ++lane)
+            sums[lane] += values[index + lane];
+    for (std::size_t lane = 0; index < count; ++index, ++lane)
+        sums[lane] += values[index];
+    for (std::size_t i = 0; i < count; ++i) {
+        figures.smallest = values[i] < figures.smallest ? values[i] : figures.smallest;
+        figures.largest = values[i] > figures.largest ? values[i] : figures.largest;
+    }
+    for (const double sum : sums)
+        figures.sum += sum;
+    return figures;
+}
+
+} // namespace
+
 int VeskGrid::computeStatistics()
 {
-    // Rows in parallel, each row's sum in order, the rows' sums added in order: the
-    // same figures on any number of threads, and a large terrain's statistics no
-    // longer wait on one core (every step that replaces the heights asks for them).
-    struct RowFigures {
-        float smallest;
-        float largest;
-        long double sum;
-    };
+    // Rows in parallel, the rows' sums added in order: the same figures on any number of
+    // threads, and a large terrain's statistics no longer wait on one core.
     std::vector<RowFigures> rows(heights.size());
-    tbb::parallel_for(std::size_t(0), heights.size(), [&](std::size_t y) {
-        RowFigures figures{1e6f, -1e6f, 0.0L};
-        for (const float value : heights[y]) {
-            if (value < figures.smallest)
-                figures.smallest = value;
-            if (value > figures.largest)
-                figures.largest = value;
-            figures.sum += value;
-        }
-        rows[y] = figures;
-    });
+    tbb::parallel_for(std::size_t(0), heights.size(), [&](std::size_t y) { rows[y] = figuresOf(heights[y]); });
     float largest = -1e6f;
     float smallest = 1e6f;
     long double sum = 0.0L;
