@@ -317,19 +317,22 @@ private:
         return candidates;
     }
 
-    // The candidate of least error; the first of equals.
+    // The candidate of least error; the first of equals. Where neighbours continue one
+    // another, several propose the same match: it is scored once.
     CoherentMatch best(int block, const std::vector<CoherentMatch>& candidates, bool withOverlap) const
     {
         const std::vector<OverlapSample> overlap = withOverlap ? overlapOf(block) : std::vector<OverlapSample>{};
         CoherentMatch chosen = candidates.front();
         double least = std::numeric_limits<double>::infinity();
-        for (const CoherentMatch& candidate : candidates) {
-            double error = shapeError(block, candidate);
+        for (auto candidate = candidates.begin(); candidate != candidates.end(); ++candidate) {
+            if (std::find(candidates.begin(), candidate, *candidate) != candidate)
+                continue;
+            double error = shapeError(block, *candidate);
             if (withOverlap)
-                error += search_.overlapWeight * overlapError(overlap, candidate);
+                error += search_.overlapWeight * overlapError(overlap, *candidate);
             if (error < least) {
                 least = error;
-                chosen = candidate;
+                chosen = *candidate;
             }
         }
         return chosen;
