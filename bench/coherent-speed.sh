@@ -14,14 +14,10 @@
 #   RUNS       runs of each (default 9)
 set -euo pipefail
 
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(cd "${1:-$repo/build/release}" && pwd)"
+source "$(dirname "$0")/script-setup.sh" "${1:-}" talvane-cli talvane-fbm
 runs="${2:-9}"
 cli="$build/tools/talvane-cli"
 fbm="$build/tools/talvane-fbm"
-for tool in "$cli" "$fbm"; do
-    [ -x "$tool" ] || { echo "missing $tool: build the talvane-cli and talvane-fbm targets" >&2; exit 1; }
-done
 [ -x /usr/bin/time ] || { echo "missing /usr/bin/time (Debian package time)" >&2; exit 1; }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

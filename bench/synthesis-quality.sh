@@ -19,14 +19,10 @@
 #              (default BUILD_DIR/synthesis-quality)
 set -euo pipefail
 
-repo="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(cd "${1:-$repo/build/release}" && pwd)"
+source "$(dirname "$0")/script-setup.sh" "${1:-}" talvane-cli talvane-hillshade
 out="${2:-$build/synthesis-quality}"
 cli="$build/tools/talvane-cli"
 shade="$build/tools/talvane-hillshade"
-for tool in "$cli" "$shade"; do
-    [ -x "$tool" ] || { echo "missing $tool: build the talvane-cli and talvane-hillshade targets" >&2; exit 1; }
-done
 mkdir -p "$out"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
