@@ -65,16 +65,16 @@ template <typename Visit> void forEachNeighbourInside(int x, int y, int width, i
 // neighbours drain into it, as bits in neighbourOffsets' order. A function of its own
 // over plain pointers, so that the compiler runs it in vector lanes (inline in the
 // routing it could not tell the receivers from the bits and did one sample at a time).
-void donorBits(const int* __restrict receivers, int width, int count, int firstIndex, unsigned* __restrict bits)
+void donorBits(const int* __restrict receivers, int width, int count, int firstIndex, std::uint8_t* __restrict bits)
 {
     const int* const above = receivers - width;
     const int* const below = receivers + width;
     for (int x = 0; x < count; ++x) {
         const int index = firstIndex + x;
-        bits[x] = unsigned(above[x - 1] == index) | unsigned(above[x] == index) << 1
-                  | unsigned(above[x + 1] == index) << 2 | unsigned(receivers[x - 1] == index) << 3
-                  | unsigned(receivers[x + 1] == index) << 4 | unsigned(below[x - 1] == index) << 5
-                  | unsigned(below[x] == index) << 6 | unsigned(below[x + 1] == index) << 7;
+        bits[x] = std::uint8_t(unsigned(above[x - 1] == index) | unsigned(above[x] == index) << 1
+                               | unsigned(above[x + 1] == index) << 2 | unsigned(receivers[x - 1] == index) << 3
+                               | unsigned(receivers[x + 1] == index) << 4 | unsigned(below[x - 1] == index) << 5
+                               | unsigned(below[x] == index) << 6 | unsigned(below[x + 1] == index) << 7);
     }
 }
 
@@ -114,7 +114,6 @@ void drainToSteepestNeighbours(int width, int height, Drainage& drainage)
             pickSteepestLowerNeighbours(levels.data() + width + 1, width, width - 2, y * width + 1, steepest.data(),
                                         out + 1);
         }
-        std::vector<unsigned> rowMasks(static_cast<std::size_t>(width));
         for (int y = rows.begin(); y < rows.end(); ++y) {
             const int row = y * width;
             const int* const middle = receiversOf(y);
@@ -135,9 +134,7 @@ void drainToSteepestNeighbours(int width, int height, Drainage& drainage)
                     maskOnBorder(x);
                 continue;
             }
-            donorBits(middle + 1, width, width - 2, row + 1, rowMasks.data() + 1);
-            for (int x = 1; x + 1 < width; ++x)
-                masks[row + x] = std::uint8_t(rowMasks[std::size_t(x)]);
+            donorBits(middle + 1, width, width - 2, row + 1, masks + row + 1);
             maskOnBorder(0);
             maskOnBorder(width - 1);
         }
