@@ -2,8 +2,11 @@
 
 #include "grid/HugePageAdvice.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 
 #include <sys/mman.h>
@@ -20,6 +23,96 @@ bool isSystemBlock(std::size_t bytes)
 std::size_t wholeHugePages(std::size_t bytes)
 {
     return (bytes + kHugePage - 1) & ~(kHugePage - 1);
+}
+
+// System blocks given back, kept for the next request of the same length: a pipeline
+// makes rasters of the same few sizes again and again, and fresh memory costs the
+// kernel's zeroing and a fault a page (a tenth of a coherent synthesis's time). The
+// pages are marked free, so that the system may take them back under pressure, and the
+// blocks kept plus those in use never exceed the most that were in use at once, so
+// keeping them raises no peak. Fixed room: giving back allocates nothing.
+class KeptBlocks {
+public:
+    // A kept block of `length` bytes, or nullptr; from here on `length` counts as in use
+    // either way (forget() takes it back where a fresh block cannot be had).
+    void* take(std::size_t length)
+    {
+        std::array<Block, room> dropped;
+        std::size_t droppedCount = 0;
+        void* found = nullptr;
+        {
+            const std::lock_guard lock(mutex_);
+            for (std::size_t k = count_; k-- > 0;)
+                if (blocks_[k].length == length) {
+                    found = blocks_[k].data;
+                    remove(k);
+                    break;
+                }
+            inUse_ += length;
+            mostInUse_ = std::max(mostInUse_, inUse_);
+            // A fresh block must not lift what is held above the most in use: the oldest go.
+            while (found == nullptr && count_ > 0 && inUse_ + keptBytes_ > mostInUse_) {
+                dropped[droppedCount++] = blocks_[0];
+                remove(0);
+            }
+        }
+        for (std::size_t k = 0; k < droppedCount; ++k)
+            ::munmap(dropped[k].data, dropped[k].length);
+        return found;
+    }
+
+    void forget(std::size_t length)
+    {
+        const std::lock_guard lock(mutex_);
+        inUse_ -= length;
+    }
+
+    // Keeps a block given back, or unmaps it.
+    void give(void* data, std::size_t length)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            inUse_ -= length;
+            if (count_ < room && inUse_ + keptBytes_ + length <= mostInUse_ && keptBytes_ + length <= mostKept) {
+                ::madvise(data, length, MADV_FREE);
+                blocks_[count_++] = {data, length};
+                keptBytes_ += length;
+                return;
+            }
+        }
+        ::munmap(data, length);
+    }
+
+private:
+    struct Block {
+        void* data = nullptr;
+        std::size_t length = 0;
+    };
+    static constexpr std::size_t room = 64;
+    static constexpr std::size_t mostKept = std::size_t{256} << 20;
+
+    void remove(std::size_t k)
+    {
+        keptBytes_ -= blocks_[k].length;
+        const auto at = blocks_.begin() + std::ptrdiff_t(k);
+        std::copy(at + 1, blocks_.begin() + std::ptrdiff_t(count_), at);
+        --count_;
+    }
+
+    std::mutex mutex_;
+    // Oldest first.
+    std::array<Block, room> blocks_;
+    std::size_t count_ = 0;
+    std::size_t keptBytes_ = 0;
+    std::size_t inUse_ = 0;
+    std::size_t mostInUse_ = 0;
+};
+
+// Never destroyed: matrices that outlive main() still give their blocks back here.
+KeptBlocks& keptBlocks()
+{
+    static KeptBlocks* const blocks = new KeptBlocks;
+    return *blocks;
 }
 
 } // namespace
@@ -40,9 +133,13 @@ LargeBlock allocateLargeBlock(std::size_t bytes)
     // Only the huge pages the values fill are advised: the rest of the last one stays in
     // small pages, so a block takes no more memory than its values touch.
     const std::size_t length = wholeHugePages(bytes);
+    if (void* kept = keptBlocks().take(length))
+        return {kept, length, false};
     void* mapped = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
+    if (mapped == MAP_FAILED) {
+        keptBlocks().forget(length);
         throw std::bad_alloc();
+    }
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
     const std::uintptr_t aligned = (start + kHugePage - 1) & ~(std::uintptr_t{kHugePage} - 1);
     const std::size_t head = aligned - start;
@@ -58,7 +155,7 @@ void releaseLargeBlock(void* data, std::size_t bytes) noexcept
     if (data == nullptr)
         return;
     if (isSystemBlock(bytes))
-        ::munmap(data, wholeHugePages(bytes));
+        keptBlocks().give(data, wholeHugePages(bytes));
     else
         std::free(data);
 }

@@ -1,4 +1,5 @@
 #include "grid/FloatMatrix.h"
+#include "grid/LargeBlock.h"
 #include "grid/LargeBlockAllocator.h"
 #include "grid/VeskGrid.h"
 
@@ -124,4 +125,19 @@ TEST(FloatMatrixTest, LargeVectorsKeepTheirValuesFromHeapToSystemBlocksAndBack)
     EXPECT_EQ(copy.back(), (1 << 20) - 1);
     EXPECT_TRUE(std::equal(values.begin(), values.end(), copy.begin()));
     EXPECT_EQ(LargeVector<float>(std::size_t(1) << 20).back(), 0.0f);
+}
+
+TEST(FloatMatrixTest, ABlockGivenBackIsKeptForTheNextOfItsSizeAndAMatrixOnItStartsCleared)
+{
+    const std::size_t bytes = std::size_t(1031) * 2049 * sizeof(float);
+    const LargeBlock given = allocateLargeBlock(bytes);
+    std::fill_n(static_cast<float*>(given.data), bytes / sizeof(float), 7.0f);
+    releaseLargeBlock(given.data, given.bytes);
+    const LargeBlock kept = allocateLargeBlock(bytes);
+    EXPECT_EQ(kept.data, given.data);
+    EXPECT_FALSE(kept.zeroed);
+    releaseLargeBlock(kept.data, kept.bytes);
+
+    const FloatMatrix again(1031, 2049);
+    EXPECT_EQ(std::count(again.data(), again.data() + again.valueCount(), 0.0f), std::ptrdiff_t(again.valueCount()));
 }
