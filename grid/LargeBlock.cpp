@@ -70,11 +70,13 @@ public:
     // Keeps a block given back, or unmaps it.
     void give(void* data, std::size_t length)
     {
+        // Marked free before it is listed, where the next owner may write to it at once;
+        // and outside the lock, which other threads' blocks wait for.
+        ::madvise(data, length, MADV_FREE);
         {
             const std::lock_guard lock(mutex_);
             inUse_ -= length;
             if (count_ < room && inUse_ + keptBytes_ + length <= mostInUse_ && keptBytes_ + length <= mostKept) {
-                ::madvise(data, length, MADV_FREE);
                 blocks_[count_++] = {data, length};
                 keptBytes_ += length;
                 return;
