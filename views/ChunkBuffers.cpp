@@ -99,13 +99,15 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
     for (std::size_t k = 0; k < choices.size(); ++k) {
         const ChunkChoice& choice = choices[k];
         Entry* entry = held(choice.chunk, choice.level);
-        if (entry == nullptr && makeMissing && budgetLeft())
+        const bool coming = entry == nullptr && inUpload(choice.chunk, choice.level);
+        if (entry == nullptr && !coming && makeMissing && budgetLeft())
             entry = madeAndTimed(choice.chunk, choice.level);
         if (entry == nullptr) {
-            missing_.push_back(choice);
+            if (!coming)
+                missing_.push_back(choice);
             entry = standIn(hierarchy, choice.chunk, choice.level);
             // The coarsest level is a handful of vertices: made whatever the budget.
-            if (entry == nullptr && makeMissing)
+            if (entry == nullptr && makeMissing && !inUpload(choice.chunk, hierarchy.levels() - 1))
                 entry = make(grid, hierarchy, choice.chunk, hierarchy.levels() - 1);
             ++lastFrame_.standIns;
         }
@@ -132,8 +134,14 @@ void ChunkBuffers::draw(const VeskGrid& grid, const ChunkHierarchy& hierarchy, c
 
 ChunkBuffers::Entry* ChunkBuffers::held(int chunk, int level)
 {
-    const auto found = entries_.find(static_cast<long long>(chunk) * levels_ + level);
-    return found == entries_.end() ? nullptr : &found->second;
+    const auto found = entries_.find(keyOf(chunk, level));
+    return found == entries_.end() || !found->second.complete ? nullptr : &found->second;
+}
+
+bool ChunkBuffers::inUpload(int chunk, int level) const
+{
+    const auto found = entries_.find(keyOf(chunk, level));
+    return found != entries_.end() && !found->second.complete;
 }
 
 ChunkBuffers::Entry* ChunkBuffers::standIn(const ChunkHierarchy& hierarchy, int chunk, int level)
@@ -159,13 +167,51 @@ ChunkBuffers::Entry* ChunkBuffers::make(const VeskGrid& grid, const ChunkHierarc
     return store(chunk, level, buildMesh(grid, hierarchy, chunk, level, content_));
 }
 
-void ChunkBuffers::adopt(int chunk, int level, const ChunkContent& content, const ChunkMesh& mesh)
+void ChunkBuffers::adopt(int chunk, int level, const ChunkContent& content, ChunkMesh mesh)
 {
-    if (content == content_ && level < levels_ && held(chunk, level) == nullptr)
-        store(chunk, level, mesh);
+    if (!(content == content_) || level >= levels_ || entries_.count(keyOf(chunk, level)) != 0)
+        return;
+    store(chunk, level, mesh, false);
+    pending_.push_back({keyOf(chunk, level), std::move(mesh)});
 }
 
-ChunkBuffers::Entry* ChunkBuffers::store(int chunk, int level, const ChunkMesh& mesh)
+bool ChunkBuffers::advanceUpload(std::size_t bytes)
+{
+    QOpenGLFunctions& gl = functions();
+    std::size_t left = std::max<std::size_t>(bytes, 1);
+    // Copies what fits of one array from `in` on, and moves `in` past it.
+    const auto copyPart = [&](GLenum target, unsigned buffer, const void* data, std::size_t size, std::size_t& in) {
+        const std::size_t part = std::min(size - in, left);
+        if (part == 0)
+            return;
+        gl.glBindBuffer(target, buffer);
+        gl.glBufferSubData(target, static_cast<qopengl_GLintptr>(in), static_cast<qopengl_GLsizeiptr>(part),
+                           static_cast<const char*>(data) + in);
+        gl.glBindBuffer(target, 0);
+        in += part;
+        left -= part;
+    };
+    while (!pending_.empty() && left > 0) {
+        PendingMesh& next = pending_.front();
+        const auto found = entries_.find(next.key);
+        if (found == entries_.end()) { // let go meanwhile
+            pending_.pop_front();
+            continue;
+        }
+        Entry& entry = found->second;
+        const std::size_t vertexBytes = next.mesh.vertices.size() * sizeof(float);
+        const std::size_t indexBytes = next.mesh.indices.size() * sizeof(std::uint32_t);
+        copyPart(GL_ARRAY_BUFFER, entry.vertices, next.mesh.vertices.data(), vertexBytes, next.vertexBytesIn);
+        copyPart(GL_ELEMENT_ARRAY_BUFFER, entry.indices, next.mesh.indices.data(), indexBytes, next.indexBytesIn);
+        if (next.vertexBytesIn < vertexBytes || next.indexBytesIn < indexBytes)
+            break;
+        entry.complete = true;
+        pending_.pop_front();
+    }
+    return !pending_.empty();
+}
+
+ChunkBuffers::Entry* ChunkBuffers::store(int chunk, int level, const ChunkMesh& mesh, bool withBytes)
 {
     Entry entry;
     entry.floatsPerVertex = mesh.floatsPerVertex;
@@ -173,12 +219,14 @@ ChunkBuffers::Entry* ChunkBuffers::store(int chunk, int level, const ChunkMesh& 
     entry.level = level;
     entry.surfaceIndices = mesh.surfaceIndices;
     entry.skirtIndices = mesh.skirtIndices;
-    entry.vertices = makeBuffer(GL_ARRAY_BUFFER, mesh.vertices.data(), mesh.vertices.size() * sizeof(float));
-    entry.indices =
-        makeBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices.data(), mesh.indices.size() * sizeof(std::uint32_t));
+    entry.vertices = makeBuffer(GL_ARRAY_BUFFER, withBytes ? mesh.vertices.data() : nullptr,
+                                mesh.vertices.size() * sizeof(float));
+    entry.indices = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, withBytes ? mesh.indices.data() : nullptr,
+                               mesh.indices.size() * sizeof(std::uint32_t));
     entry.bytes = mesh.bytes();
+    entry.complete = withBytes;
     bytes_ += entry.bytes;
-    return &(entries_[static_cast<long long>(chunk) * levels_ + level] = entry);
+    return &(entries_[keyOf(chunk, level)] = entry);
 }
 
 void ChunkBuffers::drawEntry(Entry& entry, const ChunkHierarchy& hierarchy, int chunk)
@@ -253,8 +301,9 @@ void ChunkBuffers::evictUnused()
         return;
     // The least recently drawn go first; what this frame drew stays.
     std::vector<std::pair<long long, long long>> byAge;
+    // Meshes still coming stay: their bytes are on the way.
     for (const auto& [key, entry] : entries_)
-        if (entry.drawnInFrame < frame_)
+        if (entry.drawnInFrame < frame_ && entry.complete)
             byAge.emplace_back(entry.drawnInFrame, key);
     std::sort(byAge.begin(), byAge.end());
     for (const auto& [drawn, key] : byAge) {
@@ -277,5 +326,6 @@ void ChunkBuffers::release()
     for (auto& [key, entry] : entries_)
         releaseEntry(entry);
     entries_.clear();
+    pending_.clear();
     bytes_ = 0;
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <optional>
 #include <unordered_map>
 
@@ -65,9 +66,17 @@ public:
     // a worker may make instead and hand over by adopt().
     static ChunkMesh buildMesh(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level,
                                const ChunkContent& content);
-    // Takes a mesh made by buildMesh into a buffer, unless it is of another content than
-    // the one held (the mode changed meanwhile) or that level is already in.
-    void adopt(int chunk, int level, const ChunkContent& content, const ChunkMesh& mesh);
+    // Takes a mesh made by buildMesh for its buffers, unless it is of another content than
+    // the one held (the mode changed meanwhile) or that level is already in. Its bytes go
+    // in by advanceUpload, band by band: a chunk at full resolution is several MiB, which
+    // llvmpipe copies into fresh memory at a few ms a MiB. Until they are all in, the
+    // chunk is drawn at a level held and is not among lastMissing().
+    void adopt(int chunk, int level, const ChunkContent& content, ChunkMesh mesh);
+    // Adopted meshes whose bytes are not all in their buffers yet.
+    bool uploading() const { return !pending_.empty(); }
+    // Copies up to `bytes` more of the adopted meshes into their buffers, oldest first;
+    // true while more remain.
+    bool advanceUpload(std::size_t bytes);
     // Draws a triangle of no area in the state the content's surface is drawn in, once a
     // content: the OpenGL driver compiles a state's pipeline at its first draw (20 to 30 ms
     // on llvmpipe), which then falls in a frame with nothing else to do (while the
@@ -89,11 +98,25 @@ private:
         int floatsPerVertex = 6;
         std::size_t bytes = 0;
         long long drawnInFrame = 0;
+        // Every byte is in its buffers (an adopted mesh's come band by band).
+        bool complete = true;
+    };
+    // An adopted mesh and how far its bytes are in their buffers.
+    struct PendingMesh {
+        long long key = 0;
+        ChunkMesh mesh;
+        std::size_t vertexBytesIn = 0;
+        std::size_t indexBytesIn = 0;
     };
 
     Entry* make(const VeskGrid& grid, const ChunkHierarchy& hierarchy, int chunk, int level);
-    Entry* store(int chunk, int level, const ChunkMesh& mesh);
+    // The mesh's buffers, its bytes copied in at once or (withBytes false) to come.
+    Entry* store(int chunk, int level, const ChunkMesh& mesh, bool withBytes = true);
+    // The chunk level's entry with every byte in; null otherwise.
     Entry* held(int chunk, int level);
+    // The chunk level is adopted and its bytes are still coming.
+    bool inUpload(int chunk, int level) const;
+    long long keyOf(int chunk, int level) const { return static_cast<long long>(chunk) * levels_ + level; }
     // A level of the chunk already held, the nearest finer one first; null if none.
     Entry* standIn(const ChunkHierarchy& hierarchy, int chunk, int level);
     // Draws the entry's surface and the skirts of the edges whose neighbour is not drawn
@@ -106,6 +129,7 @@ private:
     // The level each chunk is drawn at in this frame, -1 for one not drawn.
     std::vector<int> drawnLevels_;
     std::vector<ChunkChoice> missing_;
+    std::deque<PendingMesh> pending_;
     int levels_ = 0;
     ChunkContent content_;
     std::optional<ChunkContent> warmedUp_;

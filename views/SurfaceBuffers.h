@@ -31,10 +31,10 @@ public:
     };
 
     // What one band of a spread upload copies at most (a band holds whole rows, at
-    // least one): at llvmpipe's copying speed 10 to 20 ms, and about 55 ms where the
-    // memory is touched for the first time in this machine (a fresh process here),
-    // where 32 MiB took 110 ms.
-    static constexpr std::size_t kBandBytes = std::size_t{16} << 20;
+    // least one). llvmpipe copies into memory it touches for the first time: 16 MiB
+    // took 12 to 55 ms on one 2-core machine and 78 to 110 ms on another, where page
+    // faults cost more; 4 MiB keeps a turn within a few tens of milliseconds on both.
+    static constexpr std::size_t kBandBytes = std::size_t{4} << 20;
 
     SurfaceBuffers() = default;
     SurfaceBuffers(const SurfaceBuffers&) = delete;

@@ -211,7 +211,11 @@ SurfaceRequest ViewSurface::missingParts(std::optional<RenderMode> surfaceMode, 
 
 void ViewSurface::advanceUpload()
 {
-    if (!takeFinishedFill() && buffers_.uploading())
+    if (takeFinishedFill())
+        return;
+    if (chunks_.uploading())
+        copyChunkBand();
+    else if (buffers_.uploading())
         copyBand();
 }
 
@@ -224,10 +228,14 @@ bool ViewSurface::takeFinishedFill()
     if (!finished->filled)
         return false;
     if (finished->chunkMeshes) {
+        // Their bytes come in bands at the next turns (this may be a paint); the last asks for a frame.
         for (std::size_t k = 0; k < finished->meshes.size(); ++k)
             chunks_.adopt(finished->wanted[k].chunk, finished->wanted[k].level, finished->content,
-                          finished->meshes[k]);
-        emit chunksDue();
+                          std::move(finished->meshes[k]));
+        if (chunks_.uploading())
+            uploadTimer_.start();
+        else
+            emit chunksDue();
         return true;
     }
     if (finished->levelOfDetail) {
@@ -241,6 +249,14 @@ bool ViewSurface::takeFinishedFill()
     }
     uploadFilled(finished->arrays, finished->request, false);
     return true;
+}
+
+void ViewSurface::copyChunkBand()
+{
+    if (chunks_.advanceUpload(bandBytes))
+        uploadTimer_.start();
+    else
+        emit chunksDue();
 }
 
 void ViewSurface::copyBand()

@@ -32,9 +32,9 @@
 // chunk in view at the coarsest level whose error stays within maxScreenError pixels on
 // screen, from the chunk meshes in ChunkBuffers. Smaller grids, and any grid at an error of 0, draw every sample.
 // A frame makes no chunk mesh but the coarsest (a handful of vertices): a worker makes
-// the levels it lacked, at most kChunkMeshBytes of them at a time, which the next turn
-// uploads before asking for another frame. So the GUI thread only copies meshes, however
-// large a chunk is.
+// the levels it lacked, at most kChunkMeshBytes of them at a time, which the next turns
+// copy into their buffers, a band a turn, before asking for another frame. So the GUI
+// thread only copies meshes, a few milliseconds a turn, however large a chunk is.
 class ViewSurface : public QObject {
     Q_OBJECT
 
@@ -74,7 +74,10 @@ public:
     bool makingNormals() const { return filling() && job_->makesNormals; }
     // A finished fill waits to be taken, or bands of it are still to be copied into the
     // buffers: not filling and not uploading is a surface complete in its buffers.
-    bool uploading() const { return (job_ != nullptr && job_->done && job_->filled) || buffers_.uploading(); }
+    bool uploading() const
+    {
+        return (job_ != nullptr && job_->done && job_->filled) || buffers_.uploading() || chunks_.uploading();
+    }
 
     // How far (pixels) a drawn surface may stray on screen from the full one; 0 draws
     // every sample. The next paint follows a change.
@@ -128,6 +131,7 @@ private:
     // Takes a finished worker fill into an upload; false while the worker runs.
     bool takeFinishedFill();
     void copyBand();
+    void copyChunkBand();
     void startFill(VeskGrid& grid, const SurfaceRequest& request);
     void paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& content);
     // The hierarchy is measured, and the normals and the colouring's data made.

@@ -341,6 +341,41 @@ private slots:
         view->doneCurrent();
     }
 
+    // A mesh a worker made comes into its buffers a band at a time: until the last band
+    // the chunk is drawn at a level held and is not asked for again.
+    void anAdoptedMeshIsDrawnOnceItsLastBandIsIn()
+    {
+        auto view = shownView(200, 150);
+        QVERIFY(view != nullptr);
+        VeskGrid grid;
+        fillTestGrid(grid, 600, 500, 20.0f, roughHills);
+        ChunkHierarchy hierarchy;
+        QVERIFY(hierarchy.build(grid));
+        const std::vector<ChunkChoice> choices{{0, 0}};
+        const ChunkContent content = ChunkContent::surface(RenderMode::Plain);
+        view->makeCurrent();
+        ChunkBuffers buffers;
+        buffers.buildMilliseconds = 0;
+        buffers.draw(grid, hierarchy, choices, content, true);
+        QCOMPARE(buffers.lastMissing().size(), std::size_t(1));
+        ChunkMesh mesh = ChunkBuffers::buildMesh(grid, hierarchy, 0, 0, content);
+        const std::size_t band = mesh.bytes() / 3 + 1;
+        buffers.adopt(0, 0, content, std::move(mesh));
+        int bands = 0;
+        while (buffers.uploading() && bands < 10) {
+            buffers.draw(grid, hierarchy, choices, content, true);
+            QCOMPARE(buffers.lastFrame().standIns, 1);
+            QVERIFY(buffers.lastMissing().empty());
+            buffers.advanceUpload(band);
+            ++bands;
+        }
+        QCOMPARE(bands, 3);
+        buffers.draw(grid, hierarchy, choices, content, true);
+        QCOMPARE(buffers.lastFrame().standIns, 0);
+        buffers.release();
+        view->doneCurrent();
+    }
+
     void aRoughTerrainUnderAGrazingCameraShowsNoCracks()
     {
         diagnostics::SilentSink quiet;
