@@ -152,6 +152,20 @@ int holesInside(const QImage& full, const QImage& other, int reach)
     return holes;
 }
 
+// A shown view, and the rough hills (600 x 500 samples) with their chunk hierarchy: for
+// driving ChunkBuffers directly in the view's context.
+struct RoughChunks {
+    std::unique_ptr<GLGrid> view = shownView(200, 150);
+    VeskGrid grid;
+    ChunkHierarchy hierarchy;
+
+    bool ready()
+    {
+        fillTestGrid(grid, 600, 500, 20.0f, roughHills);
+        return view != nullptr && hierarchy.build(grid);
+    }
+};
+
 } // namespace
 
 class LevelsOfDetailTest : public QObject {
@@ -316,12 +330,9 @@ private slots:
     // pixel inside the full drawing's outline (away from its silhouette).
     void everyFrameMakesMeshesHoweverLongDrawingTheHeldOnesTakes()
     {
-        auto view = shownView(200, 150);
-        QVERIFY(view != nullptr);
-        VeskGrid grid;
-        fillTestGrid(grid, 600, 500, 20.0f, roughHills);
-        ChunkHierarchy hierarchy;
-        QVERIFY(hierarchy.build(grid));
+        RoughChunks rough;
+        QVERIFY(rough.ready());
+        auto& [view, grid, hierarchy] = rough;
         std::vector<ChunkChoice> choices;
         for (int chunk = 0; chunk < hierarchy.chunkCount(); ++chunk)
             choices.push_back({chunk, 0});
@@ -345,12 +356,9 @@ private slots:
     // the chunk is drawn at a level held and is not asked for again.
     void anAdoptedMeshIsDrawnOnceItsLastBandIsIn()
     {
-        auto view = shownView(200, 150);
-        QVERIFY(view != nullptr);
-        VeskGrid grid;
-        fillTestGrid(grid, 600, 500, 20.0f, roughHills);
-        ChunkHierarchy hierarchy;
-        QVERIFY(hierarchy.build(grid));
+        RoughChunks rough;
+        QVERIFY(rough.ready());
+        auto& [view, grid, hierarchy] = rough;
         const std::vector<ChunkChoice> choices{{0, 0}};
         const ChunkContent content = ChunkContent::surface(RenderMode::Plain);
         view->makeCurrent();
