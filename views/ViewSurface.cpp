@@ -115,6 +115,7 @@ void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& conten
     const bool gridReadable =
         (job_ == nullptr || job_->chunkMeshes) && levelsOfDetailReady(grid, colouring);
     const long long budget = screenTriangleBudget(camera, maxScreenError_);
+    heapReserve_.reserve(static_cast<std::size_t>(budget) * kRendererBytesPerTriangle);
     chunks_.draw(grid, hierarchy_, chooseChunkLevelsWithin(hierarchy_, placement, camera, maxScreenError_, budget),
                  content, gridReadable);
     if (job_ == nullptr && gridReadable && !chunks_.lastMissing().empty())

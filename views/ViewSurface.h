@@ -3,6 +3,7 @@
 #include "grid/VeskGrid.h"
 #include "views/ChunkBuffers.h"
 #include "views/ChunkHierarchy.h"
+#include "views/RendererHeapReserve.h"
 #include "views/SurfaceArrays.h"
 #include "views/SurfaceBuffers.h"
 
@@ -50,6 +51,9 @@ public:
     std::size_t bandBytes = SurfaceBuffers::kBandBytes;
     // What one worker's chunk meshes hold at most (a chunk more may go over it).
     static constexpr std::size_t kChunkMeshBytes = std::size_t{16} << 20;
+    // What llvmpipe took of the heap a triangle of a level-of-detail frame: up to 70 MB for
+    // 136,000 triangles in the window's first frames (two frames' triangles may be held at once).
+    static constexpr std::size_t kRendererBytesPerTriangle = 512;
 
     explicit ViewSurface(QObject* parent = nullptr);
     ~ViewSurface() override;
@@ -154,6 +158,8 @@ private:
     ChunkHierarchy hierarchy_;
     bool hierarchyCurrent_ = false;
     ChunkBuffers chunks_;
+    // The heap the renderer sets up level-of-detail frames in, present before they want it.
+    RendererHeapReserve heapReserve_;
     std::shared_ptr<Job> job_;
     QFutureWatcher<void> watcher_;
     // Runs the next upload step at the next turn of the event loop.
