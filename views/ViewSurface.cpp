@@ -97,14 +97,17 @@ void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& conten
         if (!levelsOfDetailReady(grid, colouring) && grid.hasData)
             startLevelOfDetailJob(grid, colouring);
     }
-    if (hierarchy_.empty()) {
-        chunks_.warmUp(content);
-        return;
-    }
     PickCamera camera{};
     glGetDoublev(GL_MODELVIEW_MATRIX, camera.modelView);
     glGetDoublev(GL_PROJECTION_MATRIX, camera.projection);
     glGetIntegerv(GL_VIEWPORT, camera.viewport);
+    const long long budget = screenTriangleBudget(camera, maxScreenError_);
+    // From the first frame of a large terrain on, while its hierarchy is still measured.
+    heapReserve_.reserve(static_cast<std::size_t>(budget) * kRendererBytesPerTriangle);
+    if (hierarchy_.empty()) {
+        chunks_.warmUp(content);
+        return;
+    }
     // The profile lines lie on their own scale.
     const double cellScale = content.curves ? surface_coordinates::kCurveSpacing
                                             : surface_coordinates::cellScale(grid.cellSize);
@@ -114,8 +117,6 @@ void ViewSurface::paintLevelsOfDetail(VeskGrid& grid, const ChunkContent& conten
     // only the chunks held are drawn; a worker making meshes only reads the grid.
     const bool gridReadable =
         (job_ == nullptr || job_->chunkMeshes) && levelsOfDetailReady(grid, colouring);
-    const long long budget = screenTriangleBudget(camera, maxScreenError_);
-    heapReserve_.reserve(static_cast<std::size_t>(budget) * kRendererBytesPerTriangle);
     chunks_.draw(grid, hierarchy_, chooseChunkLevelsWithin(hierarchy_, placement, camera, maxScreenError_, budget),
                  content, gridReadable);
     if (job_ == nullptr && gridReadable && !chunks_.lastMissing().empty())
