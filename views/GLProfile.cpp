@@ -1,7 +1,10 @@
 #include "views/GLProfile.h"
 
+#include "views/ProfileReduction.h"
+
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -85,17 +88,31 @@ void GLProfile::paintGL()
         glVertex3f(static_cast<float>(x), 0.0f, static_cast<float>(z));
     };
 
-    glColor3f(1.0f, 0.0f, 0.0f);
-    glBegin(GL_LINE_STRIP);
-    for (std::size_t i = 0; i < count; ++i)
-        vertex(i);
-    glEnd();
+    // A curve of more values than twice the plot's columns draws only the values that change
+    // the plot (a non-finite value, whose place no pixel says, draws them all).
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const bool reduced = !drawsEveryValue && viewport[2] > 0 && viewport[3] > 0
+                      && count > 2 * static_cast<std::size_t>(viewport[2])
+                      && std::all_of(curve.begin(), curve.end(), [](float value) { return std::isfinite(value); });
+    const ProfileVertices kept = reduced ? profileVerticesDrawn(curve, minValue, maxValue, viewport[2], viewport[3])
+                                         : ProfileVertices{};
+    const auto draw = [&](GLenum primitive, const std::vector<std::size_t>& indices) {
+        glBegin(primitive);
+        if (reduced) {
+            for (const std::size_t i : indices)
+                vertex(i);
+        } else {
+            for (std::size_t i = 0; i < count; ++i)
+                vertex(i);
+        }
+        glEnd();
+    };
 
+    glColor3f(1.0f, 0.0f, 0.0f);
+    draw(GL_LINE_STRIP, kept.line);
     glColor3f(0.0f, 0.0f, 0.8f);
-    glBegin(GL_POINTS);
-    for (std::size_t i = 0; i < count; ++i)
-        vertex(i);
-    glEnd();
+    draw(GL_POINTS, kept.points);
 
     const float zeroLevel = static_cast<float>(-static_cast<double>(minValue) / range);
     glColor3f(0.0f, 0.6f, 0.0f);

@@ -15,6 +15,9 @@ public:
     std::vector<float> curve;
     float maxValue = 1.0f;
     float minValue = 0.0f;
+    // Draws every value however long the curve, instead of only those that change the plot
+    // (ProfileReduction.h): the drawing the reduced one is held to.
+    bool drawsEveryValue = false;
 
 public slots:
     void setCurve(std::vector<float> curve);

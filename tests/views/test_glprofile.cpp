@@ -2,12 +2,15 @@
 // the framebuffer.
 
 #include "views/GLProfile.h"
+#include "views/ProfileReduction.h"
 #include "views/SurfaceFormat.h"
 
 #include <QOpenGLContext>
 #include <QtTest>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -207,6 +210,41 @@ private slots:
         const QImage image = plot->grabFramebuffer();
         QVERIFY(foundNear(image, columnOf(0.0, image), rowOfScaled(0.0, image), 3, isBlue));
         QCOMPARE(countKind(image, isBlue), countKind(image.copy(0, 0, 12, image.height()), isBlue));
+    }
+
+    void longCurveLooksAsIfEveryValueWereDrawn()
+    {
+        auto plot = shownPlot();
+        QVERIFY(plot != nullptr);
+        // A rough row of a 16,385² terrain: a random walk, in a 400-pixel plot.
+        std::vector<float> curve(16385);
+        std::uint32_t state = 12345u;
+        for (std::size_t i = 1; i < curve.size(); ++i) {
+            state = state * 1664525u + 1013904223u;
+            curve[i] = curve[i - 1] + (static_cast<float>(state >> 8) / 16777216.0f - 0.5f);
+        }
+        plot->setCurve(curve);
+        const QImage reduced = plot->grabFramebuffer();
+        plot->drawsEveryValue = true;
+        const QImage every = plot->grabFramebuffer();
+        QCOMPARE(reduced.size(), every.size());
+
+        const ProfileVertices kept =
+            profileVerticesDrawn(curve, plot->minValue, plot->maxValue, every.width(), every.height());
+        QVERIFY2(kept.line.size() < curve.size() / 4 && kept.points.size() < curve.size() / 2,
+                 qPrintable(QStringLiteral("%1 line and %2 point vertices").arg(kept.line.size()).arg(kept.points.size())));
+        int differing = 0;
+        for (int y = 0; y < every.height(); ++y)
+            for (int x = 0; x < every.width(); ++x) {
+                const QColor a = reduced.pixelColor(x, y);
+                const QColor b = every.pixelColor(x, y);
+                if (std::abs(a.red() - b.red()) > 8 || std::abs(a.green() - b.green()) > 8 || std::abs(a.blue() - b.blue()) > 8)
+                    ++differing;
+            }
+        // Points a pixel apart within a column may rasterise a row apart: the same yardstick as the
+        // terrain's levels of detail, at most 1 % of the pixels more than 8 levels off.
+        QVERIFY2(differing <= every.width() * every.height() / 100,
+                 qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
     }
 };
 
