@@ -9,6 +9,8 @@ namespace {
 int pixelOf(double coordinate, double low, double high, int pixels)
 {
     const double pixel = std::floor((coordinate - low) / (high - low) * pixels);
+    if (std::isnan(pixel))
+        return -1; // a scale with no height puts every value on one row
     return static_cast<int>(std::clamp(pixel, -1.0, static_cast<double>(pixels)));
 }
 
